@@ -1,0 +1,15 @@
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "app/instance.h"
+#include "app/run.h"
+#include "app/textapp.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    if (IsSecondInstance())
+        return 1;
+    if (HandleWriteBack(__argc, __argv))
+        return 1;
+    return RunApplication<CTextApp>();
+}

@@ -1,0 +1,155 @@
+// Process entry of the real executable under Wine: the instance check, the
+// argument rules and write-back mode.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "tests/e2e/driver.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr DWORD kStartTimeoutMs = 20000;
+
+double SecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+class Entry : public ::testing::Test {
+protected:
+    // A private copy of the executable, since the instance mutex and the
+    // write-back target are per path.
+    std::string CopyProgram(const std::string& folderHint, const std::string& name = "scribecrypt.exe") {
+        const std::string folder = driver::MakeTempFolder(folderHint);
+        const std::string path = folder + "\\" + name;
+        EXPECT_TRUE(driver::CopyInto(driver::PathFromEnvironment("SCRIBECRYPT_EXE"), path));
+        return path;
+    }
+
+    static std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+    static void CloseAndExpectExit(driver::Process& process, HWND window, DWORD expected) {
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        DWORD code = 0;
+        ASSERT_TRUE(process.WaitForExit(10000, &code));
+        EXPECT_EQ(expected, code);
+    }
+};
+
+TEST_F(Entry, SecondStartOfSamePathEndsSilentlyWhileCopyElsewhereRuns) {
+    const std::string first = CopyProgram("instance-a");
+    const std::string other = CopyProgram("instance-b");
+
+    driver::Process running;
+    ASSERT_TRUE(running.Start(first, Quoted(first)));
+    HWND window = driver::WaitForWindow(running.Id(), nullptr, kStartTimeoutMs);
+    ASSERT_NE(nullptr, window);
+
+    driver::Process second;
+    ASSERT_TRUE(second.Start(first, Quoted(first)));
+    DWORD code = 0;
+    ASSERT_TRUE(second.WaitForExit(10000, &code));
+    EXPECT_EQ(1u, code);
+    EXPECT_TRUE(driver::TopLevelWindows(second.Id()).empty());
+
+    driver::Process beside;
+    ASSERT_TRUE(beside.Start(other, Quoted(other)));
+    HWND besideWindow = driver::WaitForWindow(beside.Id(), nullptr, kStartTimeoutMs);
+    ASSERT_NE(nullptr, besideWindow);
+
+    CloseAndExpectExit(beside, besideWindow, 0);
+    CloseAndExpectExit(running, window, 0);
+}
+
+TEST_F(Entry, ArgumentRules) {
+    const std::string program = CopyProgram("arguments");
+
+    driver::Process tooMany;
+    ASSERT_TRUE(tooMany.Start(program, Quoted(program) + " writeback extra"));
+    DWORD code = 0;
+    ASSERT_TRUE(tooMany.WaitForExit(10000, &code));
+    EXPECT_EQ(1u, code);
+    EXPECT_TRUE(driver::TopLevelWindows(tooMany.Id()).empty());
+
+    // A single argument that is not exactly "writeback" is ignored.
+    for (const char* ignored : {"WriteBack", "--help"}) {
+        driver::Process normal;
+        ASSERT_TRUE(normal.Start(program, Quoted(program) + " " + ignored));
+        HWND window = driver::WaitForWindow(normal.Id(), nullptr, kStartTimeoutMs);
+        ASSERT_NE(nullptr, window) << ignored;
+        CloseAndExpectExit(normal, window, 0);
+    }
+}
+
+class WriteBack : public Entry {
+protected:
+    void SetUp() override {
+        folder_ = driver::MakeTempFolder("write back");  // a path with blanks
+        target_ = folder_ + "\\target program.exe";
+        ASSERT_TRUE(driver::WriteFileBytes(target_, "the old image"));
+        image_ = CopyProgram("temporary image", "TEM1.tmp");
+    }
+
+    // Holds the target open without sharing, as a running executable is.
+    HANDLE LockTarget() const {
+        return CreateFileA(target_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    }
+
+    bool StartWriteBack(driver::Process& process) const {
+        return process.Start(image_, Quoted(target_) + " writeback");
+    }
+
+    std::string folder_, target_, image_;
+};
+
+TEST_F(WriteBack, GivesUpAfterItsLastAttemptAndSaysWhereTheNoteIs) {
+    HANDLE lock = LockTarget();
+    ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+
+    const auto start = Clock::now();
+    driver::Process process;
+    ASSERT_TRUE(StartWriteBack(process));
+    HWND box = driver::WaitForWindow(process.Id(), L"#32770", 30000);
+    const double elapsed = SecondsSince(start);
+    ASSERT_NE(nullptr, box);
+    // 101 attempts, each failure followed by 100 ms of sleep.
+    EXPECT_GE(elapsed, 10.0);
+    EXPECT_LT(elapsed, 16.0);
+
+    EXPECT_EQ(L"错误", driver::WindowText(box));
+    wchar_t imagePath[MAX_PATH] = {};
+    MultiByteToWideChar(CP_ACP, 0, image_.c_str(), -1, imagePath, MAX_PATH);
+    EXPECT_EQ(std::wstring(L"无法将文档写回程序文件。新的文档保存在：") + imagePath, driver::MessageBoxText(box));
+    EXPECT_TRUE(GetWindowLongW(box, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(nullptr, GetWindow(box, GW_OWNER));
+
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    DWORD code = 0;
+    ASSERT_TRUE(process.WaitForExit(10000, &code));
+    EXPECT_EQ(1u, code);
+    CloseHandle(lock);
+    EXPECT_EQ("the old image", driver::ReadFileBytes(target_));
+    EXPECT_EQ(driver::ReadFileBytes(driver::PathFromEnvironment("SCRIBECRYPT_EXE")), driver::ReadFileBytes(image_));
+}
+
+TEST_F(WriteBack, CopiesOnTheNextAttemptAfterTheTargetIsReleased) {
+    HANDLE lock = LockTarget();
+    ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+
+    driver::Process process;
+    ASSERT_TRUE(StartWriteBack(process));
+    Sleep(2000);
+    const auto released = Clock::now();
+    CloseHandle(lock);
+
+    DWORD code = 0;
+    ASSERT_TRUE(process.WaitForExit(10000, &code));
+    EXPECT_LT(SecondsSince(released), 1.5);
+    EXPECT_EQ(1u, code);
+    EXPECT_TRUE(driver::TopLevelWindows(process.Id()).empty());
+    EXPECT_EQ(driver::ReadFileBytes(image_), driver::ReadFileBytes(target_));
+}
+
+}  // namespace

@@ -1,0 +1,216 @@
+#include "tests/e2e/driver.h"
+
+#include <chrono>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace driver {
+
+std::string WindowsPath(const std::string& path) {
+    if (path.empty() || path[0] != '/')
+        return path;
+    std::string converted = "Z:" + path;
+    for (char& c : converted)
+        if (c == '/')
+            c = '\\';
+    return converted;
+}
+
+std::string PathFromEnvironment(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value != nullptr ? WindowsPath(value) : std::string();
+}
+
+std::string MakeTempFolder(const std::string& hint) {
+    char base[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, base);
+    static LONG counter = 0;
+    for (;;) {
+        std::ostringstream name;
+        name << base << "sc-" << hint << "-" << GetCurrentProcessId() << "-"
+             << InterlockedIncrement(&counter);
+        if (CreateDirectoryA(name.str().c_str(), nullptr))
+            return name.str();
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            return std::string();
+    }
+}
+
+bool CopyInto(const std::string& source, const std::string& target) {
+    return CopyFileA(source.c_str(), target.c_str(), FALSE) != FALSE;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+Process::~Process() {
+    Kill();
+    if (m_debugger.joinable())
+        m_debugger.join();
+    if (m_process != nullptr)
+        CloseHandle(m_process);
+    if (m_started != nullptr)
+        CloseHandle(m_started);
+}
+
+bool Process::Start(const std::string& image, const std::string& commandLine) {
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    std::string line = commandLine;
+    if (!CreateProcessA(image.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    CloseHandle(pi.hThread);
+    m_process = pi.hProcess;
+    m_processId = pi.dwProcessId;
+    return true;
+}
+
+bool Process::StartDebugged(const std::string& image, const std::string& commandLine) {
+    // The debugger thread must be the one that creates the process.
+    m_started = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    m_debugger = std::thread(&Process::DebugLoop, this, image, commandLine);
+    WaitForSingleObject(m_started, INFINITE);
+    return m_startOk;
+}
+
+void Process::DebugLoop(std::string image, std::string commandLine) {
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    m_startOk = CreateProcessA(image.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
+                               DEBUG_ONLY_THIS_PROCESS, nullptr, nullptr, &si, &pi) != FALSE;
+    if (m_startOk) {
+        CloseHandle(pi.hThread);
+        m_process = pi.hProcess;
+        m_processId = pi.dwProcessId;
+    }
+    SetEvent(m_started);
+    if (!m_startOk)
+        return;
+
+    for (;;) {
+        DEBUG_EVENT event = {};
+        if (!WaitForDebugEvent(&event, INFINITE))
+            return;
+        DWORD status = DBG_CONTINUE;
+        switch (event.dwDebugEventCode) {
+        case OUTPUT_DEBUG_STRING_EVENT: {
+            const OUTPUT_DEBUG_STRING_INFO& info = event.u.DebugString;
+            std::string text(info.nDebugStringLength, '\0');
+            SIZE_T read = 0;
+            ReadProcessMemory(m_process, info.lpDebugStringData, &text[0], text.size(), &read);
+            text.resize(read);
+            if (!text.empty() && text.back() == '\0')
+                text.pop_back();
+            std::lock_guard<std::mutex> lock(m_traceMutex);
+            m_trace.push_back(text);
+            break;
+        }
+        case EXCEPTION_DEBUG_EVENT:
+            // Let the program's own handlers see everything but the initial
+            // breakpoint the system raises for a debugged process.
+            if (event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT)
+                status = DBG_EXCEPTION_NOT_HANDLED;
+            break;
+        case CREATE_PROCESS_DEBUG_EVENT:
+            CloseHandle(event.u.CreateProcessInfo.hFile);
+            break;
+        case LOAD_DLL_DEBUG_EVENT:
+            CloseHandle(event.u.LoadDll.hFile);
+            break;
+        default:
+            break;
+        }
+        ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
+        if (event.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT)
+            return;
+    }
+}
+
+bool Process::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
+    if (m_process == nullptr || WaitForSingleObject(m_process, timeoutMs) != WAIT_OBJECT_0)
+        return false;
+    if (m_debugger.joinable())
+        m_debugger.join();
+    GetExitCodeProcess(m_process, exitCode);
+    return true;
+}
+
+void Process::Kill() {
+    if (m_process != nullptr && WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(m_process, 0xDEAD);
+        WaitForSingleObject(m_process, 5000);
+    }
+}
+
+std::vector<std::string> Process::TraceLines() const {
+    std::lock_guard<std::mutex> lock(m_traceMutex);
+    return m_trace;
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    const wchar_t* className;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<WindowSearch*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId)
+        return TRUE;
+    if (search->className != nullptr) {
+        wchar_t name[256] = {};
+        GetClassNameW(window, name, 256);
+        if (lstrcmpW(name, search->className) != 0)
+            return TRUE;
+    }
+    search->found.push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> TopLevelWindows(DWORD processId, const wchar_t* className) {
+    WindowSearch search{processId, className, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitForWindow(DWORD processId, const wchar_t* className, DWORD timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    do {
+        for (HWND window : TopLevelWindows(processId, className))
+            if (IsWindowVisible(window))
+                return window;
+        Sleep(50);
+    } while (std::chrono::steady_clock::now() < deadline);
+    return nullptr;
+}
+
+std::wstring WindowText(HWND window) {
+    wchar_t text[4096] = {};
+    GetWindowTextW(window, text, 4096);
+    return text;
+}
+
+std::wstring MessageBoxText(HWND box) {
+    wchar_t text[4096] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 4096);
+    return text;
+}
+
+}  // namespace driver

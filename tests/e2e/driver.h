@@ -1,0 +1,63 @@
+// Drives Windows processes from a test as a user would: starts them (under a
+// minimal debugger when their trace lines matter), finds their windows,
+// reads and answers dialogs, and collects exit codes.
+#pragma once
+
+#include <windows.h>
+
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace driver {
+
+// A path given by the build (a Unix path under Wine) as a Windows path.
+std::string WindowsPath(const std::string& path);
+// The path named by an environment variable set by the build; empty if unset.
+std::string PathFromEnvironment(const char* variable);
+// A new empty folder under the temporary folder, named after the test.
+std::string MakeTempFolder(const std::string& hint);
+bool CopyInto(const std::string& source, const std::string& target);
+std::string ReadFileBytes(const std::string& path);
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
+
+class Process {
+public:
+    Process() = default;
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+    ~Process();
+
+    // Starts `image` with the given command line (argument 0 included).
+    bool Start(const std::string& image, const std::string& commandLine);
+    // Starts under a debug loop that collects every OutputDebugStringA call.
+    bool StartDebugged(const std::string& image, const std::string& commandLine);
+
+    // Waits for the end; false on time-out. The code is the full 32-bit value.
+    bool WaitForExit(DWORD timeoutMs, DWORD* exitCode);
+    void Kill();
+    DWORD Id() const { return m_processId; }
+    std::vector<std::string> TraceLines() const;
+
+private:
+    void DebugLoop(std::string image, std::string commandLine);
+
+    HANDLE m_process = nullptr;
+    DWORD m_processId = 0;
+    std::thread m_debugger;
+    mutable std::mutex m_traceMutex;
+    std::vector<std::string> m_trace;
+    HANDLE m_started = nullptr;
+    bool m_startOk = false;
+};
+
+// Top-level windows of a process, optionally only those of one class.
+std::vector<HWND> TopLevelWindows(DWORD processId, const wchar_t* className = nullptr);
+// Waits for a visible top-level window of the process; null on time-out.
+HWND WaitForWindow(DWORD processId, const wchar_t* className, DWORD timeoutMs);
+std::wstring WindowText(HWND window);
+// The text of a message box (its static control).
+std::wstring MessageBoxText(HWND box);
+
+}  // namespace driver

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Starts or stops the Xvfb display and the persistent wineserver shared by one
+# test run:  wine-session.sh start|stop <wine-dir>
+# Both are stopped by the process ids recorded at start.
+set -euo pipefail
+action=$1
+dir=$2
+session="$dir/session"
+
+stop() {
+  for name in wineserver xvfb; do
+    if [ -f "$session/$name.pid" ]; then
+      pid=$(cat "$session/$name.pid")
+      kill "$pid" 2>/dev/null || true
+      for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+      kill -9 "$pid" 2>/dev/null || true
+    fi
+  done
+  rm -rf "$session"
+}
+
+start() {
+  stop
+  mkdir -p "$session"
+  # Xvfb picks a free display number and writes it to fd 3.
+  setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
+    3>"$session/display.tmp" </dev/null >"$session/xvfb.log" 2>&1 &
+  echo $! >"$session/xvfb.pid"
+  for _ in $(seq 100); do [ -s "$session/display.tmp" ] && break; sleep 0.1; done
+  [ -s "$session/display.tmp" ] || { echo "wine-session: Xvfb did not start" >&2; cat "$session/xvfb.log" >&2; exit 1; }
+  tr -d '\n' <"$session/display.tmp" >"$session/display"
+  rm -f "$session/display.tmp"
+
+  export WINEPREFIX="$dir/prefix" WINEDEBUG=-all LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+  export DISPLAY=":$(cat "$session/display")"
+  mkdir -p "$WINEPREFIX"
+  setsid wineserver -f -p </dev/null >"$session/wineserver.log" 2>&1 &
+  echo $! >"$session/wineserver.pid"
+  # A new prefix takes a few seconds to create; later runs reuse it.
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wineboot -i </dev/null >"$session/wineboot.log" 2>&1
+  fi
+  wine cmd /c exit </dev/null >/dev/null 2>&1
+}
+
+case "$action" in
+  start) start ;;
+  stop) stop ;;
+  *) echo "usage: wine-session.sh start|stop <wine-dir>" >&2; exit 2 ;;
+esac
