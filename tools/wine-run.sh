@@ -4,7 +4,7 @@
 # <wine-dir> holds the Wine prefix ("prefix") and, while a test run is active,
 # the display of its Xvfb ("session/display"); without one, $DISPLAY is used.
 set -euo pipefail
-dir=$1
+dir=$(realpath -m "$1")
 shift
 export WINEPREFIX="$dir/prefix"
 export WINEDEBUG=-all
