@@ -22,11 +22,7 @@ int RunApplication() {
             ~Destroyer() { app->~App(); }
         } owner{new (storage) App};
 
-        if (owner.app->InitInstance())
-            return owner.app->PumpMessages();
-        OutputDebugStringA("InitInstance failed!  Terminating program\n");
-        PostQuitMessage(-1);
-        return -1;
+        return owner.app->Execute();
     } catch (const Casement::CException& e) {
         MessageBoxA(nullptr, e.GetText(), e.what(), MB_ICONERROR | MB_SYSTEMMODAL);
         return -1;
