@@ -11,3 +11,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
+
+# Resource scripts are UTF-8; menus, dialogs and strings are stored as UTF-16.
+set(CMAKE_RC_FLAGS_INIT "-c 65001")
