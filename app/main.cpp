@@ -5,6 +5,7 @@
 #include "app/instance.h"
 #include "app/run.h"
 #include "app/textapp.h"
+#include "app/writeback.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (IsSecondInstance())

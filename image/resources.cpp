@@ -114,6 +114,12 @@ bool RewriteResources(const std::string& imagePath, const PacketSet* packets) {
 
 }  // namespace
 
+std::string OwnImagePath() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return path;
+}
+
 bool HasOwnPacket(LPCSTR name) { return FindResourceA(GetModuleHandleA(nullptr), name, kPacketType) != nullptr; }
 
 ImageResource LoadOwnPacket(LPCSTR name) {

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+// The full path of the running executable, as the system reports it.
+std::string OwnImagePath();
+
 // Bytes of a resource of the running image; they stay valid until the
 // process ends. Null bytes mean the resource is absent or unreadable.
 struct ImageResource {

@@ -7,12 +7,6 @@
 
 namespace {
 
-std::string OwnExecutablePath() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return path;
-}
-
 // A new empty file "TEM*.tmp" in the temporary folder; empty on failure.
 std::string CreateTemporaryImage() {
     char folder[MAX_PATH] = {};
@@ -53,7 +47,7 @@ std::string WriteBackCommandLine(const std::string& executablePath) {
 }
 
 bool SaveThroughTemporaryImage(const std::string& text, const std::string& password, const std::string& cipher) {
-    const std::string executable = OwnExecutablePath();
+    const std::string executable = OwnImagePath();
     const std::string image = CreateTemporaryImage();
     if (image.empty())
         return false;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <string>
+#include <vector>
 
 #include "tests/e2e/driver.h"
 
@@ -101,6 +103,22 @@ protected:
         return process.Start(image_, Quoted(target_) + " writeback");
     }
 
+    // Files in the target's folder other than the target itself.
+    std::vector<std::string> StrayFiles() const {
+        std::vector<std::string> stray;
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((folder_ + "\\*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE)
+            return stray;
+        do {
+            const std::string name = found.cFileName;
+            if (name != "." && name != ".." && name != "target program.exe")
+                stray.push_back(name);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+        return stray;
+    }
+
     std::string folder_, target_, image_;
 };
 
@@ -131,6 +149,7 @@ TEST_F(WriteBack, GivesUpAfterItsLastAttemptAndSaysWhereTheNoteIs) {
     EXPECT_EQ(1u, code);
     CloseHandle(lock);
     EXPECT_EQ("the old image", driver::ReadFileBytes(target_));
+    EXPECT_TRUE(StrayFiles().empty());
     EXPECT_EQ(driver::ReadFileBytes(driver::PathFromEnvironment("SCRIBECRYPT_EXE")), driver::ReadFileBytes(image_));
 }
 
@@ -150,6 +169,7 @@ TEST_F(WriteBack, CopiesOnTheNextAttemptAfterTheTargetIsReleased) {
     EXPECT_EQ(1u, code);
     EXPECT_TRUE(driver::TopLevelWindows(process.Id()).empty());
     EXPECT_EQ(driver::ReadFileBytes(image_), driver::ReadFileBytes(target_));
+    EXPECT_TRUE(StrayFiles().empty());
 }
 
 }  // namespace
