@@ -5,6 +5,8 @@
 // first vector) and OpenSSL's SEED as a differential oracle.
 #include "crypto/seed.h"
 
+#include <utility>
+
 #include "crypto/byte_order.h"
 #include "crypto/register_barrier.h"
 #include "crypto/wipe.h"
@@ -131,16 +133,19 @@ inline void Round(std::uint32_t k0, std::uint32_t k1, std::uint32_t right0, std:
     w[3] = l1;
 }
 
-[[gnu::always_inline]] inline void DecryptWords(const std::uint32_t k[32], std::uint32_t w[4]) {
-    std::uint32_t l0 = w[0], l1 = w[1], r0 = w[2], r1 = w[3];
+// Decryption: the rounds undone from the last, on Blocks independent blocks
+// round by round, so that the look-ups of one block overlap those of the
+// others.
+template <int Blocks>
+[[gnu::always_inline]] inline void DecryptWords(const std::uint32_t k[32], std::uint32_t w[Blocks][4]) {
     for (int i = 28; i >= 0; i -= 4) {
-        Round(k[i + 2], k[i + 3], r0, r1, l0, l1);
-        Round(k[i], k[i + 1], l0, l1, r0, r1);
+        for (int b = 0; b < Blocks; ++b) Round(k[i + 2], k[i + 3], w[b][2], w[b][3], w[b][0], w[b][1]);
+        for (int b = 0; b < Blocks; ++b) Round(k[i], k[i + 1], w[b][0], w[b][1], w[b][2], w[b][3]);
     }
-    w[0] = r0;
-    w[1] = r1;
-    w[2] = l0;
-    w[3] = l1;
+    for (int b = 0; b < Blocks; ++b) {
+        std::swap(w[b][0], w[b][2]);
+        std::swap(w[b][1], w[b][3]);
+    }
 }
 
 inline void LoadBlock(const unsigned char* bytes, std::uint32_t words[4]) {
@@ -149,6 +154,29 @@ inline void LoadBlock(const unsigned char* bytes, std::uint32_t words[4]) {
 
 inline void StoreBlock(const std::uint32_t words[4], unsigned char* bytes) {
     for (int i = 0; i < 4; ++i) StoreBigEndian32(words[i], bytes + 4 * i);
+}
+
+// CBC decryption of Blocks consecutive blocks: the raw block decryptions go
+// to input, their XOR with the chaining values to output, and chain becomes
+// the last ciphertext block. words receives the plaintext for the caller to
+// wipe.
+template <int Blocks>
+[[gnu::always_inline]] inline void CbcDecryptBlocks(unsigned char* input, unsigned char* output,
+                                                    std::uint32_t chain[4], const std::uint32_t subkeys[32],
+                                                    std::uint32_t words[][4]) {
+    std::uint32_t saved[Blocks][4];
+    for (int b = 0; b < Blocks; ++b) {
+        LoadBlock(input + 16 * b, saved[b]);
+        for (int i = 0; i < 4; ++i) words[b][i] = saved[b][i];
+    }
+    DecryptWords<Blocks>(subkeys, words);
+    for (int b = 0; b < Blocks; ++b) {
+        StoreBlock(words[b], input + 16 * b);
+        const std::uint32_t* previous = b == 0 ? chain : saved[b - 1];
+        for (int i = 0; i < 4; ++i) words[b][i] ^= previous[i];
+        StoreBlock(words[b], output + 16 * b);
+    }
+    for (int i = 0; i < 4; ++i) chain[i] = saved[Blocks - 1][i];
 }
 
 inline bool IsWholeBlocks(std::size_t length) {
@@ -190,11 +218,11 @@ void SeedEncryptBlock(unsigned char block[16], const std::uint32_t subkeys[32]) 
 }
 
 void SeedDecryptBlock(unsigned char block[16], const std::uint32_t subkeys[32]) {
-    std::uint32_t words[4];
+    std::uint32_t words[1][4];
     WipeOnExit wipeWords(words, sizeof words);
-    LoadBlock(block, words);
-    DecryptWords(subkeys, words);
-    StoreBlock(words, block);
+    LoadBlock(block, words[0]);
+    DecryptWords<1>(subkeys, words);
+    StoreBlock(words[0], block);
 }
 
 void SeedCbcEncrypt(const unsigned char* input, unsigned char* output, std::size_t length,
@@ -217,17 +245,14 @@ void SeedCbcDecrypt(unsigned char* input, unsigned char* output, std::size_t len
     if (!IsWholeBlocks(length)) return;
     std::uint32_t chain[4];
     LoadBlock(iv, chain);
-    std::uint32_t words[4];
-    WipeOnExit wipeWords(words, sizeof words);  // the last block's plaintext
-    for (std::size_t offset = 0; offset < length; offset += 16) {
-        std::uint32_t saved[4];
-        LoadBlock(input + offset, saved);
-        for (int i = 0; i < 4; ++i) words[i] = saved[i];
-        DecryptWords(subkeys, words);
-        StoreBlock(words, input + offset);
-        for (int i = 0; i < 4; ++i) words[i] ^= chain[i];
-        StoreBlock(words, output + offset);
-        for (int i = 0; i < 4; ++i) chain[i] = saved[i];
+    std::uint32_t words[2][4];
+    WipeOnExit wipeWords(words, sizeof words);  // the last blocks' plaintext
+    // Unlike encryption, the block decryptions do not depend on each other,
+    // so two run side by side.
+    std::size_t offset = 0;
+    for (; offset + 32 <= length; offset += 32) {
+        CbcDecryptBlocks<2>(input + offset, output + offset, chain, subkeys, words);
     }
+    if (offset < length) CbcDecryptBlocks<1>(input + offset, output + offset, chain, subkeys, words);
     StoreBlock(chain, iv);
 }
