@@ -1,3 +1,6 @@
+// CBC with AES-256 (FIPS 197) and Camellia-256 (RFC 3713) from Mbed TLS and
+// with our SM4 (GB/T 32907-2016) and SEED (RFC 4269). Checked through the
+// document tests and, for all four, against OpenSSL's ciphers.
 #include "crypto/cipher_suite.h"
 
 #include <cstdint>

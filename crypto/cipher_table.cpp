@@ -1,3 +1,4 @@
+// Look-ups in the cipher table.
 #include "crypto/cipher_table.h"
 
 #include <cstring>

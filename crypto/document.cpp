@@ -1,3 +1,6 @@
+// Sealing and unsealing of the embedded document and the verifier check.
+// There are no published vectors for the format; the tests check it against
+// one rebuilt from OpenSSL's digests and ciphers.
 #include "crypto/document.h"
 
 #include <algorithm>

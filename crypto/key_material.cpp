@@ -1,3 +1,6 @@
+// Verifier, IV and cipher keys from the password with SHA-512, SHA-256
+// (FIPS 180-4) and MD5 (RFC 1321). There are no published vectors for these
+// rules; the tests rebuild them with OpenSSL's digests.
 #include "crypto/key_material.h"
 
 #include <algorithm>

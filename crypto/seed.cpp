@@ -1,4 +1,4 @@
-// SEED block cipher as specified in RFC 4269. The S-boxes S1 and S2, the
+// SEED block cipher of RFC 4269. The S-boxes S1 and S2, the
 // masks m0 to m3 and the constants KC0 to KC15 are the RFC's; its tables SS0
 // to SS3 of the G function are generated from them at compile time.
 // Test vectors: RFC 4269 Appendix B (with the round keys it lists for the

@@ -1,6 +1,6 @@
-// SM4 block cipher as specified in GB/T 32907-2016. The S-box, FK and the
-// CK rule are the standard's; the combined round tables are generated from
-// them at compile time.
+// SM4 block cipher of GB/T 32907-2016. The S-box, FK and the CK rule are
+// the standard's; the combined round tables are generated from them at
+// compile time.
 // Test vectors: the standard's encryption examples (one block, and the same
 // block encrypted 1,000,000 times) and OpenSSL's SM4 as a differential oracle.
 #include "crypto/sm4.h"
