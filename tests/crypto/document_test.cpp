@@ -1,5 +1,6 @@
 // Sealing and unsealing of the embedded document, the verifier check, and
-// the key material they share.
+// the key material they share. The format itself (verifier, IV, keys and
+// ciphertext) is rebuilt from OpenSSL in openssl_differential_test.
 #include "crypto/document.h"
 
 #include <gtest/gtest.h>
@@ -7,10 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "crypto/cipher_suite.h"
 #include "crypto/cipher_table.h"
 #include "crypto/key_material.h"
-#include "crypto/mbedtls_suite.h"
 #include "crypto/wipe.h"
 
 namespace {
@@ -53,35 +52,13 @@ TEST_P(DocumentPerCipher, DataIsTheTextZeroFilledToWholeBlocks) {
     }
 }
 
-TEST_P(DocumentPerCipher, HmacIsTheVerifierAndTypeTheBareIdentifier) {
-    const SealedDocument sealed = Seal("note", kPassword, Cipher());
-    unsigned char verifier[kSha512Bytes];
-    Sha512(reinterpret_cast<const unsigned char*>(kPassword.data()), kPassword.size(), verifier);
-    EXPECT_EQ(sealed.hmac, std::vector<unsigned char>(verifier, verifier + kSha512Bytes));
-    EXPECT_EQ(Text(sealed.type), Cipher());
-}
-
-TEST_P(DocumentPerCipher, SealingIsDeterministic) {
+TEST_P(DocumentPerCipher, SealingIsDeterministicAndTypeIsTheBareIdentifier) {
     const SealedDocument first = Seal(SampleText(100), kPassword, Cipher());
     const SealedDocument second = Seal(SampleText(100), kPassword, Cipher());
     EXPECT_EQ(first.hmac, second.hmac);
     EXPECT_EQ(first.data, second.data);
     EXPECT_EQ(first.type, second.type);
-}
-
-TEST_P(DocumentPerCipher, TheFirst16BytesOfHmacAreTheIv) {
-    const std::string text = SampleText(40);
-    const SealedDocument sealed = Seal(text, kPassword, Cipher());
-    unsigned char key[kMaxCipherKeyBytes];
-    DeriveCipherKey(GetParam().cipher, kPassword, key);
-    unsigned char iv[16];
-    std::copy(sealed.hmac.begin(), sealed.hmac.begin() + 16, iv);
-    std::vector<unsigned char> plaintext(sealed.data.size());
-    ASSERT_TRUE(
-        CbcDecrypt(GetParam().cipher, key, iv, sealed.data.data(), plaintext.data(), plaintext.size()));
-    std::string expected = text;
-    expected.resize(48, '\0');
-    EXPECT_EQ(Text(plaintext), expected);
+    EXPECT_EQ(Text(first.type), Cipher());
 }
 
 TEST_P(DocumentPerCipher, TextFillingItsLastBlockUnsealsToExactlyItsBytes) {
@@ -100,12 +77,6 @@ TEST_P(DocumentPerCipher, CodePage936TextRoundTripsByteForByte) {
         const SealedDocument sealed = Seal(text, "\xc3\xdc\xc2\xeb", Cipher());
         EXPECT_EQ(Unseal(sealed.data, "\xc3\xdc\xc2\xeb", Cipher()), text);
     }
-}
-
-TEST_P(DocumentPerCipher, AnotherPasswordDoesNotUnsealTheText) {
-    const std::string text = SampleText(64);
-    const SealedDocument sealed = Seal(text, kPassword, Cipher());
-    EXPECT_NE(Unseal(sealed.data, kPassword + "!", Cipher()), text);
 }
 
 // Exactly sized buffers, so the sanitizer sees any access past them.
