@@ -34,16 +34,8 @@ CWinThread::~CWinThread() {
 
 int CWinThread::PumpMessages() {
     MSG msg = {};
-    LONG idleCount = 0;
     for (;;) {
-        MSG waiting;
-        while (!PeekMessageA(&waiting, nullptr, 0, 0, PM_NOREMOVE) && !SuppressesIdle(msg.message)) {
-            if (!IdleWork(idleCount))
-                break;
-            ++idleCount;
-        }
-        idleCount = 0;
-
+        IdleWhileQueueEmpty(msg.message);
         const BOOL result = GetMessageA(&msg, nullptr, 0, 0);
         if (result == -1)
             return -1;
@@ -54,6 +46,16 @@ int CWinThread::PumpMessages() {
         }
         if (result == 0)
             return LOWORD(msg.wParam);
+    }
+}
+
+void CWinThread::IdleWhileQueueEmpty(UINT lastMessage) {
+    if (SuppressesIdle(lastMessage))
+        return;
+    MSG waiting;
+    for (LONG count = 0; !PeekMessageA(&waiting, nullptr, 0, 0, PM_NOREMOVE); ++count) {
+        if (!IdleWork(count))
+            break;
     }
 }
 

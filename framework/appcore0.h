@@ -30,6 +30,11 @@ public:
     // objects on the parent chain; TRUE means the message was consumed.
     virtual BOOL FilterMessage(MSG& msg);
 
+    // Idle processing of the message loop, also run by modal dialogs: calls
+    // IdleWork with a rising count while no message waits, unless the last
+    // retrieved message was a timer, mouse-move or set-cursor message.
+    void IdleWhileQueueEmpty(UINT lastMessage);
+
     HACCEL GetAcceleratorTable() const { return m_hAccel; }
     HWND GetAcceleratorWindow() const { return m_hAccelWnd; }
     void SetAccelerators(HACCEL table, HWND window) {

@@ -23,13 +23,15 @@ bool ReflectsNotifications(const std::string& className) {
     return className != "ReBarWindow32" && className != "SysTabControl32";
 }
 
-HWND ReflectionTarget(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+}  // namespace
+
+HWND ReflectionTarget(HWND parent, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_DRAWITEM:
     case WM_MEASUREITEM:
     case WM_DELETEITEM:
     case WM_COMPAREITEM:
-        return GetDlgItem(window, static_cast<int>(wParam));
+        return GetDlgItem(parent, static_cast<int>(wParam));
     case WM_VKEYTOITEM:
     case WM_CHARTOITEM:
     case WM_HSCROLL:
@@ -49,8 +51,6 @@ HWND ReflectionTarget(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
         return nullptr;
     }
 }
-
-}  // namespace
 
 const RegisteredMessages& GetRegisteredMessages() {
     static const RegisteredMessages messages = {
@@ -397,11 +397,15 @@ LRESULT CALLBACK CWnd::StaticWindowProc(HWND window, UINT msg, WPARAM wParam, LP
     try {
         return object->WindowProcedure(msg, wParam, lParam);
     } catch (...) {
-        if (!t_pendingException)
-            t_pendingException = std::current_exception();
+        KeepPendingException();
         // Failing these makes the creating call fail, which then rethrows.
         return (msg == WM_CREATE || msg == WM_NCCREATE) ? -1 : 0;
     }
+}
+
+void KeepPendingException() {
+    if (!t_pendingException)
+        t_pendingException = std::current_exception();
 }
 
 void RethrowPendingException() {

@@ -40,6 +40,13 @@ Fn LookUpProc(HMODULE module, LPCSTR name) {
 // Rethrows, once, an exception that a window procedure of this thread caught
 // at the system boundary.
 void RethrowPendingException();
+// Called in a catch block of a system callback: keeps the exception being
+// handled for RethrowPendingException (an earlier one still waiting wins).
+void KeepPendingException();
+
+// The control that a parent passes a reflected message back to (owner-draw,
+// scroll, colour and parent-notify messages), or null for other messages.
+HWND ReflectionTarget(HWND parent, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // What data exchange works on: the direction, the window it runs for and,
 // after a failure, the control that should get the focus.
@@ -50,6 +57,10 @@ struct CDataExchange {
 };
 
 class CWnd : public CObject {
+    // Dialogs bind through their own dialog procedure and route their
+    // messages to the objects of their controls.
+    friend class CDialog;
+
 public:
     CWnd() = default;
     CWnd(const CWnd&) = delete;
