@@ -11,6 +11,6 @@ build="$root/build/bench"
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
-  -DSCRIBECRYPT_BENCH_UNSANITIZED=ON >/dev/null
+  -DSCRIBECRYPT_SANITIZE=OFF >/dev/null
 cmake --build "$build" --target crypto_bench >/dev/null
 exec "$build/bench/crypto_bench" --benchmark_enable_random_interleaving=true "$@"
