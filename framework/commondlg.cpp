@@ -1,0 +1,305 @@
+#include "framework/commondlg.h"
+
+#include <dlgs.h>
+
+#include <algorithm>
+#include <cassert>
+#include <cstring>
+
+#include "framework/cexception.h"
+
+namespace Casement {
+
+namespace {
+
+// The record size the system expects: the extended fields exist from
+// Windows 5.00 on.
+constexpr DWORD kOpenFileNameSize400 = 76;
+constexpr DWORD kOpenFileNameSize500 = 88;
+static_assert(sizeof(OPENFILENAMEA) == kOpenFileNameSize500, "OPENFILENAMEA with the extended fields");
+static_assert(sizeof(CHOOSEFONTA) == 60, "CHOOSEFONTA of 32-bit Windows");
+
+// A zero-separated filter list is looked at within this many characters.
+constexpr int kFilterSearchLength = MAX_PATH;
+constexpr size_t kStyleNameLength = 80;
+
+// Major × 100 + minor; the old platform family (high bit) counts 1000 less.
+int WindowsVersion() {
+    const DWORD version = GetVersion();
+    int number = LOBYTE(LOWORD(version)) * 100 + HIBYTE(LOWORD(version));
+    if (version & 0x80000000)
+        number -= 1000;
+    return number;
+}
+
+bool EndsInSeparator(const std::string& folder) {
+    if (folder.empty())
+        return false;
+    // The last character, not the last byte: in a double-byte code page the
+    // trail byte of a character may have the value of '\\'.
+    const char* begin = folder.c_str();
+    const char* last = CharPrevA(begin, begin + folder.size());
+    return last + 1 == begin + folder.size() && (*last == '\\' || *last == '/');
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    return EndsInSeparator(folder) ? folder + name : folder + "\\" + name;
+}
+
+}  // namespace
+
+UINT_PTR CALLBACK CCommonDialog::CommonDialogHookProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* pCommonDlg = static_cast<CCommonDialog*>(GetApp().GetCWndFromMap(window));
+    if (pCommonDlg == nullptr) {
+        // The first message of the dialog: its object waits in the thread
+        // record.
+        TLSData* pTLSData = GetApp().GetThreadRecord();
+        assert(pTLSData);
+        pCommonDlg = static_cast<CCommonDialog*>(pTLSData->pWnd);
+        assert(pCommonDlg);
+        if (pCommonDlg == nullptr)
+            return 0;
+        pTLSData->pWnd = nullptr;
+        pCommonDlg->BindDialog(window);
+    }
+    try {
+        return static_cast<UINT_PTR>(pCommonDlg->DialogProcedure(msg, wParam, lParam));
+    } catch (...) {
+        KeepPendingException();
+        // Cancelling makes the system call return, after which DoModal
+        // rethrows. An explorer-style hook runs in a child of the dialog.
+        PostMessageA(GetAncestor(window, GA_ROOT), WM_COMMAND, IDCANCEL, 0);
+        return 0;
+    }
+}
+
+void CCommonDialog::HandOver() {
+    assert(!IsWindow());
+    UnbindDialog();
+    GetApp().GetThreadRecord()->pWnd = this;
+}
+
+void CCommonDialog::TakeBack() {
+    GetApp().GetThreadRecord()->pWnd = nullptr;
+    UnbindDialog();
+}
+
+CFileDialog::CFileDialog(BOOL openFileDialog, LPCSTR defaultExtension, LPCSTR fileName, DWORD flags,
+                         LPCSTR filter, HWND owner)
+    : m_bOpenFileDialog(openFileDialog), m_strFileName(fileName != nullptr ? fileName : "") {
+    // The extended fields (FlagsEx stays 0) are given only to systems that
+    // know them.
+    m_OFN.lStructSize = WindowsVersion() >= 500 ? kOpenFileNameSize500 : kOpenFileNameSize400;
+    m_OFN.hwndOwner = owner;
+    m_OFN.hInstance = GetApp().GetInstanceHandle();
+    m_OFN.Flags = flags;
+    m_OFN.lpstrDefExt = defaultExtension;
+    m_OFN.lpfnHook = CommonDialogHookProc;
+    SetFilter(filter);
+
+    // The name buffer, and the title and custom-filter buffers a caller may
+    // give through the record, hold at least a path.
+    m_OFN.nMaxFile = std::max<DWORD>(MAX_PATH, static_cast<DWORD>(m_strFileName.size() + 1));
+    m_OFN.nMaxFileTitle = MAX_PATH;
+    m_OFN.nMaxCustFilter = MAX_PATH;
+}
+
+void CFileDialog::SetFilter(LPCSTR filter) {
+    m_strFilter.clear();
+    if (filter == nullptr) {
+        m_OFN.lpstrFilter = nullptr;
+        return;
+    }
+    if (std::strchr(filter, '|') != nullptr) {
+        m_strFilter = filter;
+        std::replace(m_strFilter.begin(), m_strFilter.end(), '|', '\0');
+        // The list ends in an empty string: with the terminator of c_str()
+        // this makes the double zero whether or not the text ended in "|".
+        m_strFilter.push_back('\0');
+    } else {
+        for (int i = 0; i + 1 < kFilterSearchLength; ++i) {
+            if (filter[i] == '\0' && filter[i + 1] == '\0') {
+                m_strFilter.assign(filter, i + 1);
+                break;
+            }
+        }
+    }
+    m_OFN.lpstrFilter = m_strFilter.empty() ? nullptr : m_strFilter.c_str();
+}
+
+void CFileDialog::SetTitle(LPCSTR title) {
+    m_strTitle = title != nullptr ? title : "";
+    m_OFN.lpstrTitle = m_strTitle.empty() ? nullptr : m_strTitle.c_str();
+}
+
+void CFileDialog::SetInitialFolder(LPCSTR folder) {
+    m_strInitialFolder = folder != nullptr ? folder : "";
+    m_OFN.lpstrInitialDir = m_strInitialFolder.empty() ? nullptr : m_strInitialFolder.c_str();
+}
+
+INT_PTR CFileDialog::DoModal(HWND owner) {
+    if (owner != nullptr)
+        m_OFN.hwndOwner = owner;
+    m_strFileName.resize(m_OFN.nMaxFile, '\0');
+    m_OFN.lpstrFile = &m_strFileName[0];
+    m_pathNames.clear();
+
+    HandOver();
+    const BOOL chosen = m_bOpenFileDialog ? GetOpenFileNameA(&m_OFN) : GetSaveFileNameA(&m_OFN);
+    const DWORD error = chosen ? 0 : CommDlgExtendedError();
+    TakeBack();
+
+    if (chosen)
+        ReadChosenPaths();
+    m_strFileName.resize(std::strlen(m_strFileName.c_str()));
+    m_OFN.lpstrFile = nullptr;
+    RethrowPendingException();
+
+    if (chosen) {
+        HandleOK();
+        return IDOK;
+    }
+    // A dialog without OFN_EXPLORER reports a dialog failure when cancelled.
+    if (error == 0 || (error == CDERR_DIALOGFAILURE && !(m_OFN.Flags & OFN_EXPLORER))) {
+        HandleCancel();
+        return IDCANCEL;
+    }
+    throw CWinException("CFileDialog::DoModal Failed", static_cast<int>(error));
+}
+
+void CFileDialog::ReadChosenPaths() {
+    const char* buffer = m_strFileName.c_str();
+    if (!(m_OFN.Flags & OFN_ALLOWMULTISELECT)) {
+        m_pathNames.emplace_back(buffer);
+        return;
+    }
+
+    // Explorer-style: folder, names, each zero-terminated, then an empty
+    // string. Old-style: one string, folder and names separated by blanks.
+    std::vector<std::string> parts;
+    if (m_OFN.Flags & OFN_EXPLORER) {
+        for (const char* part = buffer; *part != '\0'; part += std::strlen(part) + 1)
+            parts.emplace_back(part);
+    } else {
+        const std::string text(buffer);
+        for (size_t start = 0; start < text.size();) {
+            const size_t blank = std::min(text.find(' ', start), text.size());
+            if (blank > start)
+                parts.push_back(text.substr(start, blank - start));
+            start = blank + 1;
+        }
+    }
+
+    // One chosen file comes as its full path alone.
+    if (parts.size() == 1) {
+        m_pathNames = parts;
+        return;
+    }
+    for (size_t i = 1; i < parts.size(); ++i)
+        m_pathNames.push_back(JoinPath(parts[0], parts[i]));
+}
+
+INT_PTR CFileDialog::DefaultDialogProcedure(UINT msg, WPARAM wParam, LPARAM lParam) {
+    const RegisteredMessages& registered = GetRegisteredMessages();
+    if (msg == registered.help) {
+        HandleHelp();
+        return 0;
+    }
+    if (msg == registered.listSelChanged) {
+        HandleListSelectionChange(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    }
+    if (msg == registered.shareViolation)
+        return HandleShareViolation(reinterpret_cast<LPCSTR>(lParam));
+    if (msg == registered.fileNameOk)
+        return CheckFileName();
+
+    switch (msg) {
+    case WM_INITDIALOG:
+        return HandleInitDialog();
+    case WM_COMMAND:
+        if (LOWORD(wParam) == pshHelp)
+            HandleHelp();
+        return 0;
+    case WM_NOTIFY:
+        if (m_OFN.Flags & OFN_EXPLORER) {
+            const LRESULT result = HandleFileNotification(*reinterpret_cast<const OFNOTIFYA*>(lParam));
+            // The dialog reads answers such as a rejected name from here.
+            SetWindowLongPtrA(GetHwnd(), DWLP_MSGRESULT, result);
+            return result;
+        }
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+LRESULT CFileDialog::HandleFileNotification(const OFNOTIFYA& notification) {
+    switch (notification.hdr.code) {
+    case CDN_INITDONE:
+        HandleInitDone();
+        return 0;
+    case CDN_SELCHANGE:
+        HandleSelectionChange();
+        return 0;
+    case CDN_FOLDERCHANGE:
+        HandleFolderChange();
+        return 0;
+    case CDN_SHAREVIOLATION:
+        return HandleShareViolation(notification.pszFile);
+    case CDN_HELP:
+        HandleHelp();
+        return 0;
+    case CDN_FILEOK:
+        return CheckFileName();
+    case CDN_TYPECHANGE:
+        HandleTypeChange();
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+CFontDialog::CFontDialog(const LOGFONTA* initial, DWORD flags) {
+    if (initial != nullptr)
+        m_logFont = *initial;
+    m_CF.lStructSize = sizeof m_CF;
+    m_CF.lpLogFont = &m_logFont;
+    m_CF.Flags = flags;
+    m_CF.hInstance = GetApp().GetInstanceHandle();
+    m_CF.lpfnHook = CommonDialogHookProc;
+}
+
+INT_PTR CFontDialog::DoModal(HWND owner) {
+    m_CF.hwndOwner = owner;
+    m_strStyleName.assign(kStyleNameLength + 1, '\0');
+    m_CF.lpszStyle = &m_strStyleName[0];
+
+    HandOver();
+    const BOOL chosen = ChooseFontA(&m_CF);
+    const DWORD error = chosen ? 0 : CommDlgExtendedError();
+    TakeBack();
+
+    m_strStyleName.resize(std::strlen(m_strStyleName.c_str()));
+    m_CF.lpszStyle = nullptr;
+    RethrowPendingException();
+
+    if (chosen) {
+        HandleOK();
+        return IDOK;
+    }
+    if (error != 0 && error != CDERR_DIALOGFAILURE)
+        throw CWinException("CFontDialog::DoModal Failed", static_cast<int>(error));
+    HandleCancel();
+    return IDCANCEL;
+}
+
+INT_PTR CFontDialog::DefaultDialogProcedure(UINT msg, WPARAM wParam, LPARAM /*lParam*/) {
+    if (msg == WM_INITDIALOG)
+        HandleInitDialog();
+    else if (msg == WM_COMMAND && LOWORD(wParam) == pshHelp)
+        HandleHelp();
+    return 0;
+}
+
+}  // namespace Casement

@@ -1,0 +1,115 @@
+// The system's common dialogs: file open and save, and font selection. Each
+// object binds to the dialog through the common-dialog hook when the caller's
+// flags enable the hook (OFN_ENABLEHOOK, CF_ENABLEHOOK), and routes the
+// dialog's notifications to virtual operations.
+#pragma once
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/dialog.h"
+
+namespace Casement {
+
+class CCommonDialog : public CDialog {
+protected:
+    CCommonDialog() = default;
+
+    // The system closes its common dialogs itself.
+    void HandleCancel() override {}
+    BOOL HandleInitDialog() override { return TRUE; }
+    void HandleOK() override {}
+    // The help button, or the help message of an old-style dialog.
+    virtual void HandleHelp() {}
+
+    // The hook procedure of every common dialog; it binds the object on the
+    // dialog's first message the way dialogs are bound.
+    static UINT_PTR CALLBACK CommonDialogHookProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+
+    // Around the system call that runs the dialog: hand this object to the
+    // hook's first message, then unbind again.
+    void HandOver();
+    void TakeBack();
+};
+
+class CFileDialog : public CCommonDialog {
+public:
+    // filter is either "description|pattern|..." or the system's list of
+    // zero-terminated strings ending in an empty one.
+    explicit CFileDialog(BOOL openFileDialog = TRUE, LPCSTR defaultExtension = nullptr,
+                         LPCSTR fileName = nullptr, DWORD flags = 0, LPCSTR filter = nullptr,
+                         HWND owner = nullptr);
+
+    // IDOK or IDCANCEL; an extended error other than a cancel throws
+    // CWinException "CFileDialog::DoModal Failed" with the code as extra.
+    // A null owner keeps the one given at construction.
+    INT_PTR DoModal(HWND owner) override;
+
+    // The chosen path (with multiple selection, what precedes the names).
+    const std::string& GetPathName() const { return m_strFileName; }
+    // Every chosen path, each name joined to its folder.
+    const std::vector<std::string>& GetPathNames() const { return m_pathNames; }
+    void SetTitle(LPCSTR title);
+    void SetInitialFolder(LPCSTR folder);
+    // The record the system is given, for settings without an operation.
+    OPENFILENAMEA& GetOFN() { return m_OFN; }
+
+protected:
+    virtual void HandleSelectionChange() {}
+    // TRUE rejects the chosen name and keeps the dialog open.
+    virtual BOOL CheckFileName() { return FALSE; }
+    virtual void HandleFolderChange() {}
+    virtual void HandleInitDone() {}
+    // An old-style dialog's list box selection changed: the list's control
+    // id, the item and the CD_LB... code.
+    virtual void HandleListSelectionChange(UINT /*controlId*/, UINT /*item*/, UINT /*code*/) {}
+    // A chosen file is in use elsewhere; the result is an OFN_SHARE... answer.
+    virtual UINT HandleShareViolation(LPCSTR /*path*/) { return 0; }
+    virtual void HandleTypeChange() {}
+
+    INT_PTR DefaultDialogProcedure(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    LRESULT HandleFileNotification(const OFNOTIFYA& notification);
+    void SetFilter(LPCSTR filter);
+    // Splits the name buffer after a multiple selection into full paths.
+    void ReadChosenPaths();
+
+    OPENFILENAMEA m_OFN = {};
+    BOOL m_bOpenFileDialog;
+    std::string m_strFileName;
+    std::string m_strFilter;
+    std::string m_strTitle;
+    std::string m_strInitialFolder;
+    std::vector<std::string> m_pathNames;
+};
+
+class CFontDialog : public CCommonDialog {
+public:
+    // Starts from a copy of initial (or an all-zero font).
+    explicit CFontDialog(const LOGFONTA* initial = nullptr,
+                         DWORD flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_EFFECTS);
+
+    // IDOK or IDCANCEL; an extended error other than a cancel throws
+    // CWinException "CFontDialog::DoModal Failed" with the code as extra.
+    INT_PTR DoModal(HWND owner) override;
+
+    const LOGFONTA& GetLogFont() const { return m_logFont; }
+    COLORREF GetColor() const { return m_CF.rgbColors; }
+    // The chosen style, filled in only with CF_USESTYLE.
+    const std::string& GetStyleName() const { return m_strStyleName; }
+    CHOOSEFONTA& GetChooseFont() { return m_CF; }
+
+protected:
+    INT_PTR DefaultDialogProcedure(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    CHOOSEFONTA m_CF = {};
+    LOGFONTA m_logFont = {};
+    std::string m_strStyleName;
+};
+
+}  // namespace Casement
