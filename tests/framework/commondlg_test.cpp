@@ -24,8 +24,7 @@ using Casement::CFileDialog;
 using Casement::CFontDialog;
 using Casement::CWinApp;
 using Casement::CWinException;
-using modal_steps::FindThreadDialog;
-using modal_steps::RunLater;
+using modal_steps::WhenDialogShows;
 
 // The filter of the program's Save As dialog.
 constexpr char kProgramFilter[] = "Exe Files (*.exe)|*.exe|Text Files (*.txt)|*.txt|";
@@ -45,13 +44,12 @@ void PressButton(HWND dialog, int id) { SendDlgItemMessageA(dialog, id, BM_CLICK
 
 // Types a name into the file dialog's file-name field (cmb13, 1148) and
 // presses OK.
-void ChooseName(const std::string& name) {
-    const HWND dialog = FindThreadDialog();
+void ChooseName(HWND dialog, const std::string& name) {
     SetDlgItemTextA(dialog, cmb13, name.c_str());
     PressButton(dialog, IDOK);
 }
 
-void CancelTheDialog() { PostMessageA(FindThreadDialog(), WM_COMMAND, IDCANCEL, 0); }
+void CancelTheDialog(HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0); }
 
 class TempFolder {
 public:
@@ -104,7 +102,7 @@ TEST(FileDialog, CancelledSaveAsReturnsCancelAndThrowsNothing) {
     CWinApp app;
     // Configured as the program's Save As dialog.
     CFileDialog saveAs(FALSE, "txt", nullptr, OFN_OVERWRITEPROMPT, kProgramFilter);
-    RunLater(CancelTheDialog);
+    WhenDialogShows(CancelTheDialog);
     INT_PTR result = 0;
     EXPECT_NO_THROW(result = saveAs.DoModal(nullptr));
     EXPECT_EQ(IDCANCEL, result);
@@ -114,7 +112,7 @@ TEST(FileDialog, CancelledSaveAsReturnsCancelAndThrowsNothing) {
 TEST(FileDialog, FilterReachesTheSystemAsAZeroSeparatedList) {
     CWinApp app;
     HookedFileDialog saveAs(FALSE, "txt", nullptr, OFN_OVERWRITEPROMPT | kHooked, kProgramFilter);
-    RunLater(CancelTheDialog);
+    WhenDialogShows(CancelTheDialog);
     EXPECT_EQ(IDCANCEL, saveAs.DoModal(nullptr));
 
     const char expected[] = "Exe Files (*.exe)\0*.exe\0Text Files (*.txt)\0*.txt\0";
@@ -132,10 +130,10 @@ TEST(FileDialog, RefusedNameKeepsTheDialogOpenUntilOneIsAccepted) {
     HookedFileDialog save(FALSE, "txt", nullptr, kHooked, kProgramFilter);
     save.SetInitialFolder(folder.path.c_str());
     bool openAfterRefusal = false;
-    RunLater([&] {
-        ChooseName("bad.txt");
-        openAfterRefusal = FindThreadDialog() != nullptr;
-        ChooseName("note.txt");
+    WhenDialogShows([&](HWND dialog) {
+        ChooseName(dialog, "bad.txt");
+        openAfterRefusal = IsWindow(dialog);
+        ChooseName(dialog, "note.txt");
     });
     EXPECT_EQ(IDOK, save.DoModal(nullptr));
     EXPECT_TRUE(openAfterRefusal);
@@ -150,7 +148,7 @@ TEST(FileDialog, MultipleSelectionJoinsEachNameToItsFolder) {
     folder.AddFile("b.txt");
     CFileDialog open(TRUE, nullptr, nullptr, OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST);
     open.SetInitialFolder(folder.path.c_str());
-    RunLater([] { ChooseName("\"a.txt\" \"b.txt\""); });
+    WhenDialogShows([](HWND dialog) { ChooseName(dialog, "\"a.txt\" \"b.txt\""); });
     EXPECT_EQ(IDOK, open.DoModal(nullptr));
     const std::vector<std::string> expected = {folder.path + "\\a.txt", folder.path + "\\b.txt"};
     EXPECT_EQ(expected, open.GetPathNames());
@@ -206,12 +204,12 @@ TEST(FontDialog, OkGivesTheChosenFontAndCancelGivesCancel) {
     initial.lfHeight = -16;
     initial.lfWeight = FW_BOLD;
     CFontDialog dialog(&initial);
-    RunLater([] { PressButton(FindThreadDialog(), IDOK); });
+    WhenDialogShows([](HWND dialog) { PressButton(dialog, IDOK); });
     EXPECT_EQ(IDOK, dialog.DoModal(nullptr));
     EXPECT_EQ(face, dialog.GetLogFont().lfFaceName);
     EXPECT_EQ(FW_BOLD, dialog.GetLogFont().lfWeight);
 
-    RunLater(CancelTheDialog);
+    WhenDialogShows(CancelTheDialog);
     EXPECT_EQ(IDCANCEL, dialog.DoModal(nullptr));
 }
 

@@ -22,6 +22,7 @@ using Casement::CWinApp;
 using Casement::TLSData;
 using modal_steps::RunLater;
 using modal_steps::Type;
+using modal_steps::WhenDialogShows;
 
 // A dialog whose start-up runs a test's step.
 class ScriptedDialog : public CDialog {
@@ -50,11 +51,11 @@ struct alignas(4) EmptyTemplate {
 TEST(ModalDialog, EnterGivesOkEscapeCancelAndCloseZero) {
     CWinApp app;
     ScriptedDialog entered(IDD_PROBE);
-    entered.onInit = [](ScriptedDialog&) { RunLater([] { Type({VK_RETURN}); }); };
+    entered.onInit = [](ScriptedDialog&) { WhenDialogShows([](HWND) { Type({VK_RETURN}); }); };
     EXPECT_EQ(IDOK, entered.DoModal(nullptr));
 
     ScriptedDialog escaped(IDD_PROBE);
-    escaped.onInit = [](ScriptedDialog&) { RunLater([] { Type({VK_ESCAPE}); }); };
+    escaped.onInit = [](ScriptedDialog&) { WhenDialogShows([](HWND) { Type({VK_ESCAPE}); }); };
     EXPECT_EQ(IDCANCEL, escaped.DoModal(nullptr));
 
     const EmptyTemplate inMemory;

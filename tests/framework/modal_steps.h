@@ -59,4 +59,19 @@ inline HWND FindThreadDialog() {
     return found;
 }
 
+// Runs act once this thread's dialog box is up: a modal loop shows its
+// dialog only when its queue first runs empty, and keys reach it only once
+// it is the foreground window.
+inline void WhenDialogShows(std::function<void(HWND)> act, UINT pollMs = 50) {
+    RunLater(
+        [act = std::move(act), pollMs]() mutable {
+            const HWND dialog = FindThreadDialog();
+            if (dialog != nullptr && GetForegroundWindow() == dialog)
+                act(dialog);
+            else
+                WhenDialogShows(std::move(act), pollMs);
+        },
+        pollMs);
+}
+
 }  // namespace modal_steps
