@@ -1,5 +1,20 @@
 #include "app/textapp.h"
 
+#include <memory>
+
+#include "crypto/cipher_table.h"
+#include "crypto/document.h"
+#include "image/resources.h"
+#include "ui/passworddialogs.h"
+
+namespace {
+
+void ShowError(LPCSTR text) {
+    MessageBoxA(GetForegroundWindow(), text, "错误", MB_SYSTEMMODAL | MB_ICONERROR);
+}
+
+}  // namespace
+
 void CPlaceholderWindow::AdjustCreateParams(CREATESTRUCTA& cs) {
     cs.lpszName = "Scribecrypt";
     cs.cx = 600;
@@ -8,7 +23,45 @@ void CPlaceholderWindow::AdjustCreateParams(CREATESTRUCTA& cs) {
 
 void CPlaceholderWindow::HandleDestroy() { PostQuitMessage(0); }
 
+CTextApp& GetTextApp() { return static_cast<CTextApp&>(Casement::GetApp()); }
+
+BOOL CTextApp::EnterPassword() {
+    std::unique_ptr<CMyDialog> dialog(new CMyDialog);
+    m_pPasswordDialog = dialog.get();
+    const INT_PTR result = dialog->DoModal(nullptr);
+    dialog.reset();
+    m_pPasswordDialog = nullptr;
+    // Closing from the title bar after typing counts as an entry.
+    return result != IDCANCEL && !m_password.IsEmpty();
+}
+
+BOOL CTextApp::CheckStoredDocument() {
+    const ImageResource hmac = LoadOwnPacket("HMAC");
+    const ImageResource type = LoadOwnPacket("TYPE");
+    // An unreadable or empty verifier is not checked, and selects no cipher.
+    if (hmac.bytes == nullptr || hmac.size == 0 || type.bytes == nullptr)
+        return TRUE;
+    const std::string_view cipher = CipherIdentifierFromType(type.bytes, type.size);
+    if (!cipher.empty())
+        m_cipher = std::string(cipher).c_str();
+    if (!PasswordMatchesVerifier(m_password.c_str(), hmac.bytes, hmac.size)) {
+        ShowError("您提供的密码无效。");
+        return FALSE;
+    }
+    return TRUE;
+}
+
 BOOL CTextApp::InitInstance() {
     m_isNewDocument = 1;
-    return m_frame.CreateDefault(nullptr) != nullptr;
+    // A partial set of resources counts as no document at all.
+    if (HasOwnPacket("HMAC") && HasOwnPacket("DATA") && HasOwnPacket("TYPE")) {
+        m_isNewDocument = 0;
+        if (!EnterPassword() || !CheckStoredDocument())
+            return FALSE;
+    }
+    if (m_frame.CreateDefault(nullptr) == nullptr) {
+        ShowError("创建窗口失败");
+        return FALSE;
+    }
+    return TRUE;
 }

@@ -1,8 +1,12 @@
-// The program's application object.
+// The program's application object: the document's protection state, read
+// and written by the dialogs, the frame and the save paths.
 #pragma once
 
 #include "framework/appcore.h"
+#include "framework/cstring.h"
 #include "framework/wincore.h"
+
+class CMyDialog;
 
 // The window shown until the editor exists: closing it ends the program.
 class CPlaceholderWindow : public Casement::CWnd {
@@ -13,10 +17,25 @@ protected:
 
 class CTextApp : public Casement::CWinApp {
 public:
+    ~CTextApp() override = default;
+    // Unlocks the stored document, if there is one, and creates the frame.
     BOOL InitInstance() override;
 
-    int m_isNewDocument;
+    Casement::CString m_password;  // ANSI bytes, never empty once accepted
+    Casement::CString m_cipher;    // "AES", "CAMELLIA", "SM4", "SEED" or empty
+    int m_isNewDocument;           // 1 when the image carried no complete document
+    int m_passwordsDiffer;         // new-password dialog: the entries differed
+    int m_passwordEmpty;           // new-password dialog: both entries were empty
+    int m_passwordAccepted;        // new-password dialog: a new password is pending
+    CPlaceholderWindow m_frame;
+    CMyDialog* m_pPasswordDialog;
 
 private:
-    CPlaceholderWindow m_frame;
+    // Asks for the password; FALSE when the user gave none.
+    BOOL EnterPassword();
+    // Selects the cipher from "TYPE" and checks the password against "HMAC";
+    // FALSE after telling the user the password is wrong.
+    BOOL CheckStoredDocument();
 };
+
+CTextApp& GetTextApp();

@@ -213,4 +213,55 @@ std::wstring MessageBoxText(HWND box) {
     return text;
 }
 
+HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    do {
+        for (HWND window : TopLevelWindows(processId)) {
+            wchar_t className[64] = {};
+            GetClassNameW(window, className, 64);
+            if (IsWindowVisible(window) && lstrcmpW(className, L"#32770") != 0)
+                return window;
+        }
+        Sleep(50);
+    } while (std::chrono::steady_clock::now() < deadline);
+    return nullptr;
+}
+
+HWND WaitForDialog(DWORD processId, const std::wstring& title, DWORD timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    do {
+        for (HWND window : TopLevelWindows(processId, L"#32770"))
+            if (IsWindowVisible(window) && WindowText(window) == title)
+                return window;
+        Sleep(50);
+    } while (std::chrono::steady_clock::now() < deadline);
+    return nullptr;
+}
+
+void SetControlText(HWND dialog, int id, const std::wstring& text) {
+    SendMessageW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void PressButton(HWND dialog, int id) {
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+std::wstring AnswerMessageBox(DWORD processId, int button, DWORD timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    do {
+        for (HWND window : TopLevelWindows(processId, L"#32770")) {
+            // A message box has a text control and, unlike the program's
+            // dialogs, no edit field.
+            if (IsWindowVisible(window) && GetDlgItem(window, 0xFFFF) != nullptr &&
+                FindWindowExW(window, nullptr, L"Edit", nullptr) == nullptr) {
+                const std::wstring text = MessageBoxText(window);
+                PostMessageW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+                return text;
+            }
+        }
+        Sleep(50);
+    } while (std::chrono::steady_clock::now() < deadline);
+    return L"<no message box>";
+}
+
 }  // namespace driver

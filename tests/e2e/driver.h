@@ -59,5 +59,15 @@ HWND WaitForWindow(DWORD processId, const wchar_t* className, DWORD timeoutMs);
 std::wstring WindowText(HWND window);
 // The text of a message box (its static control).
 std::wstring MessageBoxText(HWND box);
+// Waits for the program's main window: visible, top-level, not a dialog.
+HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs = 20000);
+// Waits for a visible dialog (class "#32770") of the process with this title.
+HWND WaitForDialog(DWORD processId, const std::wstring& title, DWORD timeoutMs);
+// Types into a control of another process the way the system delivers text.
+void SetControlText(HWND dialog, int id, const std::wstring& text);
+// Presses a dialog's button without waiting for what it starts.
+void PressButton(HWND dialog, int id);
+// Waits for the process's message box, returns its text and answers it.
+std::wstring AnswerMessageBox(DWORD processId, int button, DWORD timeoutMs = 20000);
 
 }  // namespace driver

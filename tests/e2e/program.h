@@ -1,0 +1,33 @@
+// A private copy of the real program, optionally carrying a sealed note, and
+// the steps of using it that several end-to-end tests share.
+#pragma once
+
+#include <string>
+
+#include "tests/e2e/driver.h"
+
+namespace driver {
+
+class ProgramCopy {
+public:
+    // Copies the built program into a new folder named after hint.
+    explicit ProgramCopy(const std::string& hint, const std::string& fileName = "scribecrypt.exe");
+
+    const std::string& Path() const { return m_path; }
+    const std::string& Folder() const { return m_folder; }
+    // Seals text into the copy as the program itself would.
+    bool Seal(const std::string& text, const std::string& password, const std::string& cipher) const;
+    // Writes the three resources with exactly these bytes.
+    bool WriteRaw(const std::string& hmac, const std::string& data, const std::string& type) const;
+    // Adds one PACKET resource, keeping everything else.
+    bool AddPacket(const char* name, const std::string& bytes) const;
+    bool Start(Process& process) const;
+
+private:
+    std::string m_folder;
+    std::string m_path;
+};
+
+constexpr DWORD kWindowTimeoutMs = 20000;
+
+}  // namespace driver

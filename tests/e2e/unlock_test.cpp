@@ -1,0 +1,117 @@
+// Starting the real program: with no document, with a document and the
+// password typed right, wrong or not at all, and with damaged resources.
+#include <gtest/gtest.h>
+
+#include "crypto/key_material.h"
+#include "tests/e2e/program.h"
+
+namespace {
+
+using driver::Process;
+using driver::ProgramCopy;
+
+constexpr DWORD kExitTimeoutMs = 15000;
+const DWORD kFailed = static_cast<DWORD>(-1);
+
+class Unlock : public ::testing::Test {
+protected:
+    // Waits for the enter-password dialog and answers it.
+    static HWND Dialog(const Process& process) {
+        return driver::WaitForDialog(process.Id(), L"Scribecrypt", driver::kWindowTimeoutMs);
+    }
+    static void Enter(const Process& process, const std::wstring& password, int button = IDOK) {
+        HWND dialog = Dialog(process);
+        ASSERT_NE(nullptr, dialog);
+        driver::SetControlText(dialog, 1001, password);
+        if (button == 0)
+            PostMessageW(dialog, WM_CLOSE, 0, 0);
+        else
+            driver::PressButton(dialog, button);
+    }
+    static HWND WaitForEditor(const Process& process) { return driver::WaitForMainWindow(process.Id()); }
+    static DWORD ExitCode(Process& process) {
+        DWORD code = 0xBAD;
+        EXPECT_TRUE(process.WaitForExit(kExitTimeoutMs, &code));
+        return code;
+    }
+    static void CloseEditor(Process& process, HWND editor) {
+        PostMessageW(editor, WM_CLOSE, 0, 0);
+        EXPECT_EQ(0u, ExitCode(process));
+    }
+};
+
+TEST_F(Unlock, WithoutACompleteDocumentTheEditorOpensAtOnce) {
+    ProgramCopy fresh("fresh");
+    ProgramCopy partial("partial");
+    ASSERT_TRUE(partial.AddPacket("HMAC", std::string(64, 'h')));
+    ASSERT_TRUE(partial.AddPacket("DATA", std::string(16, 'd')));
+    for (const ProgramCopy* copy : {&fresh, &partial}) {
+        Process process;
+        ASSERT_TRUE(copy->Start(process));
+        HWND editor = WaitForEditor(process);
+        ASSERT_NE(nullptr, editor);
+        EXPECT_TRUE(driver::TopLevelWindows(process.Id(), L"#32770").empty());
+        CloseEditor(process, editor);
+    }
+}
+
+TEST_F(Unlock, RightPasswordOpensTheEditorByOkOrByClosingTheDialog) {
+    ProgramCopy copy("right");
+    ASSERT_TRUE(copy.Seal("note", "secret", "SM4"));
+    for (int button : {IDOK, 0}) {
+        Process process;
+        ASSERT_TRUE(copy.Start(process));
+        Enter(process, L"secret", button);
+        HWND editor = WaitForEditor(process);
+        ASSERT_NE(nullptr, editor) << button;
+        CloseEditor(process, editor);
+    }
+}
+
+TEST_F(Unlock, CancelOrAnEmptyPasswordEndsSilently) {
+    ProgramCopy copy("cancel");
+    ASSERT_TRUE(copy.Seal("note", "secret", "AES"));
+    for (int button : {IDCANCEL, IDOK}) {
+        Process process;
+        ASSERT_TRUE(copy.Start(process));
+        Enter(process, button == IDCANCEL ? L"secret" : L"", button);
+        EXPECT_EQ(kFailed, ExitCode(process)) << button;
+    }
+}
+
+TEST_F(Unlock, WrongPasswordIsRejectedOnceAndEndsTheProgram) {
+    ProgramCopy copy("wrong");
+    ASSERT_TRUE(copy.Seal("note", "secret", "SEED"));
+    Process process;
+    ASSERT_TRUE(copy.Start(process));
+    Enter(process, L"Secret");
+    EXPECT_EQ(L"您提供的密码无效。", driver::AnswerMessageBox(process.Id(), IDOK));
+    EXPECT_EQ(kFailed, ExitCode(process));
+}
+
+TEST_F(Unlock, VerifierIsComparedOverItsStoredLengthButNeverBeyondTheDigest) {
+    unsigned char digest[kVerifierBytes];
+    DeriveVerifier("secret", digest);
+    const std::string full(reinterpret_cast<const char*>(digest), kVerifierBytes);
+
+    ProgramCopy shortVerifier("short-hmac");
+    ASSERT_TRUE(shortVerifier.WriteRaw(full.substr(0, 10), std::string(16, 'd'), "AES"));
+    {
+        Process process;
+        ASSERT_TRUE(shortVerifier.Start(process));
+        Enter(process, L"secret");
+        HWND editor = WaitForEditor(process);
+        ASSERT_NE(nullptr, editor);
+        CloseEditor(process, editor);
+    }
+
+    ProgramCopy longVerifier("long-hmac");
+    ASSERT_TRUE(longVerifier.WriteRaw(full + std::string(36, '\0'), std::string(16, 'd'), "AES"));
+    Process process;
+    ASSERT_TRUE(longVerifier.Start(process));
+    Enter(process, L"secret");
+    EXPECT_EQ(L"您提供的密码无效。", driver::AnswerMessageBox(process.Id(), IDOK));
+    EXPECT_EQ(kFailed, ExitCode(process));
+}
+
+}  // namespace

@@ -1,0 +1,95 @@
+#include "ui/passworddialogs.h"
+
+#include "app/textapp.h"
+#include "crypto/cipher_table.h"
+#include "framework/cstring.h"
+
+namespace {
+
+constexpr int kMaxPasswordCharacters = 512;
+
+Casement::CString TextOf(const Casement::CWnd& control) {
+    Casement::CString text;
+    text.ReadWindowText(control);
+    return text;
+}
+
+void ShowError(LPCSTR text) {
+    MessageBoxA(GetForegroundWindow(), text, "错误", MB_OK | MB_ICONERROR | MB_SYSTEMMODAL);
+}
+
+}  // namespace
+
+BOOL CMyDialog::HandleInitDialog() {
+    BindControl(1001, m_editPassword);
+    m_editPassword.LimitText(kMaxPasswordCharacters);
+    return TRUE;
+}
+
+void CMyDialog::HandleDestroy() { GetTextApp().m_password = TextOf(m_editPassword); }
+
+BOOL MyDialog::HandleInitDialog() {
+    BindControl(1009, m_editPassword);
+    BindControl(1007, m_editRepeat);
+    m_editPassword.LimitText(kMaxPasswordCharacters);
+    m_editRepeat.LimitText(kMaxPasswordCharacters);
+    BindControl(1008, m_comboCipher);
+    for (const CipherEntry& entry : kCipherTable)
+        m_comboCipher.AddString(entry.displayName);
+    m_comboCipher.SelectString(1, kCipherTable[0].displayName);
+    return TRUE;
+}
+
+void MyDialog::HandleDestroy() {
+    CTextApp& app = GetTextApp();
+    app.m_passwordsDiffer = 0;
+    app.m_passwordEmpty = 0;
+    app.m_passwordAccepted = 0;
+    // Two empty fields match, so emptiness is reported as such.
+    if (TextOf(m_editRepeat) != TextOf(m_editPassword)) {
+        app.m_passwordsDiffer = 1;
+        return;
+    }
+    const Casement::CString password = TextOf(m_editPassword);
+    if (password.IsEmpty()) {
+        app.m_passwordEmpty = 1;
+        return;
+    }
+    app.m_passwordAccepted = 1;
+    app.m_password = password;
+    const std::string_view cipher = CipherIdentifierFromDisplayName(TextOf(m_comboCipher).c_str());
+    if (!cipher.empty())
+        app.m_cipher = std::string(cipher).c_str();
+}
+
+PromptOutcome RunNewPasswordPrompt(MyDialog& dialog, HWND owner, const std::function<bool()>& askAgain) {
+    CTextApp& app = GetTextApp();
+    for (;;) {
+        // The dialog takes what was typed whatever ended it; only OK may
+        // change the password.
+        const Casement::CString previousPassword = app.m_password;
+        const Casement::CString previousCipher = app.m_cipher;
+        const int previousAccepted = app.m_passwordAccepted;
+        const INT_PTR result = dialog.DoModal(owner);
+        if (result != IDOK) {
+            app.m_password = previousPassword;
+            app.m_cipher = previousCipher;
+            app.m_passwordAccepted = previousAccepted;
+            if (result == IDCANCEL) {
+                app.m_passwordEmpty = 0;
+                app.m_passwordsDiffer = 0;
+                return PromptOutcome::Cancelled;
+            }
+            return PromptOutcome::Closed;
+        }
+        if (app.m_passwordEmpty || app.m_passwordsDiffer) {
+            ShowError(app.m_passwordEmpty ? "密码不能为空。" : "您所输入的密码不匹配。");
+            app.m_passwordEmpty = 0;
+            app.m_passwordsDiffer = 0;
+        } else if (app.m_passwordAccepted) {
+            return PromptOutcome::Accepted;
+        }
+        if (!askAgain())
+            return PromptOutcome::GaveUp;
+    }
+}

@@ -1,0 +1,52 @@
+// The two password dialogs. Neither shows a message nor decides anything:
+// both copy what was typed into the application object as their window is
+// destroyed, and the new-password dialog leaves three result flags there.
+#pragma once
+
+#include <functional>
+
+#include "framework/dialog.h"
+#include "framework/stdcontrols.h"
+
+// Asks for the password of the document stored in the program (template 129).
+class CMyDialog : public Casement::CDialog {
+public:
+    CMyDialog() : CDialog(129) {}
+    ~CMyDialog() override = default;
+
+protected:
+    BOOL HandleInitDialog() override;
+    void HandleDestroy() override;
+
+private:
+    Casement::CEdit m_editPassword;
+};
+
+// Asks for a new password twice and for a cipher (template 132).
+class MyDialog : public Casement::CDialog {
+public:
+    MyDialog() : CDialog(132) {}
+    ~MyDialog() override = default;
+
+protected:
+    BOOL HandleInitDialog() override;
+    void HandleDestroy() override;
+
+private:
+    Casement::CEdit m_editPassword;
+    Casement::CEdit m_editRepeat;
+    Casement::CComboBox m_comboCipher;
+};
+
+enum class PromptOutcome {
+    Accepted,     // m_password and m_cipher hold the new values
+    Cancelled,    // the user pressed Cancel
+    Closed,       // the dialog was closed from its title bar
+    GaveUp,       // askAgain said no after an error or an unfinished entry
+};
+
+// Shows the new-password dialog until a password is accepted, reporting an
+// empty or mismatched entry each time; askAgain decides whether to show it
+// again after such an entry. A dialog that did not end with OK leaves the
+// password, the cipher and the pending flag as they were.
+PromptOutcome RunNewPasswordPrompt(MyDialog& dialog, HWND owner, const std::function<bool()>& askAgain);
