@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "framework/cexception.h"
+#include "framework/gdi.h"
 
 namespace Casement {
 
@@ -286,9 +287,14 @@ BOOL CWnd::ApplyDataExchange(CDataExchange& exchange, BOOL retrieve) {
 LRESULT CWnd::HandlePaint(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (m_PrevWindowProc != nullptr)
         return CallPreviousProc(msg, wParam, lParam);
-    PAINTSTRUCT ps;
-    BeginPaint(m_hWnd, &ps);
-    EndPaint(m_hWnd, &ps);
+    // Without an update region there is nothing for BeginPaint to validate.
+    if (GetUpdateRect(m_hWnd, nullptr, FALSE)) {
+        CPaintDC dc(m_hWnd);
+        DrawContent(dc);
+    } else {
+        CClientDC dc(m_hWnd);
+        DrawContent(dc);
+    }
     return 0;
 }
 
@@ -344,6 +350,12 @@ LRESULT CWnd::DefaultProcedure(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         HandleClose();
         return 0;
+    case WM_ERASEBKGND: {
+        CDC dc(reinterpret_cast<HDC>(wParam));
+        if (EraseBackground(dc))
+            return 1;
+        break;
+    }
     case WM_NOTIFY: {
         if (ReflectsNotifications(GetClassName())) {
             const LRESULT reflected = ReflectNotify(wParam, lParam);

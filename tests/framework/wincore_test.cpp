@@ -10,6 +10,7 @@
 
 #include "framework/appcore.h"
 #include "framework/cexception.h"
+#include "framework/gdi.h"
 #include "framework/stdcontrols.h"
 #include "framework/wincore.h"
 
@@ -176,6 +177,37 @@ TEST_F(WindowObjects, WindowDestroyedWithItsParentIsNotDestroyedAgainAndCanBeReu
     child.DestroyHandle();
     EXPECT_EQ(2, child.destroyed);
     EXPECT_EQ(nullptr, Casement::GetCWndPtr(fresh));
+}
+
+class Painter : public CWnd {
+public:
+    int painted = 0;
+    int erased = 0;
+
+protected:
+    void DrawContent(Casement::CDC& dc) override {
+        if (dc.GetHDC() != nullptr)
+            ++painted;
+    }
+    BOOL EraseBackground(Casement::CDC& dc) override {
+        if (dc.GetHDC() != nullptr)
+            ++erased;
+        return TRUE;
+    }
+};
+
+TEST_F(WindowObjects, PaintAndEraseReachTheirHandlersWithADeviceContext) {
+    Painter painter;
+    painter.CreateWithClass(0, "", "", WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, parent_, nullptr, nullptr);
+    UpdateWindow(parent_);
+    const int paintedBefore = painter.painted;
+    const int erasedBefore = painter.erased;
+    InvalidateRect(painter, nullptr, TRUE);
+    UpdateWindow(painter);
+    EXPECT_EQ(paintedBefore + 1, painter.painted);
+    EXPECT_EQ(erasedBefore + 1, painter.erased);
+    RECT update = {};
+    EXPECT_FALSE(GetUpdateRect(painter, &update, FALSE));  // validated by the paint
 }
 
 class RefusingWindow : public CWnd {
