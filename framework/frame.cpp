@@ -1,0 +1,1109 @@
+#include "framework/frame.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cassert>
+#include <cstddef>
+#include <initializer_list>
+
+#include "framework/cexception.h"
+#include "framework/controls.h"
+#include "framework/regkey.h"
+
+namespace Casement {
+
+namespace {
+
+const char kFrameClassName[] = "Casement Frame";
+const char kFrameSettings[] = "Frame Settings";
+const char kRecentFiles[] = "Recent Files";
+
+constexpr COLORREF kToolBarMask = RGB(192, 192, 192);
+static_assert(kToolBarMask == 0xC0C0C0, "tool-bar mask colour");
+
+// NONCLIENTMETRICSA without the field Vista added: every version takes it.
+constexpr UINT kNonClientMetricsSize = 340;
+static_assert(offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth) == kNonClientMetricsSize, "metrics size");
+
+// The status bar's parts 1 to 3.
+struct Indicator {
+    int virtualKey;
+    UINT textId;
+};
+const Indicator kIndicators[] = {
+    {VK_CAPITAL, IDW_INDICATOR_CAPS},
+    {VK_NUMLOCK, IDW_INDICATOR_NUM},
+    {VK_SCROLL, IDW_INDICATOR_SCRL},
+};
+// Part 0 is at least this wide less the indicators and the spare pixels.
+constexpr int kMinStatusWidth = 300;
+constexpr int kStatusSpare = 20;
+
+// The colour sets of the visual styles, by colour-scheme name.
+struct ColourScheme {
+    const char* name;
+    ThemeColours colours;
+};
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+const ColourScheme kColourSchemes[] = {
+    {"NormalColor",
+     {RGB(196, 215, 250), RGB(255, 238, 194), RGB(254, 197, 120), RGB(0, 45, 150), kBlack, kBlack}},
+    {"Metallic",
+     {RGB(219, 220, 232), RGB(255, 238, 194), RGB(254, 197, 120), RGB(75, 75, 111), kBlack, kBlack}},
+    {"HomeStead",
+     {RGB(217, 217, 167), RGB(255, 238, 194), RGB(254, 197, 120), RGB(63, 93, 56), kBlack, kBlack}},
+};
+
+// Without a visual style the bars and menus use the system's colours.
+ThemeColours SystemColours() {
+    return {GetSysColor(COLOR_BTNFACE),   GetSysColor(COLOR_HIGHLIGHT), GetSysColor(COLOR_HIGHLIGHT),
+            GetSysColor(COLOR_HIGHLIGHT), GetSysColor(COLOR_MENUTEXT),  GetSysColor(COLOR_HIGHLIGHTTEXT)};
+}
+
+// Drawn menus in the colours of the visual style: from Windows XP (5.01),
+// which brought visual styles.
+bool SystemWantsDrawnMenus() {
+    const DWORD version = GetVersion();
+    return LOBYTE(LOWORD(version)) * 100 + HIBYTE(LOWORD(version)) >= 501;
+}
+
+bool IsLockKey(WPARAM key) {
+    return key == VK_CAPITAL || key == VK_NUMLOCK || key == VK_SCROLL;
+}
+
+// Whether a window exists with WS_VISIBLE. While the frame is being created
+// it is still hidden itself, and IsWindowVisible would call its bars hidden.
+bool IsShown(const CWnd& window) {
+    return window.IsWindow() && (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+int WindowHeight(HWND window) {
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    return rect.bottom - rect.top;
+}
+
+CString LoadText(UINT id) {
+    CString text;
+    text.LoadResourceString(id);
+    return text;
+}
+
+CString SoftwareKeyPath(const CString& keyName) {
+    return CString("Software\\") + keyName;
+}
+
+DWORD ReadDWORD(const CRegKey& key, LPCSTR name) {
+    DWORD value = 0;
+    if (key.QueryDWORDValue(name, value) != ERROR_SUCCESS)
+        throw CUserException("RegQueryValueEx Failed");
+    return value;
+}
+
+void WriteDWORD(const CRegKey& key, LPCSTR name, LONG value) {
+    if (key.SetDWORDValue(name, static_cast<DWORD>(value)) != ERROR_SUCCESS)
+        throw CUserException("RegSetValueEx failed");
+}
+
+CFrame::InitValues ReadFrameSettings(const CRegKey& key) {
+    CFrame::InitValues values;
+    values.rcPos.top = static_cast<LONG>(ReadDWORD(key, "Top"));
+    values.rcPos.left = static_cast<LONG>(ReadDWORD(key, "Left"));
+    values.rcPos.right = values.rcPos.left + static_cast<LONG>(ReadDWORD(key, "Width"));
+    values.rcPos.bottom = values.rcPos.top + static_cast<LONG>(ReadDWORD(key, "Height"));
+    // A window stored minimised (or in any other state) opens normally.
+    values.ShowCmd = ReadDWORD(key, "ShowCmd") == SW_MAXIMIZE ? SW_MAXIMIZE : SW_SHOW;
+    values.ShowStatusBar = ReadDWORD(key, "StatusBar") & 1;
+    values.ShowToolBar = ReadDWORD(key, "ToolBar") & 1;
+    return values;
+}
+
+CString MRUValueName(UINT number) {
+    CString name;
+    name.Format("File %d", static_cast<int>(number));
+    return name;
+}
+
+// The uxtheme functions exist only with wide strings.
+void SwitchOffVisualStyle(HWND window) {
+    const HMODULE uxtheme = LoadLibraryA("uxtheme.dll");
+    if (uxtheme == nullptr)
+        return;
+    using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+    if (const auto setWindowTheme = LookUpProc<SetWindowThemeFn>(uxtheme, "SetWindowTheme"))
+        setWindowTheme(window, L" ", L" ");
+    FreeLibrary(uxtheme);
+}
+
+// A strip of square images as high as the bitmap; no bitmap, no list.
+void LoadImageStrip(CImageList& images, UINT bitmapId, COLORREF mask) {
+    images.Release();
+    CBitmap strip;
+    if (bitmapId == 0 || !strip.LoadFromResource(bitmapId))
+        return;
+    const BITMAP info = strip.GetBitmapInfo();
+    const int size = info.bmHeight;
+    if (size > 0 && images.Create(size, size, ILC_COLOR24 | ILC_MASK, info.bmWidth / size, 0))
+        images.AddMasked(strip, mask);
+}
+
+// The character after the first single "&" of a menu text, or 0.
+char MnemonicOf(const CString& text) {
+    for (int i = 0; i + 1 < text.GetLength(); ++i) {
+        if (text[i] == '&') {
+            if (text[i + 1] != '&')
+                return text[i + 1];
+            ++i;
+        } else if (IsDBCSLeadByte(static_cast<BYTE>(text[i]))) {
+            ++i;
+        }
+    }
+    return 0;
+}
+
+char UpperCase(char ch) {
+    return static_cast<char>(reinterpret_cast<UINT_PTR>(
+        CharUpperA(reinterpret_cast<LPSTR>(static_cast<UINT_PTR>(static_cast<BYTE>(ch))))));
+}
+
+// A menu text is the label, then after a tab the shortcut shown on the right.
+struct MenuText {
+    CString label;
+    CString shortcut;
+};
+MenuText SplitMenuText(const CString& text) {
+    const int tab = text.Find('\t');
+    if (tab < 0)
+        return {text, CString()};
+    return {text.Left(tab), text.Mid(tab + 1)};
+}
+
+// The position of the item with that command id, or -1.
+int PositionOf(const CMenu& menu, UINT id) {
+    for (int position = 0; menu.GetHandle() != nullptr && position < menu.GetMenuItemCount(); ++position) {
+        if (menu.GetMenuItemID(position) == id)
+            return position;
+    }
+    return -1;
+}
+
+constexpr int kMenuTextMargin = 4;
+constexpr int kMenuShortcutGap = 24;
+
+}  // namespace
+
+CFrame::CFrame() : m_bUseReBar(GetComCtlVersion() > 470) {
+    CreateFonts();
+    m_strStatusText.LoadResourceString(IDW_READY);
+    m_strCurrentStatus = m_strStatusText;
+}
+
+CFrame::~CFrame() {
+    if (m_hKeyboardHook != nullptr)
+        UnhookWindowsHookEx(m_hKeyboardHook);
+    // The base part destroys a window still open, after m_Menu is gone: it
+    // must not take the menu with it a second time.
+    if (IsWindow())
+        ::SetMenu(*this, nullptr);
+}
+
+void CFrame::CreateFonts() {
+    // On failure the metrics stay zero, which gives the system's default font.
+    NONCLIENTMETRICSA metrics = {};
+    metrics.cbSize = kNonClientMetricsSize;
+    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &metrics, 0);
+    m_fntMenuBar.CreateFontIndirect(metrics.lfMenuFont);
+    m_fntStatusBar.CreateFontIndirect(metrics.lfStatusFont);
+}
+
+CString CFrame::GetThemeName() const {
+    CString name;
+    const HMODULE uxtheme = LoadLibraryA("UXTHEME.DLL");
+    if (uxtheme == nullptr)
+        return name;
+    using GetCurrentThemeNameFn = HRESULT(WINAPI*)(LPWSTR, int, LPWSTR, int, LPWSTR, int);
+    WCHAR file[MAX_PATH] = {};
+    WCHAR colour[MAX_PATH] = {};
+    WCHAR size[MAX_PATH] = {};
+    const auto getCurrentThemeName = LookUpProc<GetCurrentThemeNameFn>(uxtheme, "GetCurrentThemeName");
+    if (getCurrentThemeName != nullptr &&
+        SUCCEEDED(getCurrentThemeName(file, MAX_PATH, colour, MAX_PATH, size, MAX_PATH))) {
+        char narrow[MAX_PATH] = {};
+        WideCharToMultiByte(CP_ACP, 0, colour, -1, narrow, MAX_PATH, nullptr, nullptr);
+        name = narrow;
+    }
+    FreeLibrary(uxtheme);
+    return name;
+}
+
+RECT CFrame::GetViewRect() const {
+    RECT rect = {};
+    GetClientRect(*this, &rect);
+    if (IsShown(m_StatusBar))
+        rect.bottom -= WindowHeight(m_StatusBar);
+    if (IsShown(m_ReBar))
+        rect.top += WindowHeight(m_ReBar);
+    else if (IsShown(m_ToolBar))
+        rect.top += WindowHeight(m_ToolBar);
+    return rect;
+}
+
+void CFrame::SetStatusIndicators() {
+    if (!m_bShowIndicatorStatus || !m_StatusBar.IsWindow())
+        return;
+    CString texts[3];
+    std::vector<int> widths(1, 0);
+    {
+        CClientDC dc(m_StatusBar);
+        dc.SelectObject(m_fntStatusBar);
+        const int dpi = dc.GetDeviceCaps(LOGPIXELSX);
+        for (size_t i = 0; i < 3; ++i) {
+            texts[i] = LoadText(kIndicators[i].textId);
+            // One character more than the text leaves room around it.
+            const CString measured = texts[i] + ' ';
+            widths.push_back(MulDiv(dc.GetTextExtentPoint32(measured, measured.GetLength()).cx, dpi, 96));
+        }
+    }
+    RECT client = {};
+    GetClientRect(*this, &client);
+    widths[0] = std::max(static_cast<int>(client.right), kMinStatusWidth) - widths[1] - widths[2] -
+                widths[3] - kStatusSpare;
+    m_StatusBar.SetPartWidths(widths);
+
+    for (size_t i = 0; i < 3; ++i) {
+        const bool on = (GetKeyState(kIndicators[i].virtualKey) & 1) != 0;
+        const CString shown = on ? texts[i] : CString();
+        const int part = static_cast<int>(i) + 1;
+        if (m_StatusBar.GetPartText(part) != shown)
+            m_StatusBar.SetPartText(part, shown);
+    }
+}
+
+void CFrame::RecalcLayout() {
+    if (IsShown(m_StatusBar)) {
+        SetWindowPos(m_StatusBar, nullptr, 0, 0, 0, 0,
+                     SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        // The control moves itself to the bottom edge, as wide as the frame.
+        SendMessageA(m_StatusBar, WM_SIZE, 0, 0);
+        if (m_bShowMenuStatus)
+            m_StatusBar.SetPartText(0, m_strCurrentStatus);
+        SetStatusIndicators();
+    }
+    if (m_ReBar.IsWindow())
+        SendMessageA(m_ReBar, WM_SIZE, 0, 0);
+    else if (IsShown(m_ToolBar))
+        m_ToolBar.AutoSize();
+    RecalcViewLayout();
+    if (m_ReBar.IsWindow()) {
+        if (m_ToolBar.IsWindow())
+            FitBand(m_ToolBar);
+        if (m_MenuBar.IsWindow())
+            FitBand(m_MenuBar);
+    }
+}
+
+void CFrame::RecalcViewLayout() {
+    // The rebar reports height changes from its creation on, before the view exists.
+    if (m_pView == nullptr || !m_pView->IsWindow())
+        return;
+    const RECT rect = GetViewRect();
+    SetWindowPos(*m_pView, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                 SWP_SHOWWINDOW | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+CWnd& CFrame::GetView() const {
+    assert(m_pView);
+    return *m_pView;
+}
+
+void CFrame::SetView(CWnd& view) {
+    m_pView = &view;
+}
+
+void CFrame::FitBand(const CToolBar& bar) const {
+    const int band = m_ReBar.GetBandOf(bar);
+    if (band < 0)
+        return;
+    REBARBANDINFOA wanted = CReBar::EmptyBandInfo();
+    wanted.fMask = RBBIM_CHILDSIZE | RBBIM_IDEALSIZE;
+    wanted.cyMinChild = static_cast<UINT>(bar.GetButtonSize().cy);
+    wanted.cxIdeal = static_cast<UINT>(bar.GetIdealSize().cx);
+    // Every change makes the rebar lay itself out again.
+    REBARBANDINFOA current = CReBar::EmptyBandInfo();
+    current.fMask = wanted.fMask;
+    if (m_ReBar.GetBandInfo(band, current) && current.cyMinChild == wanted.cyMinChild &&
+        current.cxIdeal == wanted.cxIdeal)
+        return;
+    m_ReBar.SetBandInfo(band, wanted);
+}
+
+void CFrame::SetToolBarButtons(const std::vector<UINT>& ids) {
+    m_ToolBar.DeleteAllButtons();
+    int image = 0;
+    for (UINT id : ids) {
+        if (id == 0)
+            m_ToolBar.AddSeparator();
+        else
+            m_ToolBar.AddButton(id, image++);
+    }
+}
+
+void CFrame::AddMenuBarBand() {
+    REBARBANDINFOA band = CReBar::EmptyBandInfo();
+    band.fMask = RBBIM_STYLE | RBBIM_CHILD | RBBIM_CHILDSIZE;
+    band.fStyle = RBBS_BREAK | RBBS_NOGRIPPER;
+    band.hwndChild = m_MenuBar;
+    m_ReBar.InsertBand(band);
+}
+
+void CFrame::AddToolBarBand(CToolBar& toolBar) {
+    // A tool bar moves and sizes itself along the top of its parent unless
+    // told not to; in a band the rebar places it.
+    const LONG style = GetWindowLongA(toolBar, GWL_STYLE);
+    SetWindowLongA(toolBar, GWL_STYLE, style | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER);
+    REBARBANDINFOA band = CReBar::EmptyBandInfo();
+    band.fMask = RBBIM_STYLE | RBBIM_CHILD | RBBIM_CHILDSIZE;
+    band.fStyle = RBBS_BREAK | RBBS_GRIPPERALWAYS;
+    band.hwndChild = toolBar;
+    m_ReBar.InsertBand(band);
+}
+
+void CFrame::CreateToolBar() {
+    if (m_bUseReBar) {
+        m_ToolBar.CreateDefault(m_ReBar);
+        AddToolBarBand(m_ToolBar);
+    } else {
+        m_ToolBar.CreateDefault(*this);
+    }
+    SetupToolBar();
+    if (m_ToolBarData.empty())
+        OutputDebugStringA("Warning ... No resource IDs assigned to the toolbar\n");
+    else
+        SetToolBarButtons(m_ToolBarData);
+}
+
+CString CFrame::FrameSettingsPath() const {
+    return SoftwareKeyPath(m_strKeyName) + "\\" + kFrameSettings;
+}
+
+void CFrame::DeleteFrameSettings() const {
+    CRegKey parent;
+    if (parent.Open(HKEY_CURRENT_USER, SoftwareKeyPath(m_strKeyName), KEY_READ) == ERROR_SUCCESS)
+        parent.DeleteSubKey(kFrameSettings);
+}
+
+BOOL CFrame::LoadRegistrySettings(LPCSTR keyName) {
+    assert(keyName);
+    m_strKeyName = keyName;
+    const CString path = FrameSettingsPath();
+    CRegKey key;
+    if (key.Open(HKEY_CURRENT_USER, path, KEY_READ) != ERROR_SUCCESS)
+        return FALSE;
+    try {
+        m_InitValues = ReadFrameSettings(key);
+        return TRUE;
+    } catch (const CUserException& e) {
+        OutputDebugStringA("*** Failed to load values from registry, using defaults. ***\n");
+        OutputDebugStringA(e.GetText());
+        OutputDebugStringA(path);
+        OutputDebugStringA("\n");
+        key.Close();
+        DeleteFrameSettings();
+        m_InitValues = InitValues();
+        return FALSE;
+    }
+}
+
+BOOL CFrame::LoadRegistryMRUSettings(UINT maxMRU) {
+    m_nMaxMRU = std::min(maxMRU, MAX_MRU);
+    m_vMRUEntries.clear();
+    if (m_strKeyName.IsEmpty())
+        return FALSE;
+    CRegKey key;
+    if (key.Open(HKEY_CURRENT_USER, SoftwareKeyPath(m_strKeyName) + "\\" + kRecentFiles, KEY_READ) !=
+        ERROR_SUCCESS)
+        return FALSE;
+    for (UINT number = 1; number <= m_nMaxMRU; ++number) {
+        CString path;
+        if (key.QueryStringValue(MRUValueName(number), path) != ERROR_SUCCESS) {
+            OutputDebugStringA("CFrame::LoadRegistryMRUSettings: RegQueryValueEx failed\n");
+            break;
+        }
+        if (!path.IsEmpty())
+            m_vMRUEntries.push_back(path);
+    }
+    if (IsWindow() && m_nMaxMRU != 0)
+        UpdateMRUMenu();
+    return TRUE;
+}
+
+void CFrame::ShowAboutDialog() {
+    if (m_AboutDialog.IsWindow())
+        return;
+    const HWND focus = GetFocus();
+    m_AboutDialog.DoModal(*this);
+    if (::IsWindow(focus))
+        SetFocus(focus);
+}
+
+LPCSTR CFrame::GetTooltipText(int commandId) {
+    m_strTooltip = commandId > 0 ? LoadText(static_cast<UINT>(commandId)) : CString();
+    return m_strTooltip;
+}
+
+BOOL CFrame::SaveRegistryMRUSettings() {
+    if (m_strKeyName.IsEmpty() || m_nMaxMRU == 0)
+        return TRUE;
+    CRegKey key;
+    if (key.Create(HKEY_CURRENT_USER, SoftwareKeyPath(m_strKeyName) + "\\" + kRecentFiles, KEY_SET_VALUE) !=
+        ERROR_SUCCESS)
+        return FALSE;
+    for (UINT number = 1; number <= m_nMaxMRU; ++number) {
+        const CString name = MRUValueName(number);
+        if (number <= m_vMRUEntries.size()) {
+            if (key.SetStringValue(name, m_vMRUEntries[number - 1]) != ERROR_SUCCESS)
+                return FALSE;
+        } else {
+            // A shorter list leaves no older entries behind.
+            key.DeleteValue(name);
+        }
+    }
+    return TRUE;
+}
+
+void CFrame::WriteFrameSettings() const {
+    CRegKey key;
+    if (key.Create(HKEY_CURRENT_USER, FrameSettingsPath(), KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE) !=
+        ERROR_SUCCESS)
+        throw CUserException("RegCreateKeyEx failed");
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    if (GetWindowPlacement(*this, &placement)) {
+        // Kept on the screen and large enough to be found and grabbed again.
+        const RECT& normal = placement.rcNormalPosition;
+        WriteDWORD(key, "Top", std::max(normal.top, 0L));
+        WriteDWORD(key, "Left", std::max(normal.left, 0L));
+        WriteDWORD(key, "Width", std::max(normal.right - normal.left, 100L));
+        WriteDWORD(key, "Height", std::max(normal.bottom - normal.top, 50L));
+        WriteDWORD(key, "ShowCmd", static_cast<LONG>(placement.showCmd));
+    }
+    WriteDWORD(key, "StatusBar", IsShown(m_StatusBar) ? 1 : 0);
+    WriteDWORD(key, "ToolBar", IsShown(m_ToolBar) ? 1 : 0);
+}
+
+BOOL CFrame::SaveRegistrySettings() {
+    if (m_strKeyName.IsEmpty())
+        return TRUE;
+    try {
+        WriteFrameSettings();
+    } catch (const CUserException& e) {
+        OutputDebugStringA("*** Failed to save registry settings. ***\n");
+        OutputDebugStringA(e.GetText());
+        OutputDebugStringA("\n");
+        DeleteFrameSettings();
+        return FALSE;
+    }
+    if (!SaveRegistryMRUSettings())
+        OutputDebugStringA("*** Failed to save registry MRU settings. ***\n");
+    return TRUE;
+}
+
+void CFrame::ApplyToolBarImages() {
+    if (!m_ToolBarData.empty())
+        SetToolBarImages(kToolBarMask, IDW_MAIN, 0, 0);
+}
+
+void CFrame::ChooseColours() {
+    m_colours = SystemColours();
+    if (m_bUseThemes) {
+        const CString name = GetThemeName();
+        for (const ColourScheme& scheme : kColourSchemes) {
+            if (name == scheme.name)
+                m_colours = scheme.colours;
+        }
+    }
+    if (m_ReBar.IsWindow())
+        m_ReBar.SetBackgroundColour(m_colours.barBackground);
+}
+
+void CFrame::SetToolBarImages(COLORREF mask, UINT bitmapId, UINT hotBitmapId, UINT disabledBitmapId) {
+    if (!m_ToolBar.IsWindow())
+        return;
+    LoadImageStrip(m_imlToolBar, bitmapId, mask);
+    LoadImageStrip(m_imlToolBarHot, hotBitmapId, mask);
+    LoadImageStrip(m_imlToolBarDis, disabledBitmapId, mask);
+    m_ToolBar.SetImageLists(m_imlToolBar, m_imlToolBarHot, m_imlToolBarDis);
+    if (m_ReBar.IsWindow())
+        FitBand(m_ToolBar);
+    else
+        m_ToolBar.AutoSize();
+}
+
+void CFrame::RedrawFrame() {
+    RedrawWindow(*this, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_ERASE | RDW_INVALIDATE);
+}
+
+void CFrame::ShowStatusBar(BOOL show) {
+    if (!m_StatusBar.IsWindow())
+        return;
+    ShowWindow(m_StatusBar, show ? SW_SHOW : SW_HIDE);
+    RecalcLayout();
+    RedrawFrame();
+}
+
+void CFrame::ShowToolBar(BOOL show) {
+    if (!m_ToolBar.IsWindow())
+        return;
+    if (m_ReBar.IsWindow())
+        m_ReBar.ShowBand(m_ReBar.GetBandOf(m_ToolBar), show);
+    else
+        ShowWindow(m_ToolBar, show ? SW_SHOW : SW_HIDE);
+    RecalcLayout();
+    RedrawFrame();
+}
+
+void CFrame::ToggleStatusBar() {
+    ShowStatusBar(!IsShown(m_StatusBar));
+}
+
+void CFrame::ToggleToolBar() {
+    ShowToolBar(m_bUseToolBar && !IsShown(m_ToolBar));
+}
+
+void CFrame::UpdateMRUMenu() {
+    CMenu fileMenu = m_Menu.GetSubMenu(0);
+    const int placeholder = PositionOf(fileMenu, IDW_FILE_MRU_FILE1);
+    if (placeholder < 0) {
+        OutputDebugStringA("Failed to set MRU menu item\n");
+        return;
+    }
+    for (UINT id = IDW_FILE_MRU_FILE1 + 1; id < IDW_FILE_MRU_FILE1 + MAX_MRU; ++id)
+        fileMenu.DeleteMenu(id, MF_BYCOMMAND);
+
+    // The placeholder shows the first entry, or stays grayed without one.
+    BOOL updated = TRUE;
+    if (m_vMRUEntries.empty())
+        updated =
+            fileMenu.EnableMenuItem(IDW_FILE_MRU_FILE1, MF_BYCOMMAND | MF_GRAYED) != static_cast<UINT>(-1);
+    for (size_t i = 0; i < m_vMRUEntries.size() && updated; ++i) {
+        CString text;
+        text.Format("%d ", static_cast<int>(i) + 1);
+        text += m_vMRUEntries[i];
+        const UINT id = IDW_FILE_MRU_FILE1 + static_cast<UINT>(i);
+        updated = i == 0 ? fileMenu.ModifyMenu(id, MF_BYCOMMAND | MF_STRING | MF_ENABLED, id, text)
+                         : fileMenu.InsertMenu(static_cast<UINT>(placeholder) + static_cast<UINT>(i),
+                                               MF_BYPOSITION | MF_STRING, id, text);
+    }
+    if (!updated)
+        OutputDebugStringA("Failed to set MRU menu item\n");
+}
+
+void CFrame::AddMRUEntry(LPCSTR path) {
+    assert(path);
+    if (m_nMaxMRU == 0)
+        return;
+    m_vMRUEntries.erase(
+        std::remove_if(m_vMRUEntries.begin(), m_vMRUEntries.end(),
+                       [path](const CString& entry) { return entry.CompareNoCase(path) == 0; }),
+        m_vMRUEntries.end());
+    m_vMRUEntries.insert(m_vMRUEntries.begin(), CString(path));
+    if (m_vMRUEntries.size() > m_nMaxMRU)
+        m_vMRUEntries.resize(m_nMaxMRU);
+    if (IsWindow())
+        UpdateMRUMenu();
+}
+
+void CFrame::SetStatusText(LPCSTR text) {
+    m_strCurrentStatus = text;
+    if (m_StatusBar.IsWindow())
+        m_StatusBar.SetPartText(0, m_strCurrentStatus);
+}
+
+void CFrame::RefreshMenuItem(UINT id) {
+    switch (id) {
+    case IDW_VIEWTOOLBAR:
+        m_Menu.EnableMenuItem(id, MF_BYCOMMAND | (m_bUseToolBar ? MF_ENABLED : MF_GRAYED));
+        m_Menu.CheckMenuItem(id, MF_BYCOMMAND | (IsShown(m_ToolBar) ? MF_CHECKED : MF_UNCHECKED));
+        break;
+    case IDW_VIEWSTATUSBAR:
+        m_Menu.CheckMenuItem(id, MF_BYCOMMAND | (IsShown(m_StatusBar) ? MF_CHECKED : MF_UNCHECKED));
+        break;
+    default:
+        break;
+    }
+}
+
+BOOL CFrame::FilterMessage(MSG& msg) {
+    // Alt with a character typed in a child: on Windows the child's default
+    // handling passes the SC_KEYMENU it makes up to the frame, but Wine's
+    // opens the frame's system menu from the child directly. Making the
+    // SC_KEYMENU here gives the menu bar the key on both.
+    if (msg.message != WM_SYSCHAR || !m_MenuBar.IsWindow() || (HIWORD(msg.lParam) & KF_ALTDOWN) == 0)
+        return FALSE;
+    const char ch = static_cast<char>(msg.wParam);
+    if (ch == ' ' || ch == '\t' || ch == '\x1b' || (msg.hwnd != GetHwnd() && !IsChild(*this, msg.hwnd)))
+        return FALSE;
+    SendMessageA(*this, WM_SYSCOMMAND, SC_KEYMENU, static_cast<BYTE>(ch));
+    return TRUE;
+}
+
+void CFrame::InstallKeyboardHook() {
+    GetApp().GetThreadRecord()->hMainWnd = *this;
+    if (m_hKeyboardHook == nullptr)
+        m_hKeyboardHook = SetWindowsHookExA(WH_KEYBOARD, StaticKeyboardProc, nullptr, GetCurrentThreadId());
+}
+
+LRESULT CALLBACK CFrame::StaticKeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
+    HHOOK hook = nullptr;
+    try {
+        CWinApp* app = GetAppPtr();
+        const HWND frameWindow = app != nullptr ? app->GetThreadRecord()->hMainWnd : nullptr;
+        auto* frame = frameWindow != nullptr
+                          ? reinterpret_cast<CFrame*>(SendMessageA(frameWindow, UWM_GETCFRAME, 0, 0))
+                          : nullptr;
+        if (frame != nullptr) {
+            hook = frame->m_hKeyboardHook;
+            if (code == HC_ACTION && IsLockKey(wParam))
+                frame->SetStatusIndicators();
+        }
+    } catch (...) {
+        KeepPendingException();
+    }
+    return CallNextHookEx(hook, code, wParam, lParam);
+}
+
+void CFrame::LoadFrameAccelerators() {
+    m_hAccel = LoadAcceleratorsA(GetApp().GetResourceHandle(), MAKEINTRESOURCEA(IDW_MAIN));
+    if (m_hAccel != nullptr)
+        GetApp().SetAccelerators(m_hAccel, *this);
+}
+
+void CFrame::CreateMenuBar() {
+    m_ReBar.CreateDefault(*this);
+    m_MenuBar.CreateDefault(m_ReBar);
+    AddMenuBarBand();
+    SwitchOffVisualStyle(m_MenuBar);
+}
+
+void CFrame::LoadFrameMenu() {
+    m_Menu.LoadFromResource(IDW_MAIN);
+    const HMENU hMenu = m_Menu.GetHandle();
+    assert(hMenu);
+    if (m_MenuBar.IsWindow())
+        m_MenuBar.SetMenu(hMenu);
+    else
+        ::SetMenu(*this, hMenu);
+}
+
+void CFrame::CreateStatusBar() {
+    m_StatusBar.CreateDefault(*this);
+    SendMessageA(m_StatusBar, WM_SETFONT, reinterpret_cast<WPARAM>(static_cast<HFONT>(m_fntStatusBar)),
+                 FALSE);
+    ShowStatusBar(m_InitValues.ShowStatusBar);
+}
+
+int CFrame::HandleCreate(CREATESTRUCTA& /*cs*/) {
+    InstallKeyboardHook();
+    SetIconLarge(IDW_MAIN);
+    SetIconSmall(IDW_MAIN);
+    LoadFrameAccelerators();
+    SetWindowTextA(*this, LoadText(IDW_MAIN));
+    ChooseColours();
+    if (m_bUseReBar)
+        CreateMenuBar();
+    LoadFrameMenu();
+    if (m_nMaxMRU != 0)
+        UpdateMRUMenu();
+    if (m_bUseToolBar) {
+        CreateToolBar();
+        ShowToolBar(m_InitValues.ShowToolBar);
+    } else {
+        m_Menu.EnableMenuItem(IDW_VIEWTOOLBAR, MF_BYCOMMAND | MF_GRAYED);
+    }
+    ApplyToolBarImages();
+    CreateStatusBar();
+    if (m_bShowIndicatorStatus)
+        SetStatusIndicators();
+    CWnd& view = GetView();
+    if (!view.IsWindow())
+        view.CreateDefault(*this);
+    SendMessageA(*this, WM_SYSCOLORCHANGE, 0, 0);
+    RecalcLayout();
+    return 0;
+}
+
+void CFrame::HandleClose() {
+    SaveRegistrySettings();
+    ShowWindow(*this, SW_HIDE);
+    CWnd::HandleClose();
+}
+
+void CFrame::HandleDestroy() {
+    ::SetMenu(*this, nullptr);
+    m_MenuBar.DestroyHandle();
+    m_ToolBar.DestroyHandle();
+    m_ReBar.DestroyHandle();
+    m_StatusBar.DestroyHandle();
+    if (m_pView != nullptr)
+        m_pView->DestroyHandle();
+    m_menuItemData.clear();
+
+    // Neither the keyboard hook nor the accelerators may reach a window
+    // that is gone.
+    TLSData* pTLSData = GetApp().GetThreadRecord();
+    if (pTLSData->hMainWnd == GetHwnd())
+        pTLSData->hMainWnd = nullptr;
+    if (GetApp().GetAcceleratorWindow() == GetHwnd())
+        GetApp().SetAccelerators(nullptr, nullptr);
+    PostQuitMessage(0);
+}
+
+LRESULT CFrame::HandleNotify(WPARAM /*wParam*/, LPARAM lParam) {
+    NMHDR& header = *reinterpret_cast<NMHDR*>(lParam);
+    switch (header.code) {
+    case NM_CUSTOMDRAW:
+        return OnCustomDraw(header);
+    case RBN_HEIGHTCHANGE:
+    case RBN_LAYOUTCHANGED:
+        RecalcViewLayout();
+        return 0;
+    case RBN_MINMAX:
+        return OnReBarMinMax();
+    case TTN_GETDISPINFOA:
+        return OnTooltipText(reinterpret_cast<NMTTDISPINFOA&>(header));
+    default:
+        return 0;
+    }
+}
+
+void CFrame::AdjustCreateParams(CREATESTRUCTA& cs) {
+    cs.style = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
+    if (m_InitValues.ShowCmd == SW_MAXIMIZE)
+        cs.style |= WS_MAXIMIZE;
+    const RECT& rect = m_InitValues.rcPos;
+    if (rect.right - rect.left > 0 && CWindowDC(GetDesktopWindow()).RectVisible(rect)) {
+        cs.x = rect.left;
+        cs.y = rect.top;
+        cs.cx = rect.right - rect.left;
+        cs.cy = rect.bottom - rect.top;
+    }
+}
+
+void CFrame::AdjustWindowClass(WNDCLASSA& wc) {
+    wc.lpszClassName = kFrameClassName;
+    // The border and the gaps between the bars show the class cursor.
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+}
+
+LRESULT CFrame::DefaultProcedure(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_SIZE:
+        RecalcLayout();
+        return 0;
+    case WM_ACTIVATE:
+        return OnActivate(msg, wParam, lParam);
+    case WM_SETFOCUS:
+        SetStatusIndicators();
+        return 0;
+    case WM_ERASEBKGND:
+        // The view and the bars cover the client area.
+        return 0;
+    case WM_SYSCOLORCHANGE:
+        OnSysColorChange();
+        return 0;
+    case WM_DRAWITEM:
+        if (OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)))
+            return TRUE;
+        break;
+    case WM_MEASUREITEM:
+        if (OnMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)))
+            return TRUE;
+        break;
+    case WM_WINDOWPOSCHANGED:
+        return CallPreviousProc(msg, wParam, lParam);
+    case WM_HELP:
+        OnHelp();
+        return TRUE;
+    case WM_SYSCOMMAND:
+        return OnSysCommand(msg, wParam, lParam);
+    case WM_INITMENUPOPUP:
+        OnInitMenuPopup(reinterpret_cast<HMENU>(wParam), HIWORD(lParam));
+        return 0;
+    case WM_UNINITMENUPOPUP:
+        OnUninitMenuPopup(reinterpret_cast<HMENU>(wParam));
+        return 0;
+    case WM_MENUSELECT:
+        OnMenuSelect(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
+        return 0;
+    case WM_MENUCHAR:
+        return OnMenuChar(msg, wParam, lParam);
+    case UWM_GETCFRAME:
+        return reinterpret_cast<LRESULT>(this);
+    case UWM_ACTIVATIONCHANGED:
+        // Lock keys pressed in another program reach no hook of this thread.
+        if (LOWORD(wParam) != WA_INACTIVE)
+            SetStatusIndicators();
+        return 0;
+    default:
+        break;
+    }
+    return CWnd::DefaultProcedure(msg, wParam, lParam);
+}
+
+void CFrame::RememberFocus() {
+    HWND focus = GetFocus();
+    if (m_MenuBar.IsWindow() && focus == m_MenuBar.GetHwnd())
+        focus = m_MenuBar.GetPrevFocus();
+    if (focus != nullptr && IsChild(*this, focus))
+        m_hOldFocus = focus;
+}
+
+LRESULT CFrame::OnActivate(UINT msg, WPARAM wParam, LPARAM lParam) {
+    CallPreviousProc(msg, wParam, lParam);
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        if (HIWORD(wParam) == 0)
+            RememberFocus();
+    } else if (::IsWindow(m_hOldFocus) && IsChild(*this, m_hOldFocus)) {
+        SetFocus(m_hOldFocus);
+    }
+    PostMessageA(*this, UWM_ACTIVATIONCHANGED, wParam, lParam);
+    if (m_pView != nullptr && m_pView->IsWindow() && SendMessageA(*m_pView, UWM_WANTSACTIVATION, 0, 0) != 0)
+        PostMessageA(*m_pView, UWM_ACTIVATIONCHANGED, wParam, lParam);
+    return 0;
+}
+
+void CFrame::OnSysColorChange() {
+    // The bars keep using the old fonts until they have the new ones.
+    const CFont oldMenuFont = m_fntMenuBar;
+    const CFont oldStatusFont = m_fntStatusBar;
+    CreateFonts();
+    if (m_MenuBar.IsWindow())
+        SendMessageA(m_MenuBar, WM_SETFONT, reinterpret_cast<WPARAM>(static_cast<HFONT>(m_fntMenuBar)), TRUE);
+    if (m_StatusBar.IsWindow())
+        SendMessageA(m_StatusBar, WM_SETFONT, reinterpret_cast<WPARAM>(static_cast<HFONT>(m_fntStatusBar)),
+                     TRUE);
+    ChooseColours();
+    // The common controls learn of colour changes only from their parent.
+    for (const CWnd* bar : {static_cast<const CWnd*>(&m_MenuBar), static_cast<const CWnd*>(&m_ToolBar),
+                            static_cast<const CWnd*>(&m_ReBar), static_cast<const CWnd*>(&m_StatusBar)}) {
+        if (bar->IsWindow())
+            SendMessageA(*bar, WM_SYSCOLORCHANGE, 0, 0);
+    }
+}
+
+const CFrame::MenuItemData* CFrame::FindMenuItemData(ULONG_PTR itemData) const {
+    for (const auto& item : m_menuItemData) {
+        if (reinterpret_cast<ULONG_PTR>(item.get()) == itemData)
+            return item.get();
+    }
+    return nullptr;
+}
+
+BOOL CFrame::OnMeasureItem(MEASUREITEMSTRUCT& measure) {
+    const MenuItemData* item = measure.CtlType == ODT_MENU ? FindMenuItemData(measure.itemData) : nullptr;
+    if (item == nullptr)
+        return FALSE;
+    if (item->type & MFT_SEPARATOR) {
+        measure.itemWidth = 0;
+        measure.itemHeight = static_cast<UINT>(GetSystemMetrics(SM_CYMENU) / 2);
+        return TRUE;
+    }
+    CClientDC dc(nullptr);
+    dc.SelectObject(m_fntMenuBar);
+    const MenuText text = SplitMenuText(item->text);
+    RECT label = {};
+    dc.DrawText(text.label, -1, label, DT_CALCRECT | DT_SINGLELINE);
+    RECT shortcut = {};
+    if (!text.shortcut.IsEmpty())
+        dc.DrawText(text.shortcut, -1, shortcut, DT_CALCRECT | DT_SINGLELINE);
+    const int checkWidth = GetSystemMetrics(SM_CXMENUCHECK);
+    const int shortcutWidth = shortcut.right > 0 ? kMenuShortcutGap + shortcut.right : 0;
+    measure.itemWidth = static_cast<UINT>(checkWidth + 2 * kMenuTextMargin + label.right + shortcutWidth);
+    measure.itemHeight = static_cast<UINT>(std::max<int>(label.bottom + 4, GetSystemMetrics(SM_CYMENU)));
+    return TRUE;
+}
+
+BOOL CFrame::OnDrawItem(const DRAWITEMSTRUCT& draw) {
+    const MenuItemData* item = draw.CtlType == ODT_MENU ? FindMenuItemData(draw.itemData) : nullptr;
+    if (item == nullptr)
+        return FALSE;
+    CDC dc(draw.hDC);
+    RECT rect = draw.rcItem;
+    const bool selected = (draw.itemState & ODS_SELECTED) != 0 && (item->type & MFT_SEPARATOR) == 0;
+    dc.FillRect(rect, selected ? CBrush(m_colours.hot) : CBrush(GetSysColor(COLOR_MENU)));
+    if (item->type & MFT_SEPARATOR) {
+        rect.top += (rect.bottom - rect.top) / 2;
+        dc.DrawEdge(rect, EDGE_ETCHED, BF_TOP);
+        return TRUE;
+    }
+    if (selected)
+        FrameRect(dc, &rect, CBrush(m_colours.outline));
+
+    dc.SetBkMode(TRANSPARENT);
+    const bool disabled = (draw.itemState & (ODS_GRAYED | ODS_DISABLED)) != 0;
+    dc.SetTextColor(disabled   ? GetSysColor(COLOR_GRAYTEXT)
+                    : selected ? m_colours.hotText
+                               : GetSysColor(COLOR_MENUTEXT));
+    const int checkWidth = GetSystemMetrics(SM_CXMENUCHECK);
+    if (draw.itemState & ODS_CHECKED) {
+        // Marlett's "a" is a check mark, its "h" a radio bullet.
+        CFont marks;
+        marks.CreateFont(rect.bottom - rect.top - 4, 0, 0, 0, FW_NORMAL, 0, 0, 0, SYMBOL_CHARSET,
+                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Marlett");
+        dc.SelectObject(marks);
+        RECT markRect = {rect.left + kMenuTextMargin / 2, rect.top, rect.left + checkWidth + kMenuTextMargin,
+                         rect.bottom};
+        dc.DrawText((item->type & MFT_RADIOCHECK) ? "h" : "a", 1, markRect,
+                    DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    }
+    dc.SelectObject(m_fntMenuBar);
+    RECT textRect = {rect.left + checkWidth + kMenuTextMargin, rect.top, rect.right - kMenuTextMargin,
+                     rect.bottom};
+    const UINT prefix = (draw.itemState & ODS_NOACCEL) ? DT_HIDEPREFIX : 0;
+    const MenuText text = SplitMenuText(item->text);
+    dc.DrawText(text.label, -1, textRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | prefix);
+    if (!text.shortcut.IsEmpty())
+        dc.DrawText(text.shortcut, -1, textRect, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    return TRUE;
+}
+
+void CFrame::OnHelp() {
+    ShowAboutDialog();
+}
+
+LRESULT CFrame::OnSysCommand(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (wParam & 0xFFF0) {
+    case SC_KEYMENU:
+        // Alt with a blank opens the system menu the usual way.
+        if (lParam != ' ' && m_MenuBar.IsWindow()) {
+            m_MenuBar.HandleKeyMenu(static_cast<char>(lParam));
+            return 0;
+        }
+        break;
+    case SC_MINIMIZE:
+        RememberFocus();
+        break;
+    default:
+        break;
+    }
+    return CallPreviousProc(msg, wParam, lParam);
+}
+
+void CFrame::OnInitMenuPopup(HMENU popup, BOOL isSystemMenu) {
+    if (isSystemMenu)
+        return;
+    const CMenu menu(popup);
+    for (int position = 0; position < menu.GetMenuItemCount(); ++position)
+        SendMessageA(*this, UWM_UPDATECOMMAND, menu.GetMenuItemID(position), 0);
+    if (SystemWantsDrawnMenus())
+        MakeOwnerDrawn(popup);
+}
+
+void CFrame::MakeOwnerDrawn(HMENU popup) {
+    CMenu menu(popup);
+    for (int position = 0; position < menu.GetMenuItemCount(); ++position) {
+        MENUITEMINFOA info = {};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE | MIIM_DATA;
+        const UINT byPosition = static_cast<UINT>(position);
+        if (!menu.GetMenuItemInfo(byPosition, TRUE, info) || (info.fType & (MFT_OWNERDRAW | MFT_BITMAP)) != 0)
+            continue;
+        auto item = std::make_unique<MenuItemData>();
+        item->menu = popup;
+        item->position = byPosition;
+        item->type = info.fType;
+        item->itemData = info.dwItemData;
+        item->text = menu.GetMenuString(byPosition, MF_BYPOSITION);
+
+        MENUITEMINFOA drawn = {};
+        drawn.cbSize = sizeof drawn;
+        drawn.fMask = MIIM_FTYPE | MIIM_DATA;
+        drawn.fType = info.fType | MFT_OWNERDRAW;
+        drawn.dwItemData = reinterpret_cast<ULONG_PTR>(item.get());
+        if (menu.SetMenuItemInfo(byPosition, TRUE, drawn))
+            m_menuItemData.push_back(std::move(item));
+    }
+}
+
+void CFrame::OnUninitMenuPopup(HMENU popup) {
+    CMenu menu(popup);
+    for (const auto& item : m_menuItemData) {
+        if (item->menu != popup)
+            continue;
+        MENUITEMINFOA info = {};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE | MIIM_DATA;
+        info.fType = item->type;
+        info.dwItemData = item->itemData;
+        if ((item->type & MFT_SEPARATOR) == 0) {
+            info.fMask |= MIIM_STRING;
+            info.dwTypeData = const_cast<LPSTR>(item->text.c_str());
+        }
+        menu.SetMenuItemInfo(item->position, TRUE, info);
+    }
+    m_menuItemData.erase(std::remove_if(m_menuItemData.begin(), m_menuItemData.end(),
+                                        [popup](const auto& item) { return item->menu == popup; }),
+                         m_menuItemData.end());
+}
+
+void CFrame::OnMenuSelect(UINT id, UINT flags, HMENU menu) {
+    if (!m_bShowMenuStatus || !m_StatusBar.IsWindow())
+        return;
+    // A closed menu reports flags 0xFFFF, which include MF_POPUP.
+    const bool isCommand = menu != m_Menu.GetHandle() && id != 0 && (flags & MF_POPUP) == 0;
+    SetStatusText(isCommand ? LoadText(id) : m_strStatusText);
+}
+
+LRESULT CFrame::OnMenuChar(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // Drawn items have no text the system could search for the mnemonic.
+    const HMENU menu = reinterpret_cast<HMENU>(lParam);
+    const char key = UpperCase(static_cast<char>(LOWORD(wParam)));
+    for (const auto& item : m_menuItemData) {
+        if (item->menu == menu && UpperCase(MnemonicOf(item->text)) == key && key != 0)
+            return MAKELRESULT(item->position, MNC_EXECUTE);
+    }
+    return CallPreviousProc(msg, wParam, lParam);
+}
+
+LRESULT CFrame::OnCustomDraw(NMHDR& header) {
+    if (m_MenuBar.IsWindow() && header.hwndFrom == m_MenuBar.GetHwnd())
+        return DrawMenuBarItem(reinterpret_cast<NMTBCUSTOMDRAW&>(header));
+    return CDRF_DODEFAULT;
+}
+
+LRESULT CFrame::DrawMenuBarItem(NMTBCUSTOMDRAW& draw) {
+    if (draw.nmcd.dwDrawStage == CDDS_PREPAINT)
+        return CDRF_NOTIFYITEMDRAW;
+    const UINT state = draw.nmcd.uItemState;
+    if (draw.nmcd.dwDrawStage != CDDS_ITEMPREPAINT || (state & (CDIS_HOT | CDIS_SELECTED)) == 0)
+        return CDRF_DODEFAULT;
+
+    CDC dc(draw.nmcd.hdc);
+    RECT rect = draw.nmcd.rc;
+    dc.FillRect(rect, CBrush((state & CDIS_SELECTED) ? m_colours.pressed : m_colours.hot));
+    FrameRect(dc, &rect, CBrush(m_colours.outline));
+    dc.SelectObject(m_fntMenuBar);
+    dc.SetBkMode(TRANSPARENT);
+    dc.SetTextColor(m_colours.hotText);
+    const int index = m_MenuBar.CommandToIndex(static_cast<UINT>(draw.nmcd.dwItemSpec));
+    const CString text = m_Menu.GetMenuString(static_cast<UINT>(index), MF_BYPOSITION);
+    const UINT prefix = m_MenuBar.IsInKeyboardMode() ? 0 : DT_HIDEPREFIX;
+    dc.DrawText(text, -1, rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | prefix);
+    return CDRF_SKIPDEFAULT;
+}
+
+LRESULT CFrame::OnReBarMinMax() {
+    // The bands stay as the frame arranged them: the menu bar never folds away.
+    return 1;
+}
+
+LRESULT CFrame::OnTooltipText(NMTTDISPINFOA& info) {
+    if (!m_ToolBar.IsWindow() ||
+        info.hdr.hwndFrom != reinterpret_cast<HWND>(SendMessageA(m_ToolBar, TB_GETTOOLTIPS, 0, 0)))
+        return 0;
+    info.lpszText = const_cast<LPSTR>(GetTooltipText(static_cast<int>(info.hdr.idFrom)));
+    return 0;
+}
+
+}  // namespace Casement

@@ -1,0 +1,222 @@
+// The frame: the program's top-level window. It owns the menu bar, the rebar
+// that holds the menu bar and the tool bar, the tool bar and the status bar,
+// lays them out around one view window it does not own, shows menu help and
+// the keyboard-lock indicators in the status bar, and can keep its placement
+// and a recent-files list in the registry once a key name is set.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "framework/cstring.h"
+#include "framework/dialog.h"
+#include "framework/gdi.h"
+#include "framework/imagelist.h"
+#include "framework/menu.h"
+#include "framework/menubar.h"
+#include "framework/rebar.h"
+#include "framework/statusbar.h"
+#include "framework/toolbar.h"
+#include "framework/wincore.h"
+
+namespace Casement {
+
+// The frame's resources: menu, accelerators, title string, tool-bar bitmap
+// and icon all have this id.
+constexpr UINT IDW_MAIN = 41;
+constexpr UINT IDW_ABOUT = 42;          // About dialog template
+constexpr UINT IDW_VIEWTOOLBAR = 43;    // tool-bar toggle command
+constexpr UINT IDW_VIEWSTATUSBAR = 44;  // status-bar toggle command
+constexpr UINT IDW_READY = 45;          // idle status text
+constexpr UINT IDW_INDICATOR_CAPS = 46;
+constexpr UINT IDW_INDICATOR_NUM = 47;
+constexpr UINT IDW_INDICATOR_SCRL = 48;
+// The first popup of the frame's menu holds an item with this id where the
+// recent-files entries go; entry n has id IDW_FILE_MRU_FILE1 + n - 1.
+constexpr UINT IDW_FILE_MRU_FILE1 = 0x7000;
+constexpr UINT MAX_MRU = 16;
+
+// Private messages the frame understands besides those of every window.
+constexpr UINT UWM_ACTIVATIONCHANGED = 0xBF01;  // posted after WM_ACTIVATE, same wParam
+constexpr UINT UWM_WANTSACTIVATION = 0xBF06;  // asked of the view: non-zero to get UWM_ACTIVATIONCHANGED too
+
+// The colours of the bars and of the menus the frame draws.
+struct ThemeColours {
+    COLORREF barBackground;
+    COLORREF hot;      // the item under the mouse or the keyboard
+    COLORREF pressed;  // the menu-bar item whose popup is open
+    COLORREF outline;  // around hot and pressed items
+    COLORREF text;
+    COLORREF hotText;
+};
+
+class CFrame : public virtual CWnd {
+public:
+    // The window settings kept in the registry.
+    struct InitValues {
+        RECT rcPos = {};        // the normal position; empty: the system's default
+        int ShowCmd = SW_SHOW;  // SW_MAXIMIZE opens the window maximised
+        BOOL ShowStatusBar = TRUE;
+        BOOL ShowToolBar = TRUE;
+    };
+
+    CFrame();
+    ~CFrame() override;
+
+    // The colour-scheme name of the active visual style, empty without one.
+    virtual CString GetThemeName() const;
+    // The client area less the visible bars, in client coordinates.
+    virtual RECT GetViewRect() const;
+    // Sizes the status bar's parts and shows which lock keys are on.
+    virtual void SetStatusIndicators();
+    virtual void RecalcLayout();
+    // Places the view on the view rectangle.
+    virtual void RecalcViewLayout();
+    virtual CWnd& GetView() const;
+    // The view is not owned; it must outlive the frame's window.
+    virtual void SetView(CWnd& view);
+    virtual CMenuBar& GetMenuBar() { return m_MenuBar; }
+    virtual CReBar& GetReBar() { return m_ReBar; }
+    virtual CStatusBar& GetStatusBar() { return m_StatusBar; }
+    virtual CToolBar& GetToolBar() { return m_ToolBar; }
+
+protected:
+    // One button per non-zero id, showing the next image; 0 is a separator.
+    virtual void SetToolBarButtons(const std::vector<UINT>& ids);
+    virtual void AddMenuBarBand();
+    virtual void AddToolBarBand(CToolBar& toolBar);
+    virtual void CreateToolBar();
+
+public:
+    // Both are active only with a key name; FALSE when nothing was loaded.
+    virtual BOOL LoadRegistrySettings(LPCSTR keyName);
+    virtual BOOL LoadRegistryMRUSettings(UINT maxMRU);
+    // Shows the About dialog modally unless it is open already.
+    virtual void ShowAboutDialog();
+
+protected:
+    virtual LPCSTR GetTooltipText(int commandId);
+    virtual BOOL SaveRegistryMRUSettings();
+    virtual BOOL SaveRegistrySettings();
+    virtual void ApplyToolBarImages();
+    // Called once the tool bar exists: add buttons with AddToolBarButton.
+    virtual void SetupToolBar() {}
+    virtual void ChooseColours();
+    // Images are square, as high as the bitmap; id 0 leaves a state without.
+    virtual void SetToolBarImages(COLORREF mask, UINT bitmapId, UINT hotBitmapId, UINT disabledBitmapId);
+
+public:
+    virtual void ShowStatusBar(BOOL show);
+    virtual void ShowToolBar(BOOL show);
+    // Shows a hidden bar, hides a visible one (the tool bar only when used).
+    virtual void ToggleStatusBar();
+    virtual void ToggleToolBar();
+    virtual void UpdateMRUMenu();
+
+    // Puts a path first in the recent-files list (at most the limit long).
+    void AddMRUEntry(LPCSTR path);
+    const std::vector<CString>& GetMRUEntries() const { return m_vMRUEntries; }
+    // Part 0 of the status bar, kept for the next layout.
+    void SetStatusText(LPCSTR text);
+    const InitValues& GetInitValues() const { return m_InitValues; }
+    CMenu& GetFrameMenu() { return m_Menu; }
+
+    void RefreshMenuItem(UINT id) override;
+    // Alt with a character reaches the frame from every child window.
+    BOOL FilterMessage(MSG& msg) override;
+
+protected:
+    int HandleCreate(CREATESTRUCTA& cs) override;
+    void HandleClose() override;
+    void HandleDestroy() override;
+    LRESULT HandleNotify(WPARAM wParam, LPARAM lParam) override;
+    void AdjustCreateParams(CREATESTRUCTA& cs) override;
+    void AdjustWindowClass(WNDCLASSA& wc) override;
+    LRESULT DefaultProcedure(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+    // The frame's message handlers.
+    virtual LRESULT OnActivate(UINT msg, WPARAM wParam, LPARAM lParam);
+    virtual void OnSysColorChange();
+    virtual BOOL OnDrawItem(const DRAWITEMSTRUCT& draw);
+    virtual BOOL OnMeasureItem(MEASUREITEMSTRUCT& measure);
+    virtual void OnHelp();
+    virtual LRESULT OnSysCommand(UINT msg, WPARAM wParam, LPARAM lParam);
+    virtual void OnInitMenuPopup(HMENU popup, BOOL isSystemMenu);
+    virtual void OnUninitMenuPopup(HMENU popup);
+    virtual void OnMenuSelect(UINT id, UINT flags, HMENU menu);
+    virtual LRESULT OnMenuChar(UINT msg, WPARAM wParam, LPARAM lParam);
+    virtual LRESULT OnCustomDraw(NMHDR& header);
+    virtual LRESULT OnReBarMinMax();
+    virtual LRESULT OnTooltipText(NMTTDISPINFOA& info);
+
+    // For SetupToolBar: a button with this command id, or 0 for a separator.
+    void AddToolBarButton(UINT id) { m_ToolBarData.push_back(id); }
+
+private:
+    // An item of an open popup that the frame draws: what it had before.
+    struct MenuItemData {
+        HMENU menu;
+        UINT position;
+        UINT type;
+        ULONG_PTR itemData;
+        CString text;
+    };
+
+    static LRESULT CALLBACK StaticKeyboardProc(int code, WPARAM wParam, LPARAM lParam);
+
+    // Creation steps.
+    void InstallKeyboardHook();
+    void LoadFrameAccelerators();
+    void CreateMenuBar();
+    void LoadFrameMenu();
+    void CreateStatusBar();
+
+    void CreateFonts();
+    void RememberFocus();
+    void RedrawFrame();
+    void FitBand(const CToolBar& bar) const;
+    CString FrameSettingsPath() const;
+    void DeleteFrameSettings() const;
+    void WriteFrameSettings() const;
+
+    // Menus the frame draws itself.
+    void MakeOwnerDrawn(HMENU popup);
+    const MenuItemData* FindMenuItemData(ULONG_PTR itemData) const;
+    LRESULT DrawMenuBarItem(NMTBCUSTOMDRAW& draw);
+
+    std::vector<UINT> m_ToolBarData;
+    InitValues m_InitValues;
+    CDialog m_AboutDialog{IDW_ABOUT};
+    CMenuBar m_MenuBar;
+    CReBar m_ReBar;
+    CStatusBar m_StatusBar;
+    CToolBar m_ToolBar;
+    CFont m_fntMenuBar;
+    CFont m_fntStatusBar;
+    CImageList m_imlToolBar;
+    CImageList m_imlToolBarHot;
+    CImageList m_imlToolBarDis;
+    CString m_strKeyName;
+    CString m_strStatusText;  // the idle text
+    CString m_strTooltip;
+    CString m_strCurrentStatus;  // what part 0 shows now
+    CMenu m_Menu;
+    HACCEL m_hAccel = nullptr;  // loaded from resources: the system frees it
+    BOOL m_bShowIndicatorStatus = TRUE;
+    BOOL m_bShowMenuStatus = TRUE;
+    BOOL m_bUseToolBar = TRUE;
+    BOOL m_bUseThemes = TRUE;  // colours follow the visual style
+    BOOL m_bUseReBar;
+    UINT m_nMaxMRU = 0;
+    std::vector<CString> m_vMRUEntries;
+    CWnd* m_pView = nullptr;
+
+    ThemeColours m_colours = {};
+    HHOOK m_hKeyboardHook = nullptr;
+    HWND m_hOldFocus = nullptr;
+    std::vector<std::unique_ptr<MenuItemData>> m_menuItemData;
+};
+
+}  // namespace Casement
