@@ -6,22 +6,7 @@
 #include "crypto/document.h"
 #include "image/resources.h"
 #include "ui/passworddialogs.h"
-
-namespace {
-
-void ShowError(LPCSTR text) {
-    MessageBoxA(GetForegroundWindow(), text, "错误", MB_SYSTEMMODAL | MB_ICONERROR);
-}
-
-}  // namespace
-
-void CPlaceholderWindow::AdjustCreateParams(CREATESTRUCTA& cs) {
-    cs.lpszName = "Scribecrypt";
-    cs.cx = 600;
-    cs.cy = 460;
-}
-
-void CPlaceholderWindow::HandleDestroy() { PostQuitMessage(0); }
+#include "ui/uitext.h"
 
 CTextApp& GetTextApp() { return static_cast<CTextApp&>(Casement::GetApp()); }
 

@@ -4,16 +4,9 @@
 
 #include "framework/appcore.h"
 #include "framework/cstring.h"
-#include "framework/wincore.h"
+#include "ui/mainframe.h"
 
 class CMyDialog;
-
-// The window shown until the editor exists: closing it ends the program.
-class CPlaceholderWindow : public Casement::CWnd {
-protected:
-    void AdjustCreateParams(CREATESTRUCTA& cs) override;
-    void HandleDestroy() override;
-};
 
 class CTextApp : public Casement::CWinApp {
 public:
@@ -27,7 +20,7 @@ public:
     int m_passwordsDiffer;         // new-password dialog: the entries differed
     int m_passwordEmpty;           // new-password dialog: both entries were empty
     int m_passwordAccepted;        // new-password dialog: a new password is pending
-    CPlaceholderWindow m_frame;
+    CMainFrame m_frame;
     CMyDialog* m_pPasswordDialog;
 
 private:

@@ -3,20 +3,11 @@
 #include "app/textapp.h"
 #include "crypto/cipher_table.h"
 #include "framework/cstring.h"
+#include "ui/uitext.h"
 
 namespace {
 
 constexpr int kMaxPasswordCharacters = 512;
-
-Casement::CString TextOf(const Casement::CWnd& control) {
-    Casement::CString text;
-    text.ReadWindowText(control);
-    return text;
-}
-
-void ShowError(LPCSTR text) {
-    MessageBoxA(GetForegroundWindow(), text, "错误", MB_OK | MB_ICONERROR | MB_SYSTEMMODAL);
-}
 
 }  // namespace
 
@@ -26,7 +17,7 @@ BOOL CMyDialog::HandleInitDialog() {
     return TRUE;
 }
 
-void CMyDialog::HandleDestroy() { GetTextApp().m_password = TextOf(m_editPassword); }
+void CMyDialog::HandleDestroy() { GetTextApp().m_password = ViewText(m_editPassword); }
 
 BOOL MyDialog::HandleInitDialog() {
     BindControl(1009, m_editPassword);
@@ -46,18 +37,18 @@ void MyDialog::HandleDestroy() {
     app.m_passwordEmpty = 0;
     app.m_passwordAccepted = 0;
     // Two empty fields match, so emptiness is reported as such.
-    if (TextOf(m_editRepeat) != TextOf(m_editPassword)) {
+    if (ViewText(m_editRepeat) != ViewText(m_editPassword)) {
         app.m_passwordsDiffer = 1;
         return;
     }
-    const Casement::CString password = TextOf(m_editPassword);
+    const Casement::CString password = ViewText(m_editPassword);
     if (password.IsEmpty()) {
         app.m_passwordEmpty = 1;
         return;
     }
     app.m_passwordAccepted = 1;
     app.m_password = password;
-    const std::string_view cipher = CipherIdentifierFromDisplayName(TextOf(m_comboCipher).c_str());
+    const std::string_view cipher = CipherIdentifierFromDisplayName(ViewText(m_comboCipher).c_str());
     if (!cipher.empty())
         app.m_cipher = std::string(cipher).c_str();
 }

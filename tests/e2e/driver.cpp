@@ -1,5 +1,7 @@
 #include "tests/e2e/driver.h"
 
+#include <tlhelp32.h>
+
 #include <chrono>
 #include <fstream>
 #include <iterator>
@@ -68,6 +70,36 @@ bool Process::Start(const std::string& image, const std::string& commandLine) {
     PROCESS_INFORMATION pi = {};
     std::string line = commandLine;
     if (!CreateProcessA(image.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    CloseHandle(pi.hThread);
+    m_process = pi.hProcess;
+    m_processId = pi.dwProcessId;
+    return true;
+}
+
+bool Process::StartWithEnvironment(const std::string& image, const std::string& commandLine,
+                                   const std::vector<std::string>& overrides) {
+    std::string block;
+    for (const std::string& entry : overrides)
+        block += entry + '\0';
+    char* current = GetEnvironmentStringsA();
+    for (const char* entry = current; *entry != '\0'; entry += lstrlenA(entry) + 1) {
+        const std::string text = entry;
+        const std::string name = text.substr(0, text.find('=', 1) + 1);
+        bool replaced = false;
+        for (const std::string& override : overrides)
+            replaced = replaced || lstrcmpiA(override.substr(0, name.size()).c_str(), name.c_str()) == 0;
+        if (!replaced)
+            block += text + '\0';
+    }
+    FreeEnvironmentStringsA(current);
+    block += '\0';
+
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    std::string line = commandLine;
+    if (!CreateProcessA(image.c_str(), &line[0], nullptr, nullptr, FALSE, 0, &block[0], nullptr, &si, &pi))
         return false;
     CloseHandle(pi.hThread);
     m_process = pi.hProcess;
@@ -213,6 +245,35 @@ std::wstring MessageBoxText(HWND box) {
     return text;
 }
 
+std::vector<DWORD> ChildProcesses(DWORD parentId) {
+    std::vector<DWORD> children;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return children;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (entry.th32ParentProcessID == parentId)
+            children.push_back(entry.th32ProcessID);
+    CloseHandle(snapshot);
+    return children;
+}
+
+bool WaitForProcesses(const std::vector<DWORD>& processIds, DWORD timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (DWORD id : processIds) {
+        HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id);
+        if (process == nullptr)
+            continue;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const DWORD waited = WaitForSingleObject(process, left.count() > 0 ? static_cast<DWORD>(left.count()) : 0);
+        CloseHandle(process);
+        if (waited != WAIT_OBJECT_0)
+            return false;
+    }
+    return true;
+}
+
 HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     do {
@@ -256,6 +317,9 @@ std::wstring AnswerMessageBox(DWORD processId, int button, DWORD timeoutMs) {
                 FindWindowExW(window, nullptr, L"Edit", nullptr) == nullptr) {
                 const std::wstring text = MessageBoxText(window);
                 PostMessageW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+                // Gone before the caller looks for whatever comes next.
+                for (int i = 0; i < 250 && IsWindow(window); ++i)
+                    Sleep(20);
                 return text;
             }
         }

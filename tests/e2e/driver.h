@@ -31,6 +31,10 @@ public:
 
     // Starts `image` with the given command line (argument 0 included).
     bool Start(const std::string& image, const std::string& commandLine);
+    // The same with a changed environment: "NAME=value" entries replace
+    // those of the test's own environment.
+    bool StartWithEnvironment(const std::string& image, const std::string& commandLine,
+                              const std::vector<std::string>& overrides);
     // Starts under a debug loop that collects every OutputDebugStringA call.
     bool StartDebugged(const std::string& image, const std::string& commandLine);
 
@@ -67,6 +71,10 @@ HWND WaitForDialog(DWORD processId, const std::wstring& title, DWORD timeoutMs);
 void SetControlText(HWND dialog, int id, const std::wstring& text);
 // Presses a dialog's button without waiting for what it starts.
 void PressButton(HWND dialog, int id);
+// Processes started by the given one (they outlive it), e.g. a write-back.
+std::vector<DWORD> ChildProcesses(DWORD parentId);
+// Waits until every given process has ended; false on time-out.
+bool WaitForProcesses(const std::vector<DWORD>& processIds, DWORD timeoutMs);
 // Waits for the process's message box, returns its text and answers it.
 std::wstring AnswerMessageBox(DWORD processId, int button, DWORD timeoutMs = 20000);
 

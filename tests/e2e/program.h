@@ -22,6 +22,9 @@ public:
     // Adds one PACKET resource, keeping everything else.
     bool AddPacket(const char* name, const std::string& bytes) const;
     bool Start(Process& process) const;
+    // The bytes of PACKET/name in the file now, or "<absent>".
+    std::string Packet(const char* name) const;
+    std::string Bytes() const { return ReadFileBytes(m_path); }
 
 private:
     std::string m_folder;

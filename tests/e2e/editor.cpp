@@ -1,0 +1,84 @@
+#include "tests/e2e/editor.h"
+
+namespace driver {
+
+Editor::Editor(const ProgramCopy& copy, const std::vector<std::string>& environment) {
+    const std::string commandLine = "\"" + copy.Path() + "\"";
+    if (environment.empty())
+        m_process.Start(copy.Path(), commandLine);
+    else
+        m_process.StartWithEnvironment(copy.Path(), commandLine, environment);
+}
+
+bool Editor::Open(const std::wstring& password) {
+    if (!password.empty()) {
+        HWND dialog = WaitForDialog(m_process.Id(), L"Scribecrypt", kWindowTimeoutMs);
+        if (dialog == nullptr)
+            return false;
+        SetControlText(dialog, 1001, password);
+        PressButton(dialog, IDOK);
+    }
+    m_main = WaitForMainWindow(m_process.Id(), kWindowTimeoutMs);
+    m_view = m_main != nullptr ? FindWindowExW(m_main, nullptr, L"RichEdit20A", nullptr) : nullptr;
+    // The note is unsealed once the message loop runs.
+    Sleep(200);
+    return m_view != nullptr;
+}
+
+std::wstring Editor::Text() const {
+    // GetWindowText does not ask a window of another process for its text.
+    // The length may count characters where the control's text has two
+    // bytes for one; the buffer leaves room for that.
+    const LRESULT length = SendMessageW(m_view, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(static_cast<size_t>(length) * 2 + 16, L'\0');
+    text.resize(static_cast<size_t>(
+        SendMessageW(m_view, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
+    return text;
+}
+
+bool Editor::Modified() const { return SendMessageW(m_view, EM_GETMODIFY, 0, 0) != 0; }
+
+void Editor::Type(const std::wstring& text) const {
+    for (wchar_t c : text)
+        SendMessageW(m_view, WM_CHAR, c, 1);
+}
+
+void Editor::DeleteAll() const {
+    SendMessageW(m_view, EM_SETSEL, 0, -1);
+    SendMessageW(m_view, WM_KEYDOWN, VK_DELETE, 1);
+    SendMessageW(m_view, WM_KEYUP, VK_DELETE, 0xC0000001);
+}
+
+void Editor::Command(UINT id) const { PostMessageW(m_main, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+void Editor::Close() const { PostMessageW(m_main, WM_CLOSE, 0, 0); }
+
+DWORD Editor::WaitForExit() {
+    DWORD code = 0xBAD;
+    if (!m_process.WaitForExit(20000, &code))
+        return code;
+    WaitForProcesses(ChildProcesses(m_process.Id()), 20000);
+    return code;
+}
+
+bool Editor::AnswerNewPassword(const std::wstring& password, const std::wstring& repeat,
+                               const std::wstring& cipherName, int button) {
+    HWND dialog = WaitForDialog(m_process.Id(), L"Scribecrypt", kWindowTimeoutMs);
+    if (dialog == nullptr || GetDlgItem(dialog, 1009) == nullptr)
+        return false;
+    SetControlText(dialog, 1009, password);
+    SetControlText(dialog, 1007, repeat);
+    if (!cipherName.empty())
+        SendMessageW(GetDlgItem(dialog, 1008), CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                     reinterpret_cast<LPARAM>(cipherName.c_str()));
+    if (button == 0)
+        PostMessageW(dialog, WM_CLOSE, 0, 0);
+    else
+        PressButton(dialog, button);
+    // Let the dialog go before the caller looks for what follows it.
+    for (int i = 0; i < 100 && IsWindow(dialog); ++i)
+        Sleep(20);
+    return true;
+}
+
+}  // namespace driver

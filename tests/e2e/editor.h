@@ -1,0 +1,42 @@
+// One run of the real editor, driven through its windows as a user would.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tests/e2e/program.h"
+
+namespace driver {
+
+class Editor {
+public:
+    explicit Editor(const ProgramCopy& copy, const std::vector<std::string>& environment = {});
+
+    // Answers the enter-password dialog (when password is given) and waits
+    // for the main window and its view. False when either does not come.
+    bool Open(const std::wstring& password = L"");
+    HWND Main() const { return m_main; }
+    HWND View() const { return m_view; }
+    Process& GetProcess() { return m_process; }
+
+    std::wstring Text() const;
+    bool Modified() const;
+    // Types characters into the view, which marks it modified itself.
+    void Type(const std::wstring& text) const;
+    // Selects everything and presses Delete.
+    void DeleteAll() const;
+    void Command(UINT id) const;
+    void Close() const;
+    // Waits for the end of the program and of the write-back it started.
+    DWORD WaitForExit();
+    // Fills in the new-password dialog and confirms it with button.
+    bool AnswerNewPassword(const std::wstring& password, const std::wstring& repeat,
+                           const std::wstring& cipherName = L"", int button = IDOK);
+
+private:
+    Process m_process;
+    HWND m_main = nullptr;
+    HWND m_view = nullptr;
+};
+
+}  // namespace driver

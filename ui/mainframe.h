@@ -1,0 +1,52 @@
+// The editor's only top-level window: the frame with the text view, its
+// commands and the close sequence that saves the note into the program.
+#pragma once
+
+#include <string>
+
+#include "framework/frame.h"
+#include "ui/passworddialogs.h"
+#include "ui/richview.h"
+
+class CMainFrame : public Casement::CFrame {
+public:
+    CMainFrame();
+    ~CMainFrame() override = default;
+
+    // Saves the view's text into the program through a write-back copy;
+    // FALSE, after telling the user, when nothing could be saved.
+    BOOL SaveIntoImage();
+    BOOL SaveAs();
+    BOOL ChangePassword();
+    void ChangeFont();
+    void ToggleWordWrap();
+    BOOL HandleDropFiles(HDROP drop);
+
+    void RefreshMenuItem(UINT id) override;
+
+protected:
+    BOOL HandleCommand(WPARAM wParam, LPARAM lParam) override;
+    void HandleClose() override;
+    void AfterCreated() override;
+    LRESULT HandleNotify(WPARAM wParam, LPARAM lParam) override;
+    void AdjustCreateParams(CREATESTRUCTA& cs) override;
+
+private:
+    // Asks for a new password and cipher until one is given; askAgain
+    // decides whether an unfinished entry brings the dialog back.
+    PromptOutcome PromptForNewPassword(bool whileModified);
+    // A note is never saved readable: without a usable password and cipher,
+    // one is asked for first. An empty text needs none unless it is sealed
+    // anyway. FALSE when the user gave none.
+    BOOL EnsureSealable(const Casement::CString& text, bool sealsEmptyText);
+    // Save As in executable form: a copy of the program carrying the text.
+    void WriteLockedExecutable(const std::string& path);
+    void CopyProgramTo(const std::string& path);
+    void UnsealDocument(const Casement::CString& cipher);
+    void CloseFrame() { CFrame::HandleClose(); }
+    void RunCloseSequence();
+
+    MyDialog m_newPasswordDialog;
+    CRichView m_richView;
+    int m_wordWrap = 0;
+};
