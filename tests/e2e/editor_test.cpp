@@ -311,3 +311,43 @@ TEST(Editor, PasswordFieldsTakeAt512CharactersAndTheNewPasswordDialogStartsFresh
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Editor, TypeThatBeginsWithAnIdentifierSelectsIt) {
+    ProgramCopy sealed("type source");
+    ASSERT_TRUE(sealed.Seal("seed text", "pw", "SEED"));
+    ProgramCopy copy("type prefix");
+    ASSERT_TRUE(copy.WriteRaw(sealed.Packet("HMAC"), sealed.Packet("DATA"), std::string("SEED\0junk", 9)));
+    Editor editor(copy);
+    ASSERT_TRUE(editor.Open(L"pw"));
+    EXPECT_EQ(L"seed text", editor.Text());
+    editor.Close();
+    EXPECT_EQ(0u, editor.WaitForExit());
+}
+
+TEST(Editor, ChangingTheFontDoesNotCountAsAnEdit) {
+    ProgramCopy copy("font");
+    ASSERT_TRUE(copy.Seal("text", "pw", "AES"));
+    const std::string before = copy.Bytes();
+    Editor editor(copy);
+    ASSERT_TRUE(editor.Open(L"pw"));
+    editor.Command(140);
+    HWND fontDialog = nullptr;
+    for (int i = 0; i < 200 && fontDialog == nullptr; ++i) {
+        for (HWND window : driver::TopLevelWindows(editor.GetProcess().Id(), L"#32770"))
+            if (IsWindowVisible(window))
+                fontDialog = window;
+        Sleep(50);
+    }
+    ASSERT_NE(nullptr, fontDialog);
+    driver::PressButton(fontDialog, IDOK);
+    for (int i = 0; i < 100 && IsWindow(fontDialog); ++i)
+        Sleep(20);
+    EXPECT_FALSE(editor.Modified());
+    editor.Close();
+    EXPECT_EQ(0u, editor.WaitForExit());
+    EXPECT_EQ(before, copy.Bytes());
+}
+
+}  // namespace

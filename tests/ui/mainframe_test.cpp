@@ -96,6 +96,15 @@ TEST_F(MainFrame, ViewUsesCourierNew16AndTakesLongTexts) {
     EXPECT_EQ(40001, GetWindowTextLengthA(view_));
 }
 
+TEST_F(MainFrame, RedoRestoresWhatUndoTookBack) {
+    SendMessageA(view_, WM_CHAR, 'a', 1);
+    SendMessageA(frame_, WM_COMMAND, 130, 0);
+    EXPECT_EQ(0, GetWindowTextLengthA(view_));
+    // Ctrl+Shift+Y, through the accelerator table.
+    SendMessageA(frame_, WM_COMMAND, MAKEWPARAM(131, 1), 0);
+    EXPECT_EQ(1, GetWindowTextLengthA(view_));
+}
+
 TEST_F(MainFrame, PasteInsertsOnlyThePlainTextOfRichClipboardContent) {
     const UINT rtf = RegisterClipboardFormatA("Rich Text Format");
     const std::string rich = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs48\\b bold\\b0}";
