@@ -242,26 +242,23 @@ HWND CWnd::DetachHandle() {
     return window;
 }
 
-HICON CWnd::SetIconLarge(int id) {
+HICON CWnd::SetIcon(int id, int sizeMetricX, int sizeMetricY, WPARAM which, LPCSTR failureTrace) {
     const HICON icon = static_cast<HICON>(LoadImageA(GetApp().GetResourceHandle(), MAKEINTRESOURCEA(id),
-                                                     IMAGE_ICON, GetSystemMetrics(SM_CXICON),
-                                                     GetSystemMetrics(SM_CYICON), LR_SHARED));
+                                                     IMAGE_ICON, GetSystemMetrics(sizeMetricX),
+                                                     GetSystemMetrics(sizeMetricY), LR_SHARED));
     if (icon != nullptr)
-        SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+        SendMessageA(m_hWnd, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
     else
-        OutputDebugStringA("**WARNING** SetIconLarge Failed\n");
+        OutputDebugStringA(failureTrace);
     return icon;
 }
 
+HICON CWnd::SetIconLarge(int id) {
+    return SetIcon(id, SM_CXICON, SM_CYICON, ICON_BIG, "**WARNING** SetIconLarge Failed\n");
+}
+
 HICON CWnd::SetIconSmall(int id) {
-    const HICON icon = static_cast<HICON>(LoadImageA(GetApp().GetResourceHandle(), MAKEINTRESOURCEA(id),
-                                                     IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                                     GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-    if (icon != nullptr)
-        SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-    else
-        OutputDebugStringA("**WARNING** SetIconSmall Failed\n");
-    return icon;
+    return SetIcon(id, SM_CXSMICON, SM_CYSMICON, ICON_SMALL, "**WARNING** SetIconSmall Failed\n");
 }
 
 void CWnd::ExchangeData(CDataExchange& /*exchange*/) {}

@@ -128,6 +128,8 @@ public:
     static BOOL RegisterWindowClass(WNDCLASSA& wc);
 
 private:
+    // Loads icon id at the system's size for which and gives it to the window.
+    HICON SetIcon(int id, int sizeMetricX, int sizeMetricY, WPARAM which, LPCSTR failureTrace);
     void Subclass(HWND window);
     void Unbind();
     LRESULT ReflectMessage(HWND control, UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
