@@ -3,21 +3,66 @@
 #include <cassert>
 
 #include "framework/cexception.h"
+#include "framework/sharedhandle.h"
 
 namespace Casement {
 
-CGDIObject::CGDIObject(const CGDIObject& other) : m_pData(other.m_pData) {
-    if (m_pData != nullptr)
-        InterlockedIncrement(&m_pData->count);
+namespace {
+
+// The last reference deletes an object a wrapper created.
+void DeleteGDIObject(GDIData& data) {
+    if (data.isOwned)
+        ::DeleteObject(data.hGDIObject);
 }
 
-CGDIObject& CGDIObject::operator=(const CGDIObject& other) {
-    if (other.m_pData != m_pData) {
-        if (other.m_pData != nullptr)
-            InterlockedIncrement(&other.m_pData->count);
-        Release();
-        m_pData = other.m_pData;
+using SharedGDIObject =
+    CSharedHandle<HGDIOBJ, GDIData, &GDIData::hGDIObject, &CWinApp::GDIMap, DeleteGDIObject>;
+
+// The state is saved when the record is made, so the last reference can put
+// it back.
+void PrepareDC(DCData& data) {
+    data.hWnd = WindowFromDC(data.hDC);
+    data.savedState = SaveDC(data.hDC);
+}
+
+// The last reference restores the saved state and gives back an owned
+// context.
+void ReleaseDCRecord(DCData& data) {
+    // Restoring puts the context's original objects back, so the objects
+    // selected through the wrappers are free to be deleted with the record.
+    // A context the caller keeps is restored too: it gets it back as it was.
+    if (data.savedState != 0)
+        RestoreDC(data.hDC, data.savedState);
+    if (data.isOwned) {
+        if (data.hWnd != nullptr)
+            ReleaseDC(data.hWnd, data.hDC);
+        else if (!DeleteDC(data.hDC))
+            ReleaseDC(nullptr, data.hDC);
     }
+}
+
+using SharedDC = CSharedHandle<HDC, DCData, &DCData::hDC, &CWinApp::DCMap, ReleaseDCRecord, PrepareDC>;
+
+// Selects object into the record's context through select and keeps its
+// record in slot, so that the object lives while it is selected; FALSE when
+// the system refuses it.
+template <typename Object, typename Select>
+BOOL SelectAndKeep(DCData* data, Object DCData::*slot, const Object& object, Select select) {
+    assert(data);
+    if (!select(data->hDC, object))
+        return FALSE;
+    data->*slot = object;
+    return TRUE;
+}
+
+bool SelectIntoDC(HDC hDC, HGDIOBJ object) { return ::SelectObject(hDC, object) != nullptr; }
+
+}  // namespace
+
+CGDIObject::CGDIObject(const CGDIObject& other) : m_pData(SharedGDIObject::Copy(other.m_pData)) {}
+
+CGDIObject& CGDIObject::operator=(const CGDIObject& other) {
+    SharedGDIObject::Assign(m_pData, other.m_pData);
     return *this;
 }
 
@@ -25,42 +70,9 @@ CGDIObject::~CGDIObject() { Release(); }
 
 void CGDIObject::Attach(HGDIOBJ hObject) { Share(hObject, false); }
 
-void CGDIObject::Share(HGDIOBJ hObject, bool owned) {
-    assert(hObject);
-    Release();
-    CHandleMap<HGDIOBJ, GDIData>& map = GetApp().GDIMap();
-    // The look-up and the count change must not be split, or another thread
-    // could free the record in between.
-    CThreadLock guard(map.GetLock());
-    GDIData* data = map.Find(hObject);
-    if (data != nullptr) {
-        InterlockedIncrement(&data->count);
-    } else {
-        data = new GDIData;
-        data->hGDIObject = hObject;
-        map.Add(hObject, data);
-    }
-    if (owned)
-        data->isOwned = true;
-    m_pData = data;
-}
+void CGDIObject::Share(HGDIOBJ hObject, bool owned) { SharedGDIObject::Share(m_pData, hObject, owned); }
 
-void CGDIObject::Release() {
-    GDIData* data = m_pData;
-    if (data == nullptr)
-        return;
-    m_pData = nullptr;
-    {
-        CHandleMap<HGDIOBJ, GDIData>& map = GetApp().GDIMap();
-        CThreadLock guard(map.GetLock());
-        if (InterlockedDecrement(&data->count) > 0)
-            return;
-        map.Remove(data->hGDIObject);
-    }
-    if (data->isOwned)
-        ::DeleteObject(data->hGDIObject);
-    delete data;
-}
+void CGDIObject::Release() { SharedGDIObject::Release(m_pData); }
 
 int CGDIObject::GetObject(int size, LPVOID buffer) const {
     return GetHandle() != nullptr ? ::GetObjectA(GetHandle(), size, buffer) : 0;
@@ -137,107 +149,39 @@ int CRgn::CombineRgn(const CRgn& first, const CRgn& second, int mode) {
     return ::CombineRgn(*this, first, second, mode);
 }
 
-CDC::CDC(const CDC& other) : m_pData(other.m_pData) {
-    if (m_pData != nullptr)
-        InterlockedIncrement(&m_pData->count);
-}
+CDC::CDC(const CDC& other) : m_pData(SharedDC::Copy(other.m_pData)) {}
 
 CDC& CDC::operator=(const CDC& other) {
-    if (other.m_pData != m_pData) {
-        if (other.m_pData != nullptr)
-            InterlockedIncrement(&other.m_pData->count);
-        Release();
-        m_pData = other.m_pData;
-    }
+    SharedDC::Assign(m_pData, other.m_pData);
     return *this;
 }
 
 CDC::~CDC() { Release(); }
 
-void CDC::Share(HDC hDC, bool owned) {
-    assert(hDC);
-    Release();
-    CHandleMap<HDC, DCData>& map = GetApp().DCMap();
-    CThreadLock guard(map.GetLock());
-    DCData* data = map.Find(hDC);
-    if (data != nullptr) {
-        InterlockedIncrement(&data->count);
-    } else {
-        data = new DCData;
-        data->hDC = hDC;
-        data->hWnd = WindowFromDC(hDC);
-        data->savedState = SaveDC(hDC);
-        map.Add(hDC, data);
-    }
-    if (owned)
-        data->isOwned = true;
-    m_pData = data;
-}
+void CDC::Share(HDC hDC, bool owned) { SharedDC::Share(m_pData, hDC, owned); }
 
-void CDC::Release() {
-    DCData* data = m_pData;
-    if (data == nullptr)
-        return;
-    m_pData = nullptr;
-    {
-        CHandleMap<HDC, DCData>& map = GetApp().DCMap();
-        CThreadLock guard(map.GetLock());
-        if (InterlockedDecrement(&data->count) > 0)
-            return;
-        map.Remove(data->hDC);
-    }
-    // Restoring puts the context's original objects back, so the objects
-    // selected through the wrappers are free to be deleted below. A context
-    // the caller keeps is restored too: it gets it back as it was.
-    if (data->savedState != 0)
-        RestoreDC(data->hDC, data->savedState);
-    if (data->isOwned) {
-        if (data->hWnd != nullptr)
-            ReleaseDC(data->hWnd, data->hDC);
-        else if (!DeleteDC(data->hDC))
-            ReleaseDC(nullptr, data->hDC);
-    }
-    delete data;
-}
+void CDC::Release() { SharedDC::Release(m_pData); }
 
 BOOL CDC::SelectObject(const CBitmap& bitmap) {
-    assert(m_pData);
-    if (::SelectObject(GetHDC(), bitmap) == nullptr)
-        return FALSE;
-    m_pData->bitmap = bitmap;
-    return TRUE;
+    return SelectAndKeep(m_pData, &DCData::bitmap, bitmap, SelectIntoDC);
 }
 
 BOOL CDC::SelectObject(const CBrush& brush) {
-    assert(m_pData);
-    if (::SelectObject(GetHDC(), brush) == nullptr)
-        return FALSE;
-    m_pData->brush = brush;
-    return TRUE;
+    return SelectAndKeep(m_pData, &DCData::brush, brush, SelectIntoDC);
 }
 
 BOOL CDC::SelectObject(const CFont& font) {
-    assert(m_pData);
-    if (::SelectObject(GetHDC(), font) == nullptr)
-        return FALSE;
-    m_pData->font = font;
-    return TRUE;
+    return SelectAndKeep(m_pData, &DCData::font, font, SelectIntoDC);
 }
 
 BOOL CDC::SelectObject(const CPen& pen) {
-    assert(m_pData);
-    if (::SelectObject(GetHDC(), pen) == nullptr)
-        return FALSE;
-    m_pData->pen = pen;
-    return TRUE;
+    return SelectAndKeep(m_pData, &DCData::pen, pen, SelectIntoDC);
 }
 
 BOOL CDC::SelectPalette(const CPalette& palette, BOOL forceBackground) {
-    assert(m_pData);
-    if (::SelectPalette(GetHDC(), palette, forceBackground) == nullptr)
-        return FALSE;
-    m_pData->palette = palette;
-    return TRUE;
+    return SelectAndKeep(m_pData, &DCData::palette, palette, [forceBackground](HDC hDC, HPALETTE selected) {
+        return ::SelectPalette(hDC, selected, forceBackground) != nullptr;
+    });
 }
 
 SIZE CDC::GetTextExtentPoint32(LPCSTR text, int length) const {

@@ -9,9 +9,8 @@
 
 #include <commctrl.h>
 
-#include <cassert>
-
 #include "framework/appcore.h"
+#include "framework/sharedhandle.h"
 #include "framework/wincore.h"
 
 namespace Casement {
@@ -29,17 +28,9 @@ public:
     CImageList() = default;
     // Wraps an image list without taking it over.
     explicit CImageList(HIMAGELIST hImageList) { Attach(hImageList); }
-    CImageList(const CImageList& other) : m_pData(other.m_pData) {
-        if (m_pData != nullptr)
-            InterlockedIncrement(&m_pData->count);
-    }
+    CImageList(const CImageList& other) : m_pData(Shared::Copy(other.m_pData)) {}
     CImageList& operator=(const CImageList& other) {
-        if (other.m_pData != m_pData) {
-            if (other.m_pData != nullptr)
-                InterlockedIncrement(&other.m_pData->count);
-            Release();
-            m_pData = other.m_pData;
-        }
+        Shared::Assign(m_pData, other.m_pData);
         return *this;
     }
     virtual ~CImageList() { Release(); }
@@ -47,26 +38,7 @@ public:
     void Attach(HIMAGELIST hImageList) { Share(hImageList, false); }
     // Drops this wrapper's reference; the last reference destroys a list a
     // wrapper created and gives back the library reference.
-    void Release() {
-        ImageListData* data = m_pData;
-        if (data == nullptr)
-            return;
-        m_pData = nullptr;
-        {
-            CHandleMap<HIMAGELIST, ImageListData>& map = GetApp().ImageListMap();
-            CThreadLock guard(map.GetLock());
-            if (InterlockedDecrement(&data->count) > 0)
-                return;
-            map.Remove(data->hImageList);
-        }
-        if (data->isOwned && data->hComCtl32 != nullptr) {
-            if (auto destroy = LookUpProc<BOOL(WINAPI*)(HIMAGELIST)>(data->hComCtl32, "ImageList_Destroy"))
-                destroy(data->hImageList);
-        }
-        if (data->hComCtl32 != nullptr)
-            FreeLibrary(data->hComCtl32);
-        delete data;
-    }
+    void Release() { Shared::Release(m_pData); }
     HIMAGELIST GetHandle() const { return m_pData != nullptr ? m_pData->hImageList : nullptr; }
     operator HIMAGELIST() const { return GetHandle(); }
 
@@ -118,26 +90,21 @@ public:
     }
 
 private:
-    void Share(HIMAGELIST hImageList, bool owned) {
-        assert(hImageList);
-        Release();
-        CHandleMap<HIMAGELIST, ImageListData>& map = GetApp().ImageListMap();
-        // The look-up and the count change must not be split, or another
-        // thread could free the record in between.
-        CThreadLock guard(map.GetLock());
-        ImageListData* data = map.Find(hImageList);
-        if (data != nullptr) {
-            InterlockedIncrement(&data->count);
-        } else {
-            data = new ImageListData;
-            data->hImageList = hImageList;
-            data->hComCtl32 = LoadLibraryA("COMCTL32.DLL");
-            map.Add(hImageList, data);
+    // A new record takes its own library reference; the last reference
+    // destroys a created list, then gives that reference back.
+    static void LoadLibraryFor(ImageListData& data) { data.hComCtl32 = LoadLibraryA("COMCTL32.DLL"); }
+    static void DestroyOwned(ImageListData& data) {
+        if (data.isOwned && data.hComCtl32 != nullptr) {
+            if (auto destroy = LookUpProc<BOOL(WINAPI*)(HIMAGELIST)>(data.hComCtl32, "ImageList_Destroy"))
+                destroy(data.hImageList);
         }
-        if (owned)
-            data->isOwned = true;
-        m_pData = data;
+        if (data.hComCtl32 != nullptr)
+            FreeLibrary(data.hComCtl32);
     }
+    using Shared = CSharedHandle<HIMAGELIST, ImageListData, &ImageListData::hImageList,
+                                 &CWinApp::ImageListMap, DestroyOwned, LoadLibraryFor>;
+
+    void Share(HIMAGELIST hImageList, bool owned) { Shared::Share(m_pData, hImageList, owned); }
     // A function of the record's library; null without a list or library.
     template <typename Fn>
     Fn Proc(LPCSTR name) const {

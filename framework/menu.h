@@ -5,10 +5,9 @@
 
 #include <windows.h>
 
-#include <cassert>
-
 #include "framework/appcore.h"
 #include "framework/cstring.h"
+#include "framework/sharedhandle.h"
 
 namespace Casement {
 
@@ -26,39 +25,16 @@ public:
     CMenu() = default;
     // Wraps a menu without taking it over.
     explicit CMenu(HMENU hMenu) { Attach(hMenu); }
-    CMenu(const CMenu& other) : m_pData(other.m_pData) {
-        if (m_pData != nullptr)
-            InterlockedIncrement(&m_pData->count);
-    }
+    CMenu(const CMenu& other) : m_pData(Shared::Copy(other.m_pData)) {}
     CMenu& operator=(const CMenu& other) {
-        if (other.m_pData != m_pData) {
-            if (other.m_pData != nullptr)
-                InterlockedIncrement(&other.m_pData->count);
-            Release();
-            m_pData = other.m_pData;
-        }
+        Shared::Assign(m_pData, other.m_pData);
         return *this;
     }
     virtual ~CMenu() { Release(); }
 
     void Attach(HMENU hMenu) { Share(hMenu, false); }
     // Drops this wrapper's reference; the last reference destroys an owned menu.
-    void Release() {
-        MenuData* data = m_pData;
-        if (data == nullptr)
-            return;
-        m_pData = nullptr;
-        {
-            CHandleMap<HMENU, MenuData>& map = GetApp().MenuMap();
-            CThreadLock guard(map.GetLock());
-            if (InterlockedDecrement(&data->count) > 0)
-                return;
-            map.Remove(data->hMenu);
-        }
-        if (data->isOwned)
-            ::DestroyMenu(data->hMenu);
-        delete data;
-    }
+    void Release() { Shared::Release(m_pData); }
     HMENU GetHandle() const { return m_pData != nullptr ? m_pData->hMenu : nullptr; }
     operator HMENU() const { return GetHandle(); }
 
@@ -123,25 +99,14 @@ public:
     }
 
 private:
-    void Share(HMENU hMenu, bool owned) {
-        assert(hMenu);
-        Release();
-        CHandleMap<HMENU, MenuData>& map = GetApp().MenuMap();
-        // The look-up and the count change must not be split, or another
-        // thread could free the record in between.
-        CThreadLock guard(map.GetLock());
-        MenuData* data = map.Find(hMenu);
-        if (data != nullptr) {
-            InterlockedIncrement(&data->count);
-        } else {
-            data = new MenuData;
-            data->hMenu = hMenu;
-            map.Add(hMenu, data);
-        }
-        if (owned)
-            data->isOwned = true;
-        m_pData = data;
+    // The last reference destroys a menu a wrapper created or loaded.
+    static void DestroyOwned(MenuData& data) {
+        if (data.isOwned)
+            ::DestroyMenu(data.hMenu);
     }
+    using Shared = CSharedHandle<HMENU, MenuData, &MenuData::hMenu, &CWinApp::MenuMap, DestroyOwned>;
+
+    void Share(HMENU hMenu, bool owned) { Shared::Share(m_pData, hMenu, owned); }
     BOOL TakeOver(HMENU created) {
         if (created == nullptr)
             return FALSE;
