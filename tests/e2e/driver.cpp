@@ -222,13 +222,13 @@ std::vector<HWND> TopLevelWindows(DWORD processId, const wchar_t* className) {
     return search.found;
 }
 
-HWND WaitForWindow(DWORD processId, const wchar_t* className, DWORD timeoutMs) {
+HWND WaitForWindow(DWORD processId, const wchar_t* className, DWORD timeoutMs, DWORD pollMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     do {
         for (HWND window : TopLevelWindows(processId, className))
             if (IsWindowVisible(window))
                 return window;
-        Sleep(50);
+        Sleep(pollMs);
     } while (std::chrono::steady_clock::now() < deadline);
     return nullptr;
 }
@@ -274,7 +274,7 @@ bool WaitForProcesses(const std::vector<DWORD>& processIds, DWORD timeoutMs) {
     return true;
 }
 
-HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs) {
+HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs, DWORD pollMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     do {
         for (HWND window : TopLevelWindows(processId)) {
@@ -283,18 +283,18 @@ HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs) {
             if (IsWindowVisible(window) && lstrcmpW(className, L"#32770") != 0)
                 return window;
         }
-        Sleep(50);
+        Sleep(pollMs);
     } while (std::chrono::steady_clock::now() < deadline);
     return nullptr;
 }
 
-HWND WaitForDialog(DWORD processId, const std::wstring& title, DWORD timeoutMs) {
+HWND WaitForDialog(DWORD processId, const std::wstring& title, DWORD timeoutMs, DWORD pollMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     do {
         for (HWND window : TopLevelWindows(processId, L"#32770"))
             if (IsWindowVisible(window) && WindowText(window) == title)
                 return window;
-        Sleep(50);
+        Sleep(pollMs);
     } while (std::chrono::steady_clock::now() < deadline);
     return nullptr;
 }

@@ -11,17 +11,22 @@ Editor::Editor(const ProgramCopy& copy, const std::vector<std::string>& environm
 }
 
 bool Editor::Open(const std::wstring& password) {
+    const bool unlocked = Unlock(password);
+    // The note is unsealed once the message loop runs.
+    Sleep(200);
+    return unlocked;
+}
+
+bool Editor::Unlock(const std::wstring& password, DWORD pollMs) {
     if (!password.empty()) {
-        HWND dialog = WaitForDialog(m_process.Id(), L"Scribecrypt", kWindowTimeoutMs);
+        HWND dialog = WaitForDialog(m_process.Id(), L"Scribecrypt", kWindowTimeoutMs, pollMs);
         if (dialog == nullptr)
             return false;
         SetControlText(dialog, 1001, password);
         PressButton(dialog, IDOK);
     }
-    m_main = WaitForMainWindow(m_process.Id(), kWindowTimeoutMs);
+    m_main = WaitForMainWindow(m_process.Id(), kWindowTimeoutMs, pollMs);
     m_view = m_main != nullptr ? FindWindowExW(m_main, nullptr, L"RichEdit20A", nullptr) : nullptr;
-    // The note is unsealed once the message loop runs.
-    Sleep(200);
     return m_view != nullptr;
 }
 

@@ -15,6 +15,9 @@ public:
     // Answers the enter-password dialog (when password is given) and waits
     // for the main window and its view. False when either does not come.
     bool Open(const std::wstring& password = L"");
+    // The same, looking every pollMs and without the pause for the note, so
+    // the view may still be empty.
+    bool Unlock(const std::wstring& password, DWORD pollMs = kPollMs);
     HWND Main() const { return m_main; }
     HWND View() const { return m_view; }
     Process& GetProcess() { return m_process; }
