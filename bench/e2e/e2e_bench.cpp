@@ -1,0 +1,176 @@
+// The editor end to end under the driver, against references taken side by
+// side in the same run: open latency against the start of a trivial window
+// program, save latency against a plain copy of the executable, and the
+// editor's peak working set against the trivial program's. For each note
+// size it prints one line per measurement, the medians of a few rounds and
+// their ratio.
+//
+// Arguments: the note sizes to measure (all without any), and
+// --open-limit-s=N, the longest wait for a note to reach the view (300 s
+// without it). A note that takes longer is reported as a bound and not
+// saved.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "bench/e2e/editor_sample.h"
+#include "bench/e2e/probes.h"
+#include "bench/e2e/references.h"
+
+namespace {
+
+struct NoteSize {
+    const char* label;
+    size_t bytes;
+    int rounds;
+};
+
+// The largest note takes long under Wine, so it gets one round.
+const NoteSize kNoteSizes[] = {{"1KiB", 1024, 5}, {"1MiB", 1024 * 1024, 5}, {"16MiB", 16 * 1024 * 1024, 1}};
+
+struct Options {
+    DWORD openLimitMs = 300 * 1000;
+    std::vector<std::string> sizes;  // labels; empty for all
+};
+
+Options ParseOptions(int argc, char** argv) {
+    const std::string limitFlag = "--open-limit-s=";
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        const auto isSize = [&](const NoteSize& size) { return argument == size.label; };
+        if (argument.compare(0, limitFlag.size(), limitFlag) == 0)
+            options.openLimitMs = static_cast<DWORD>(std::stoul(argument.substr(limitFlag.size())) * 1000);
+        else if (std::any_of(std::begin(kNoteSizes), std::end(kNoteSizes), isSize))
+            options.sizes.push_back(argument);
+        else
+            throw std::runtime_error("the argument " + argument);
+    }
+    return options;
+}
+
+// ASCII lines of 64 bytes, CR LF included, each numbered.
+std::string MakeNote(size_t bytes) {
+    std::string note;
+    note.reserve(bytes);
+    for (size_t line = 0; note.size() < bytes; ++line) {
+        char text[65];
+        std::snprintf(text, sizeof text, "line %08zu abcdefghijklmnopqrstuvwxyz ABCDEFGHIJKLMNOPQRSTUVW\r\n",
+                      line);
+        note.append(text, std::min<size_t>(64, bytes - note.size()));
+    }
+    return note;
+}
+
+std::string FolderOfThisProgram() {
+    char path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    bench::Require(length > 0 && length < MAX_PATH, "the benchmark's own path");
+    std::string folder(path, length);
+    return folder.substr(0, folder.find_last_of('\\'));
+}
+
+// The copy's folder holds its executable and what saving it left there.
+void RemoveFolder(const std::string& folder) {
+    WIN32_FIND_DATAA found = {};
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do
+            DeleteFileA((folder + "\\" + found.cFileName).c_str());
+        while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+struct Round {
+    bench::TrivialStart trivial;
+    bench::EditorSample editor;
+    double copyMs = 0;
+};
+
+// One sample of each measurement, the references first; a line on the
+// error output shows the run's progress.
+Round MeasureRound(const char* label, int number, const std::string& trivialProgram, const std::string& note,
+                   DWORD openLimitMs) {
+    Round round;
+    round.trivial = bench::MeasureTrivialStart(trivialProgram);
+    const driver::ProgramCopy copy("bench");
+    round.editor = bench::MeasureEditor(copy, note, openLimitMs);
+    // After a save the executable carries a note one character longer.
+    round.copyMs = bench::MeasureCopyMs(copy.Path());
+    RemoveFolder(copy.Folder());
+    std::fprintf(stderr, "%s round %d: open %.0f ms%s, start %.0f ms, save %.0f ms, copy %.1f ms\n", label, number,
+                 round.editor.openMs, round.editor.opened ? "" : " (cut off)", round.trivial.startMs,
+                 round.editor.saveMs, round.copyMs);
+    return round;
+}
+
+template <typename Field>
+double Median(const std::vector<Round>& rounds, Field field) {
+    std::vector<double> values;
+    for (const Round& round : rounds)
+        values.push_back(static_cast<double>(field(round)));
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// "over" marks a bound: the editor was ended before its note was in view.
+void PrintRatio(const char* measurement, const char* label, const char* over, double value, double reference,
+                const char* unit, int decimals) {
+    std::printf("%s %s: %s%.*f %s vs %.*f %s reference = %s%.2f\n", measurement, label, over, decimals, value, unit,
+                decimals, reference, unit, over, value / reference);
+    std::fflush(stdout);
+}
+
+void MeasureNoteSize(const std::string& trivialProgram, const NoteSize& size, DWORD openLimitMs) {
+    const std::string note = MakeNote(size.bytes);
+    std::vector<Round> rounds;
+    // Once a note is cut off, further rounds would only be cut off again.
+    for (int number = 1; number <= size.rounds && (rounds.empty() || rounds.back().editor.opened); ++number)
+        rounds.push_back(MeasureRound(size.label, number, trivialProgram, note, openLimitMs));
+    const bool opened = rounds.back().editor.opened;
+    const char* over = opened ? "" : "over ";
+    if (!opened)
+        rounds.erase(rounds.begin(), rounds.end() - 1);
+
+    PrintRatio("open", size.label, over, Median(rounds, [](const Round& r) { return r.editor.openMs; }),
+               Median(rounds, [](const Round& r) { return r.trivial.startMs; }), "ms", 0);
+    if (opened)
+        // A plain copy takes a few milliseconds, so tenths matter here.
+        PrintRatio("save", size.label, over, Median(rounds, [](const Round& r) { return r.editor.saveMs; }),
+                   Median(rounds, [](const Round& r) { return r.copyMs; }), "ms", 1);
+    else
+        std::printf("save %s: not measured, the note was not in the view within %lu s\n", size.label,
+                    static_cast<unsigned long>(openLimitMs / 1000));
+    const double bytesPerMiB = 1024.0 * 1024.0;
+    PrintRatio("memory", size.label, over,
+               Median(rounds, [](const Round& r) { return r.editor.peakWorkingSetBytes; }) / bytesPerMiB,
+               Median(rounds, [](const Round& r) { return r.trivial.peakWorkingSetBytes; }) / bytesPerMiB, "MiB", 1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        const Options options = ParseOptions(argc, argv);
+        const std::string trivialProgram = FolderOfThisProgram() + "\\trivial_window.exe";
+        // A first round, not counted, brings both programs into the caches.
+        MeasureRound("warm-up", 1, trivialProgram, MakeNote(1024), options.openLimitMs);
+        for (const NoteSize& size : kNoteSizes)
+            if (options.sizes.empty() ||
+                std::find(options.sizes.begin(), options.sizes.end(), size.label) != options.sizes.end())
+                MeasureNoteSize(trivialProgram, size, options.openLimitMs);
+        return 0;
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "e2e_bench: failed at %s\n", failure.what());
+        return 1;
+    }
+}

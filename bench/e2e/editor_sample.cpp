@@ -1,0 +1,112 @@
+#include "bench/e2e/editor_sample.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "bench/e2e/probes.h"
+#include "crypto/document.h"
+#include "tests/e2e/editor.h"
+
+namespace bench {
+
+namespace {
+
+const char kPassword[] = "bench password";
+const wchar_t kPasswordWide[] = L"bench password";
+const char kCipher[] = "AES";
+// After the open, large notes keep the editor busy for minutes under Wine;
+// a wait that runs out means the editor hangs.
+constexpr DWORD kEditorTimeoutMs = 60 * 60 * 1000;
+// How long one question to the view may wait for a busy editor before the
+// wait checks its own time-out.
+constexpr UINT kAnswerTimeoutMs = 1000;
+
+// What changes when the executable is replaced. Reading it leaves the file
+// free, so the write-back can replace it; the resources are read only once
+// it has changed.
+struct FileStamp {
+    FILETIME lastWrite = {};
+    DWORD sizeLow = 0;
+    DWORD sizeHigh = 0;
+};
+
+FileStamp StampOf(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA attributes = {};
+    FileStamp stamp;
+    if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &attributes)) {
+        stamp.lastWrite = attributes.ftLastWriteTime;
+        stamp.sizeLow = attributes.nFileSizeLow;
+        stamp.sizeHigh = attributes.nFileSizeHigh;
+    }
+    return stamp;
+}
+
+bool SameStamp(const FileStamp& a, const FileStamp& b) {
+    return CompareFileTime(&a.lastWrite, &b.lastWrite) == 0 && a.sizeLow == b.sizeLow && a.sizeHigh == b.sizeHigh;
+}
+
+// The view's length in characters; nothing while the editor is too busy to
+// answer.
+std::optional<size_t> ViewLength(HWND view) {
+    DWORD_PTR length = 0;
+    if (SendMessageTimeoutW(view, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kAnswerTimeoutMs, &length) == 0)
+        return std::nullopt;
+    return static_cast<size_t>(length);
+}
+
+std::string SealedData(const std::string& text) {
+    const std::optional<SealedDocument> sealed = SealDocument(text, kPassword, kCipher);
+    Require(sealed.has_value(), "sealing a note");
+    return std::string(sealed->data.begin(), sealed->data.end());
+}
+
+// Closes the edited note answering Yes and times until the executable on
+// disk carries savedData. The peak working set is read as long as the
+// editor runs; its save ends with the process.
+void TimeSave(driver::Editor& editor, const driver::ProgramCopy& copy, const std::string& savedData,
+              const ProcessHandle& counters, EditorSample& sample) {
+    const DWORD processId = editor.GetProcess().Id();
+    const FileStamp before = StampOf(copy.Path());
+    editor.Close();
+    Require(driver::WaitForWindow(processId, L"#32770", kEditorTimeoutMs, kPollMs) != nullptr,
+            "the question on closing");
+
+    const Stopwatch saving;
+    Require(driver::AnswerMessageBox(processId, IDYES) == L"保存文档的更改?", "the question on closing");
+    Require(PollUntil(
+                [&] {
+                    sample.peakWorkingSetBytes = std::max(sample.peakWorkingSetBytes, PeakWorkingSetBytes(counters));
+                    return !SameStamp(StampOf(copy.Path()), before) && copy.Packet("DATA") == savedData;
+                },
+                kEditorTimeoutMs),
+            "the new note in the executable");
+    sample.saveMs = saving.ElapsedMs();
+    Require(editor.WaitForExit() == 0, "the editor's end");
+}
+
+}  // namespace
+
+EditorSample MeasureEditor(const driver::ProgramCopy& copy, const std::string& note, DWORD openLimitMs) {
+    Require(copy.Seal(note, kPassword, kCipher), "sealing the note into the executable");
+    EditorSample sample;
+
+    // The temporary image goes into the copy's folder, which the run removes.
+    const Stopwatch opening;
+    driver::Editor editor(copy, {"TMP=" + copy.Folder(), "TEMP=" + copy.Folder()});
+    Require(editor.Unlock(kPasswordWide, kPollMs), "the editor's main window");
+    const ProcessHandle counters = OpenForCounters(editor.GetProcess().Id());
+    // The view counts a line break as two characters, as the note has bytes.
+    sample.opened = PollUntil([&] { return ViewLength(editor.View()) == note.size(); }, openLimitMs);
+    sample.openMs = opening.ElapsedMs();
+    sample.peakWorkingSetBytes = PeakWorkingSetBytes(counters);
+    Require(sample.peakWorkingSetBytes > 0, "the editor's peak working set");
+    if (sample.opened) {
+        SendMessageW(editor.View(), EM_SETSEL, 0, 0);
+        editor.Type(L"x");
+        TimeSave(editor, copy, SealedData("x" + note), counters, sample);
+    }
+    // An editor still opening its note ends here with the driver's process.
+    return sample;
+}
+
+}  // namespace bench

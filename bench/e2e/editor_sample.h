@@ -1,0 +1,27 @@
+// One open and one save of a note by the real editor, timed through the
+// driver.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "tests/e2e/program.h"
+
+namespace bench {
+
+struct EditorSample {
+    bool opened = false;  // the note reached the view within the limit
+    double openMs = 0;    // process start to the note in the view, password entered
+    double saveMs = 0;    // close answered Yes to the executable carrying the new note
+    SIZE_T peakWorkingSetBytes = 0;
+};
+
+// Seals note (bytes without a zero byte, lines ending in CR LF) into copy,
+// opens it, types one character, closes it answering Yes and waits until
+// the executable on disk carries the new note. When the note is not in the
+// view within openLimitMs, the editor is ended there and then: the sample
+// has the peak working set until then and no save.
+EditorSample MeasureEditor(const driver::ProgramCopy& copy, const std::string& note, DWORD openLimitMs);
+
+}  // namespace bench

@@ -1,0 +1,31 @@
+#include "bench/e2e/probes.h"
+
+#include <psapi.h>
+
+namespace bench {
+
+bool PollUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const Stopwatch waiting;
+    while (!condition()) {
+        if (waiting.ElapsedMs() > timeoutMs)
+            return false;
+        Sleep(kPollMs);
+    }
+    return true;
+}
+
+ProcessHandle OpenForCounters(DWORD processId) {
+    ProcessHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId), &CloseHandle);
+    Require(process != nullptr, "opening a process for its memory counters");
+    return process;
+}
+
+SIZE_T PeakWorkingSetBytes(const ProcessHandle& process) {
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    if (!GetProcessMemoryInfo(process.get(), &counters, sizeof counters))
+        return 0;
+    return counters.PeakWorkingSetSize;
+}
+
+}  // namespace bench

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Builds the Windows side and benchmarks the editor end to end under Wine, in
+# a Wine session of its own (build/win32/wine-bench):
+#   bash tools/bench-e2e.sh [--open-limit-s=N] [1KiB] [1MiB] [16MiB]
+# For each note size (all three without any) it prints the medians of a few
+# rounds and their ratio to a reference measured side by side in the same run:
+#   open <size>: <ms> vs <ms> reference = <ratio>      process start to the note in the view,
+#                                                      against a trivial window program's start
+#   save <size>: <ms> vs <ms> reference = <ratio>      close answered Yes to the new note on disk,
+#                                                      against a plain copy of the executable
+#   memory <size>: <MiB> vs <MiB> reference = <ratio>  the editor's peak working set,
+#                                                      against the trivial program's
+# A note that is not in the view after N seconds (300 by default) is reported
+# as a bound ("over ...") and not saved. Progress goes to the error output.
+# The whole run takes about 7 minutes, 5 of them waiting for the 16 MiB note,
+# which takes Wine's rich edit control far longer to show.
+set -euo pipefail
+repo=$(cd "$(dirname "$0")/.." && pwd)
+bash "$repo/tools/build.sh" win32 >/dev/null
+
+wine_dir="$repo/build/win32/wine-bench"
+mkdir -p "$wine_dir"
+# Starting a session ends the one before it in the same folder, so one run
+# at a time holds the lock; the programs it starts do not inherit it.
+exec 9>"$wine_dir/lock"
+flock -n 9 || { echo "bench-e2e: another run is using $wine_dir" >&2; exit 1; }
+stop_session() {
+  # Stopping the wineserver alone leaves the prefix's service processes
+  # (services.exe, explorer.exe, ...) running; this ends every process of
+  # this prefix first.
+  WINEPREFIX="$wine_dir/prefix" wineserver -k 2>/dev/null || true
+  "$repo/tools/wine-session.sh" stop "$wine_dir" 9>&-
+}
+trap stop_session EXIT
+"$repo/tools/wine-session.sh" start "$wine_dir" 9>&-
+export SCRIBECRYPT_EXE="$repo/build/win32/app/scribecrypt.exe"
+"$repo/tools/wine-run.sh" "$wine_dir" "$repo/build/win32/bench/e2e/e2e_bench.exe" "$@" 9>&- | sed -u 's/\r$//'
