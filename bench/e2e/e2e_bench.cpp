@@ -103,12 +103,16 @@ Round MeasureRound(const char* label, int number, const std::string& trivialProg
     round.trivial = bench::MeasureTrivialStart(trivialProgram);
     const driver::ProgramCopy copy("bench");
     round.editor = bench::MeasureEditor(copy, note, openLimitMs);
-    // After a save the executable carries a note one character longer.
-    round.copyMs = bench::MeasureCopyMs(copy.Path());
+    if (round.editor.opened) {
+        // After the save the executable carries a note one character longer.
+        round.copyMs = bench::MeasureCopyMs(copy.Path());
+        std::fprintf(stderr, "%s round %d: open %.0f ms, start %.0f ms, save %.0f ms, copy %.1f ms\n", label,
+                     number, round.editor.openMs, round.trivial.startMs, round.editor.saveMs, round.copyMs);
+    } else {
+        std::fprintf(stderr, "%s round %d: open cut off after %.0f ms, start %.0f ms\n", label, number,
+                     round.editor.openMs, round.trivial.startMs);
+    }
     RemoveFolder(copy.Folder());
-    std::fprintf(stderr, "%s round %d: open %.0f ms%s, start %.0f ms, save %.0f ms, copy %.1f ms\n", label, number,
-                 round.editor.openMs, round.editor.opened ? "" : " (cut off)", round.trivial.startMs,
-                 round.editor.saveMs, round.copyMs);
     return round;
 }
 
