@@ -89,8 +89,15 @@ TEST(Editor, CancellingTheNewPasswordKeepsTheWindowTextAndQuestion) {
     EXPECT_EQ(L"keep me", editor.Text());
     EXPECT_TRUE(editor.Modified());
 
+    // Under load Wine has been seen to drop a close posted right after the
+    // dialog ended; a second close must ask again all the same.
     editor.Close();
-    EXPECT_EQ(L"保存文档的更改?", Answer(editor, IDNO));
+    std::wstring question = driver::AnswerMessageBox(editor.GetProcess().Id(), IDNO, 5000);
+    if (question == L"<no message box>") {
+        editor.Close();
+        question = Answer(editor, IDNO);
+    }
+    EXPECT_EQ(L"保存文档的更改?", question);
     EXPECT_EQ(0u, editor.WaitForExit());
     EXPECT_EQ("<absent>", copy.Packet("DATA"));
 }
