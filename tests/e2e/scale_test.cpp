@@ -1,0 +1,108 @@
+// Large notes through the real view: sealed into the program, shown, edited,
+// saved on closing and shown again, byte for byte.
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "crypto/document.h"
+#include "tests/e2e/editor.h"
+#include "tests/e2e/stress.h"
+
+namespace {
+
+using driver::Editor;
+using driver::ProgramCopy;
+
+constexpr std::size_t kMebibyte = std::size_t{1} << 20;
+const char kPassword[] = "large note";
+const wchar_t kWidePassword[] = L"large note";
+const std::string kEdit = "edited ";
+
+// Under Wine the view needs about 1.5 s to take 1 MiB and a minute or more for
+// 16 MiB (its time grows faster than the size); saving takes seconds.
+DWORD LoadTimeoutMs(std::size_t bytes) { return static_cast<DWORD>(30000 + 20000 * (bytes / kMebibyte)); }
+
+// Compares texts of megabytes without printing them.
+::testing::AssertionResult SameText(const std::wstring& expected, const std::wstring& actual) {
+    if (expected == actual)
+        return ::testing::AssertionSuccess();
+    std::size_t at = 0;
+    while (at < expected.size() && at < actual.size() && expected[at] == actual[at])
+        ++at;
+    return ::testing::AssertionFailure() << "expected " << expected.size() << " characters, got " << actual.size()
+                                         << ", first difference at " << at;
+}
+
+// Waits for a process and then for the processes it started (a write-back);
+// the exit code of the first, or 0xBAD when either did not end in time.
+DWORD WaitForProcessAndChildren(driver::Process& process, DWORD timeoutMs) {
+    DWORD code = 0xBAD;
+    if (!process.WaitForExit(timeoutMs, &code))
+        return 0xBAD;
+    return driver::WaitForProcesses(driver::ChildProcesses(process.Id()), timeoutMs) ? code : 0xBAD;
+}
+
+std::string Bytes(const std::vector<unsigned char>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+// Opens the copy, checks that the view shows note, types the edit in front
+// of it and saves on closing.
+void ShowEditAndSave(const ProgramCopy& copy, const std::string& note) {
+    Editor editor(copy);
+    ASSERT_TRUE(editor.Open(kWidePassword));
+    ASSERT_TRUE(driver::Responds(editor.View(), LoadTimeoutMs(note.size()))) << "the view did not take the note";
+    EXPECT_TRUE(SameText(driver::FromCodePage936(note), editor.Text()));
+    SendMessageW(editor.View(), EM_SETSEL, 0, 0);
+    editor.Type(driver::FromCodePage936(kEdit));
+    editor.Close();
+    EXPECT_EQ(L"保存文档的更改?", driver::AnswerMessageBox(editor.GetProcess().Id(), IDYES));
+    EXPECT_EQ(0u, WaitForProcessAndChildren(editor.GetProcess(), LoadTimeoutMs(note.size())));
+}
+
+// Sealing is deterministic, so the saved note must be the sealing of the
+// edited text byte for byte.
+void ExpectSealed(const ProgramCopy& copy, const std::string& text, const char* cipher) {
+    const std::optional<SealedDocument> expected = SealDocument(text, kPassword, cipher);
+    ASSERT_TRUE(expected);
+    EXPECT_EQ(Bytes(expected->hmac), copy.Packet("HMAC"));
+    EXPECT_TRUE(Bytes(expected->data) == copy.Packet("DATA")) << "the saved note differs from the edited text";
+    EXPECT_EQ(cipher, copy.Packet("TYPE"));
+}
+
+struct NoteCase {
+    const char* name;
+    std::size_t bytes;
+    const char* cipher;
+};
+
+std::string CaseName(const ::testing::TestParamInfo<NoteCase>& info) { return info.param.name; }
+
+class LargeNote : public ::testing::TestWithParam<NoteCase> {};
+
+TEST_P(LargeNote, IsShownSavedAndShownAgainByteForByte) {
+    const NoteCase& note = GetParam();
+    const std::string text = driver::LargeNote(note.bytes);
+    ProgramCopy copy(note.name);
+    ASSERT_TRUE(copy.Seal(text, kPassword, note.cipher));
+    ShowEditAndSave(copy, text);
+    ExpectSealed(copy, kEdit + text, note.cipher);
+
+    Editor reopened(copy);
+    ASSERT_TRUE(reopened.Open(kWidePassword));
+    ASSERT_TRUE(driver::Responds(reopened.View(), LoadTimeoutMs(note.bytes)));
+    EXPECT_TRUE(SameText(driver::FromCodePage936(kEdit + text), reopened.Text()));
+    reopened.Close();
+    EXPECT_EQ(0u, WaitForProcessAndChildren(reopened.GetProcess(), LoadTimeoutMs(note.bytes)));
+}
+
+INSTANTIATE_TEST_SUITE_P(OneMebibyte, LargeNote,
+                         ::testing::Values(NoteCase{"Aes", kMebibyte, "AES"},
+                                           NoteCase{"Camellia", kMebibyte, "CAMELLIA"},
+                                           NoteCase{"Sm4", kMebibyte, "SM4"}, NoteCase{"Seed", kMebibyte, "SEED"}),
+                         CaseName);
+
+// Wine's view needs about a minute and over 2 GiB of memory (some 130 bytes
+// per character) to show 16 MiB, so this size runs for one cipher.
+INSTANTIATE_TEST_SUITE_P(SixteenMebibytes, LargeNote, ::testing::Values(NoteCase{"Seed", 16 * kMebibyte, "SEED"}),
+                         CaseName);
+
+}  // namespace
