@@ -1,0 +1,487 @@
+// Saving and starting under faults: a write-back that finds the program
+// started again, a program or folder that cannot be written, a write-back
+// killed part-way, and damaged note resources.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <optional>
+#include <random>
+
+#include "crypto/document.h"
+#include "crypto/key_material.h"
+#include "tests/e2e/editor.h"
+#include "tests/e2e/stress.h"
+
+namespace {
+
+using driver::Editor;
+using driver::Process;
+using driver::ProgramCopy;
+
+const char kPassword[] = "pw";
+const wchar_t kWidePassword[] = L"pw";
+const wchar_t kGaveUp[] = L"无法将文档写回程序文件。新的文档保存在：";
+const DWORD kFailed = static_cast<DWORD>(-1);
+// The write-back retries for about ten seconds before it gives up.
+constexpr DWORD kWriteBackMs = 30000;
+
+std::wstring Wide(const std::string& text) {
+    wchar_t wide[MAX_PATH] = {};
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, MAX_PATH);
+    return wide;
+}
+
+// TEM*.tmp files in a folder: what a write-back stages beside the program.
+int CountStagedImages(const std::string& folder) {
+    int count = 0;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\TEM*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    do
+        ++count;
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return count;
+}
+
+// The text a program image shows for the password, or a marker of why it
+// shows none.
+std::wstring NoteOf(const std::string& image) {
+    ProgramCopy copy("note of");
+    if (!driver::CopyInto(image, copy.Path()))
+        return L"<no image>";
+    Editor editor(copy);
+    if (!editor.Open(kWidePassword))
+        return L"<did not open>";
+    const std::wstring text = editor.Text();
+    editor.Close();
+    return editor.WaitForExit() == 0 ? text : L"<did not close>";
+}
+
+// The write-back process of a save. It is ended with the test whatever
+// happens: after a failed check its message could stay unanswered, and the
+// process would keep the test's output, which it inherited, open.
+class WriteBack {
+public:
+    explicit WriteBack(DWORD processId)
+        : m_id(processId),
+          m_process(OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE,
+                                processId)) {}
+    WriteBack(const WriteBack&) = delete;
+    WriteBack& operator=(const WriteBack&) = delete;
+    ~WriteBack() {
+        if (m_process != nullptr) {
+            Kill();
+            CloseHandle(m_process);
+        }
+    }
+
+    bool Runs() const { return m_process != nullptr; }
+    DWORD Id() const { return m_id; }
+    // The temporary image it was started from.
+    std::string ImagePath() const {
+        char path[MAX_PATH] = {};
+        DWORD length = MAX_PATH;
+        return QueryFullProcessImageNameA(m_process, 0, path, &length) ? std::string(path, length) : std::string();
+    }
+    bool WaitForEnd(DWORD timeoutMs) const { return WaitForSingleObject(m_process, timeoutMs) == WAIT_OBJECT_0; }
+    void Kill() const {
+        TerminateProcess(m_process, 0xDEAD);
+        WaitForEnd(kWriteBackMs);
+    }
+
+private:
+    DWORD m_id;
+    HANDLE m_process;
+};
+
+// Opens the copy, types "new " and answers the save question on closing;
+// gives the write-back process that the save started, 0 if none or several.
+DWORD StartSaving(Editor& editor) {
+    // A note of some MiB keeps the view busy for seconds, more on a loaded machine.
+    if (!editor.Open(kWidePassword) || !driver::Responds(editor.View(), 120000))
+        return 0;
+    editor.Type(L"new ");
+    editor.Close();
+    EXPECT_EQ(L"保存文档的更改?", driver::AnswerMessageBox(editor.GetProcess().Id(), IDYES));
+    for (int i = 0; i < 200; ++i) {
+        const std::vector<DWORD> children = driver::ChildProcesses(editor.GetProcess().Id());
+        if (!children.empty())
+            return children.size() == 1 ? children[0] : 0;
+        Sleep(20);
+    }
+    return 0;
+}
+
+// The same, returning once the editor has ended.
+DWORD SaveEdited(Editor& editor) {
+    const DWORD writeBack = StartSaving(editor);
+    DWORD code = 0xBAD;
+    EXPECT_TRUE(editor.GetProcess().WaitForExit(driver::kWindowTimeoutMs, &code));
+    EXPECT_EQ(0u, code);
+    return writeBack;
+}
+
+// Holds a file open for reading with read sharing only, as a reader that
+// lets nobody write does: the program still starts from it, yet it can be
+// neither replaced nor written.
+class Reader {
+public:
+    explicit Reader(const std::string& path)
+        : m_file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
+    ~Reader() { Release(); }
+    bool Holds() const { return m_file != INVALID_HANDLE_VALUE; }
+    void Release() {
+        if (Holds())
+            CloseHandle(m_file);
+        m_file = INVALID_HANDLE_VALUE;
+    }
+
+private:
+    HANDLE m_file;
+};
+
+TEST(PendingWriteBack, ProgramStartedAgainKeepsTheOldNoteAndTheTemporaryImageTheNew) {
+    ProgramCopy copy("again");
+    ASSERT_TRUE(copy.Seal("old note", kPassword, "AES"));
+    const std::string before = copy.Bytes();
+    // The reader keeps the write-back waiting until the second start holds
+    // the program, which would otherwise be a race of about 100 ms.
+    Reader reader(copy.Path());
+    ASSERT_TRUE(reader.Holds());
+    Editor saving(copy);
+    const WriteBack writeBack(SaveEdited(saving));
+    ASSERT_TRUE(writeBack.Runs());
+    const std::string image = writeBack.ImagePath();
+
+    Editor again(copy);
+    ASSERT_NE(nullptr, driver::WaitForDialog(again.GetProcess().Id(), L"Scribecrypt", driver::kWindowTimeoutMs));
+    reader.Release();
+    ASSERT_TRUE(again.Open(kWidePassword));
+    EXPECT_EQ(L"old note", again.Text());
+
+    EXPECT_EQ(kGaveUp + Wide(image), driver::AnswerMessageBox(writeBack.Id(), IDOK, kWriteBackMs));
+    EXPECT_TRUE(writeBack.WaitForEnd(kWriteBackMs));
+    again.Close();
+    EXPECT_EQ(0u, again.WaitForExit());
+    EXPECT_TRUE(before == copy.Bytes());
+    EXPECT_EQ(0, CountStagedImages(copy.Folder()));
+    EXPECT_EQ(L"new old note", NoteOf(image));
+}
+
+// Makes a file or folder read-only while it lives. Wine running as root
+// ignores FILE_ATTRIBUTE_READONLY (CopyFileA and MoveFileExA replace such a
+// file, and a folder does not even keep the attribute), so the file system's
+// immutable flag is set too, which binds root as well and which Wine reports
+// as access denied, the error Windows gives for a read-only target. Wine
+// starts chattr as a Unix program but cannot wait for it, so the effect is
+// waited for instead.
+class ReadOnly {
+public:
+    explicit ReadOnly(std::string path) : m_path(std::move(path)) {
+        SetFileAttributesA(m_path.c_str(), Attributes() | FILE_ATTRIBUTE_READONLY);
+        SetImmutable("+i");
+        m_holds = WaitUntilWritable(false);
+    }
+    ReadOnly(const ReadOnly&) = delete;
+    ReadOnly& operator=(const ReadOnly&) = delete;
+    ~ReadOnly() {
+        SetImmutable("-i");
+        SetFileAttributesA(m_path.c_str(), Attributes() & ~FILE_ATTRIBUTE_READONLY);
+        WaitUntilWritable(true);
+    }
+    // True once writing is refused.
+    bool Holds() const { return m_holds; }
+
+private:
+    DWORD Attributes() const { return GetFileAttributesA(m_path.c_str()) & ~FILE_ATTRIBUTE_DIRECTORY; }
+
+    // A file is writable when it opens for writing, a folder when a new
+    // file can be made in it.
+    bool Writable() const {
+        const bool folder = (GetFileAttributesA(m_path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        HANDLE file = folder ? CreateFileA((m_path + "\\probe").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                           FILE_FLAG_DELETE_ON_CLOSE, nullptr)
+                             : CreateFileA(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                           nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return false;
+        CloseHandle(file);
+        return true;
+    }
+
+    bool WaitUntilWritable(bool writable) const {
+        for (int i = 0; i < 250; ++i) {
+            if (Writable() == writable)
+                return true;
+            Sleep(20);
+        }
+        return false;
+    }
+
+    void SetImmutable(const char* change) const {
+        using UnixFileName = char*(CDECL*)(LPCWSTR);
+        const auto unixFileName = reinterpret_cast<UnixFileName>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+        char* unixPath = unixFileName != nullptr ? unixFileName(Wide(m_path).c_str()) : nullptr;
+        if (unixPath == nullptr)
+            return;
+        std::string commandLine = std::string("/usr/bin/chattr ") + change + " \"" + unixPath + "\"";
+        HeapFree(GetProcessHeap(), 0, unixPath);
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION started = {};
+        if (CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                           &started)) {
+            CloseHandle(started.hThread);
+            CloseHandle(started.hProcess);
+        }
+    }
+
+    std::string m_path;
+    bool m_holds = false;
+};
+
+// What stands in the write-back's way, and whether it must give up.
+struct Obstacle {
+    const char* name;
+    bool readOnlyProgram;
+    bool readOnlyFolder;
+    bool reader;
+    bool givesUp;
+};
+
+void PrintTo(const Obstacle& obstacle, std::ostream* out) { *out << obstacle.name; }
+
+class BlockedWriteBack : public ::testing::TestWithParam<Obstacle> {};
+
+TEST_P(BlockedWriteBack, SavingProcessClosesAndNothingIsLost) {
+    const Obstacle& obstacle = GetParam();
+    ProgramCopy copy(obstacle.name);
+    ASSERT_TRUE(copy.Seal("old note", kPassword, "SM4"));
+    const std::string before = copy.Bytes();
+    std::optional<ReadOnly> program, folder;
+    if (obstacle.readOnlyProgram) {
+        program.emplace(copy.Path());
+        ASSERT_TRUE(program->Holds()) << "the program stayed writable";
+    }
+    if (obstacle.readOnlyFolder) {
+        folder.emplace(copy.Folder());
+        ASSERT_TRUE(folder->Holds()) << "the folder stayed writable";
+    }
+    std::optional<Reader> reader;
+    if (obstacle.reader) {
+        reader.emplace(copy.Path());
+        ASSERT_TRUE(reader->Holds());
+    }
+
+    Editor saving(copy);
+    const WriteBack writeBack(SaveEdited(saving));
+    ASSERT_TRUE(writeBack.Runs());
+    const std::string image = writeBack.ImagePath();
+    if (obstacle.givesUp) {
+        EXPECT_EQ(kGaveUp + Wide(image), driver::AnswerMessageBox(writeBack.Id(), IDOK, kWriteBackMs));
+        EXPECT_TRUE(writeBack.WaitForEnd(kWriteBackMs));
+        EXPECT_TRUE(before == copy.Bytes());
+        EXPECT_EQ(L"new old note", NoteOf(image));
+    } else {
+        EXPECT_TRUE(writeBack.WaitForEnd(kWriteBackMs));
+        EXPECT_EQ(L"new old note", NoteOf(copy.Path()));
+    }
+    EXPECT_EQ(0, CountStagedImages(copy.Folder()));
+}
+
+std::string ObstacleName(const ::testing::TestParamInfo<Obstacle>& info) { return info.param.name; }
+
+// A folder that takes no new file leaves no room to stage the new image: the
+// write-back then copies it over the program in place.
+INSTANTIATE_TEST_SUITE_P(Faults, BlockedWriteBack,
+                         ::testing::Values(Obstacle{"ReadOnlyProgram", true, false, false, true},
+                                           Obstacle{"ReadOnlyFolder", false, true, false, false},
+                                           Obstacle{"ReadOnlyFolderAndProgram", true, true, false, true},
+                                           Obstacle{"ProgramHeldOpenByAReader", false, false, true, true}),
+                         ObstacleName);
+
+// The file's size and time of last writing, which any change of it moves.
+std::pair<ULONGLONG, ULONGLONG> Stamp(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+    return {(ULONGLONG{data.nFileSizeHigh} << 32) | data.nFileSizeLow,
+            (ULONGLONG{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime};
+}
+
+// Polls condition every millisecond for at most timeoutMs.
+template <typename Condition>
+bool PollFor(Condition condition, DWORD timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        Sleep(1);
+    }
+    return true;
+}
+
+// When to kill the write-back: while it stages its copy beside the program
+// (the saving process still runs), as soon as the program file is seen to
+// change, or a delay after the saving process has ended. The write-back
+// retries every 100 ms, so the delays span a whole retry and what follows.
+struct KillMoment {
+    enum Kind { WhileStaging, OnFirstChange, AfterExit } kind;
+    DWORD delayMs;
+
+    std::string Name() const {
+        static const char* const kKinds[] = {"while staging", "on the first change", "after the exit"};
+        return std::string("killed ") + kKinds[kind] + " and " + std::to_string(delayMs) + " ms";
+    }
+};
+
+const KillMoment kKillMoments[] = {
+    {KillMoment::WhileStaging, 0},   {KillMoment::OnFirstChange, 0}, {KillMoment::AfterExit, 0},
+    {KillMoment::AfterExit, 5},      {KillMoment::AfterExit, 10},    {KillMoment::AfterExit, 20},
+    {KillMoment::AfterExit, 30},     {KillMoment::AfterExit, 45},    {KillMoment::AfterExit, 60},
+    {KillMoment::AfterExit, 80},     {KillMoment::AfterExit, 100},   {KillMoment::AfterExit, 130},
+    {KillMoment::AfterExit, 170},
+};
+
+void KillAt(const KillMoment& moment, const ProgramCopy& copy, Process& saving, const WriteBack& writeBack) {
+    const auto before = Stamp(copy.Path());
+    DWORD code = 0;
+    if (moment.kind == KillMoment::WhileStaging) {
+        EXPECT_TRUE(PollFor([&] { return CountStagedImages(copy.Folder()) > 0; }, kWriteBackMs));
+    } else {
+        EXPECT_TRUE(saving.WaitForExit(driver::kWindowTimeoutMs, &code));
+    }
+    if (moment.kind == KillMoment::OnFirstChange) {
+        EXPECT_TRUE(PollFor([&] { return Stamp(copy.Path()) != before; }, kWriteBackMs));
+    }
+    Sleep(moment.delayMs);
+    writeBack.Kill();
+    EXPECT_TRUE(writeBack.WaitForEnd(0));
+    EXPECT_TRUE(saving.WaitForExit(driver::kWindowTimeoutMs, &code));
+}
+
+TEST(KilledWriteBack, LeavesTheOldOrTheNewNoteNeverNeither) {
+    // A note of some MiB makes the program a large file to replace.
+    const std::string oldNote = driver::LargeNote(std::size_t{2} << 20);
+    const std::string newNote = "new " + oldNote;
+    ProgramCopy copy("killed");
+    ASSERT_TRUE(copy.Seal(oldNote, kPassword, "CAMELLIA"));
+    const std::string oldImage = copy.Bytes();
+    int kept = 0;
+    int replaced = 0;
+    for (const KillMoment& moment : kKillMoments) {
+        SCOPED_TRACE(moment.Name());
+        ASSERT_TRUE(driver::WriteFileBytes(copy.Path(), oldImage));
+        Editor saving(copy);
+        const WriteBack writeBack(StartSaving(saving));
+        ASSERT_TRUE(writeBack.Runs());
+        KillAt(moment, copy, saving.GetProcess(), writeBack);
+
+        const std::string data = copy.Packet("DATA");
+        const std::string note = UnsealDocumentData(reinterpret_cast<const unsigned char*>(data.data()), data.size(),
+                                              kPassword, copy.Packet("TYPE"));
+        kept += note == oldNote;
+        replaced += note == newNote;
+        EXPECT_TRUE(note == oldNote || note == newNote) << "neither note survived: " << data.size() << " bytes";
+        // A whole program starts from it and asks for the note's password.
+        Process started;
+        ASSERT_TRUE(copy.Start(started));
+        HWND dialog = driver::WaitForDialog(started.Id(), L"Scribecrypt", driver::kWindowTimeoutMs);
+        ASSERT_NE(nullptr, dialog);
+        driver::PressButton(dialog, IDCANCEL);
+        DWORD code = 0;
+        EXPECT_TRUE(started.WaitForExit(driver::kWindowTimeoutMs, &code));
+        EXPECT_EQ(kFailed, code);
+    }
+    // The moments fell both before and after the replacement.
+    EXPECT_GT(kept, 0);
+    EXPECT_GT(replaced, 0);
+}
+
+// Resources that no save writes, and how the program must take them.
+struct Damage {
+    const char* name;
+    std::string hmac;
+    std::string data;
+    std::string type;
+    bool refused;                       // the password is reported invalid
+    std::optional<std::string> shows;   // the view's text; any when absent
+};
+
+std::string Random(std::size_t bytes) {
+    static std::mt19937 generator(20240607);  // fixed: the same bytes every run
+    std::string random(bytes, '\0');
+    for (char& c : random)
+        c = static_cast<char>(generator());
+    return random;
+}
+
+std::string Verifier(const char* password) {
+    unsigned char digest[kVerifierBytes];
+    DeriveVerifier(password, digest);
+    return std::string(reinterpret_cast<const char*>(digest), kVerifierBytes);
+}
+
+std::string SealedData(const std::string& text, const char* cipher) {
+    const std::optional<SealedDocument> sealed = SealDocument(text, kPassword, cipher);
+    return sealed ? std::string(sealed->data.begin(), sealed->data.end()) : std::string();
+}
+
+// An "HMAC" of 0 bytes cannot be made: Wine refuses to write an empty resource.
+std::vector<Damage> Damages() {
+    const std::string verifier = Verifier(kPassword);
+    const std::string blocks = "0123456789abcdef0123456789ABCDEF0123456789abcdef0123456789ABCDEF";
+    return {
+        {"RandomDataAes", verifier, Random(4096), "AES", false, std::nullopt},
+        {"RandomDataCamellia", verifier, Random(4096), "CAMELLIA", false, std::nullopt},
+        {"RandomDataSm4", verifier, Random(4096), "SM4", false, std::nullopt},
+        {"RandomDataSeed", verifier, Random(4096), "SEED", false, std::nullopt},
+        {"DataCutAtABlock", verifier, SealedData(blocks, "SEED").substr(0, 32), "SEED", false, blocks.substr(0, 32)},
+        {"DataCutWithinABlock", verifier, SealedData(blocks, "SM4").substr(0, 40), "SM4", false, ""},
+        {"DataOfTwentyBytes", verifier, Random(20), "AES", false, ""},
+        {"ShortVerifierOfAnotherPassword", Verifier("other").substr(0, 10), SealedData(blocks, "AES"), "AES", true,
+         std::nullopt},
+        {"VerifierLongerThanTheDigest", verifier + std::string(36, '\0'), SealedData(blocks, "AES"), "AES", true,
+         std::nullopt},
+        {"GarbageType", verifier, SealedData(blocks, "CAMELLIA"), Random(16), false, ""},
+    };
+}
+
+void PrintTo(const Damage& damage, std::ostream* out) { *out << damage.name; }
+
+class DamagedNote : public ::testing::TestWithParam<Damage> {};
+
+TEST_P(DamagedNote, NeitherCrashesNorHangsTheProgram) {
+    const Damage& damage = GetParam();
+    ProgramCopy copy(damage.name);
+    ASSERT_TRUE(copy.WriteRaw(damage.hmac, damage.data, damage.type));
+    const std::string before = copy.Bytes();
+    Editor editor(copy);
+    if (damage.refused) {
+        HWND dialog = driver::WaitForDialog(editor.GetProcess().Id(), L"Scribecrypt", driver::kWindowTimeoutMs);
+        ASSERT_NE(nullptr, dialog);
+        driver::SetControlText(dialog, 1001, kWidePassword);
+        driver::PressButton(dialog, IDOK);
+        EXPECT_EQ(L"您提供的密码无效。", driver::AnswerMessageBox(editor.GetProcess().Id(), IDOK));
+        EXPECT_EQ(kFailed, editor.WaitForExit());
+    } else {
+        ASSERT_TRUE(editor.Open(kWidePassword));
+        EXPECT_TRUE(driver::Responds(editor.Main(), 5000));
+        if (damage.shows) {
+            EXPECT_EQ(driver::FromCodePage936(*damage.shows), editor.Text());
+        }
+        editor.Close();
+        EXPECT_EQ(0u, editor.WaitForExit());
+    }
+    EXPECT_TRUE(before == copy.Bytes());
+}
+
+std::string DamageName(const ::testing::TestParamInfo<Damage>& info) { return info.param.name; }
+
+INSTANTIATE_TEST_SUITE_P(Faults, DamagedNote, ::testing::ValuesIn(Damages()), DamageName);
+
+}  // namespace
