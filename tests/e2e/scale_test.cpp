@@ -74,6 +74,8 @@ struct NoteCase {
     const char* cipher;
 };
 
+void PrintTo(const NoteCase& note, std::ostream* out) { *out << note.name << ", " << note.bytes << " bytes"; }
+
 std::string CaseName(const ::testing::TestParamInfo<NoteCase>& info) { return info.param.name; }
 
 class LargeNote : public ::testing::TestWithParam<NoteCase> {};
