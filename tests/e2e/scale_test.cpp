@@ -49,7 +49,8 @@ std::string Bytes(const std::vector<unsigned char>& bytes) { return std::string(
 void ShowEditAndSave(const ProgramCopy& copy, const std::string& note) {
     Editor editor(copy);
     ASSERT_TRUE(editor.Open(kWidePassword));
-    ASSERT_TRUE(driver::Responds(editor.View(), LoadTimeoutMs(note.size()))) << "the view did not take the note";
+    ASSERT_TRUE(driver::WaitForNote(editor.Main(), editor.View(), LoadTimeoutMs(note.size())))
+        << "the view did not take the note";
     EXPECT_TRUE(SameText(driver::FromCodePage936(note), editor.Text()));
     SendMessageW(editor.View(), EM_SETSEL, 0, 0);
     editor.Type(driver::FromCodePage936(kEdit));
@@ -90,7 +91,7 @@ TEST_P(LargeNote, IsShownSavedAndShownAgainByteForByte) {
 
     Editor reopened(copy);
     ASSERT_TRUE(reopened.Open(kWidePassword));
-    ASSERT_TRUE(driver::Responds(reopened.View(), LoadTimeoutMs(note.bytes)));
+    ASSERT_TRUE(driver::WaitForNote(reopened.Main(), reopened.View(), LoadTimeoutMs(note.bytes)));
     EXPECT_TRUE(SameText(driver::FromCodePage936(kEdit + text), reopened.Text()));
     reopened.Close();
     EXPECT_EQ(0u, WaitForProcessAndChildren(reopened.GetProcess(), LoadTimeoutMs(note.bytes)));
