@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Windows side and benchmarks the editor end to end under Wine, in
 # a Wine session of its own (build/win32/wine-bench):
-#   bash tools/bench-e2e.sh [--open-limit-s=N] [1KiB] [1MiB] [16MiB]
-# For each note size (all three without any) it prints the medians of a few
+#   bash tools/bench-e2e.sh [--open-limit-s=N] [1KiB] [1MiB] [16MiB] [24MiB] [32MiB]
+# For each note size (the first three without any; the larger ones probe the
+# most the view takes) it prints the medians of a few
 # rounds and their ratio to a reference measured side by side in the same run:
 #   open <size>: <ms> vs <ms> reference = <ratio>      process start to the note in the view,
 #                                                      against a trivial window program's start

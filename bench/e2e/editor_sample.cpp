@@ -95,8 +95,9 @@ EditorSample MeasureEditor(const driver::ProgramCopy& copy, const std::string& n
     driver::Editor editor(copy, {"TMP=" + copy.Folder(), "TEMP=" + copy.Folder()});
     Require(editor.Unlock(kPasswordWide, kPollMs), "the editor's main window");
     const ProcessHandle counters = OpenForCounters(editor.GetProcess().Id());
-    // The view counts a line break as two characters, as the note has bytes.
-    sample.opened = PollUntil([&] { return ViewLength(editor.View()) == note.size(); }, openLimitMs);
+    // The view is asked once, after the frame is ready, and left alone while
+    // it takes the note. The view counts a line break as two characters, as the note has bytes.
+    sample.opened = editor.WaitForNote(openLimitMs, kPollMs) && ViewLength(editor.View()) == note.size();
     sample.openMs = opening.ElapsedMs();
     sample.peakWorkingSetBytes = PeakWorkingSetBytes(counters);
     Require(sample.peakWorkingSetBytes > 0, "the editor's peak working set");

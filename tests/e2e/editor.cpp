@@ -1,5 +1,7 @@
 #include "tests/e2e/editor.h"
 
+#include <chrono>
+
 namespace driver {
 
 Editor::Editor(const ProgramCopy& copy, const std::vector<std::string>& environment) {
@@ -10,11 +12,8 @@ Editor::Editor(const ProgramCopy& copy, const std::vector<std::string>& environm
         m_process.StartWithEnvironment(copy.Path(), commandLine, environment);
 }
 
-bool Editor::Open(const std::wstring& password) {
-    const bool unlocked = Unlock(password);
-    // The note is unsealed once the message loop runs.
-    Sleep(200);
-    return unlocked;
+bool Editor::Open(const std::wstring& password, DWORD noteTimeoutMs) {
+    return Unlock(password) && WaitForNote(noteTimeoutMs);
 }
 
 bool Editor::Unlock(const std::wstring& password, DWORD pollMs) {
@@ -28,6 +27,25 @@ bool Editor::Unlock(const std::wstring& password, DWORD pollMs) {
     m_main = WaitForMainWindow(m_process.Id(), kWindowTimeoutMs, pollMs);
     m_view = m_main != nullptr ? FindWindowExW(m_main, nullptr, L"RichEdit20A", nullptr) : nullptr;
     return m_view != nullptr;
+}
+
+bool Editor::WaitForNote(DWORD timeoutMs, DWORD pollMs) const {
+    // The frame sets its title and then fills the view with the note on a
+    // message it posts itself once it is created; a message sent before then
+    // is answered first, so the view would read empty and typed characters
+    // would be overwritten by the note. Once the title is set the frame is
+    // busy until the note is in the view, so the next message the view
+    // answers comes after it. Asking once, and not over and over, keeps the
+    // wait from slowing the frame down.
+    const std::wstring title = L"Scribecrypt v1.0.6";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWindowTimeoutMs);
+    while (WindowText(m_main) != title) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        Sleep(pollMs);
+    }
+    DWORD_PTR length = 0;
+    return SendMessageTimeoutW(m_view, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, timeoutMs, &length) != 0;
 }
 
 std::wstring Editor::Text() const {

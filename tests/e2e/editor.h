@@ -13,11 +13,15 @@ public:
     explicit Editor(const ProgramCopy& copy, const std::vector<std::string>& environment = {});
 
     // Answers the enter-password dialog (when password is given) and waits
-    // for the main window and its view. False when either does not come.
-    bool Open(const std::wstring& password = L"");
-    // The same, looking every pollMs and without the pause for the note, so
+    // for the main window and for its note to be in the view, at most
+    // noteTimeoutMs for the note. False when either does not come.
+    bool Open(const std::wstring& password = L"", DWORD noteTimeoutMs = 60000);
+    // The same, looking every pollMs and without waiting for the note, so
     // the view may still be empty.
     bool Unlock(const std::wstring& password, DWORD pollMs = kPollMs);
+    // Waits until the note is in the view, looking every pollMs for the
+    // frame to be ready and then waiting for the view at most timeoutMs.
+    bool WaitForNote(DWORD timeoutMs, DWORD pollMs = kPollMs) const;
     HWND Main() const { return m_main; }
     HWND View() const { return m_view; }
     Process& GetProcess() { return m_process; }

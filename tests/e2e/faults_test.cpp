@@ -52,7 +52,7 @@ std::wstring NoteOf(const std::string& image) {
     if (!driver::CopyInto(image, copy.Path()))
         return L"<no image>";
     Editor editor(copy);
-    if (!editor.Open(kWidePassword) || !driver::WaitForNote(editor.Main(), editor.View(), 60000))
+    if (!editor.Open(kWidePassword))
         return L"<did not open>";
     const std::wstring text = editor.Text();
     editor.Close();
@@ -100,7 +100,7 @@ private:
 // gives the write-back process that the save started, 0 if none or several.
 DWORD StartSaving(Editor& editor) {
     // A note of some MiB keeps the view busy for seconds, more on a loaded machine.
-    if (!editor.Open(kWidePassword) || !driver::WaitForNote(editor.Main(), editor.View(), 120000))
+    if (!editor.Open(kWidePassword, 120000))
         return 0;
     editor.Type(L"new ");
     editor.Close();
@@ -161,7 +161,6 @@ TEST(PendingWriteBack, ProgramStartedAgainKeepsTheOldNoteAndTheTemporaryImageThe
     ASSERT_NE(nullptr, driver::WaitForDialog(again.GetProcess().Id(), L"Scribecrypt", driver::kWindowTimeoutMs));
     reader.Release();
     ASSERT_TRUE(again.Open(kWidePassword));
-    ASSERT_TRUE(driver::WaitForNote(again.Main(), again.View(), 60000));
     EXPECT_EQ(L"old note", again.Text());
 
     EXPECT_EQ(kGaveUp + Wide(image), driver::AnswerMessageBox(writeBack.Id(), IDOK, kWriteBackMs));
@@ -470,9 +469,8 @@ TEST_P(DamagedNote, NeitherCrashesNorHangsTheProgram) {
         EXPECT_EQ(L"您提供的密码无效。", driver::AnswerMessageBox(editor.GetProcess().Id(), IDOK));
         EXPECT_EQ(kFailed, editor.WaitForExit());
     } else {
-        ASSERT_TRUE(editor.Open(kWidePassword));
-        // The damaged note is in the view and the editor still answers.
-        EXPECT_TRUE(driver::WaitForNote(editor.Main(), editor.View(), 5000));
+        // The damaged note reaches the view and the editor still answers.
+        ASSERT_TRUE(editor.Open(kWidePassword, 5000));
         if (damage.shows) {
             EXPECT_EQ(driver::FromCodePage936(*damage.shows), editor.Text());
         }

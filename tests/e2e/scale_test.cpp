@@ -48,9 +48,7 @@ std::string Bytes(const std::vector<unsigned char>& bytes) { return std::string(
 // of it and saves on closing.
 void ShowEditAndSave(const ProgramCopy& copy, const std::string& note) {
     Editor editor(copy);
-    ASSERT_TRUE(editor.Open(kWidePassword));
-    ASSERT_TRUE(driver::WaitForNote(editor.Main(), editor.View(), LoadTimeoutMs(note.size())))
-        << "the view did not take the note";
+    ASSERT_TRUE(editor.Open(kWidePassword, LoadTimeoutMs(note.size()))) << "the view did not take the note";
     EXPECT_TRUE(SameText(driver::FromCodePage936(note), editor.Text()));
     SendMessageW(editor.View(), EM_SETSEL, 0, 0);
     editor.Type(driver::FromCodePage936(kEdit));
@@ -73,6 +71,11 @@ struct NoteCase {
     const char* name;
     std::size_t bytes;
     const char* cipher;
+    // Whether the saved note is opened once more. A saved note that equals
+    // the sealing of the edited text byte for byte opens as that text, and
+    // the view is the same for every cipher, so one cipher per size is
+    // opened again: at 16 MiB each opening costs Wine's view over a minute.
+    bool reopened;
 };
 
 void PrintTo(const NoteCase& note, std::ostream* out) { *out << note.name << ", " << note.bytes << " bytes"; }
@@ -88,24 +91,30 @@ TEST_P(LargeNote, IsShownSavedAndShownAgainByteForByte) {
     ASSERT_TRUE(copy.Seal(text, kPassword, note.cipher));
     ShowEditAndSave(copy, text);
     ExpectSealed(copy, kEdit + text, note.cipher);
+    if (!note.reopened)
+        return;
 
     Editor reopened(copy);
-    ASSERT_TRUE(reopened.Open(kWidePassword));
-    ASSERT_TRUE(driver::WaitForNote(reopened.Main(), reopened.View(), LoadTimeoutMs(note.bytes)));
+    ASSERT_TRUE(reopened.Open(kWidePassword, LoadTimeoutMs(note.bytes)));
     EXPECT_TRUE(SameText(driver::FromCodePage936(kEdit + text), reopened.Text()));
     reopened.Close();
     EXPECT_EQ(0u, WaitForProcessAndChildren(reopened.GetProcess(), LoadTimeoutMs(note.bytes)));
 }
 
 INSTANTIATE_TEST_SUITE_P(OneMebibyte, LargeNote,
-                         ::testing::Values(NoteCase{"Aes", kMebibyte, "AES"},
-                                           NoteCase{"Camellia", kMebibyte, "CAMELLIA"},
-                                           NoteCase{"Sm4", kMebibyte, "SM4"}, NoteCase{"Seed", kMebibyte, "SEED"}),
+                         ::testing::Values(NoteCase{"Aes", kMebibyte, "AES", true},
+                                           NoteCase{"Camellia", kMebibyte, "CAMELLIA", true},
+                                           NoteCase{"Sm4", kMebibyte, "SM4", true},
+                                           NoteCase{"Seed", kMebibyte, "SEED", true}),
                          CaseName);
 
 // Wine's view needs about a minute and over 2 GiB of memory (some 130 bytes
-// per character) to show 16 MiB, so this size runs for one cipher.
-INSTANTIATE_TEST_SUITE_P(SixteenMebibytes, LargeNote, ::testing::Values(NoteCase{"Seed", 16 * kMebibyte, "SEED"}),
+// per character) to show 16 MiB.
+INSTANTIATE_TEST_SUITE_P(SixteenMebibytes, LargeNote,
+                         ::testing::Values(NoteCase{"Aes", 16 * kMebibyte, "AES", false},
+                                           NoteCase{"Camellia", 16 * kMebibyte, "CAMELLIA", false},
+                                           NoteCase{"Sm4", 16 * kMebibyte, "SM4", false},
+                                           NoteCase{"Seed", 16 * kMebibyte, "SEED", true}),
                          CaseName);
 
 }  // namespace

@@ -1,5 +1,5 @@
-// What the tests of large notes and of faults share: a note of any size, its
-// text as the view reports it, and bounded waits for a busy editor.
+// What the tests of large notes and of faults share: a note of any size and
+// its text as the view reports it.
 #pragma once
 
 #include <windows.h>
@@ -33,25 +33,6 @@ inline std::wstring FromCodePage936(const std::string& bytes) {
     wide.resize(static_cast<std::size_t>(MultiByteToWideChar(936, 0, bytes.data(), static_cast<int>(bytes.size()),
                                                              &wide[0], static_cast<int>(wide.size()))));
     return wide;
-}
-
-// True when the window's thread answers a message within timeoutMs: it has
-// neither crashed nor hung, and has finished what it was busy with.
-inline bool Responds(HWND window, DWORD timeoutMs) {
-    DWORD_PTR length = 0;
-    return SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, timeoutMs, &length) != 0;
-}
-
-// Waits until the editor shows its note. The frame sets its title and then
-// unseals the note on a message it posts itself once it is created, and a
-// message sent by the test before then is answered first: the view would read
-// empty and typed characters would be overwritten by the note. Once the
-// title is set the frame is busy until the note is in the view, so the next
-// message that the view answers comes after it.
-inline bool WaitForNote(HWND main, HWND view, DWORD timeoutMs) {
-    for (int i = 0; i < 1000 && WindowText(main) != L"Scribecrypt v1.0.6"; ++i)
-        Sleep(20);
-    return WindowText(main) == L"Scribecrypt v1.0.6" && Responds(view, timeoutMs);
 }
 
 }  // namespace driver
