@@ -183,7 +183,7 @@ PromptOutcome CMainFrame::PromptForNewPassword(bool whileModified) {
 BOOL CMainFrame::ChangePassword() {
     switch (PromptForNewPassword(false)) {
     case PromptOutcome::Accepted:
-        MessageBoxA(GetForegroundWindow(), "在您关闭文档时新密码将被应用。", "Scribecrypt",
+        MessageBoxA(MessageOwner(), "在您关闭文档时新密码将被应用。", "Scribecrypt",
                     MB_OK | MB_ICONINFORMATION | MB_SYSTEMMODAL);
         return TRUE;
     case PromptOutcome::Cancelled:
@@ -229,7 +229,7 @@ void CMainFrame::RunCloseSequence() {
         CloseFrame();
         return;
     }
-    if (MessageBoxA(GetForegroundWindow(), "保存文档的更改?", "RiziDuru",
+    if (MessageBoxA(MessageOwner(), "保存文档的更改?", "RiziDuru",
                     MB_YESNO | MB_ICONWARNING | MB_SYSTEMMODAL) != IDYES) {
         CloseFrame();
         return;

@@ -2,11 +2,12 @@
 
 #include "framework/cexception.h"
 #include "framework/file.h"
+#include "ui/uitext.h"
 
 namespace {
 
 void ShowWarning(const std::string& text, LPCSTR caption) {
-    MessageBoxA(GetForegroundWindow(), text.c_str(), caption, MB_OK | MB_ICONWARNING | MB_SYSTEMMODAL);
+    MessageBoxA(MessageOwner(), text.c_str(), caption, MB_OK | MB_ICONWARNING | MB_SYSTEMMODAL);
 }
 
 // The rich edit control calls these until they report no bytes moved.
@@ -16,7 +17,7 @@ DWORD CALLBACK StreamInCallback(DWORD_PTR cookie, LPBYTE buffer, LONG count, LON
     *done = 0;
     DWORD read = 0;
     if (!ReadFile(reinterpret_cast<HANDLE>(cookie), buffer, static_cast<DWORD>(count), &read, nullptr))
-        MessageBoxA(GetForegroundWindow(), "ReadFile Failed", "", MB_OK | MB_SYSTEMMODAL);
+        MessageBoxA(MessageOwner(), "ReadFile Failed", "", MB_OK | MB_SYSTEMMODAL);
     *done = static_cast<LONG>(read);
     return 0;
 }
@@ -27,7 +28,7 @@ DWORD CALLBACK StreamOutCallback(DWORD_PTR cookie, LPBYTE buffer, LONG count, LO
     *done = 0;
     DWORD written = 0;
     if (!WriteFile(reinterpret_cast<HANDLE>(cookie), buffer, static_cast<DWORD>(count), &written, nullptr))
-        MessageBoxA(GetForegroundWindow(), "WriteFile Failed", "", MB_OK | MB_SYSTEMMODAL);
+        MessageBoxA(MessageOwner(), "WriteFile Failed", "", MB_OK | MB_SYSTEMMODAL);
     *done = static_cast<LONG>(written);
     return 0;
 }

@@ -6,10 +6,16 @@
 #include "framework/cstring.h"
 #include "framework/wincore.h"
 
-// An error message box of the program: system-modal, owned by the window
-// in front.
+// The owner of the program's message boxes: the window in front when it is
+// one of the program's own, else the main frame (nothing before it exists).
+// A box owned by another program's window waits for that program to answer
+// as the box disables it, so a busy or hung program in front would hold up
+// the question.
+HWND MessageOwner();
+
+// An error message box of the program: system-modal.
 inline void ShowError(LPCSTR text) {
-    MessageBoxA(GetForegroundWindow(), text, "错误", MB_OK | MB_ICONERROR | MB_SYSTEMMODAL);
+    MessageBoxA(MessageOwner(), text, "错误", MB_OK | MB_ICONERROR | MB_SYSTEMMODAL);
 }
 
 // A window's whole text as ANSI bytes.
