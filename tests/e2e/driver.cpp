@@ -54,6 +54,19 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
     return static_cast<bool>(out);
 }
 
+int CountFiles(const std::string& pattern) {
+    int count = 0;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    do
+        ++count;
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return count;
+}
+
 Process::~Process() {
     Kill();
     if (m_debugger.joinable())

@@ -21,6 +21,8 @@ std::string MakeTempFolder(const std::string& hint);
 bool CopyInto(const std::string& source, const std::string& target);
 std::string ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
+// How many files match a pattern such as C:\folder\TEM*.tmp.
+int CountFiles(const std::string& pattern);
 
 class Process {
 public:

@@ -32,18 +32,7 @@ std::wstring Wide(const std::string& text) {
 }
 
 // TEM*.tmp files in a folder: what a write-back stages beside the program.
-int CountStagedImages(const std::string& folder) {
-    int count = 0;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\TEM*.tmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return 0;
-    do
-        ++count;
-    while (FindNextFileA(search, &found));
-    FindClose(search);
-    return count;
-}
+int CountStagedImages(const std::string& folder) { return driver::CountFiles(folder + "\\TEM*.tmp"); }
 
 // The text a program image shows for the password, or a marker of why it
 // shows none.

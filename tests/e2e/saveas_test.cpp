@@ -120,11 +120,15 @@ TEST_F(SaveAsTest, TextFormWritesThePlainTextWithoutAskingForAPassword) {
     EXPECT_TRUE(driver::TopLevelWindows(editor().GetProcess().Id(), L"#32770").empty());
 }
 
-TEST_F(SaveAsTest, OtherExtensionsWriteNothing) {
+TEST_F(SaveAsTest, OtherOrEmptyExtensionsWriteNothing) {
     ASSERT_TRUE(editor().Open(L"pw"));
     editor().Type(L"x");
     SaveAs(editor(), Target("note.doc"));
     EXPECT_FALSE(Exists(Target("note.doc")));
+    // A name ending in a dot has an empty extension, and the dialog appends
+    // no default extension to it.
+    SaveAs(editor(), Target("bare."));
+    EXPECT_EQ(0, driver::CountFiles(Target("bare*")));
 }
 
 TEST_F(SaveAsTest, FailureIsReportedAndNeverLeavesAPlainCopy) {
