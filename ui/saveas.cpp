@@ -49,7 +49,12 @@ void CMainFrame::WriteLockedExecutable(const std::string& path) {
     const CTextApp& app = GetTextApp();
     const std::optional<SealedDocument> sealed =
         SealDocument(text.c_str(), app.m_password.c_str(), app.m_cipher.c_str());
-    if (!sealed || !CopyFileA(OwnImagePath().c_str(), path.c_str(), FALSE) ||
+    if (!sealed) {
+        // Nothing was written: a file already at the path stays as it is.
+        ShowError("无法保存文档。");
+        return;
+    }
+    if (!CopyFileA(OwnImagePath().c_str(), path.c_str(), FALSE) ||
         !WritePackets(path, PacketSet{sealed->hmac, sealed->data, sealed->type}))
         ReportFailedCopy(path);
 }
