@@ -229,23 +229,10 @@ TEST(Editor, SavingANoteWhoseCipherIsUnknownAsksForANewPasswordFirst) {
     EXPECT_EQ(0u, reopened.WaitForExit());
 }
 
-}  // namespace
-
-namespace {
-
 int CountTemporaryImages() {
     char folder[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, folder);
-    int count = 0;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((std::string(folder) + "TEM*.tmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return 0;
-    do
-        ++count;
-    while (FindNextFileA(search, &found));
-    FindClose(search);
-    return count;
+    return driver::CountFiles(std::string(folder) + "TEM*.tmp");
 }
 
 TEST(Editor, SavingWhileTheEditorStaysOpenLeavesTheProgramUnchanged) {
@@ -274,9 +261,6 @@ TEST(Editor, SavingWhileTheEditorStaysOpenLeavesTheProgramUnchanged) {
     EXPECT_EQ(0u, editor.WaitForExit());
 }
 
-}  // namespace
-
-namespace {
 
 std::wstring ControlText(HWND dialog, int id) {
     wchar_t text[600] = {};
@@ -310,9 +294,6 @@ TEST(Editor, PasswordFieldsTakeAt512CharactersAndTheNewPasswordDialogStartsFresh
     EXPECT_EQ(0u, editor.WaitForExit());
 }
 
-}  // namespace
-
-namespace {
 
 TEST(Editor, TypeThatBeginsWithAnIdentifierSelectsIt) {
     ProgramCopy sealed("type source");
