@@ -141,6 +141,24 @@ TEST_F(SaveAsTest, FailureIsReportedAndNeverLeavesAPlainCopy) {
     EXPECT_TRUE(editor().Modified());
 }
 
+TEST_F(SaveAsTest, AFailedResourceUpdateRemovesTheCopyItMade) {
+    ASSERT_TRUE(editor().Open(L"pw"));
+    editor().Type(L"changed ");
+    // A reader that shares everything lets the copy be written but not the
+    // resource update, which needs the file to itself.
+    ASSERT_TRUE(driver::WriteFileBytes(Target("held.exe"), "earlier file"));
+    HANDLE reader = CreateFileA(Target("held.exe").c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                                nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, reader);
+    SaveAs(editor(), Target("held.exe"), IDYES);
+    EXPECT_EQ(L"无法保存文档。", driver::AnswerMessageBox(editor().GetProcess().Id(), IDOK));
+    CloseHandle(reader);
+    // No plain copy carrying the note as it was before the edit is left.
+    EXPECT_FALSE(Exists(Target("held.exe")));
+    EXPECT_TRUE(editor().Modified());
+}
+
 TEST(SaveAsNew, ChangedNewNoteAsksForAPasswordFirst) {
     ProgramCopy copy("save as new");
     const std::string original = copy.Bytes();
