@@ -70,7 +70,8 @@ std::string MakeNote(size_t bytes) {
     note.reserve(bytes);
     for (size_t line = 0; note.size() < bytes; ++line) {
         char text[64];
-        const int length = std::snprintf(text, sizeof text, "line %08zu the quick brown fox jumps over a dog\r\n", line);
+        const int length =
+            std::snprintf(text, sizeof text, "line %08zu the quick brown fox jumps over a dog\r\n", line);
         note.append(text, std::min<size_t>(static_cast<size_t>(length), bytes - note.size()));
     }
     return note;

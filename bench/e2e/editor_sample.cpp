@@ -96,7 +96,8 @@ EditorSample MeasureEditor(const driver::ProgramCopy& copy, const std::string& n
     Require(editor.Unlock(kPasswordWide, kPollMs), "the editor's main window");
     const ProcessHandle counters = OpenForCounters(editor.GetProcess().Id());
     // The view is asked once, after the frame is ready, and left alone while
-    // it takes the note. The view counts a line break as two characters, as the note has bytes.
+    // it takes the note. It counts a line break as two characters, as the
+    // note has bytes.
     sample.opened = editor.WaitForNote(openLimitMs, kPollMs) && ViewLength(editor.View()) == note.size();
     sample.openMs = opening.ElapsedMs();
     sample.peakWorkingSetBytes = PeakWorkingSetBytes(counters);

@@ -35,8 +35,8 @@ bool Editor::WaitForNote(DWORD timeoutMs, DWORD pollMs) const {
     // is answered first, so the view would read empty and typed characters
     // would be overwritten by the note. Once the title is set the frame is
     // busy until the note is in the view, so the next message the view
-    // answers comes after it. Asking once, and not over and over, keeps the
-    // wait from slowing the frame down.
+    // answers comes after it. It is asked once, not over and over, so that
+    // the wait does not disturb the frame while it works.
     const std::wstring title = L"Scribecrypt v1.0.6";
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWindowTimeoutMs);
     while (WindowText(m_main) != title) {
