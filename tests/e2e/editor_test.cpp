@@ -261,7 +261,6 @@ TEST(Editor, SavingWhileTheEditorStaysOpenLeavesTheProgramUnchanged) {
     EXPECT_EQ(0u, editor.WaitForExit());
 }
 
-
 std::wstring ControlText(HWND dialog, int id) {
     wchar_t text[600] = {};
     SendMessageW(GetDlgItem(dialog, id), WM_GETTEXT, 600, reinterpret_cast<LPARAM>(text));
@@ -293,7 +292,6 @@ TEST(Editor, PasswordFieldsTakeAt512CharactersAndTheNewPasswordDialogStartsFresh
     editor.Close();
     EXPECT_EQ(0u, editor.WaitForExit());
 }
-
 
 TEST(Editor, TypeThatBeginsWithAnIdentifierSelectsIt) {
     ProgramCopy sealed("type source");
