@@ -3,6 +3,7 @@
 #include <dlgs.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cassert>
 #include <cstring>
 
@@ -13,11 +14,18 @@ namespace Casement {
 namespace {
 
 // The record size the system expects: the extended fields exist from
-// Windows 5.00 on.
-constexpr DWORD kOpenFileNameSize400 = 76;
-constexpr DWORD kOpenFileNameSize500 = 88;
-static_assert(sizeof(OPENFILENAMEA) == kOpenFileNameSize500, "OPENFILENAMEA with the extended fields");
+// Windows 5.00 on. Both records hold pointers, so their sizes differ between
+// the 32-bit and the 64-bit layout; the assertions pin each to the size the
+// system of that architecture checks.
+constexpr DWORD kOpenFileNameSize400 = offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
+constexpr DWORD kOpenFileNameSize500 = sizeof(OPENFILENAMEA);
+#ifdef _WIN64
+static_assert(kOpenFileNameSize400 == 136 && kOpenFileNameSize500 == 152, "OPENFILENAMEA of 64-bit Windows");
+static_assert(sizeof(CHOOSEFONTA) == 104, "CHOOSEFONTA of 64-bit Windows");
+#else
+static_assert(kOpenFileNameSize400 == 76 && kOpenFileNameSize500 == 88, "OPENFILENAMEA of 32-bit Windows");
 static_assert(sizeof(CHOOSEFONTA) == 60, "CHOOSEFONTA of 32-bit Windows");
+#endif
 
 // A zero-separated filter list is looked at within this many characters.
 constexpr int kFilterSearchLength = MAX_PATH;

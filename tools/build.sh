@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, then configures and builds both builds:
-#   build/win32  the Windows program and its tests (MinGW i686, static)
+# Installs what is missing, then configures and builds:
+#   build/win32  the Windows program and its tests, 32-bit (MinGW i686, static)
+#   build/win64  the same, 64-bit (MinGW x86_64, static)
 #   build/native the portable code and its tests (clang, ASan + UBSan)
-# Pass "win32" to build only the Windows side.
+# Name builds to build only those, e.g. "build.sh win64"; no name builds all three.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -12,12 +13,16 @@ else
   sudo bash "$repo/tools/setup.sh"
 fi
 
-cmake -S "$repo" -B "$repo/build/win32" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-i686.cmake" >/dev/null
-cmake --build "$repo/build/win32"
+builds=("$@")
+[ ${#builds[@]} -gt 0 ] || builds=(win32 win64 native)
 
-if [ "${1:-all}" != win32 ]; then
-  cmake -S "$repo" -B "$repo/build/native" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-  cmake --build "$repo/build/native"
-fi
+for build in "${builds[@]}"; do
+  case "$build" in
+    win32) options=(-DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-i686.cmake") ;;
+    win64) options=(-DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-x86_64.cmake") ;;
+    native) options=(-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++) ;;
+    *) echo "build.sh: unknown build '$build' (win32, win64 or native)" >&2; exit 2 ;;
+  esac
+  cmake -S "$repo" -B "$repo/build/$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}" >/dev/null
+  cmake --build "$repo/build/$build"
+done

@@ -9,8 +9,8 @@ deps="$repo/build/deps"
 
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
-  g++-mingw-w64-i686 binutils-mingw-w64-i686
-  wine wine32:i386 fonts-wine xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei
+  g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  wine wine32:i386 wine64 fonts-wine xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei
   locales dpkg-dev
   libgtest-dev googletest libbenchmark-dev libssl-dev openssl python3-pefile
 )
