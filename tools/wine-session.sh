@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Starts or stops the Xvfb display and the persistent wineserver shared by one
-# test run:  wine-session.sh start|stop <wine-dir>
+# test run:  wine-session.sh start <wine-dir> win32|win64,  wine-session.sh stop <wine-dir>
 # Both are stopped by the process ids recorded at start.
 set -euo pipefail
+source "$(dirname "$0")/wine-env.sh"
 action=$1
 dir=$(realpath -m "$2")
+build=${3:-}
 session="$dir/session"
 
 stop() {
@@ -20,6 +22,7 @@ stop() {
 }
 
 start() {
+  wine_use "$build" "$dir"
   stop
   mkdir -p "$session"
   # Xvfb picks a free display number and writes it to fd 3.
@@ -31,22 +34,22 @@ start() {
   tr -d '\n' <"$session/display.tmp" >"$session/display"
   rm -f "$session/display.tmp"
 
-  export WINEPREFIX="$dir/prefix" WINEDEBUG=-all LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
-  export DISPLAY=":$(cat "$session/display")"
+  DISPLAY=":$(cat "$session/display")"
+  export DISPLAY
   mkdir -p "$WINEPREFIX"
-  setsid wineserver -f -p </dev/null >"$session/wineserver.log" 2>&1 &
+  setsid "$wine_server" -f -p </dev/null >"$session/wineserver.log" 2>&1 &
   echo $! >"$session/wineserver.pid"
   # A new prefix takes a few seconds to create; later runs reuse it.
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i </dev/null >"$session/wineboot.log" 2>&1
+    "$wine_loader" wineboot -i </dev/null >"$session/wineboot.log" 2>&1
   fi
   # Xvfb runs no window manager, and Wine waits two seconds for one whenever
   # a managed window is hidden or destroyed; unmanaged windows skip that wait.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
+  "$wine_loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
 }
 
 case "$action" in
   start) start ;;
   stop) stop ;;
-  *) echo "usage: wine-session.sh start|stop <wine-dir>" >&2; exit 2 ;;
+  *) echo "usage: wine-session.sh start <wine-dir> win32|win64 | stop <wine-dir>" >&2; exit 2 ;;
 esac

@@ -73,9 +73,24 @@ TEST(ExceptionTrace, NoFileNameLineAndNoErrorStringWhenAbsent) {
 }
 
 TEST(ExceptionTrace, SecondApplicationObjectIsRefusedWithItsTrace) {
-    const Lines expected = {"*** CNotSupportedException thrown ***\n", "Only one instance of CWinApp is permitted",
-                            "\n", "probe done"};
+    const Lines refusal = {"*** CNotSupportedException thrown ***\n", "Only one instance of CWinApp is permitted",
+                           "\n"};
+#ifdef _WIN64
+    // Wine's x86-64 debugger support restores a debugged thread's registers
+    // wrongly when unwinding resumes after a destructor, so while debugged
+    // the probe dies right after the refusal. That it carries on is seen
+    // from a run without a debugger.
+    EXPECT_EQ(refusal, RunProbe("second-app").trace);
+    driver::Process process;
+    ASSERT_TRUE(process.Start(driver::PathFromEnvironment("PROBE_EXE"), "probe.exe second-app"));
+    DWORD code = 1;
+    ASSERT_TRUE(process.WaitForExit(20000, &code));
+    EXPECT_EQ(0u, code);
+#else
+    Lines expected = refusal;
+    expected.push_back("probe done");
     EXPECT_EQ(expected, RunProbe("second-app").trace);
+#endif
 }
 
 TEST(EntryRun, InitInstanceFailureTracesAndGivesMinusOne) {
