@@ -1,11 +1,46 @@
 #!/usr/bin/env bash
 # Sets up, builds everything and runs every test: the native tests under the
-# sanitizers, then the Windows tests under Wine and Xvfb.
+# sanitizers, then the complete Windows suite under Wine and Xvfb for each
+# Windows build this machine runs, and only the static checks of a build it
+# cannot run (tools/wine-builds.sh tells which; SCRIBECRYPT_ASSUME_NO_32BIT=1
+# makes this run act as on a machine that runs no 32-bit programs).
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
+source "$repo/tools/wine-builds.sh"
+
+wine_probe_builds
+echo "== Windows builds on this machine"
+printf '%s' "$wine_probe_report"
 bash "$repo/tools/build.sh"
 
 status=0
-ctest --test-dir "$repo/build/native" -j2 --output-on-failure || status=1
-ctest --test-dir "$repo/build/win32" -j2 --output-on-failure || status=1
+summary=""
+# run_suite <build> <what> [ctest options...]: runs one build's tests and
+# adds its result line to the summary.
+run_suite() {
+  local build=$1 what=$2 log result
+  shift 2
+  log="$repo/build/$build/test-run.log"
+  echo "== $build: $what"
+  if ctest --test-dir "$repo/build/$build" -j2 --output-on-failure "$@" 2>&1 | tee "$log"; then
+    result=passed
+  else
+    result=FAILED
+    status=1
+  fi
+  summary+="$build: $what, $result ($(grep -Eo '[0-9]+ tests failed out of [0-9]+' "$log" || echo 'no tests ran'))"$'\n'
+}
+
+run_suite native "native tests"
+for build in win32 win64; do
+  if [[ " ${wine_builds[*]} " == *" $build "* ]]; then
+    run_suite "$build" "complete suite under Wine"
+  else
+    run_suite "$build" "static checks only" -L static
+  fi
+done
+
+echo "== Summary"
+printf '%s' "$summary"
+printf '%s' "$wine_probe_report"
 exit $status

@@ -22,6 +22,8 @@ public:
     // Waits until the note is in the view, looking every pollMs for the
     // frame to be ready and then waiting for the view at most timeoutMs.
     bool WaitForNote(DWORD timeoutMs, DWORD pollMs = kPollMs) const;
+    // False when the program could not even be started.
+    bool Started() const { return m_process.Id() != 0; }
     HWND Main() const { return m_main; }
     HWND View() const { return m_view; }
     Process& GetProcess() { return m_process; }

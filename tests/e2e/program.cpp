@@ -11,9 +11,9 @@ std::vector<unsigned char> ToBytes(const std::string& text) { return {text.begin
 
 }  // namespace
 
-ProgramCopy::ProgramCopy(const std::string& hint, const std::string& fileName)
+ProgramCopy::ProgramCopy(const std::string& hint, const std::string& fileName, const char* programVariable)
     : m_folder(MakeTempFolder(hint)), m_path(m_folder + "\\" + fileName) {
-    CopyInto(PathFromEnvironment("SCRIBECRYPT_EXE"), m_path);
+    CopyInto(PathFromEnvironment(programVariable), m_path);
 }
 
 bool ProgramCopy::Seal(const std::string& text, const std::string& password, const std::string& cipher) const {

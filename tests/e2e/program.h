@@ -10,8 +10,10 @@ namespace driver {
 
 class ProgramCopy {
 public:
-    // Copies the built program into a new folder named after hint.
-    explicit ProgramCopy(const std::string& hint, const std::string& fileName = "scribecrypt.exe");
+    // Copies the built program, whose path is in the environment variable
+    // programVariable, into a new folder named after hint.
+    explicit ProgramCopy(const std::string& hint, const std::string& fileName = "scribecrypt.exe",
+                         const char* programVariable = "SCRIBECRYPT_EXE");
 
     const std::string& Path() const { return m_path; }
     const std::string& Folder() const { return m_folder; }

@@ -1,0 +1,80 @@
+#!/usr/bin/python3
+"""Checks a built program without running it: the PE header of its
+architecture, the flags it ships with, an import table of system DLLs only
+and the resources the editor loads, with no note stored.
+
+    check_image.py <exe> win32|win64
+
+Runs on any machine, so a build that this machine cannot run under Wine is
+still checked."""
+import re
+import sys
+
+import pefile
+
+SYSTEM_DLLS = re.compile(
+    r"^(kernel32|user32|gdi32|comdlg32|comctl32|shell32|advapi32|msvcrt|ole32|oleaut32"
+    r"|uxtheme|riched20|riched32|shlwapi|version)\.dll$")
+
+# Per build: optional-header magic and machine.
+ARCHITECTURES = {
+    "win32": (pefile.OPTIONAL_HEADER_MAGIC_PE, pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"]),
+    "win64": (pefile.OPTIONAL_HEADER_MAGIC_PE_PLUS, pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_AMD64"]),
+}
+
+# (resource type, id) pairs the program loads by id.
+REQUIRED_RESOURCES = [
+    ("RT_MENU", 41), ("RT_ACCELERATOR", 41), ("RT_GROUP_ICON", 41),
+    ("RT_DIALOG", 42), ("RT_DIALOG", 129), ("RT_DIALOG", 132),
+]
+
+
+def resource_ids(pe):
+    """Maps each resource type (its RT_ name or its string name) to its entry ids or names."""
+    found = {}
+    if not hasattr(pe, "DIRECTORY_ENTRY_RESOURCE"):
+        return found
+    for entry in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+        kind = str(entry.name) if entry.name is not None else pefile.RESOURCE_TYPE.get(entry.id, entry.id)
+        found[kind] = {str(e.name) if e.name is not None else e.id for e in entry.directory.entries}
+    return found
+
+
+def check(pe, build):
+    failures = []
+
+    def expect(condition, text):
+        print(("ok: " if condition else "FAILED: ") + text)
+        if not condition:
+            failures.append(text)
+
+    magic, machine = ARCHITECTURES[build]
+    expect(pe.OPTIONAL_HEADER.Magic == magic and pe.FILE_HEADER.Machine == machine,
+           f"{'PE32+' if build == 'win64' else 'PE32'} header for {build}")
+    expect(pe.OPTIONAL_HEADER.Subsystem == pefile.SUBSYSTEM_TYPE["IMAGE_SUBSYSTEM_WINDOWS_GUI"],
+           "Windows GUI subsystem")
+    expect(pe.FILE_HEADER.Characteristics & pefile.IMAGE_CHARACTERISTICS["IMAGE_FILE_LARGE_ADDRESS_AWARE"],
+           "large address aware")
+
+    dlls = [i.dll.decode().lower() for i in getattr(pe, "DIRECTORY_ENTRY_IMPORT", [])]
+    expect(len(dlls) > 0, "an import table")
+    for dll in dlls:
+        expect(SYSTEM_DLLS.match(dll) is not None, f"imports only system DLLs: {dll}")
+
+    resources = resource_ids(pe)
+    for kind, ident in REQUIRED_RESOURCES:
+        expect(ident in resources.get(kind, set()), f"resource {kind} {ident}")
+    expect(len(resources.get("RT_STRING", set())) > 0, "a string table")
+    expect("PACKET" not in resources, "no PACKET resources: a fresh program carries no note")
+    return failures
+
+
+def main():
+    if len(sys.argv) != 3 or sys.argv[2] not in ARCHITECTURES:
+        sys.exit("usage: check_image.py <exe> win32|win64")
+    failures = check(pefile.PE(sys.argv[1]), sys.argv[2])
+    sys.exit(1 if failures else 0)
+
+
+if __name__ == "__main__":
+    main()
