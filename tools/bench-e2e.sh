@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the Windows side and benchmarks the editor end to end under Wine, in
-# a Wine session of its own (build/win32/wine-bench):
+# Builds a Windows build and benchmarks the editor end to end under Wine, in
+# a Wine session of its own (build/<build>/wine-bench): the 32-bit build where
+# this machine runs it, else the 64-bit one (SCRIBECRYPT_BUILD=win32|win64 picks):
 #   bash tools/bench-e2e.sh [--open-limit-s=N] [1KiB] [1MiB] [16MiB] [24MiB] [32MiB]
 # For each note size (the first three without any; the larger ones probe the
 # most the view takes) it prints the medians of a few
@@ -17,9 +18,13 @@
 # which takes Wine's rich edit control far longer to show.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
-bash "$repo/tools/build.sh" win32 >/dev/null
+source "$repo/tools/wine-builds.sh"
+source "$repo/tools/wine-env.sh"
+wine_pick_build
+bash "$repo/tools/build.sh" "$wine_build" >/dev/null
+echo "bench-e2e: the $wine_build build" >&2
 
-wine_dir="$repo/build/win32/wine-bench"
+wine_dir="$repo/build/$wine_build/wine-bench"
 mkdir -p "$wine_dir"
 # Starting a session ends the one before it in the same folder, so one run
 # at a time holds the lock; the programs it starts do not inherit it.
@@ -29,10 +34,11 @@ stop_session() {
   # Stopping the wineserver alone leaves the prefix's service processes
   # (services.exe, explorer.exe, ...) running; this ends every process of
   # this prefix first.
-  WINEPREFIX="$wine_dir/prefix" wineserver -k 2>/dev/null || true
+  (wine_use "$wine_build" "$wine_dir" && "$wine_server" -k 2>/dev/null) || true
   "$repo/tools/wine-session.sh" stop "$wine_dir" 9>&-
 }
 trap stop_session EXIT
-"$repo/tools/wine-session.sh" start "$wine_dir" 9>&-
-export SCRIBECRYPT_EXE="$repo/build/win32/app/scribecrypt.exe"
-"$repo/tools/wine-run.sh" "$wine_dir" "$repo/build/win32/bench/e2e/e2e_bench.exe" "$@" 9>&- | sed -u 's/\r$//'
+"$repo/tools/wine-session.sh" start "$wine_dir" "$wine_build" 9>&-
+export SCRIBECRYPT_EXE="$repo/build/$wine_build/app/scribecrypt.exe"
+"$repo/tools/wine-run.sh" "$wine_build" "$wine_dir" "$repo/build/$wine_build/bench/e2e/e2e_bench.exe" "$@" 9>&- \
+  | sed -u 's/\r$//'

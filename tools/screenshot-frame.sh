@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
 # Takes a screenshot of the test frame (menu bar, tool bar, view, status bar)
 # under Xvfb:  screenshot-frame.sh [build-dir] [out.png] [menu]
-# "menu" opens the File popup first. Uses the build's running Wine session,
-# or starts one and stops it again.
+# The build folder defaults to the build tools/run.sh would start; its name
+# (win32 or win64) picks the Wine loader. "menu" opens the File popup first.
+# Uses the build's running Wine session, or starts one and stops it again.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$(realpath -m "${1:-$root/build/win32}")
+if [ -z "${1:-}" ]; then
+  source "$root/tools/wine-builds.sh"
+  wine_pick_build
+fi
+build=$(realpath -m "${1:-$root/build/$wine_build}")
+arch=$(basename "$build")
 out=$(realpath -m "${2:-$build/screenshots/frame.png}")
 mode=${3:-}
 wine_dir="$build/wine"
@@ -14,7 +20,7 @@ program="$build/tests/framework/frame_window.exe"
 
 started=0
 if [ ! -f "$wine_dir/session/display" ]; then
-  "$root/tools/wine-session.sh" start "$wine_dir"
+  "$root/tools/wine-session.sh" start "$wine_dir" "$arch"
   started=1
 fi
 log=$(mktemp)
@@ -25,7 +31,7 @@ cleanup() {
 trap cleanup EXIT
 
 mkdir -p "$(dirname "$out")"
-"$root/tools/wine-run.sh" "$wine_dir" "$program" $mode >"$log" 2>&1 &
+"$root/tools/wine-run.sh" "$arch" "$wine_dir" "$program" $mode >"$log" 2>&1 &
 pid=$!
 for _ in $(seq 300); do
   grep -q ready "$log" && break
