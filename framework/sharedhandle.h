@@ -70,14 +70,23 @@ public:
         Record* data = record;
         if (data == nullptr) return;
         record = nullptr;
-        {
-            CHandleMap<Handle, Record>& map = (GetApp().*MapOf)();
-            CThreadLock guard(map.GetLock());
-            if (InterlockedDecrement(&data->count) > 0) return;
-            map.Remove(data->*HandleOf);
-        }
+        if (!DropReference(*data)) return;
         Free(*data);
         delete data;
+    }
+
+private:
+    // Drops one reference to data; true when it was the last, which is then
+    // out of the map. The maps go with the application object, so a wrapper
+    // that outlives it only counts down.
+    static bool DropReference(Record& data) {
+        CWinApp* app = GetAppPtr();
+        if (app == nullptr) return InterlockedDecrement(&data.count) == 0;
+        CHandleMap<Handle, Record>& map = (app->*MapOf)();
+        CThreadLock guard(map.GetLock());
+        if (InterlockedDecrement(&data.count) > 0) return false;
+        map.Remove(data.*HandleOf);
+        return true;
     }
 };
 
