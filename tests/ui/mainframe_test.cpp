@@ -62,12 +62,12 @@ protected:
 TEST_F(MainFrame, ChangePasswordIsOfferedOnlyForAStoredDocumentWithText) {
     EXPECT_EQ(1, app_.m_isNewDocument);
     SetWindowTextA(view_, "text");
-    EXPECT_TRUE(MenuState(kChangePassword) & MF_DISABLED);
+    EXPECT_EQ(static_cast<UINT>(MF_DISABLED), MenuState(kChangePassword) & (MF_DISABLED | MF_GRAYED));
 
     app_.m_isNewDocument = 0;
     EXPECT_FALSE(MenuState(kChangePassword) & (MF_DISABLED | MF_GRAYED));
     SetWindowTextA(view_, "");
-    EXPECT_TRUE(MenuState(kChangePassword) & MF_DISABLED);
+    EXPECT_EQ(static_cast<UINT>(MF_DISABLED), MenuState(kChangePassword) & (MF_DISABLED | MF_GRAYED));
 }
 
 TEST_F(MainFrame, WordWrapCheckMarkFollowsTheWrapState) {
