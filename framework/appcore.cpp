@@ -131,8 +131,21 @@ void CWinApp::DestroyRemainingWindows() {
 }
 
 int CWinApp::Execute() {
-    if (InitInstance())
-        return PumpMessages();
+    try {
+        if (InitInstance())
+            return PumpMessages();
+    } catch (...) {
+        // The windows go while the objects that own them are whole: once
+        // the exception unwinds the derived application object, its members
+        // would be gone before their windows, and those windows' messages
+        // would reach half-destroyed objects.
+        DestroyRemainingWindows();
+        // A frame quits the loop when its window goes; the quit must not
+        // end the box that reports this exception before it is seen.
+        MSG quit;
+        PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        throw;
+    }
     OutputDebugStringA("InitInstance failed!  Terminating program\n");
     PostQuitMessage(-1);
     return -1;

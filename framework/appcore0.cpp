@@ -42,8 +42,10 @@ int CWinThread::PumpMessages() {
         if (!FilterMessage(msg)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
-            RethrowPendingException();
         }
+        // Handlers run under the filter too (an accelerator's command, a
+        // dialog's keys), so an exception they kept is rethrown either way.
+        RethrowPendingException();
         if (result == 0)
             return LOWORD(msg.wParam);
     }

@@ -216,6 +216,8 @@ HWND CWnd::CreateWithClass(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD 
 
     record->pWnd = nullptr;
     PostMessageA(window, GetRegisteredMessages().windowCreated, 0, 0);
+    // A handler may have failed during a creation that went on regardless.
+    RethrowPendingException();
     return window;
 }
 

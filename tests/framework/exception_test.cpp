@@ -115,4 +115,22 @@ TEST(EntryRun, EscapingExceptionIsShownWithItsKindAsCaption) {
     EXPECT_EQ(static_cast<DWORD>(-1), code);
 }
 
+TEST(EntryRun, ExceptionFromAnAcceleratorCommandIsShownAtOnceAfterItsWindowWentWhole) {
+    const std::string marker = driver::MakeTempFolder("accelerator") + "\\destroyed.txt";
+    driver::Process process;
+    ASSERT_TRUE(process.Start(driver::PathFromEnvironment("PROBE_EXE"), "probe.exe accelerator-throws " + marker));
+    // Nothing else comes to the program's queue: the box shows only if the
+    // exception is not left waiting for another message.
+    HWND box = driver::WaitForWindow(process.Id(), L"#32770", 20000);
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ(L"Casement::CWinException", driver::WindowText(box));
+    EXPECT_EQ(L"command failed", driver::MessageBoxText(box));
+    // The window was destroyed through its own object before the box.
+    EXPECT_EQ("destroyed", driver::ReadFileBytes(marker));
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    DWORD code = 0;
+    ASSERT_TRUE(process.WaitForExit(10000, &code));
+    EXPECT_EQ(static_cast<DWORD>(-1), code);
+}
+
 }  // namespace

@@ -8,6 +8,7 @@
 #include "app/run.h"
 #include "framework/appcore.h"
 #include "framework/cexception.h"
+#include "framework/wincore.h"
 
 namespace {
 
@@ -19,6 +20,39 @@ public:
 class ThrowingApp : public Casement::CWinApp {
 public:
     BOOL InitInstance() override { throw Casement::CWinException("CreateWindowEx failed"); }
+};
+
+// A main window whose accelerator command throws; its destruction is written
+// to a marker file, so a test can tell that it ran while the object was whole.
+class ThrowingCommandWindow : public Casement::CWnd {
+public:
+    explicit ThrowingCommandWindow(const char* marker) : m_marker(marker) {}
+    BOOL HandleCommand(WPARAM, LPARAM) override { throw Casement::CWinException("command failed"); }
+    void HandleDestroy() override {
+        const HANDLE file = CreateFileA(m_marker, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(file, "destroyed", 9, &written, nullptr);
+        CloseHandle(file);
+        // As a main window does.
+        PostQuitMessage(0);
+    }
+
+private:
+    const char* m_marker;
+};
+
+class AcceleratorApp : public Casement::CWinApp {
+public:
+    BOOL InitInstance() override {
+        m_window.CreateWithClass(0, nullptr, "probe", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, 0, nullptr);
+        ACCEL accelerator = {FVIRTKEY, VK_F5, 1001};
+        SetAccelerators(CreateAcceleratorTableA(&accelerator, 1), m_window);
+        PostMessageA(m_window, WM_KEYDOWN, VK_F5, 0);
+        return TRUE;
+    }
+
+private:
+    ThrowingCommandWindow m_window{__argv[2]};
 };
 
 void ThrowAndCatch(const char* scenario) {
@@ -52,6 +86,8 @@ int main(int argc, char** argv) {
         return RunApplication<FailingApp>();
     if (std::strcmp(scenario, "init-throws") == 0)
         return RunApplication<ThrowingApp>();
+    if (std::strcmp(scenario, "accelerator-throws") == 0 && argc > 2)
+        return RunApplication<AcceleratorApp>();
     ThrowAndCatch(scenario);
     OutputDebugStringA("probe done");
     return 0;

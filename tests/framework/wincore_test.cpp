@@ -210,6 +210,17 @@ TEST_F(WindowObjects, PaintAndEraseReachTheirHandlersWithADeviceContext) {
     EXPECT_FALSE(GetUpdateRect(painter, &update, FALSE));  // validated by the paint
 }
 
+// Fails a message the system sends while creating the window; creation goes
+// on all the same.
+class FailingDuringCreation : public CWnd {
+protected:
+    LRESULT WindowProcedure(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg == WM_NCCALCSIZE)
+            throw Casement::CUserException("sizing failed");
+        return CWnd::WindowProcedure(msg, wParam, lParam);
+    }
+};
+
 class RefusingWindow : public CWnd {
 protected:
     int HandleCreate(CREATESTRUCTA&) override { throw Casement::CUserException("refused"); }
@@ -235,6 +246,13 @@ TEST_F(WindowObjects, CreationFailuresThrowAndLeaveTheObjectUnbound) {
         EXPECT_STREQ("refused", e.GetText());
     }
     EXPECT_EQ(nullptr, refusing.GetHwnd());
+
+    // So does one raised during a creation that succeeds, at once rather
+    // than with some later message.
+    FailingDuringCreation failing;
+    EXPECT_THROW(failing.CreateWithClass(0, "", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr),
+                 Casement::CUserException);
+    PumpPending();
 }
 
 }  // namespace
