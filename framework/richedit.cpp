@@ -1,5 +1,6 @@
 #include "framework/richedit.h"
 
+#include "framework/appcore.h"
 #include "framework/cexception.h"
 
 namespace Casement {
@@ -18,6 +19,26 @@ CRichEdit::~CRichEdit() {
     FreeLibrary(m_hRichEdit1);
     if (m_hRichEdit2 != nullptr)
         FreeLibrary(m_hRichEdit2);
+}
+
+HWND CRichEdit::CreateDefault(HWND parent) {
+    RequireLibraryClass();
+    return CWnd::CreateDefault(parent);
+}
+
+HWND CRichEdit::CreateWithClass(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y, int cx,
+                                int cy, HWND parent, HMENU menuOrId, LPVOID param) {
+    RequireLibraryClass();
+    return CWnd::CreateWithClass(exStyle, className, title, style, x, y, cx, cy, parent, menuOrId, param);
+}
+
+void CRichEdit::RequireLibraryClass() {
+    // Without riched20.dll the framework would register the class name as a
+    // class of its own, and the view would be a blank window that takes no
+    // text. Creation fails instead, as when the system refuses a window.
+    WNDCLASSA registered = {};
+    if (!GetClassInfoA(GetApp().GetInstanceHandle(), RICHEDIT_CLASSA, &registered))
+        throw CWinException("CreateWindowEx failed");
 }
 
 void CRichEdit::AdjustWindowClass(WNDCLASSA& wc) {

@@ -17,6 +17,12 @@ public:
     CRichEdit();
     ~CRichEdit() override;
 
+    // Both throw CWinException "CreateWindowEx failed" when riched20.dll has
+    // not registered the control's class.
+    HWND CreateDefault(HWND parent) override;
+    HWND CreateWithClass(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y, int cx, int cy,
+                         HWND parent, HMENU menuOrId, LPVOID param) override;
+
     BOOL GetModify() const { return Send(EM_GETMODIFY, 0, 0) != 0; }
     void SetModify(BOOL modified) const { Send(EM_SETMODIFY, modified, 0); }
     BOOL Undo() const { return Send(EM_UNDO, 0, 0) != 0; }
@@ -48,6 +54,7 @@ protected:
     void AdjustWindowClass(WNDCLASSA& wc) override;
 
 private:
+    static void RequireLibraryClass();
     LRESULT Send(UINT msg, WPARAM wParam, LPARAM lParam) const {
         assert(IsWindow());
         return SendMessageA(*this, msg, wParam, lParam);
