@@ -93,7 +93,19 @@ TEST(Application, InstanceHandleIsTheModuleOfTheProgram) {
     CWinApp app;
     EXPECT_EQ(GetModuleHandleA(nullptr), app.GetInstanceHandle());
     EXPECT_EQ(app.GetInstanceHandle(), app.GetResourceHandle());
-    EXPECT_NE(nullptr, app.GetFrameworkWindowProc());
+}
+
+TEST(Application, FrameworkWindowProcedureIsWhatTheSystemReportsForAFrameworkClass) {
+    CWinApp app;
+    CommandWindow window;
+    ASSERT_NE(nullptr, window.CreateDefault(nullptr));
+    char className[256] = {};
+    GetClassNameA(window, className, sizeof className);
+    WNDCLASSA registered = {};
+    ASSERT_TRUE(GetClassInfoA(app.GetInstanceHandle(), className, &registered));
+    EXPECT_EQ(registered.lpfnWndProc, app.GetFrameworkWindowProc());
+    // A framework window is bound when created, not by subclassing.
+    EXPECT_EQ(reinterpret_cast<LONG_PTR>(registered.lpfnWndProc), GetWindowLongPtrA(window, GWLP_WNDPROC));
 }
 
 TEST(Application, DestroysWindowsStillOpenWhenItEnds) {

@@ -5,10 +5,12 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shlwapi.h>
 
 #include "framework/controls.h"
 #include "framework/gdi.h"
 #include "framework/imagelist.h"
+#include "framework/wincore.h"
 #include "tests/framework/app_environment.h"
 
 namespace {
@@ -16,9 +18,17 @@ namespace {
 using Casement::CImageList;
 
 TEST(CommonControls, VersionIsMajorTimesHundredPlusMinor) {
-    // Every system the program runs on has version 5.80 or later, which the
-    // frame needs for its rebar.
-    EXPECT_GE(Casement::GetComCtlVersion(), 580);
+    HMODULE library = LoadLibraryA("comctl32.dll");
+    ASSERT_NE(nullptr, library);
+    auto getVersion = Casement::LookUpProc<DLLGETVERSIONPROC>(library, "DllGetVersion");
+    ASSERT_NE(nullptr, getVersion);
+    DLLVERSIONINFO info = {};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(SUCCEEDED(getVersion(&info)));
+    FreeLibrary(library);
+    // Every system the program runs on has 5.80 or later (the rebar needs it).
+    ASSERT_GE(info.dwMajorVersion * 100 + info.dwMinorVersion, 580u);
+    EXPECT_EQ(static_cast<int>(info.dwMajorVersion * 100 + info.dwMinorVersion), Casement::GetComCtlVersion());
 }
 
 TEST(ImageList, ImagesAreAddedThroughTheLibrary) {
