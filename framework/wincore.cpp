@@ -268,17 +268,19 @@ void CWnd::ExchangeData(CDataExchange& /*exchange*/) {}
 BOOL CWnd::ApplyDataExchange(CDataExchange& exchange, BOOL retrieve) {
     exchange.retrieve = retrieve;
     exchange.window = m_hWnd;
-    exchange.failedControl = nullptr;
+    exchange.focusControl = nullptr;
+    exchange.failure.reset();
     try {
         CCriticalSection section;
         CThreadLock guard(section);
         ExchangeData(exchange);
-    } catch (const CUserException&) {
-        if (exchange.failedControl != nullptr) {
-            SetFocus(exchange.failedControl);
-            SendMessageA(exchange.failedControl, EM_SETSEL, 0, -1);
-        }
+    } catch (const CUserException& e) {
+        exchange.failure = e;
         return FALSE;
+    }
+    if (exchange.focusControl != nullptr) {
+        ::SetFocus(exchange.focusControl);
+        SendMessageA(exchange.focusControl, EM_SETSEL, 0, -1);
     }
     return TRUE;
 }

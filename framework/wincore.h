@@ -8,6 +8,7 @@
 #include <string>
 
 #include "framework/appcore.h"
+#include "framework/ddx.h"
 
 namespace Casement {
 
@@ -47,14 +48,6 @@ void KeepPendingException();
 // The control that a parent passes a reflected message back to (owner-draw,
 // scroll, colour and parent-notify messages), or null for other messages.
 HWND ReflectionTarget(HWND parent, UINT msg, WPARAM wParam, LPARAM lParam);
-
-// What data exchange works on: the direction, the window it runs for and,
-// after a failure, the control that should get the focus.
-struct CDataExchange {
-    BOOL retrieve = FALSE;
-    HWND window = nullptr;
-    HWND failedControl = nullptr;
-};
 
 class CWnd : public CObject {
     // Dialogs bind through their own dialog procedure and route their

@@ -210,6 +210,18 @@ TEST_F(WindowObjects, PaintAndEraseReachTheirHandlersWithADeviceContext) {
     EXPECT_FALSE(GetUpdateRect(painter, &update, FALSE));  // validated by the paint
 }
 
+// Exchanges data with an edit field that it names, or fails when told to.
+class ExchangingWindow : public CWnd {
+public:
+    HWND field = nullptr;
+    bool fail = false;
+    void ExchangeData(Casement::CDataExchange& exchange) override {
+        if (fail)
+            throw Casement::CUserException("value out of range", 7);
+        exchange.focusControl = field;
+    }
+};
+
 // Fails a message the system sends while creating the window; creation goes
 // on all the same.
 class FailingDuringCreation : public CWnd {
@@ -253,6 +265,33 @@ TEST_F(WindowObjects, CreationFailuresThrowAndLeaveTheObjectUnbound) {
     EXPECT_THROW(failing.CreateWithClass(0, "", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr),
                  Casement::CUserException);
     PumpPending();
+}
+
+TEST_F(WindowObjects, DataExchangeFocusesTheNamedControlOrKeepsTheFailure) {
+    ExchangingWindow window;
+    ASSERT_NE(nullptr, window.CreateDefault(nullptr));
+    window.field = CreateWindowExA(0, "Edit", "some text", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, window, nullptr,
+                                   nullptr, nullptr);
+    Casement::CDataExchange exchange;
+    EXPECT_TRUE(window.ApplyDataExchange(exchange, TRUE));
+    EXPECT_EQ(TRUE, exchange.retrieve);
+    EXPECT_EQ(window.GetHwnd(), exchange.window);
+    EXPECT_FALSE(exchange.failure);
+    EXPECT_EQ(window.field, GetFocus());
+    DWORD start = 1;
+    DWORD end = 0;
+    SendMessageA(window.field, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(0u, start);
+    EXPECT_EQ(9u, end);
+
+    // A failure is kept in the record and moves no focus.
+    SetFocus(window);
+    window.fail = true;
+    EXPECT_FALSE(window.ApplyDataExchange(exchange, FALSE));
+    ASSERT_TRUE(exchange.failure);
+    EXPECT_STREQ("value out of range", exchange.failure->GetText());
+    EXPECT_EQ(7, exchange.failure->GetExtra());
+    EXPECT_EQ(window.GetHwnd(), GetFocus());
 }
 
 }  // namespace
