@@ -1,13 +1,127 @@
 // The program's own resources as the built executable carries them: ids,
-// texts, initial menu states and accelerator keys.
+// texts, initial menu states, accelerator keys and dialog templates.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <cwctype>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "tests/e2e/driver.h"
 
 namespace {
+
+// One control of a dialog template. A text given by ordinal reads "#n"; a
+// system class reads as its upper-case name, however it is stored.
+struct Item {
+    int id;
+    std::wstring windowClass;
+    std::wstring text;
+    DWORD style;
+    short x, y, cx, cy;
+    bool operator==(const Item& o) const {
+        return id == o.id && windowClass == o.windowClass && text == o.text && style == o.style && x == o.x &&
+               y == o.y && cx == o.cx && cy == o.cy;
+    }
+};
+
+void PrintTo(const Item& item, std::ostream* out) {
+    *out << "{id " << item.id << ", class of " << item.windowClass.size() << " characters, style 0x" << std::hex
+         << item.style
+         << std::dec << ", " << item.x << "," << item.y << "," << item.cx << "," << item.cy << ", "
+         << item.text.size() << " characters}";
+}
+
+struct Template {
+    DWORD style = 0;
+    short cx = 0, cy = 0;
+    std::wstring caption;
+    WORD fontSize = 0;
+    std::wstring font;
+    std::vector<Item> items;
+};
+
+// Reads a dialog template in its plain (not extended) form, as stored.
+class TemplateReader {
+public:
+    explicit TemplateReader(const BYTE* data) : m_base(data), m_at(data) {}
+
+    Template Read() {
+        Template dialog;
+        dialog.style = Dword();
+        Dword();  // extended style
+        const WORD count = Word();
+        Word();
+        Word();
+        dialog.cx = static_cast<short>(Word());
+        dialog.cy = static_cast<short>(Word());
+        Text();  // menu
+        Text();  // class
+        dialog.caption = Text();
+        if (dialog.style & DS_SETFONT) {
+            dialog.fontSize = Word();
+            dialog.font = Text();
+        }
+        for (WORD i = 0; i < count; ++i) {
+            m_at = m_base + ((m_at - m_base + 3) & ~3);
+            Item item{};
+            item.style = Dword();
+            Dword();
+            item.x = static_cast<short>(Word());
+            item.y = static_cast<short>(Word());
+            item.cx = static_cast<short>(Word());
+            item.cy = static_cast<short>(Word());
+            item.id = static_cast<short>(Word());
+            item.windowClass = ClassName(Text());
+            item.text = Text();
+            m_at += Word();  // creation data
+            dialog.items.push_back(item);
+        }
+        return dialog;
+    }
+
+private:
+    WORD Word() {
+        WORD value;
+        memcpy(&value, m_at, sizeof value);
+        m_at += sizeof value;
+        return value;
+    }
+    DWORD Dword() {
+        const DWORD low = Word();
+        return low | static_cast<DWORD>(Word()) << 16;
+    }
+    // A zero-terminated string, or 0xFFFF and an ordinal, read as "#n".
+    std::wstring Text() {
+        WORD first = Word();
+        if (first == 0xFFFF)
+            return L"#" + std::to_wstring(Word());
+        std::wstring text;
+        for (; first != 0; first = Word())
+            text.push_back(static_cast<wchar_t>(first));
+        return text;
+    }
+
+    // The system's class ordinals stand for these names.
+    static std::wstring ClassName(std::wstring stored) {
+        const wchar_t* const kOrdinalNames[] = {L"BUTTON", L"EDIT", L"STATIC", L"LISTBOX", L"SCROLLBAR", L"COMBOBOX"};
+        if (stored.size() > 1 && stored[0] == L'#') {
+            const int ordinal = std::stoi(stored.substr(1));
+            return ordinal >= 0x80 && ordinal <= 0x85 ? kOrdinalNames[ordinal - 0x80] : stored;
+        }
+        for (wchar_t& c : stored)
+            c = static_cast<wchar_t>(towupper(c));
+        return stored;
+    }
+
+    const BYTE* m_base;
+    const BYTE* m_at;
+};
+
+const wchar_t kButton[] = L"BUTTON", kEdit[] = L"EDIT", kStatic[] = L"STATIC", kComboBox[] = L"COMBOBOX";
+constexpr DWORD kDefaultButton = 0x50010001, kButtonStyle = 0x50010000, kLabel = 0x50020000;
+constexpr DWORD kPasswordField = 0x508100A0;
 
 class ProgramResources : public ::testing::Test {
 protected:
@@ -89,9 +203,65 @@ TEST_F(ProgramResources, AcceleratorsAreControlKeysOnly) {
     DestroyAcceleratorTable(table);
 }
 
-TEST_F(ProgramResources, DialogsAndIconArePresent) {
-    for (WORD id : {42, 129, 132})
-        EXPECT_NE(nullptr, FindResourceW(module_, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(5))) << id;
+TEST_F(ProgramResources, DialogTemplatesHaveTheirControlsInTabOrder) {
+    auto read = [](WORD id) {
+        HRSRC found = FindResourceW(module_, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(5));
+        EXPECT_NE(nullptr, found) << id;
+        return found ? TemplateReader(static_cast<const BYTE*>(LockResource(LoadResource(module_, found)))).Read()
+                     : Template{};
+    };
+
+    const Template about = read(42);
+    EXPECT_EQ(0x90C800C8u, about.style);
+    EXPECT_EQ(L"About", about.caption);
+    EXPECT_EQ(151, about.cx);
+    EXPECT_EQ(116, about.cy);
+    EXPECT_EQ(8, about.fontSize);
+    EXPECT_EQ(L"MS Shell Dlg", about.font);
+    EXPECT_EQ((std::vector<Item>{
+                  {IDOK, kButton, L"确定", kDefaultButton, 50, 95, 50, 14},
+                  {0, kStatic, L"#41", WS_CHILD | WS_VISIBLE | SS_ICON, 12, 10, 21, 20},
+                  {-1, kStatic, L"Scribecrypt v1.0.6", kLabel, 52, 16, 64, 8},
+                  {-1, kStatic, L"说明：采用高级加密算法的便签笔记", kLabel, 12, 55, 135, 12},
+                  {-1, kStatic, L"本。支持AES、Camellia、SM4、", kLabel, 35, 67, 109, 8},
+                  {-1, kStatic, L"SEED算法。", kLabel, 35, 79, 42, 8},
+              }),
+              about.items);
+
+    const Template enter = read(129);
+    EXPECT_EQ(0x80C800C8u, enter.style);
+    EXPECT_EQ(L"Scribecrypt", enter.caption);
+    EXPECT_EQ(239, enter.cx);
+    EXPECT_EQ(129, enter.cy);
+    EXPECT_EQ((std::vector<Item>{
+                  {IDOK, kButton, L"确定", kDefaultButton, 119, 95, 50, 14},
+                  {IDCANCEL, kButton, L"取消", kButtonStyle, 177, 95, 50, 14},
+                  {-1, kStatic, L"请输入打开文档所需密码。", kLabel, 19, 26, 97, 8},
+                  {1001, kEdit, L"", kPasswordField, 102, 52, 120, 14},
+                  {-1, kStatic, L"密码：", kLabel, 75, 56, 25, 8},
+              }),
+              enter.items);
+
+    const Template fresh = read(132);
+    EXPECT_EQ(0x90C800C8u, fresh.style);
+    EXPECT_EQ(L"Scribecrypt", fresh.caption);
+    EXPECT_EQ(237, fresh.cx);
+    EXPECT_EQ(136, fresh.cy);
+    EXPECT_EQ((std::vector<Item>{
+                  {IDOK, kButton, L"确定", kDefaultButton, 109, 108, 46, 14},
+                  {IDCANCEL, kButton, L"取消", kButtonStyle, 168, 108, 45, 14},
+                  {-1, kStatic, L"请输入一个新的密码加密文档。", kLabel, 17, 13, 113, 8},
+                  {-1, kStatic, L"密码：", kLabel, 30, 39, 25, 8},
+                  {-1, kStatic, L"重复密码：", kLabel, 29, 61, 41, 8},
+                  {-1, kStatic, L"加密算法：", kLabel, 30, 83, 41, 8},
+                  {1009, kEdit, L"", kPasswordField, 89, 35, 124, 14},
+                  {1007, kEdit, L"", kPasswordField, 89, 57, 124, 14},
+                  {1008, kComboBox, L"", 0x50210103, 89, 80, 123, 60},
+              }),
+              fresh.items);
+}
+
+TEST_F(ProgramResources, IconHasBothSizes) {
     EXPECT_NE(nullptr, LoadImageW(module_, MAKEINTRESOURCEW(41), IMAGE_ICON, 32, 32, 0));
     EXPECT_NE(nullptr, LoadImageW(module_, MAKEINTRESOURCEW(41), IMAGE_ICON, 16, 16, 0));
 }
