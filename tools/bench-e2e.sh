@@ -19,7 +19,6 @@
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 source "$repo/tools/wine-builds.sh"
-source "$repo/tools/wine-env.sh"
 wine_pick_build
 bash "$repo/tools/build.sh" "$wine_build" >/dev/null
 echo "bench-e2e: the $wine_build build" >&2

@@ -6,15 +6,14 @@
 # off refuse the i386 one ("Exec format error"), so no 32-bit Windows program
 # runs there at all.
 # SCRIBECRYPT_ASSUME_NO_32BIT=1 makes the probe answer as on such a machine.
+source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+
 wine_probe_builds() {
   wine_builds=()
   wine_probe_report=""
   local build loader output
   for build in win32 win64; do
-    case "$build" in
-      win32) loader=/usr/lib/wine/wine ;;
-      win64) loader=/usr/lib/wine/wine64 ;;
-    esac
+    loader=$(wine_loader_of "$build")
     if [ "$build" = win32 ] && [ "${SCRIBECRYPT_ASSUME_NO_32BIT:-0}" = 1 ]; then
       output="SCRIBECRYPT_ASSUME_NO_32BIT=1 says this machine runs no 32-bit programs"
     elif output=$("$loader" --version 2>&1); then
