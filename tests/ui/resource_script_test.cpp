@@ -123,6 +123,16 @@ const wchar_t kButton[] = L"BUTTON", kEdit[] = L"EDIT", kStatic[] = L"STATIC", k
 constexpr DWORD kDefaultButton = 0x50010001, kButtonStyle = 0x50010000, kLabel = 0x50020000;
 constexpr DWORD kPasswordField = 0x508100A0;
 
+// A dialog's own fields; every dialog of the program uses 8-point "MS Shell Dlg".
+void ExpectDialog(const Template& dialog, DWORD style, const wchar_t* caption, short cx, short cy) {
+    EXPECT_EQ(style, dialog.style);
+    EXPECT_EQ(caption, dialog.caption);
+    EXPECT_EQ(cx, dialog.cx);
+    EXPECT_EQ(cy, dialog.cy);
+    EXPECT_EQ(8, dialog.fontSize);
+    EXPECT_EQ(L"MS Shell Dlg", dialog.font);
+}
+
 class ProgramResources : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -212,12 +222,7 @@ TEST_F(ProgramResources, DialogTemplatesHaveTheirControlsInTabOrder) {
     };
 
     const Template about = read(42);
-    EXPECT_EQ(0x90C800C8u, about.style);
-    EXPECT_EQ(L"About", about.caption);
-    EXPECT_EQ(151, about.cx);
-    EXPECT_EQ(116, about.cy);
-    EXPECT_EQ(8, about.fontSize);
-    EXPECT_EQ(L"MS Shell Dlg", about.font);
+    ExpectDialog(about, 0x90C800C8, L"About", 151, 116);
     EXPECT_EQ((std::vector<Item>{
                   {IDOK, kButton, L"确定", kDefaultButton, 50, 95, 50, 14},
                   {0, kStatic, L"#41", WS_CHILD | WS_VISIBLE | SS_ICON, 12, 10, 21, 20},
@@ -229,10 +234,7 @@ TEST_F(ProgramResources, DialogTemplatesHaveTheirControlsInTabOrder) {
               about.items);
 
     const Template enter = read(129);
-    EXPECT_EQ(0x80C800C8u, enter.style);
-    EXPECT_EQ(L"Scribecrypt", enter.caption);
-    EXPECT_EQ(239, enter.cx);
-    EXPECT_EQ(129, enter.cy);
+    ExpectDialog(enter, 0x80C800C8, L"Scribecrypt", 239, 129);
     EXPECT_EQ((std::vector<Item>{
                   {IDOK, kButton, L"确定", kDefaultButton, 119, 95, 50, 14},
                   {IDCANCEL, kButton, L"取消", kButtonStyle, 177, 95, 50, 14},
@@ -243,10 +245,7 @@ TEST_F(ProgramResources, DialogTemplatesHaveTheirControlsInTabOrder) {
               enter.items);
 
     const Template fresh = read(132);
-    EXPECT_EQ(0x90C800C8u, fresh.style);
-    EXPECT_EQ(L"Scribecrypt", fresh.caption);
-    EXPECT_EQ(237, fresh.cx);
-    EXPECT_EQ(136, fresh.cy);
+    ExpectDialog(fresh, 0x90C800C8, L"Scribecrypt", 237, 136);
     EXPECT_EQ((std::vector<Item>{
                   {IDOK, kButton, L"确定", kDefaultButton, 109, 108, 46, 14},
                   {IDCANCEL, kButton, L"取消", kButtonStyle, 168, 108, 45, 14},
