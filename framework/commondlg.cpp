@@ -28,7 +28,7 @@ static_assert(sizeof(CHOOSEFONTA) == 60, "CHOOSEFONTA of 32-bit Windows");
 #endif
 
 // A zero-separated filter list is looked at within this many characters.
-constexpr int kFilterSearchLength = MAX_PATH;
+constexpr size_t kFilterSearchLength = MAX_PATH;
 constexpr size_t kStyleNameLength = 80;
 
 // Major × 100 + minor; the old platform family (high bit) counts 1000 less.
@@ -103,7 +103,7 @@ CFileDialog::CFileDialog(BOOL openFileDialog, LPCSTR defaultExtension, LPCSTR fi
     m_OFN.Flags = flags;
     m_OFN.lpstrDefExt = defaultExtension;
     m_OFN.lpfnHook = CommonDialogHookProc;
-    SetFilter(filter);
+    SetFilter(filter, filter != nullptr ? std::strlen(filter) + 1 : 0);
 
     // The name buffer, and the title and custom-filter buffers a caller may
     // give through the record, hold at least a path.
@@ -112,20 +112,20 @@ CFileDialog::CFileDialog(BOOL openFileDialog, LPCSTR defaultExtension, LPCSTR fi
     m_OFN.nMaxCustFilter = MAX_PATH;
 }
 
-void CFileDialog::SetFilter(LPCSTR filter) {
+void CFileDialog::SetFilter(LPCSTR filter, size_t size) {
     m_strFilter.clear();
-    if (filter == nullptr) {
-        m_OFN.lpstrFilter = nullptr;
-        return;
-    }
-    if (std::strchr(filter, '|') != nullptr) {
-        m_strFilter = filter;
+    if (filter == nullptr)
+        size = 0;
+    const size_t firstLength = size != 0 ? strnlen(filter, size) : 0;
+    if (firstLength != 0 && std::memchr(filter, '|', firstLength) != nullptr) {
+        m_strFilter.assign(filter, firstLength);
         std::replace(m_strFilter.begin(), m_strFilter.end(), '|', '\0');
         // The list ends in an empty string: with the terminator of c_str()
         // this makes the double zero whether or not the text ended in "|".
         m_strFilter.push_back('\0');
     } else {
-        for (int i = 0; i + 1 < kFilterSearchLength; ++i) {
+        const size_t searched = std::min(size, kFilterSearchLength);
+        for (size_t i = 0; i + 1 < searched; ++i) {
             if (filter[i] == '\0' && filter[i + 1] == '\0') {
                 m_strFilter.assign(filter, i + 1);
                 break;

@@ -37,8 +37,8 @@ protected:
 
 class CFileDialog : public CCommonDialog {
 public:
-    // filter is either "description|pattern|..." or the system's list of
-    // zero-terminated strings ending in an empty one.
+    // filter is "description|pattern|..."; a list in the system's form
+    // needs its size, so it goes through SetFilter.
     explicit CFileDialog(BOOL openFileDialog = TRUE, LPCSTR defaultExtension = nullptr,
                          LPCSTR fileName = nullptr, DWORD flags = 0, LPCSTR filter = nullptr,
                          HWND owner = nullptr);
@@ -52,6 +52,11 @@ public:
     const std::string& GetPathName() const { return m_strFileName; }
     // Every chosen path, each name joined to its folder.
     const std::vector<std::string>& GetPathNames() const { return m_pathNames; }
+    // Either "description|pattern|..." or the system's list of
+    // zero-terminated strings ending in an empty one. Nothing is read past
+    // size bytes (the caller's storage, sizeof a literal); a list with no
+    // empty string within them leaves the dialog without a filter.
+    void SetFilter(LPCSTR filter, size_t size);
     void SetTitle(LPCSTR title);
     void SetInitialFolder(LPCSTR folder);
     // The record the system is given, for settings without an operation.
@@ -74,7 +79,6 @@ protected:
 
 private:
     LRESULT HandleFileNotification(const OFNOTIFYA& notification);
-    void SetFilter(LPCSTR filter);
     // Splits the name buffer after a multiple selection into full paths.
     void ReadChosenPaths();
 

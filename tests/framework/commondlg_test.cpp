@@ -124,6 +124,46 @@ TEST(FileDialog, FilterReachesTheSystemAsAZeroSeparatedList) {
     EXPECT_EQ(nullptr, app.GetThreadRecord()->pWnd);
 }
 
+// Bytes placed so that they end where a page no one may read begins: reading
+// one byte past them faults.
+class BytesBeforeGuardPage {
+public:
+    explicit BytesBeforeGuardPage(const std::string& bytes) {
+        SYSTEM_INFO system = {};
+        GetSystemInfo(&system);
+        const size_t page = system.dwPageSize;
+        m_base = static_cast<char*>(VirtualAlloc(nullptr, 2 * page, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+        DWORD old = 0;
+        VirtualProtect(m_base + page, page, PAGE_NOACCESS, &old);
+        data = m_base + page - bytes.size();
+        std::memcpy(data, bytes.data(), bytes.size());
+    }
+    ~BytesBeforeGuardPage() { VirtualFree(m_base, 0, MEM_RELEASE); }
+    char* data = nullptr;
+
+private:
+    char* m_base = nullptr;
+};
+
+TEST(FileDialog, FilterIsReadNoFurtherThanItsStorage) {
+    CWinApp app;
+    // A text without "|" and without a second zero after its own.
+    const BytesBeforeGuardPage single(std::string("Text Files", 11));
+    CFileDialog bare(FALSE, nullptr, nullptr, 0, single.data);
+    EXPECT_EQ(nullptr, bare.GetOFN().lpstrFilter);
+
+    // The system's form, given with its size, is taken up to its empty string.
+    const char list[] = "Text Files (*.txt)\0*.txt\0\0";
+    const BytesBeforeGuardPage exact(std::string(list, sizeof list));
+    bare.SetFilter(exact.data, sizeof list);
+    EXPECT_EQ(std::string(list, sizeof list - 1), FilterList(bare.GetOFN().lpstrFilter));
+
+    // Without the empty string within its size there is no filter.
+    const BytesBeforeGuardPage cut(std::string(list, sizeof list - 2));
+    bare.SetFilter(cut.data, sizeof list - 2);
+    EXPECT_EQ(nullptr, bare.GetOFN().lpstrFilter);
+}
+
 TEST(FileDialog, RefusedNameKeepsTheDialogOpenUntilOneIsAccepted) {
     CWinApp app;
     TempFolder folder;
