@@ -148,6 +148,15 @@ void LoadImageStrip(CImageList& images, UINT bitmapId, COLORREF mask) {
         images.AddMasked(strip, mask);
 }
 
+// True unless both lists exist and their images differ in size.
+bool ImageSizesAgree(const CImageList& first, const CImageList& second) {
+    int firstWidth = 0, firstHeight = 0, secondWidth = 0, secondHeight = 0;
+    if (first.GetHandle() == nullptr || second.GetHandle() == nullptr || !first.GetIconSize(firstWidth, firstHeight) ||
+        !second.GetIconSize(secondWidth, secondHeight))
+        return true;
+    return firstWidth == secondWidth && firstHeight == secondHeight;
+}
+
 // The character after the first single "&" of a menu text, or 0.
 char MnemonicOf(const CString& text) {
     for (int i = 0; i + 1 < text.GetLength(); ++i) {
@@ -530,7 +539,15 @@ void CFrame::ChooseColours() {
 void CFrame::SetToolBarImages(COLORREF mask, UINT bitmapId, UINT hotBitmapId, UINT disabledBitmapId) {
     if (!m_ToolBar.IsWindow())
         return;
-    LoadImageStrip(m_imlToolBar, bitmapId, mask);
+    CImageList images;
+    LoadImageStrip(images, bitmapId, mask);
+    // The buttons are sized for the images they show; others would be cut
+    // or leave gaps, so the old ones stay.
+    if (!ImageSizesAgree(images, m_imlToolBar)) {
+        OutputDebugStringA("Unable to add icons. The new icons are a different size to the old ones\n");
+        return;
+    }
+    m_imlToolBar = images;
     LoadImageStrip(m_imlToolBarHot, hotBitmapId, mask);
     LoadImageStrip(m_imlToolBarDis, disabledBitmapId, mask);
     m_ToolBar.SetImageLists(m_imlToolBar, m_imlToolBarHot, m_imlToolBarDis);
@@ -635,14 +652,16 @@ void CFrame::RefreshMenuItem(UINT id) {
 }
 
 BOOL CFrame::FilterMessage(MSG& msg) {
-    // Alt with a character typed in a child: on Windows the child's default
-    // handling passes the SC_KEYMENU it makes up to the frame, but Wine's
-    // opens the frame's system menu from the child directly. Making the
-    // SC_KEYMENU here gives the menu bar the key on both.
+    // Alt with a printable character typed in a child: on Windows the
+    // child's default handling passes the SC_KEYMENU it makes up to the
+    // frame, but Wine's opens the frame's system menu from the child
+    // directly. Making the SC_KEYMENU here gives the menu bar the key on
+    // both. Alt with a control key (Alt+Backspace undoes in edit controls)
+    // and Alt+Space (the system menu) stay the child's.
     if (msg.message != WM_SYSCHAR || !m_MenuBar.IsWindow() || (HIWORD(msg.lParam) & KF_ALTDOWN) == 0)
         return FALSE;
     const char ch = static_cast<char>(msg.wParam);
-    if (ch == ' ' || ch == '\t' || ch == '\x1b' || (msg.hwnd != GetHwnd() && !IsChild(*this, msg.hwnd)))
+    if (static_cast<BYTE>(ch) <= ' ' || ch == '\x7f' || (msg.hwnd != GetHwnd() && !IsChild(*this, msg.hwnd)))
         return FALSE;
     SendMessageA(*this, WM_SYSCOMMAND, SC_KEYMENU, static_cast<BYTE>(ch));
     return TRUE;
@@ -772,6 +791,10 @@ LRESULT CFrame::HandleNotify(WPARAM /*wParam*/, LPARAM lParam) {
         return OnReBarMinMax();
     case TTN_GETDISPINFOA:
         return OnTooltipText(reinterpret_cast<NMTTDISPINFOA&>(header));
+    case TBN_DROPDOWN:
+        return OnToolBarDropDown(reinterpret_cast<NMTOOLBARA&>(header));
+    case UWN_LAYOUTCHANGED:
+        return OnLayoutChanged(header);
     default:
         return 0;
     }
@@ -840,6 +863,20 @@ LRESULT CFrame::DefaultProcedure(UINT msg, WPARAM wParam, LPARAM lParam) {
         return OnMenuChar(msg, wParam, lParam);
     case UWM_GETCFRAME:
         return reinterpret_cast<LRESULT>(this);
+    case UWM_SHOWBAR:
+        return OnShowBar(wParam, lParam);
+    case UWM_SETSTATUSTEXT:
+        return OnSetStatusText(wParam, lParam);
+    case UWM_GETVIEWWINDOW:
+        return reinterpret_cast<LRESULT>(m_pView != nullptr ? m_pView->GetHwnd() : nullptr);
+    case UWM_GETMENUBAR:
+        return reinterpret_cast<LRESULT>(&GetMenuBar());
+    case UWM_GETREBAR:
+        return reinterpret_cast<LRESULT>(&GetReBar());
+    case UWM_GETSTATUSBAR:
+        return reinterpret_cast<LRESULT>(&GetStatusBar());
+    case UWM_GETTOOLBAR:
+        return reinterpret_cast<LRESULT>(&GetToolBar());
     case UWM_ACTIVATIONCHANGED:
         // Lock keys pressed in another program reach no hook of this thread.
         if (LOWORD(wParam) != WA_INACTIVE)
@@ -1091,6 +1128,30 @@ LRESULT CFrame::DrawMenuBarItem(NMTBCUSTOMDRAW& draw) {
     const UINT prefix = m_MenuBar.IsInKeyboardMode() ? 0 : DT_HIDEPREFIX;
     dc.DrawText(text, -1, rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | prefix);
     return CDRF_SKIPDEFAULT;
+}
+
+LRESULT CFrame::OnToolBarDropDown(NMTOOLBARA& /*info*/) {
+    // The frame's own buttons have no drop-down part.
+    return TBDDRET_DEFAULT;
+}
+
+LRESULT CFrame::OnLayoutChanged(NMHDR& /*header*/) {
+    RecalcLayout();
+    return 0;
+}
+
+LRESULT CFrame::OnShowBar(WPARAM wParam, LPARAM lParam) {
+    const HWND bar = reinterpret_cast<HWND>(wParam);
+    if (bar != nullptr && bar == m_StatusBar.GetHwnd())
+        ShowStatusBar(lParam != 0);
+    else if (bar != nullptr && bar == m_ToolBar.GetHwnd())
+        ShowToolBar(lParam != 0);
+    return 0;
+}
+
+LRESULT CFrame::OnSetStatusText(WPARAM /*wParam*/, LPARAM lParam) {
+    SetStatusText(lParam != 0 ? reinterpret_cast<LPCSTR>(lParam) : "");
+    return 0;
 }
 
 LRESULT CFrame::OnReBarMinMax() {

@@ -40,7 +40,18 @@ constexpr UINT MAX_MRU = 16;
 
 // Private messages the frame understands besides those of every window.
 constexpr UINT UWM_ACTIVATIONCHANGED = 0xBF01;  // posted after WM_ACTIVATE, same wParam
+constexpr UINT UWM_SHOWBAR = 0xBF03;       // wParam: a bar's window; lParam: show (non-zero) or hide
+constexpr UINT UWM_SETSTATUSTEXT = 0xBF04;  // lParam: the text for part 0 of the status bar
 constexpr UINT UWM_WANTSACTIVATION = 0xBF06;  // asked of the view: non-zero to get UWM_ACTIVATIONCHANGED too
+// Queries by which a bar or the view finds its neighbours.
+constexpr UINT UWM_GETVIEWWINDOW = 0xBF0B;  // result: the view's window handle
+constexpr UINT UWM_GETMENUBAR = 0xBF0C;     // result: the CMenuBar
+constexpr UINT UWM_GETREBAR = 0xBF0D;       // result: the CReBar
+constexpr UINT UWM_GETSTATUSBAR = 0xBF0E;   // result: the CStatusBar
+constexpr UINT UWM_GETTOOLBAR = 0xBF0F;     // result: the CToolBar
+// Notification code (WM_NOTIFY) by which a child says the space it needs
+// changed; the frame lays out again.
+constexpr UINT UWN_LAYOUTCHANGED = 0xBF29;
 
 // The colours of the bars and of the menus the frame draws.
 struct ThemeColours {
@@ -150,6 +161,11 @@ protected:
     virtual LRESULT OnCustomDraw(NMHDR& header);
     virtual LRESULT OnReBarMinMax();
     virtual LRESULT OnTooltipText(NMTTDISPINFOA& info);
+    // A drop-down button's arrow was pressed; the result is a TBDDRET_ code.
+    virtual LRESULT OnToolBarDropDown(NMTOOLBARA& info);
+    virtual LRESULT OnLayoutChanged(NMHDR& header);
+    virtual LRESULT OnShowBar(WPARAM wParam, LPARAM lParam);
+    virtual LRESULT OnSetStatusText(WPARAM wParam, LPARAM lParam);
 
     // For SetupToolBar: a button with this command id, or 0 for a separator.
     void AddToolBarButton(UINT id) { m_ToolBarData.push_back(id); }

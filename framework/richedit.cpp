@@ -48,4 +48,18 @@ void CRichEdit::AdjustWindowClass(WNDCLASSA& wc) {
     wc.style = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_MULTILINE;
 }
 
+LRESULT CRichEdit::DefaultProcedure(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // Alt+Backspace undoes, as in the system's edit controls. Not every
+    // system's rich edit control does so itself; the default handling of
+    // the key would only beep.
+    const bool altBackspace = wParam == VK_BACK && (HIWORD(lParam) & KF_ALTDOWN) != 0;
+    if (altBackspace && msg == WM_SYSKEYDOWN) {
+        Undo();
+        return 0;
+    }
+    if (altBackspace && msg == WM_SYSCHAR)
+        return 0;
+    return CWnd::DefaultProcedure(msg, wParam, lParam);
+}
+
 }  // namespace Casement

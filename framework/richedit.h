@@ -52,6 +52,7 @@ public:
 
 protected:
     void AdjustWindowClass(WNDCLASSA& wc) override;
+    LRESULT DefaultProcedure(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
     static void RequireLibraryClass();

@@ -14,9 +14,11 @@
 #include <functional>
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/frame.h"
+#include "framework/richedit.h"
 #include "framework/stdcontrols.h"
 #include "tests/framework/app_environment.h"
 #include "tests/framework/frame_test_ids.h"
@@ -198,6 +200,8 @@ public:
     // Lets the window be narrower than the system's minimum, as a user
     // could make it where the system allows.
     bool allowNarrow = false;
+    std::vector<int> dropDowns;
+    using CFrame::SetToolBarImages;
 
 protected:
     BOOL HandleCommand(WPARAM wParam, LPARAM) override {
@@ -232,6 +236,10 @@ protected:
             AddToolBarButton(0);
             AddToolBarButton(ID_TOOL_SECOND);
         }
+    }
+    LRESULT OnToolBarDropDown(NMTOOLBARA& info) override {
+        dropDowns.push_back(info.iItem);
+        return TBDDRET_TREATPRESSED;
     }
     LRESULT WindowProcedure(UINT msg, WPARAM wParam, LPARAM lParam) override {
         if (msg == WM_GETMINMAXINFO && allowNarrow) {
@@ -339,6 +347,70 @@ TEST_F(FrameWindow, ViewFillsTheGapBetweenTheVisibleBars) {
     ExpectViewFillsGap(frame);
 }
 
+// What a bar or the view asks of the frame by message.
+TEST_F(FrameWindow, BarsAndTheViewReachTheFrameThroughItsPrivateMessages) {
+    TestFrame::Options options;
+    options.toolButtons = true;
+    TestFrame frame(options);
+    Open(frame);
+    const auto ask = [&frame](UINT msg) { return SendMessageA(frame, msg, 0, 0); };
+    EXPECT_EQ(reinterpret_cast<LRESULT>(frame.view.GetHwnd()), ask(Casement::UWM_GETVIEWWINDOW));
+    EXPECT_EQ(reinterpret_cast<LRESULT>(&frame.GetMenuBar()), ask(Casement::UWM_GETMENUBAR));
+    EXPECT_EQ(reinterpret_cast<LRESULT>(&frame.GetReBar()), ask(Casement::UWM_GETREBAR));
+    EXPECT_EQ(reinterpret_cast<LRESULT>(&frame.GetStatusBar()), ask(Casement::UWM_GETSTATUSBAR));
+    EXPECT_EQ(reinterpret_cast<LRESULT>(&frame.GetToolBar()), ask(Casement::UWM_GETTOOLBAR));
+
+    SendMessageA(frame, Casement::UWM_SETSTATUSTEXT, 0, reinterpret_cast<LPARAM>("Saving 40%"));
+    EXPECT_STREQ("Saving 40%", frame.GetStatusBar().GetPartText(0));
+
+    const HWND status = frame.GetStatusBar();
+    SendMessageA(frame, Casement::UWM_SHOWBAR, reinterpret_cast<WPARAM>(status), FALSE);
+    SendMessageA(frame, Casement::UWM_SHOWBAR, reinterpret_cast<WPARAM>(frame.GetToolBar().GetHwnd()), FALSE);
+    EXPECT_FALSE(IsWindowVisible(status));
+    EXPECT_FALSE(IsWindowVisible(frame.GetToolBar()));
+    ExpectViewFillsGap(frame);
+
+    // A bar shown behind the frame's back overlaps the view until it says
+    // that the space it needs changed.
+    ShowWindow(status, SW_SHOW);
+    ASSERT_GT(RectInFrame(frame.view, frame).bottom, RectInFrame(status, frame).top);
+    NMHDR changed = {status, 0, Casement::UWN_LAYOUTCHANGED};
+    SendMessageA(frame, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&changed));
+    ExpectViewFillsGap(frame);
+
+    NMTOOLBARA dropDown = {};
+    dropDown.hdr = {frame.GetToolBar(), 0, static_cast<UINT>(TBN_DROPDOWN)};
+    dropDown.iItem = ID_TOOL_SECOND;
+    EXPECT_EQ(TBDDRET_TREATPRESSED, SendMessageA(frame, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&dropDown)));
+    EXPECT_EQ(std::vector<int>{ID_TOOL_SECOND}, frame.dropDowns);
+}
+
+// New tool-bar images replace the old ones only when they have their size.
+TEST_F(FrameWindow, ToolBarImagesOfAnotherSizeLeaveTheOldOnes) {
+    TestFrame::Options options;
+    options.toolButtons = true;
+    TestFrame frame(options);
+    Open(frame);
+    const auto images = [&frame] {
+        return reinterpret_cast<HIMAGELIST>(SendMessageA(frame.GetToolBar(), TB_GETIMAGELIST, 0, 0));
+    };
+    const auto imageSize = [&images] {
+        int width = 0, height = 0;
+        Casement::CImageList(images()).GetIconSize(width, height);
+        return std::make_pair(width, height);
+    };
+    ASSERT_EQ(std::make_pair(16, 16), imageSize());
+
+    const HIMAGELIST before = images();
+    frame.SetToolBarImages(RGB(192, 192, 192), ID_BITMAP_LARGE, 0, 0);
+    EXPECT_EQ(before, images());
+    EXPECT_EQ(std::make_pair(16, 16), imageSize());
+
+    frame.SetToolBarImages(RGB(192, 192, 192), 41, 0, 0);
+    EXPECT_NE(before, images());
+    EXPECT_EQ(std::make_pair(16, 16), imageSize());
+}
+
 TEST_F(FrameWindow, MenuHelpShowsTheSelectedCommandsStringAndReadyOtherwise) {
     TestFrame frame;
     Open(frame);
@@ -444,6 +516,35 @@ TEST_F(FrameWindow, KeyboardNavigationOfTheMenuBar) {
         {[] { Press({VK_SPACE}); }, [&] { EXPECT_TRUE(frame.systemMenuOpened); }},
         {[] { Press({VK_ESCAPE}); }, [] {}},
         {[] { Press({VK_ESCAPE}); }, backInView},
+    });
+    EXPECT_TRUE(script.Run());
+}
+
+// Alt with a key that is no mnemonic of the menu bar is the view's own: in
+// the rich edit control Alt+Backspace undoes. Mnemonics still open popups.
+TEST_F(FrameWindow, AltKeysThatAreNoMnemonicsReachTheView) {
+    Casement::CRichEdit richView;
+    TestFrame frame;
+    frame.SetView(richView);
+    Open(frame);
+    SetFocus(richView);
+    const auto text = [&richView] {
+        char buffer[16] = {};
+        GetWindowTextA(richView, buffer, sizeof buffer);
+        return std::string(buffer);
+    };
+
+    Script script({
+        {[] { Press({'A'}); Press({'B'}); }, [&] { EXPECT_EQ("ab", text()); }},
+        {[] { Press({VK_MENU, VK_BACK}); }, [&] {
+             EXPECT_EQ("", text());
+             EXPECT_EQ(richView.GetHwnd(), GetFocus());
+             EXPECT_EQ(nullptr, frame.GetMenuBar().GetTrackedPopup());
+         }},
+        {[] { Press({VK_MENU, 'F'}); },
+         [&] { EXPECT_EQ(GetSubMenu(frame.GetFrameMenu(), 0), frame.GetMenuBar().GetTrackedPopup()); }},
+        {[] { Press({VK_ESCAPE}); }, [] {}},
+        {[] { Press({VK_ESCAPE}); }, [&] { EXPECT_EQ(richView.GetHwnd(), GetFocus()); }},
     });
     EXPECT_TRUE(script.Run());
 }

@@ -11,5 +11,7 @@
 #define ID_HELP_ABOUT 150
 #define ID_TOOL_FIRST 200
 #define ID_TOOL_SECOND 201
+// Tool-bar images of 24 pixels, the frame's own are 16.
+#define ID_BITMAP_LARGE 300
 // The frame's recent-files placeholder.
 #define ID_FILE_MRU 0x7000
