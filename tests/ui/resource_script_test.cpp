@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <cwctype>
+#include <map>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -141,29 +142,48 @@ protected:
     }
     static void TearDownTestSuite() { FreeLibrary(module_); }
 
-    static std::wstring String(UINT id) {
-        wchar_t text[256] = {};
-        LoadStringW(module_, id, text, 256);
-        return text;
-    }
-
     static HMODULE module_;
 };
 
 HMODULE ProgramResources::module_ = nullptr;
 
-TEST_F(ProgramResources, StringTableHoldsThePromptsAndIndicators) {
+// Every string of the table, found block by block (sixteen ids a block).
+BOOL CALLBACK CollectStringBlock(HMODULE module, LPCWSTR, LPWSTR name, LONG_PTR found) {
+    const UINT first = (static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name)) - 1) * 16;
+    for (UINT id = first; id < first + 16; ++id) {
+        wchar_t text[256] = {};
+        if (LoadStringW(module, id, text, 256) > 0)
+            (*reinterpret_cast<std::map<UINT, std::wstring>*>(found))[id] = text;
+    }
+    return TRUE;
+}
+
+TEST_F(ProgramResources, StringTableHoldsExactlyThePromptsAndIndicators) {
     ASSERT_NE(nullptr, module_);
-    EXPECT_EQ(L"Scribecrypt", String(41));
-    EXPECT_EQ(L"显示或隐藏状态栏", String(44));
-    EXPECT_EQ(L"Ready", String(45));
-    EXPECT_EQ(L"CAP", String(46));
-    EXPECT_EQ(L"NUM", String(47));
-    EXPECT_EQ(L"SCRL", String(48));
-    EXPECT_EQ(L"撤消动作", String(130));
-    EXPECT_EQ(L"将剪贴板内容粘贴到文档中", String(134));
-    EXPECT_EQ(L"关闭窗口", String(61536));
-    EXPECT_EQ(L"Restore the Window", String(61728));
+    std::map<UINT, std::wstring> table;
+    EnumResourceNamesW(module_, MAKEINTRESOURCEW(6), CollectStringBlock, reinterpret_cast<LONG_PTR>(&table));
+    const std::map<UINT, std::wstring> expected = {
+        {41, L"Scribecrypt"},
+        {44, L"显示或隐藏状态栏"},
+        {45, L"Ready"},
+        {46, L"CAP"},
+        {47, L"NUM"},
+        {48, L"SCRL"},
+        {122, L"打开文档"},
+        {123, L"保存文档"},
+        {124, L"以新名称保存"},
+        {127, L"退出程序"},
+        {130, L"撤消动作"},
+        {131, L"Redo the previously undone action"},
+        {132, L"将所选内容剪切到剪贴板"},
+        {133, L"将所选内容复制到剪贴板"},
+        {134, L"将剪贴板内容粘贴到文档中"},
+        {135, L"删除选定的内容"},
+        {150, L"显示程序信息"},
+        {SC_CLOSE, L"关闭窗口"},
+        {SC_RESTORE, L"Restore the Window"},
+    };
+    EXPECT_EQ(expected, table);
 }
 
 TEST_F(ProgramResources, MenuHasItsItemsAndInitialStates) {
