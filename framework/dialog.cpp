@@ -3,6 +3,7 @@
 #include <cassert>
 
 #include "framework/cexception.h"
+#include "framework/controls.h"
 #include "framework/gdi.h"
 
 namespace Casement {
@@ -50,11 +51,15 @@ LRESULT CALLBACK ModalMessageFilter(int code, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
-CDialog::CDialog(UINT resourceId) : m_strResourceName(ResourceNameText(MAKEINTRESOURCEA(resourceId))) {}
+// Templates may hold common controls, whose classes Windows registers only
+// once the library has been started; every constructor starts it.
+CDialog::CDialog(UINT resourceId) : m_strResourceName(ResourceNameText(MAKEINTRESOURCEA(resourceId))) {
+    LoadCommonControls();
+}
 
-CDialog::CDialog(LPCSTR resourceName) : m_strResourceName(ResourceNameText(resourceName)) {}
+CDialog::CDialog(LPCSTR resourceName) : m_strResourceName(ResourceNameText(resourceName)) { LoadCommonControls(); }
 
-CDialog::CDialog(const DLGTEMPLATE* dialogTemplate) : m_pTemplate(dialogTemplate) {}
+CDialog::CDialog(const DLGTEMPLATE* dialogTemplate) : m_pTemplate(dialogTemplate) { LoadCommonControls(); }
 
 CDialog::~CDialog() {
     // The window goes here rather than in the base destructor, so that its
