@@ -11,10 +11,18 @@ constexpr int kMaxPasswordCharacters = 512;
 
 }  // namespace
 
+// The caret starts in the password field, so the dialog is answered from
+// the keyboard alone: typing, then Enter for the default button. Returning
+// FALSE keeps the system from moving the focus to the first tab stop, the
+// OK button.
 BOOL CMyDialog::HandleInitDialog() {
     BindControl(1001, m_editPassword);
     m_editPassword.LimitText(kMaxPasswordCharacters);
-    return TRUE;
+    // It opens before the program has any other window: in front, the
+    // keys typed at start-up reach it.
+    SetForegroundWindow(*this);
+    SetFocus(m_editPassword);
+    return FALSE;
 }
 
 void CMyDialog::HandleDestroy() { GetTextApp().m_password = ViewText(m_editPassword); }
@@ -28,7 +36,8 @@ BOOL MyDialog::HandleInitDialog() {
     for (const CipherEntry& entry : kCipherTable)
         m_comboCipher.AddString(entry.displayName);
     m_comboCipher.SelectString(1, kCipherTable[0].displayName);
-    return TRUE;
+    SetFocus(m_editPassword);
+    return FALSE;
 }
 
 void MyDialog::HandleDestroy() {

@@ -320,25 +320,61 @@ void PressButton(HWND dialog, int id) {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
-std::wstring AnswerMessageBox(DWORD processId, int button, DWORD timeoutMs) {
+HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     do {
         for (HWND window : TopLevelWindows(processId, L"#32770")) {
             // A message box has a text control and, unlike the program's
             // dialogs, no edit field.
             if (IsWindowVisible(window) && GetDlgItem(window, 0xFFFF) != nullptr &&
-                FindWindowExW(window, nullptr, L"Edit", nullptr) == nullptr) {
-                const std::wstring text = MessageBoxText(window);
-                PostMessageW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-                // Gone before the caller looks for whatever comes next.
-                for (int i = 0; i < 250 && IsWindow(window); ++i)
-                    Sleep(20);
-                return text;
-            }
+                FindWindowExW(window, nullptr, L"Edit", nullptr) == nullptr)
+                return window;
         }
         Sleep(50);
     } while (std::chrono::steady_clock::now() < deadline);
-    return L"<no message box>";
+    return nullptr;
+}
+
+std::wstring AnswerMessageBox(DWORD processId, int button, DWORD timeoutMs) {
+    const HWND box = WaitForMessageBox(processId, timeoutMs);
+    if (box == nullptr)
+        return L"<no message box>";
+    const std::wstring text = MessageBoxText(box);
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+    // Gone before the caller looks for whatever comes next.
+    for (int i = 0; i < 250 && IsWindow(box); ++i)
+        Sleep(20);
+    return text;
+}
+
+namespace {
+
+void SendKey(WORD virtualKey, bool up) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof input);
+}
+
+}  // namespace
+
+void PressKey(WORD virtualKey) {
+    SendKey(virtualKey, false);
+    SendKey(virtualKey, true);
+    Sleep(100);
+}
+
+void TypeKeys(const std::wstring& text) {
+    for (wchar_t c : text) {
+        const SHORT scan = VkKeyScanW(c);
+        const bool shift = (scan & 0x100) != 0;
+        if (shift)
+            SendKey(VK_SHIFT, false);
+        PressKey(static_cast<WORD>(scan & 0xFF));
+        if (shift)
+            SendKey(VK_SHIFT, true);
+    }
 }
 
 }  // namespace driver

@@ -80,7 +80,16 @@ void PressButton(HWND dialog, int id);
 std::vector<DWORD> ChildProcesses(DWORD parentId);
 // Waits until every given process has ended; false on time-out.
 bool WaitForProcesses(const std::vector<DWORD>& processIds, DWORD timeoutMs);
+// Waits for the process's message box; null on time-out.
+HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs = 20000);
 // Waits for the process's message box, returns its text and answers it.
 std::wstring AnswerMessageBox(DWORD processId, int button, DWORD timeoutMs = 20000);
+
+// Real key strokes (SendInput): like a user's, they reach whichever window
+// has the keyboard focus then. Each key is given time to be handled, so the
+// focus it moves is where the next one goes.
+void PressKey(WORD virtualKey);
+// Types characters of the keyboard layout, with Shift where they need it.
+void TypeKeys(const std::wstring& text);
 
 }  // namespace driver

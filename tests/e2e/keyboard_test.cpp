@@ -1,0 +1,75 @@
+// The program used from the keyboard alone, with real key strokes: no
+// message is aimed at a control, so the keys go wherever the program has put
+// the focus, as a user's do.
+#include <gtest/gtest.h>
+
+#include "tests/e2e/editor.h"
+
+namespace {
+
+using driver::Editor;
+using driver::PressKey;
+using driver::ProgramCopy;
+using driver::TypeKeys;
+
+// The enter-password dialog of a started program, once it is in front.
+HWND PasswordDialogInFront(Editor& editor) {
+    const HWND dialog = driver::WaitForDialog(editor.GetProcess().Id(), L"Scribecrypt", driver::kWindowTimeoutMs);
+    EXPECT_NE(nullptr, dialog);
+    EXPECT_EQ(dialog, GetForegroundWindow());
+    return dialog;
+}
+
+TEST(Keyboard, ThePasswordTypedAtStartAndEnterOpenTheNote) {
+    ProgramCopy copy("keys-unlock");
+    ASSERT_TRUE(copy.Seal("the note", "Pass word1", "SM4"));
+    Editor editor(copy);
+    ASSERT_NE(nullptr, PasswordDialogInFront(editor));
+    TypeKeys(L"Pass word1");
+    PressKey(VK_RETURN);
+    ASSERT_TRUE(editor.Open());
+    EXPECT_EQ(L"the note", editor.Text());
+    editor.Close();
+    EXPECT_EQ(0u, editor.WaitForExit());
+
+    // Enter on the empty field ends the program, as Cancel does.
+    Editor unanswered(copy);
+    ASSERT_NE(nullptr, PasswordDialogInFront(unanswered));
+    PressKey(VK_RETURN);
+    EXPECT_EQ(static_cast<DWORD>(-1), unanswered.WaitForExit());
+}
+
+TEST(Keyboard, ANewNoteIsLockedWithPasswordsAndCipherChosenByKeys) {
+    ProgramCopy copy("keys-lock");
+    {
+        Editor editor(copy);
+        ASSERT_TRUE(editor.Open());
+        ASSERT_EQ(editor.Main(), GetForegroundWindow());
+        TypeKeys(L"typed note");
+        editor.Close();
+        const HWND question = driver::WaitForMessageBox(editor.GetProcess().Id());
+        ASSERT_NE(nullptr, question);
+        EXPECT_EQ(L"保存文档的更改?", driver::MessageBoxText(question));
+        PressKey(VK_RETURN);  // Yes
+
+        const HWND dialog = driver::WaitForDialog(editor.GetProcess().Id(), L"Scribecrypt", driver::kWindowTimeoutMs);
+        ASSERT_NE(nullptr, dialog);
+        ASSERT_NE(nullptr, GetDlgItem(dialog, 1009));
+        TypeKeys(L"s3cret");
+        PressKey(VK_TAB);
+        TypeKeys(L"s3cret");
+        PressKey(VK_TAB);
+        PressKey(VK_DOWN);  // from the first cipher to the second
+        PressKey(VK_RETURN);
+        EXPECT_EQ(0u, editor.WaitForExit());
+    }
+    EXPECT_EQ("CAMELLIA", copy.Packet("TYPE"));
+
+    Editor reopened(copy);
+    ASSERT_TRUE(reopened.Open(L"s3cret"));
+    EXPECT_EQ(L"typed note", reopened.Text());
+    reopened.Close();
+    EXPECT_EQ(0u, reopened.WaitForExit());
+}
+
+}  // namespace
