@@ -5,7 +5,7 @@
 #include "app/instance.h"
 #include "app/run.h"
 #include "app/textapp.h"
-#include "app/writeback.h"
+#include "image/self_save.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (IsSecondInstance())

@@ -13,8 +13,8 @@
 template <typename App>
 int RunApplication() {
     try {
-        // The object starts from zero-filled storage, so every flag is 0
-        // before its constructor runs.
+        // The object starts from zero-filled storage, as it always has;
+        // its members are initialised by their own declarations too.
         alignas(App) unsigned char storage[sizeof(App)];
         std::memset(storage, 0, sizeof storage);
         struct Destroyer {

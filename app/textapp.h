@@ -16,12 +16,12 @@ public:
 
     Casement::CString m_password;  // ANSI bytes, never empty once accepted
     Casement::CString m_cipher;    // "AES", "CAMELLIA", "SM4", "SEED" or empty
-    int m_isNewDocument;           // 1 when the image carried no complete document
-    int m_passwordsDiffer;         // new-password dialog: the entries differed
-    int m_passwordEmpty;           // new-password dialog: both entries were empty
-    int m_passwordAccepted;        // new-password dialog: a new password is pending
+    int m_isNewDocument = 0;           // 1 when the image carried no complete document
+    int m_passwordsDiffer = 0;         // new-password dialog: the entries differed
+    int m_passwordEmpty = 0;           // new-password dialog: both entries were empty
+    int m_passwordAccepted = 0;        // new-password dialog: a new password is pending
     CMainFrame m_frame;
-    CMyDialog* m_pPasswordDialog;
+    CMyDialog* m_pPasswordDialog = nullptr;
 
 private:
     // Asks for the password; FALSE when the user gave none.

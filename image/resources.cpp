@@ -1,6 +1,9 @@
 #include "image/resources.h"
 
+#include <algorithm>
 #include <cstring>
+#include <optional>
+#include <tuple>
 
 namespace {
 
@@ -23,93 +26,125 @@ struct ResourceKey {
         return result;
     }
     LPCSTR Get() const { return isId ? MAKEINTRESOURCEA(id) : text.c_str(); }
+    bool operator<(const ResourceKey& other) const {
+        return std::tie(isId, id, text) < std::tie(other.isId, other.id, other.text);
+    }
+    bool operator==(const ResourceKey& other) const {
+        return std::tie(isId, id, text) == std::tie(other.isId, other.id, other.text);
+    }
 };
 
-struct KeptResource {
+struct Resource {
     ResourceKey type;
     ResourceKey name;
     WORD language;
     std::vector<unsigned char> bytes;
+
+    bool operator<(const Resource& other) const {
+        return std::tie(type, name, language) < std::tie(other.type, other.name, other.language);
+    }
+    bool operator==(const Resource& other) const {
+        return std::tie(type, name, language, bytes) == std::tie(other.type, other.name, other.language, other.bytes);
+    }
 };
 
+// Every resource of an image. A resource that cannot be read fails the whole
+// collection: what is not collected would be lost when the store is rebuilt.
 struct Collection {
     HMODULE module;
-    std::vector<KeptResource> kept;
+    bool withPackets;  // the embedded document's entries too
+    std::vector<Resource> resources;
     ResourceKey currentType;
     ResourceKey currentName;
+    bool failed = false;
 };
 
 BOOL CALLBACK CollectLanguage(HMODULE module, LPCSTR, LPCSTR, WORD language, LONG_PTR context) {
     auto* collection = reinterpret_cast<Collection*>(context);
     HRSRC found = FindResourceExA(module, collection->currentType.Get(), collection->currentName.Get(), language);
     HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
-    const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+    const auto* bytes = static_cast<const unsigned char*>(loaded != nullptr ? LockResource(loaded) : nullptr);
     const DWORD size = found != nullptr ? SizeofResource(module, found) : 0;
-    KeptResource resource{collection->currentType, collection->currentName, language, {}};
-    if (bytes != nullptr)
-        resource.bytes.assign(static_cast<const unsigned char*>(bytes),
-                              static_cast<const unsigned char*>(bytes) + size);
-    collection->kept.push_back(std::move(resource));
+    // An empty resource cannot be written back on every platform.
+    if (bytes == nullptr || size == 0) {
+        collection->failed = true;
+        return FALSE;
+    }
+    collection->resources.push_back(
+        Resource{collection->currentType, collection->currentName, language, {bytes, bytes + size}});
     return TRUE;
 }
 
 BOOL CALLBACK CollectName(HMODULE module, LPCSTR type, LPSTR name, LONG_PTR context) {
     auto* collection = reinterpret_cast<Collection*>(context);
     collection->currentName = ResourceKey::From(name);
-    EnumResourceLanguagesA(module, type, name, CollectLanguage, context);
-    return TRUE;
+    if (!EnumResourceLanguagesA(module, type, name, CollectLanguage, context))
+        collection->failed = true;
+    return !collection->failed;
 }
 
 BOOL CALLBACK CollectType(HMODULE module, LPSTR type, LONG_PTR context) {
-    if (!IS_INTRESOURCE(type) && std::strcmp(type, kPacketType) == 0)
-        return TRUE;
     auto* collection = reinterpret_cast<Collection*>(context);
     collection->currentType = ResourceKey::From(type);
-    EnumResourceNamesA(module, type, CollectName, context);
-    return TRUE;
+    if (!collection->withPackets && !IS_INTRESOURCE(type) && std::strcmp(type, kPacketType) == 0)
+        return TRUE;
+    if (!EnumResourceNamesA(module, type, CollectName, context))
+        collection->failed = true;
+    return !collection->failed;
 }
 
-// Every resource of the image except the embedded document's.
-bool CollectOtherResources(const std::string& imagePath, std::vector<KeptResource>& kept) {
+// The resources of the image file, in a fixed order. The entries of the
+// document are left out unless asked for: a save replaces them, whatever
+// state they are in.
+std::optional<std::vector<Resource>> CollectResources(const std::string& imagePath, bool withPackets) {
     HMODULE module = LoadLibraryExA(imagePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (module == nullptr)
-        return false;
-    Collection collection{module, {}, {}, {}};
-    EnumResourceTypesA(module, CollectType, reinterpret_cast<LONG_PTR>(&collection));
+        return std::nullopt;
+    Collection collection{module, withPackets, {}, {}, {}};
+    const bool enumerated = EnumResourceTypesA(module, CollectType, reinterpret_cast<LONG_PTR>(&collection));
     FreeLibrary(module);
-    kept = std::move(collection.kept);
-    return true;
+    if (!enumerated || collection.failed)
+        return std::nullopt;
+    std::sort(collection.resources.begin(), collection.resources.end());
+    return std::move(collection.resources);
 }
 
-bool UpdatePacketBytes(HANDLE update, LPCSTR name, const std::vector<unsigned char>& bytes) {
-    // An empty entry cannot be written on every platform; the caller never
-    // asks for one, but refuse it rather than leave a broken document.
-    if (bytes.empty())
-        return false;
-    return UpdateResourceA(update, kPacketType, name, 0, const_cast<unsigned char*>(bytes.data()),
-                           static_cast<DWORD>(bytes.size())) != FALSE;
+Resource PacketResource(LPCSTR name, const std::vector<unsigned char>& bytes) {
+    return Resource{ResourceKey::From(kPacketType), ResourceKey::From(name), 0, bytes};
 }
 
 // Rewrites the image's resources from scratch: deleting single entries is
 // not reliable everywhere (Wine reports success and keeps them), starting
-// from an empty resource store is.
-bool RewriteResources(const std::string& imagePath, const PacketSet* packets) {
-    std::vector<KeptResource> kept;
-    if (!CollectOtherResources(imagePath, kept))
+// from an empty resource store is. The file is read back afterwards: true
+// only when it holds exactly the other resources it had and the packets.
+bool RewriteResources(const std::string& imagePath, const SealedDocument* packets) {
+    std::optional<std::vector<Resource>> expected = CollectResources(imagePath, false);
+    if (!expected)
         return false;
+    if (packets != nullptr) {
+        // An empty entry cannot be written on every platform; the caller
+        // never asks for one, but refuse it rather than leave a broken note.
+        if (packets->hmac.empty() || packets->data.empty() || packets->type.empty())
+            return false;
+        expected->push_back(PacketResource("HMAC", packets->hmac));
+        expected->push_back(PacketResource("DATA", packets->data));
+        expected->push_back(PacketResource("TYPE", packets->type));
+    }
+
     HANDLE update = BeginUpdateResourceA(imagePath.c_str(), TRUE);
     if (update == nullptr)
         return false;
     bool ok = true;
-    for (KeptResource& resource : kept)
+    for (Resource& resource : *expected)
         ok = ok && UpdateResourceA(update, resource.type.Get(), resource.name.Get(), resource.language,
-                                   resource.bytes.empty() ? nullptr : resource.bytes.data(),
-                                   static_cast<DWORD>(resource.bytes.size())) != FALSE;
-    if (packets != nullptr)
-        ok = ok && UpdatePacketBytes(update, "HMAC", packets->hmac) && UpdatePacketBytes(update, "DATA", packets->data) &&
-             UpdatePacketBytes(update, "TYPE", packets->type);
+                                   resource.bytes.data(), static_cast<DWORD>(resource.bytes.size())) != FALSE;
     // Discard the batch when any entry failed, so the file stays as it was.
-    return EndUpdateResourceA(update, ok ? FALSE : TRUE) != FALSE && ok;
+    if (EndUpdateResourceA(update, ok ? FALSE : TRUE) == FALSE || !ok)
+        return false;
+
+    std::sort(expected->begin(), expected->end());
+    const std::optional<std::vector<Resource>> written = CollectResources(imagePath, true);
+    return written && *written == *expected;
 }
 
 }  // namespace
@@ -118,6 +153,12 @@ std::string OwnImagePath() {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     return path;
+}
+
+bool IsOwnImagePath(const std::string& path) {
+    char full[MAX_PATH] = {};
+    const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+    return length > 0 && length < MAX_PATH && lstrcmpiA(full, OwnImagePath().c_str()) == 0;
 }
 
 bool HasOwnPacket(LPCSTR name) { return FindResourceA(GetModuleHandleA(nullptr), name, kPacketType) != nullptr; }
@@ -137,8 +178,27 @@ ImageResource LoadOwnPacket(LPCSTR name) {
     return resource;
 }
 
-bool WritePackets(const std::string& imagePath, const PacketSet& packets) {
+bool WritePackets(const std::string& imagePath, const SealedDocument& packets) {
     return RewriteResources(imagePath, &packets);
 }
 
 bool DeletePackets(const std::string& imagePath) { return RewriteResources(imagePath, nullptr); }
+
+bool ReadPackets(const std::string& imagePath, SealedDocument& packets) {
+    const std::optional<std::vector<Resource>> resources = CollectResources(imagePath, true);
+    if (!resources)
+        return false;
+    packets = SealedDocument();
+    const ResourceKey packetType = ResourceKey::From(kPacketType);
+    for (const Resource& resource : *resources) {
+        if (!(resource.type == packetType) || resource.name.isId)
+            continue;
+        if (resource.name.text == "HMAC")
+            packets.hmac = resource.bytes;
+        else if (resource.name.text == "DATA")
+            packets.data = resource.bytes;
+        else if (resource.name.text == "TYPE")
+            packets.type = resource.bytes;
+    }
+    return true;
+}

@@ -7,8 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "crypto/document.h"
+
 // The full path of the running executable, as the system reports it.
 std::string OwnImagePath();
+// True when path (relative or full, in any letter case) names it.
+bool IsOwnImagePath(const std::string& path);
 
 // Bytes of a resource of the running image; they stay valid until the
 // process ends. Null bytes mean the resource is absent or unreadable.
@@ -21,15 +25,14 @@ struct ImageResource {
 bool HasOwnPacket(LPCSTR name);
 ImageResource LoadOwnPacket(LPCSTR name);
 
-// The three entries of an embedded document, in the order they are written.
-struct PacketSet {
-    std::vector<unsigned char> hmac;
-    std::vector<unsigned char> data;
-    std::vector<unsigned char> type;
-};
-
 // Writes HMAC, DATA and TYPE into the image file in one committed batch,
-// replacing any earlier document and keeping every other resource.
-bool WritePackets(const std::string& imagePath, const PacketSet& packets);
-// Removes all three entries in one committed batch.
+// replacing any earlier document and keeping every other resource, then
+// reads the file back. False when a resource of the file cannot be read or
+// written, or when the file does not then hold exactly its other resources
+// (same type, name, language and bytes) and these three entries.
+bool WritePackets(const std::string& imagePath, const SealedDocument& packets);
+// Removes all three entries the same way, checked the same way.
 bool DeletePackets(const std::string& imagePath);
+// The document's entries as the image file holds them (an absent one is
+// empty); false when its resources cannot be read.
+bool ReadPackets(const std::string& imagePath, SealedDocument& packets);

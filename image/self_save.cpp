@@ -2,29 +2,21 @@
 
 #include <windows.h>
 
-#include "crypto/document.h"
+#include <cstring>
+
+#include "image/checked_image.h"
 #include "image/resources.h"
 
 namespace {
 
-// A new empty file "TEM*.tmp" in the temporary folder; empty on failure.
-std::string CreateTemporaryImage() {
-    char folder[MAX_PATH] = {};
-    char image[MAX_PATH] = {};
-    const DWORD length = GetTempPathA(MAX_PATH, folder);
-    if (length == 0 || length >= MAX_PATH || GetTempFileNameA(folder, "TEM", 0, image) == 0)
-        return std::string();
-    return image;
-}
+constexpr char kWriteBackArgument[] = "writeback";
+constexpr int kAttempts = 101;
+constexpr DWORD kIntervalMs = 100;
 
-bool WriteDocument(const std::string& image, const std::string& text, const std::string& password,
-                   const std::string& cipher) {
-    if (text.empty())
-        return DeletePackets(image);
-    std::optional<SealedDocument> sealed = SealDocument(text, password, cipher);
-    if (!sealed)
-        return false;
-    return WritePackets(image, PacketSet{sealed->hmac, sealed->data, sealed->type});
+std::string TemporaryFolder() {
+    char folder[MAX_PATH] = {};
+    const DWORD length = GetTempPathA(MAX_PATH, folder);
+    return length > 0 && length < MAX_PATH ? std::string(folder) : std::string();
 }
 
 bool StartWriteBack(const std::string& image, const std::string& executable) {
@@ -40,20 +32,64 @@ bool StartWriteBack(const std::string& image, const std::string& executable) {
     return true;
 }
 
-}  // namespace
-
-std::string WriteBackCommandLine(const std::string& executablePath) {
-    return "\"" + executablePath + "\" writeback";
+// One attempt to put this image in the target's place. A checked copy is
+// staged beside the target, so that the target is replaced by a rename,
+// which never leaves it half written; where the folder takes no new file,
+// the target is overwritten in place and checked afterwards.
+bool ReplaceTarget(const std::string& self, std::string& staged, const std::string& target) {
+    if (staged.empty())
+        staged = WriteCheckedImage(FolderOf(target), ImageNote());
+    if (staged.empty())
+        return CopyFileA(self.c_str(), target.c_str(), FALSE) && FilesAreIdentical(self, target);
+    return MoveFileExA(staged.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
+           FALSE;
 }
 
-bool SaveThroughTemporaryImage(const std::string& text, const std::string& password, const std::string& cipher) {
+// A write-back that gives up must not hide the new note: say where it is.
+void ReportFailure(const std::string& temporaryImage) {
+    const std::string text = "无法将文档写回程序文件。新的文档保存在：" + temporaryImage;
+    MessageBoxA(nullptr, text.c_str(), "错误", MB_SYSTEMMODAL | MB_ICONERROR);
+}
+
+void WriteBack(const std::string& target) {
+    // The saving process may still hold its executable; retry until it ends.
+    const std::string self = OwnImagePath();
+    std::string staged;
+    for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+        if (ReplaceTarget(self, staged, target))
+            return;
+        Sleep(kIntervalMs);
+    }
+    if (!staged.empty())
+        DeleteFileA(staged.c_str());
+    ReportFailure(self);
+}
+
+}  // namespace
+
+bool SaveThroughTemporaryImage(std::string_view text, std::string_view password, std::string_view cipher) {
+    const ImageNote note{text.empty() ? ImageNote::Kind::Removed : ImageNote::Kind::Sealed, text, password, cipher};
     const std::string executable = OwnImagePath();
-    const std::string image = CreateTemporaryImage();
+    const std::string image = WriteCheckedImage(TemporaryFolder(), note);
     if (image.empty())
         return false;
-    if (CopyFileA(executable.c_str(), image.c_str(), FALSE) && WriteDocument(image, text, password, cipher) &&
-        StartWriteBack(image, executable))
+    if (StartWriteBack(image, executable))
         return true;
     DeleteFileA(image.c_str());
     return false;
+}
+
+std::string WriteBackCommandLine(const std::string& executablePath) {
+    return "\"" + executablePath + "\" " + kWriteBackArgument;
+}
+
+bool HandleWriteBack(int argc, char** argv) {
+    if (argc > 2)
+        return true;
+    if (argc != 2 || std::strcmp(argv[1], kWriteBackArgument) != 0)
+        return false;
+    // Started by hand as its own target, it has nothing to write back.
+    if (!IsOwnImagePath(argv[0]))
+        WriteBack(argv[0]);
+    return true;
 }

@@ -1,17 +1,24 @@
 // Saving a note into the running executable, which cannot be rewritten while
-// it runs: the note goes into a temporary copy of the executable, which is
-// started in write-back mode and replaces the executable once it is free.
+// it runs: the note goes into a checked temporary copy of the executable,
+// which is started in write-back mode and replaces the executable once it is
+// free. Both halves of that exchange live here.
 #pragma once
 
 #include <string>
+#include <string_view>
 
-// Seals text with password and cipher into a new temporary image and starts
-// it. An empty text removes the embedded document instead. Returns false,
-// with the temporary image removed, when any step fails (no temporary file,
-// copy, sealing, resource update or process start); the executable is then
+// Seals the text into a new checked temporary image and starts it. An empty
+// text removes the embedded document instead. Returns false, with the
+// temporary image removed, when any step fails (no temporary folder, copy,
+// sealing, resource update, check or process start); the executable is then
 // untouched.
-bool SaveThroughTemporaryImage(const std::string& text, const std::string& password, const std::string& cipher);
+bool SaveThroughTemporaryImage(std::string_view text, std::string_view password, std::string_view cipher);
 
 // The command line a write-back process is started with: the executable's
 // path in double quotes, so a path with blanks stays one argument.
 std::string WriteBackCommandLine(const std::string& executablePath);
+
+// The other half, in the started copy. True when the process must end now:
+// it had too many arguments, or it was started in write-back mode and has
+// written itself back, given up, or found itself named as the target.
+bool HandleWriteBack(int argc, char** argv);

@@ -208,6 +208,8 @@ BOOL CMainFrame::SaveIntoImage() {
     const CTextApp& app = GetTextApp();
     if (!SaveThroughTemporaryImage(text.c_str(), app.m_password.c_str(), app.m_cipher.c_str())) {
         ShowError("无法保存文档。");
+        // The next close asks again, so No always lets the user leave.
+        m_richView.SetModify(TRUE);
         return FALSE;
     }
     return TRUE;

@@ -8,6 +8,8 @@
 #include "ui/passworddialogs.h"
 #include "ui/richview.h"
 
+struct ImageNote;
+
 class CMainFrame : public Casement::CFrame {
 public:
     CMainFrame();
@@ -39,9 +41,10 @@ private:
     // one is asked for first. An empty text needs none unless it is sealed
     // anyway. FALSE when the user gave none.
     BOOL EnsureSealable(const Casement::CString& text, bool sealsEmptyText);
-    // Save As in executable form: a copy of the program carrying the text.
+    // Save As in executable form: a copy of the program carrying the text,
+    // or carrying its note as it is.
     void WriteLockedExecutable(const std::string& path);
-    void CopyProgramTo(const std::string& path);
+    void WriteExecutable(const std::string& path, const ImageNote& note);
     void UnsealDocument(const Casement::CString& cipher);
     void CloseFrame() { CFrame::HandleClose(); }
     void RunCloseSequence();

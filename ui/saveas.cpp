@@ -4,9 +4,8 @@
 #include <string>
 
 #include "app/textapp.h"
-#include "crypto/document.h"
 #include "framework/commondlg.h"
-#include "image/resources.h"
+#include "image/checked_image.h"
 #include "ui/mainframe.h"
 #include "ui/textfile.h"
 #include "ui/uitext.h"
@@ -25,21 +24,13 @@ std::string ExtensionOf(const std::string& path) {
     return extension;
 }
 
-bool IsOwnImage(const std::string& path) { return lstrcmpiA(path.c_str(), OwnImagePath().c_str()) == 0; }
-
-// A failed Save As is never reported as success, and leaves no partly
-// written file behind (the running program itself is never removed).
-void ReportFailedCopy(const std::string& path) {
-    if (!IsOwnImage(path))
-        DeleteFileA(path.c_str());
-    ShowError("无法保存文档。");
-}
-
 }  // namespace
 
-void CMainFrame::CopyProgramTo(const std::string& path) {
-    if (!CopyFileA(OwnImagePath().c_str(), path.c_str(), FALSE))
-        ReportFailedCopy(path);
+// The copy is staged beside the path and checked before it takes the path's
+// place, so a failure leaves a file already there as it was.
+void CMainFrame::WriteExecutable(const std::string& path, const ImageNote& note) {
+    if (!SaveCheckedImageAs(path, note))
+        ShowError("无法保存文档。");
 }
 
 void CMainFrame::WriteLockedExecutable(const std::string& path) {
@@ -47,16 +38,7 @@ void CMainFrame::WriteLockedExecutable(const std::string& path) {
     if (!EnsureSealable(text, true))
         return;
     const CTextApp& app = GetTextApp();
-    const std::optional<SealedDocument> sealed =
-        SealDocument(text.c_str(), app.m_password.c_str(), app.m_cipher.c_str());
-    if (!sealed) {
-        // Nothing was written: a file already at the path stays as it is.
-        ShowError("无法保存文档。");
-        return;
-    }
-    if (!CopyFileA(OwnImagePath().c_str(), path.c_str(), FALSE) ||
-        !WritePackets(path, PacketSet{sealed->hmac, sealed->data, sealed->type}))
-        ReportFailedCopy(path);
+    WriteExecutable(path, ImageNote{ImageNote::Kind::Sealed, text.c_str(), app.m_password.c_str(), app.m_cipher.c_str()});
 }
 
 BOOL CMainFrame::SaveAs() {
@@ -74,7 +56,7 @@ BOOL CMainFrame::SaveAs() {
         return TRUE;
 
     if (!m_richView.GetModify()) {
-        CopyProgramTo(path);
+        WriteExecutable(path, ImageNote());
         return TRUE;
     }
     if (GetTextApp().m_isNewDocument == 0) {
@@ -83,7 +65,7 @@ BOOL CMainFrame::SaveAs() {
     }
     if (GetWindowTextLengthA(m_richView) == 0) {
         m_richView.SetModify(FALSE);
-        CopyProgramTo(path);
+        WriteExecutable(path, ImageNote());
         return TRUE;
     }
     if (PromptForNewPassword(true) == PromptOutcome::Accepted)

@@ -72,7 +72,7 @@ void TimeSave(driver::Editor& editor, const driver::ProgramCopy& copy, const std
             "the question on closing");
 
     const Stopwatch saving;
-    Require(driver::AnswerMessageBox(processId, IDYES) == L"保存文档的更改?", "the question on closing");
+    Require(driver::AnswerMessageBox(processId, IDYES) == L"RiziDuru: 保存文档的更改?", "the question on closing");
     Require(PollUntil(
                 [&] {
                     sample.peakWorkingSetBytes = std::max(sample.peakWorkingSetBytes, PeakWorkingSetBytes(counters));

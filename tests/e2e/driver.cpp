@@ -339,7 +339,7 @@ std::wstring AnswerMessageBox(DWORD processId, int button, DWORD timeoutMs) {
     const HWND box = WaitForMessageBox(processId, timeoutMs);
     if (box == nullptr)
         return L"<no message box>";
-    const std::wstring text = MessageBoxText(box);
+    const std::wstring text = WindowText(box) + L": " + MessageBoxText(box);
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
     // Gone before the caller looks for whatever comes next.
     for (int i = 0; i < 250 && IsWindow(box); ++i)

@@ -82,7 +82,8 @@ std::vector<DWORD> ChildProcesses(DWORD parentId);
 bool WaitForProcesses(const std::vector<DWORD>& processIds, DWORD timeoutMs);
 // Waits for the process's message box; null on time-out.
 HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs = 20000);
-// Waits for the process's message box, returns its text and answers it.
+// Waits for the process's message box, answers it and returns what it
+// said as "caption: text".
 std::wstring AnswerMessageBox(DWORD processId, int button, DWORD timeoutMs = 20000);
 
 // Real key strokes (SendInput): like a user's, they reach whichever window

@@ -50,7 +50,7 @@ TEST(Editor, NewNoteIsLockedOnCloseAndOpensWithItsPassword) {
         ASSERT_TRUE(editor.Open());
         editor.Type(L"first line");
         editor.Close();
-        EXPECT_EQ(L"保存文档的更改?", Answer(editor, IDYES));
+        EXPECT_EQ(L"RiziDuru: 保存文档的更改?", Answer(editor, IDYES));
         ASSERT_TRUE(editor.AnswerNewPassword(L"s3cret", L"s3cret", L"SEED-128-CBC"));
         EXPECT_EQ(0u, editor.WaitForExit());
     }
@@ -81,7 +81,7 @@ TEST(Editor, CancellingTheNewPasswordKeepsTheWindowTextAndQuestion) {
     ASSERT_TRUE(editor.Open());
     editor.Type(L"keep me");
     editor.Close();
-    EXPECT_EQ(L"保存文档的更改?", Answer(editor, IDYES));
+    EXPECT_EQ(L"RiziDuru: 保存文档的更改?", Answer(editor, IDYES));
     // Equal entries typed before Cancel must not become the password.
     ASSERT_TRUE(editor.AnswerNewPassword(L"typed", L"typed", L"", IDCANCEL));
     Sleep(300);
@@ -90,7 +90,7 @@ TEST(Editor, CancellingTheNewPasswordKeepsTheWindowTextAndQuestion) {
     EXPECT_TRUE(editor.Modified());
 
     editor.Close();
-    EXPECT_EQ(L"保存文档的更改?", Answer(editor, IDNO));
+    EXPECT_EQ(L"RiziDuru: 保存文档的更改?", Answer(editor, IDNO));
     EXPECT_EQ(0u, editor.WaitForExit());
     EXPECT_EQ("<absent>", copy.Packet("DATA"));
 }
@@ -101,11 +101,11 @@ TEST(Editor, EmptyOrDifferingEntriesAreReportedAndAskedAgain) {
     ASSERT_TRUE(editor.Open());
     editor.Type(L"x");
     editor.Close();
-    EXPECT_EQ(L"保存文档的更改?", Answer(editor, IDYES));
+    EXPECT_EQ(L"RiziDuru: 保存文档的更改?", Answer(editor, IDYES));
     ASSERT_TRUE(editor.AnswerNewPassword(L"", L""));
-    EXPECT_EQ(L"密码不能为空。", Answer(editor, IDOK));
+    EXPECT_EQ(L"错误: 密码不能为空。", Answer(editor, IDOK));
     ASSERT_TRUE(editor.AnswerNewPassword(L"abc", L"ABC"));
-    EXPECT_EQ(L"您所输入的密码不匹配。", Answer(editor, IDOK));
+    EXPECT_EQ(L"错误: 您所输入的密码不匹配。", Answer(editor, IDOK));
     ASSERT_TRUE(editor.AnswerNewPassword(L"abc", L"abc", L"AES-256-CBC"));
     EXPECT_EQ(0u, editor.WaitForExit());
     EXPECT_EQ("AES", copy.Packet("TYPE"));
@@ -119,7 +119,7 @@ TEST(Editor, ChangedPasswordWithoutEditsIsAppliedOnCloseWithoutAsking) {
         ASSERT_TRUE(editor.Open(L"old"));
         editor.Command(kChangePassword);
         ASSERT_TRUE(editor.AnswerNewPassword(L"new", L"new", L"SM4-128-CBC"));
-        EXPECT_EQ(L"在您关闭文档时新密码将被应用。", Answer(editor, IDOK));
+        EXPECT_EQ(L"Scribecrypt: 在您关闭文档时新密码将被应用。", Answer(editor, IDOK));
         editor.Close();
         EXPECT_EQ(0u, editor.WaitForExit());
     }
@@ -139,10 +139,10 @@ TEST(Editor, ChangedPasswordThenEditsAreDiscardedTogetherOnNo) {
     ASSERT_TRUE(editor.Open(L"old"));
     editor.Command(kChangePassword);
     ASSERT_TRUE(editor.AnswerNewPassword(L"new", L"new", L""));
-    EXPECT_EQ(L"在您关闭文档时新密码将被应用。", Answer(editor, IDOK));
+    EXPECT_EQ(L"Scribecrypt: 在您关闭文档时新密码将被应用。", Answer(editor, IDOK));
     editor.Type(L"more");
     editor.Close();
-    EXPECT_EQ(L"保存文档的更改?", Answer(editor, IDNO));
+    EXPECT_EQ(L"RiziDuru: 保存文档的更改?", Answer(editor, IDNO));
     EXPECT_EQ(0u, editor.WaitForExit());
     EXPECT_TRUE(before == copy.Bytes());
 }
@@ -171,7 +171,7 @@ TEST(Editor, DeletingAllTextRemovesTheDocument) {
         editor.DeleteAll();
         EXPECT_EQ(L"", editor.Text());
         editor.Close();
-        EXPECT_EQ(L"保存文档的更改?", Answer(editor, IDYES));
+        EXPECT_EQ(L"RiziDuru: 保存文档的更改?", Answer(editor, IDYES));
         EXPECT_EQ(0u, editor.WaitForExit());
     }
     for (const char* name : {"HMAC", "DATA", "TYPE"})
@@ -192,14 +192,14 @@ TEST(Editor, AFailedSaveIsReportedAndKeepsTheWindowAndText) {
     ASSERT_TRUE(editor.Open(L"pw"));
     editor.Type(L"!");
     editor.Close();
-    EXPECT_EQ(L"保存文档的更改?", Answer(editor, IDYES));
-    EXPECT_EQ(L"无法保存文档。", Answer(editor, IDOK));
+    EXPECT_EQ(L"RiziDuru: 保存文档的更改?", Answer(editor, IDYES));
+    EXPECT_EQ(L"错误: 无法保存文档。", Answer(editor, IDOK));
     Sleep(300);
     ASSERT_TRUE(IsWindow(editor.Main()));
     EXPECT_EQ(L"!text", editor.Text());
     EXPECT_TRUE(editor.Modified());
     editor.Close();
-    EXPECT_EQ(L"保存文档的更改?", Answer(editor, IDNO));
+    EXPECT_EQ(L"RiziDuru: 保存文档的更改?", Answer(editor, IDNO));
     EXPECT_EQ(0u, editor.WaitForExit());
     EXPECT_TRUE(before == copy.Bytes());
 }
@@ -217,7 +217,7 @@ TEST(Editor, SavingANoteWhoseCipherIsUnknownAsksForANewPasswordFirst) {
         ASSERT_TRUE(editor.AnswerNewPassword(L"pw2", L"pw2", L"SM4-128-CBC"));
         Sleep(300);
         editor.Close();
-        EXPECT_EQ(L"保存文档的更改?", Answer(editor, IDNO));
+        EXPECT_EQ(L"RiziDuru: 保存文档的更改?", Answer(editor, IDNO));
         EXPECT_EQ(0u, editor.WaitForExit());
     }
     // The save's write-back took over once the editor had ended.
@@ -252,12 +252,12 @@ TEST(Editor, SavingWhileTheEditorStaysOpenLeavesTheProgramUnchanged) {
     const std::vector<DWORD> writeBacks = driver::ChildProcesses(editor.GetProcess().Id());
     ASSERT_EQ(1u, writeBacks.size());
     const std::wstring report = driver::AnswerMessageBox(writeBacks[0], IDOK, 20000);
-    EXPECT_EQ(0u, report.find(L"无法将文档写回程序文件。新的文档保存在："));
+    EXPECT_EQ(0u, report.find(L"错误: 无法将文档写回程序文件。新的文档保存在："));
     EXPECT_TRUE(driver::WaitForProcesses(writeBacks, 10000));
     EXPECT_TRUE(before == copy.Bytes());
 
     editor.Close();
-    EXPECT_EQ(L"保存文档的更改?", Answer(editor, IDNO));
+    EXPECT_EQ(L"RiziDuru: 保存文档的更改?", Answer(editor, IDNO));
     EXPECT_EQ(0u, editor.WaitForExit());
 }
 
@@ -378,7 +378,7 @@ TEST(Editor, QuestionOnClosingComesWhileAnotherProgramInFrontHangs) {
         const HungWindowInFront hung;
         ASSERT_EQ(hung.Window(), GetForegroundWindow());
         editor.Close();
-        EXPECT_EQ(L"保存文档的更改?", driver::AnswerMessageBox(editor.GetProcess().Id(), IDNO, 5000));
+        EXPECT_EQ(L"RiziDuru: 保存文档的更改?", driver::AnswerMessageBox(editor.GetProcess().Id(), IDNO, 5000));
     }
     EXPECT_EQ(0u, editor.WaitForExit());
 }

@@ -20,7 +20,7 @@ using driver::ProgramCopy;
 
 const char kPassword[] = "pw";
 const wchar_t kWidePassword[] = L"pw";
-const wchar_t kGaveUp[] = L"无法将文档写回程序文件。新的文档保存在：";
+const wchar_t kGaveUp[] = L"错误: 无法将文档写回程序文件。新的文档保存在：";
 const DWORD kFailed = static_cast<DWORD>(-1);
 // The write-back retries for about ten seconds before it gives up.
 constexpr DWORD kWriteBackMs = 30000;
@@ -93,7 +93,7 @@ DWORD StartSaving(Editor& editor) {
         return 0;
     editor.Type(L"new ");
     editor.Close();
-    EXPECT_EQ(L"保存文档的更改?", driver::AnswerMessageBox(editor.GetProcess().Id(), IDYES));
+    EXPECT_EQ(L"RiziDuru: 保存文档的更改?", driver::AnswerMessageBox(editor.GetProcess().Id(), IDYES));
     for (int i = 0; i < 200; ++i) {
         const std::vector<DWORD> children = driver::ChildProcesses(editor.GetProcess().Id());
         if (!children.empty())
@@ -455,7 +455,7 @@ TEST_P(DamagedNote, NeitherCrashesNorHangsTheProgram) {
         ASSERT_NE(nullptr, dialog);
         driver::SetControlText(dialog, 1001, kWidePassword);
         driver::PressButton(dialog, IDOK);
-        EXPECT_EQ(L"您提供的密码无效。", driver::AnswerMessageBox(editor.GetProcess().Id(), IDOK));
+        EXPECT_EQ(L"错误: 您提供的密码无效。", driver::AnswerMessageBox(editor.GetProcess().Id(), IDOK));
         EXPECT_EQ(kFailed, editor.WaitForExit());
     } else {
         // The damaged note reaches the view and the editor still answers.

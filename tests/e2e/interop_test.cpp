@@ -29,7 +29,7 @@ TEST(Interop, NoteSavedByThisBuildOpensInTheOther) {
         ASSERT_TRUE(editor.Open(kWidePassword));
         editor.Type(kEdit);
         editor.Close();
-        EXPECT_EQ(L"保存文档的更改?", driver::AnswerMessageBox(editor.GetProcess().Id(), IDYES));
+        EXPECT_EQ(L"RiziDuru: 保存文档的更改?", driver::AnswerMessageBox(editor.GetProcess().Id(), IDYES));
         ASSERT_EQ(0u, editor.WaitForExit());
     }
     ASSERT_NE(sealed, own.Packet("DATA"));

@@ -23,6 +23,9 @@ public:
     bool WriteRaw(const std::string& hmac, const std::string& data, const std::string& type) const;
     // Adds one PACKET resource, keeping everything else.
     bool AddPacket(const char* name, const std::string& bytes) const;
+    // Records another size for the first language of resource type/name in
+    // the file's resource directory, as a damaged file could have it.
+    bool SetResourceSize(WORD type, WORD name, DWORD size) const;
     bool Start(Process& process) const;
     // The bytes of PACKET/name in the file now, or "<absent>".
     std::string Packet(const char* name) const;

@@ -68,7 +68,7 @@ protected:
         const bool asks = editor().Modified();
         editor().Close();
         if (asks) {
-            EXPECT_EQ(L"保存文档的更改?", driver::AnswerMessageBox(editor().GetProcess().Id(), IDNO));
+            EXPECT_EQ(L"RiziDuru: 保存文档的更改?", driver::AnswerMessageBox(editor().GetProcess().Id(), IDNO));
         }
         EXPECT_EQ(0u, editor().WaitForExit());
         EXPECT_TRUE(original_ == copy_.Bytes()) << "Save As changed the running program";
@@ -86,7 +86,7 @@ TEST_F(SaveAsTest, UnchangedNoteIsAPlainCopyEvenAfterAPasswordChange) {
     ASSERT_TRUE(editor().Open(L"pw"));
     editor().Command(kChangePassword);
     ASSERT_TRUE(editor().AnswerNewPassword(L"new", L"new", L"AES-256-CBC"));
-    EXPECT_EQ(L"在您关闭文档时新密码将被应用。", driver::AnswerMessageBox(editor().GetProcess().Id(), IDOK));
+    EXPECT_EQ(L"Scribecrypt: 在您关闭文档时新密码将被应用。", driver::AnswerMessageBox(editor().GetProcess().Id(), IDOK));
     SaveAs(editor(), Target("copy.exe"));
     EXPECT_TRUE(original_ == driver::ReadFileBytes(Target("copy.exe")));
     // Closing applies the new password to the running program: keep it as is.
@@ -136,27 +136,29 @@ TEST_F(SaveAsTest, FailureIsReportedAndNeverLeavesAPlainCopy) {
     editor().Type(L"changed ");
     // The running program itself cannot be written.
     SaveAs(editor(), copy_.Path(), IDYES);
-    EXPECT_EQ(L"无法保存文档。", driver::AnswerMessageBox(editor().GetProcess().Id(), IDOK));
+    EXPECT_EQ(L"错误: 无法保存文档。", driver::AnswerMessageBox(editor().GetProcess().Id(), IDOK));
     EXPECT_TRUE(IsWindow(editor().Main()));
     EXPECT_TRUE(editor().Modified());
 }
 
-TEST_F(SaveAsTest, AFailedResourceUpdateRemovesTheCopyItMade) {
+TEST_F(SaveAsTest, AFailedSaveLeavesTheFileAtThePathAsItWasAndNothingBeside) {
     ASSERT_TRUE(editor().Open(L"pw"));
     editor().Type(L"changed ");
-    // A reader that shares everything lets the copy be written but not the
-    // resource update, which needs the file to itself.
     ASSERT_TRUE(driver::WriteFileBytes(Target("held.exe"), "earlier file"));
-    HANDLE reader = CreateFileA(Target("held.exe").c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
-                                nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, reader);
-    SaveAs(editor(), Target("held.exe"), IDYES);
-    EXPECT_EQ(L"无法保存文档。", driver::AnswerMessageBox(editor().GetProcess().Id(), IDOK));
-    CloseHandle(reader);
-    // No plain copy carrying the note as it was before the edit is left.
-    EXPECT_FALSE(Exists(Target("held.exe")));
-    EXPECT_TRUE(editor().Modified());
+    // Readers that let the file be deleted, with or without writing: it
+    // cannot be replaced while they hold it.
+    const DWORD sharings[] = {FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE};
+    for (const DWORD sharing : sharings) {
+        HANDLE reader = CreateFileA(Target("held.exe").c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0,
+                                    nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, reader);
+        SaveAs(editor(), Target("held.exe"), IDYES);
+        EXPECT_EQ(L"错误: 无法保存文档。", driver::AnswerMessageBox(editor().GetProcess().Id(), IDOK)) << sharing;
+        CloseHandle(reader);
+        EXPECT_EQ("earlier file", driver::ReadFileBytes(Target("held.exe"))) << sharing;
+        EXPECT_EQ(0, driver::CountFiles(Target("TEM*.tmp"))) << sharing;
+        EXPECT_TRUE(editor().Modified());
+    }
 }
 
 TEST(SaveAsNew, ChangedNewNoteAsksForAPasswordFirst) {
@@ -168,17 +170,41 @@ TEST(SaveAsNew, ChangedNewNoteAsksForAPasswordFirst) {
     const std::string target = copy.Folder() + "\\locked.exe";
     SaveAs(editor, target);
     ASSERT_TRUE(editor.AnswerNewPassword(L"", L""));
-    EXPECT_EQ(L"密码不能为空。", driver::AnswerMessageBox(editor.GetProcess().Id(), IDOK));
+    EXPECT_EQ(L"错误: 密码不能为空。", driver::AnswerMessageBox(editor.GetProcess().Id(), IDOK));
     ASSERT_TRUE(editor.AnswerNewPassword(L"a", L"b"));
-    EXPECT_EQ(L"您所输入的密码不匹配。", driver::AnswerMessageBox(editor.GetProcess().Id(), IDOK));
+    EXPECT_EQ(L"错误: 您所输入的密码不匹配。", driver::AnswerMessageBox(editor.GetProcess().Id(), IDOK));
     ASSERT_TRUE(editor.AnswerNewPassword(L"pw", L"pw", L"SEED-128-CBC"));
     Sleep(300);
     ASSERT_TRUE(Exists(target));
     editor.Close();
-    EXPECT_EQ(L"保存文档的更改?", driver::AnswerMessageBox(editor.GetProcess().Id(), IDNO));
+    EXPECT_EQ(L"RiziDuru: 保存文档的更改?", driver::AnswerMessageBox(editor.GetProcess().Id(), IDNO));
     EXPECT_EQ(0u, editor.WaitForExit());
     EXPECT_TRUE(original == copy.Bytes());
     EXPECT_EQ(L"secret note", OpenedText(target, L"pw"));
+}
+
+// Cancel after two equal entries forgets them: the note is not saved with
+// them, and closing asks for a password again.
+TEST(SaveAsNew, CancelledPasswordIsNotKept) {
+    ProgramCopy copy("save as cancelled");
+    const std::string original = copy.Bytes();
+    Editor editor(copy);
+    ASSERT_TRUE(editor.Open());
+    editor.Type(L"secret note");
+    const std::string target = copy.Folder() + "\\locked.exe";
+    SaveAs(editor, target);
+    ASSERT_TRUE(editor.AnswerNewPassword(L"pw", L"pw", L"", IDCANCEL));
+    EXPECT_FALSE(Exists(target));
+    editor.Close();
+    EXPECT_EQ(L"RiziDuru: 保存文档的更改?", driver::AnswerMessageBox(editor.GetProcess().Id(), IDYES));
+    const HWND asked = driver::WaitForDialog(editor.GetProcess().Id(), L"Scribecrypt", driver::kWindowTimeoutMs);
+    ASSERT_NE(nullptr, asked);
+    EXPECT_NE(nullptr, GetDlgItem(asked, 1009)) << "the cancelled password was used";
+    ASSERT_TRUE(editor.AnswerNewPassword(L"", L"", L"", IDCANCEL));
+    editor.Close();
+    EXPECT_EQ(L"RiziDuru: 保存文档的更改?", driver::AnswerMessageBox(editor.GetProcess().Id(), IDNO));
+    EXPECT_EQ(0u, editor.WaitForExit());
+    EXPECT_TRUE(original == copy.Bytes());
 }
 
 }  // namespace

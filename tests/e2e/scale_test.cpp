@@ -53,7 +53,7 @@ void ShowEditAndSave(const ProgramCopy& copy, const std::string& note) {
     SendMessageW(editor.View(), EM_SETSEL, 0, 0);
     editor.Type(driver::FromCodePage936(kEdit));
     editor.Close();
-    EXPECT_EQ(L"保存文档的更改?", driver::AnswerMessageBox(editor.GetProcess().Id(), IDYES));
+    EXPECT_EQ(L"RiziDuru: 保存文档的更改?", driver::AnswerMessageBox(editor.GetProcess().Id(), IDYES));
     EXPECT_EQ(0u, WaitForProcessAndChildren(editor.GetProcess(), LoadTimeoutMs(note.size())));
 }
 

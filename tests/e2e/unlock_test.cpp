@@ -85,7 +85,7 @@ TEST_F(Unlock, WrongPasswordIsRejectedOnceAndEndsTheProgram) {
     Process process;
     ASSERT_TRUE(copy.Start(process));
     Enter(process, L"Secret");
-    EXPECT_EQ(L"您提供的密码无效。", driver::AnswerMessageBox(process.Id(), IDOK));
+    EXPECT_EQ(L"错误: 您提供的密码无效。", driver::AnswerMessageBox(process.Id(), IDOK));
     EXPECT_EQ(kFailed, ExitCode(process));
 }
 
@@ -110,7 +110,7 @@ TEST_F(Unlock, VerifierIsComparedOverItsStoredLengthButNeverBeyondTheDigest) {
     Process process;
     ASSERT_TRUE(longVerifier.Start(process));
     Enter(process, L"secret");
-    EXPECT_EQ(L"您提供的密码无效。", driver::AnswerMessageBox(process.Id(), IDOK));
+    EXPECT_EQ(L"错误: 您提供的密码无效。", driver::AnswerMessageBox(process.Id(), IDOK));
     EXPECT_EQ(kFailed, ExitCode(process));
 }
 

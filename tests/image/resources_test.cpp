@@ -52,7 +52,7 @@ protected:
         return copy;
     }
 
-    PacketSet Sample() const {
+    SealedDocument Sample() const {
         return {Bytes(std::string(64, 'h')), Bytes(std::string(48, 'd')), Bytes("AES")};
     }
 };
@@ -115,7 +115,7 @@ TEST_F(PacketResources, MissingOrRunningTargetReportsFailure) {
 
 TEST_F(PacketResources, AnEmptyEntryIsRefusedAndTheFileKeepsItsDocument) {
     const std::string path = CopyOfSelf();
-    PacketSet broken = Sample();
+    SealedDocument broken = Sample();
     broken.data.clear();
     EXPECT_FALSE(WritePackets(path, broken));
     EXPECT_EQ("SM4", ImageFile(path).Packet("TYPE"));

@@ -180,7 +180,7 @@ TEST_F(MainFrame, ADroppedFileThatCannotBeOpenedIsReportedAndChangesNothing) {
         GlobalFree(drop);
         wchar_t widePath[MAX_PATH] = {};
         MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath, MAX_PATH);
-        EXPECT_EQ(std::wstring(L"无法加载:  ") + widePath, text);
+        EXPECT_EQ(std::wstring(L"Casement::CFileException: 无法加载:  ") + widePath, text);
         char content[32] = {};
         GetWindowTextA(view_, content, sizeof content);
         EXPECT_STREQ("unchanged", content);

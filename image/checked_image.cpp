@@ -1,0 +1,107 @@
+#include "image/checked_image.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <optional>
+#include <vector>
+
+#include "crypto/document.h"
+#include "crypto/wipe.h"
+#include "image/resources.h"
+
+namespace {
+
+class FileHandle {
+public:
+    explicit FileHandle(const std::string& path)
+        : m_handle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {}
+    ~FileHandle() {
+        if (m_handle != INVALID_HANDLE_VALUE)
+            CloseHandle(m_handle);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    bool IsOpen() const { return m_handle != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return m_handle; }
+
+private:
+    HANDLE m_handle;
+};
+
+// Gives the image its note and checks what the file then holds.
+bool WriteNote(const std::string& image, const ImageNote& note) {
+    switch (note.kind) {
+    case ImageNote::Kind::Unchanged:
+        return true;
+    case ImageNote::Kind::Removed:
+        return DeletePackets(image);
+    case ImageNote::Kind::Sealed:
+        break;
+    }
+    const std::optional<SealedDocument> sealed = SealDocument(note.text, note.password, note.cipher);
+    if (!sealed || !WritePackets(image, *sealed))
+        return false;
+    SealedDocument stored;
+    if (!ReadPackets(image, stored))
+        return false;
+    const std::string_view storedCipher(reinterpret_cast<const char*>(stored.type.data()), stored.type.size());
+    std::string unsealed = UnsealDocumentData(stored.data.data(), stored.data.size(), note.password, storedCipher);
+    const bool opens = unsealed == note.text &&
+                       PasswordMatchesVerifier(note.password, stored.hmac.data(), stored.hmac.size());
+    WipeString(unsealed);
+    return opens;
+}
+
+}  // namespace
+
+std::string FolderOf(const std::string& path) {
+    const std::string::size_type slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+bool FilesAreIdentical(const std::string& first, const std::string& second) {
+    const FileHandle a(first);
+    const FileHandle b(second);
+    LARGE_INTEGER sizeA = {}, sizeB = {};
+    if (!a.IsOpen() || !b.IsOpen() || !GetFileSizeEx(a.Get(), &sizeA) || !GetFileSizeEx(b.Get(), &sizeB) ||
+        sizeA.QuadPart != sizeB.QuadPart)
+        return false;
+    constexpr DWORD kChunk = 1 << 20;
+    std::vector<char> bufferA(kChunk), bufferB(kChunk);
+    for (LONGLONG left = sizeA.QuadPart; left > 0;) {
+        const DWORD wanted = left < kChunk ? static_cast<DWORD>(left) : kChunk;
+        DWORD readA = 0, readB = 0;
+        if (!ReadFile(a.Get(), bufferA.data(), wanted, &readA, nullptr) ||
+            !ReadFile(b.Get(), bufferB.data(), wanted, &readB, nullptr) || readA != wanted || readB != wanted ||
+            std::memcmp(bufferA.data(), bufferB.data(), wanted) != 0)
+            return false;
+        left -= wanted;
+    }
+    return true;
+}
+
+std::string WriteCheckedImage(const std::string& folder, const ImageNote& note) {
+    char image[MAX_PATH] = {};
+    if (folder.empty() || GetTempFileNameA(folder.c_str(), "TEM", 0, image) == 0)
+        return std::string();
+    const std::string self = OwnImagePath();
+    if (CopyFileA(self.c_str(), image, FALSE) && FilesAreIdentical(self, image) && WriteNote(image, note))
+        return image;
+    DeleteFileA(image);
+    return std::string();
+}
+
+bool SaveCheckedImageAs(const std::string& target, const ImageNote& note) {
+    // The running program cannot be replaced while it runs.
+    if (IsOwnImagePath(target))
+        return false;
+    const std::string staged = WriteCheckedImage(FolderOf(target), note);
+    if (staged.empty())
+        return false;
+    if (MoveFileExA(staged.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    DeleteFileA(staged.c_str());
+    return false;
+}

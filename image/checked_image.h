@@ -1,0 +1,36 @@
+// Copies of the running program carrying a note, each written into a file of
+// its own making and checked before anything relies on it: a save never
+// installs, or leaves at a chosen path, an image it has not read back.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// What a copy of the program carries: the program's own resources as they
+// are, no note, or the text sealed under password and cipher (an empty text
+// too, as a note without text).
+struct ImageNote {
+    enum class Kind { Unchanged, Removed, Sealed };
+    Kind kind = Kind::Unchanged;
+    std::string_view text;
+    std::string_view password;
+    std::string_view cipher;
+};
+
+// Copies the running program into a new file "TEM*.tmp" in folder and gives
+// it the note. The copy is then checked: it must first be byte for byte the
+// running program; after the note is written its other resources must be
+// unchanged, its three entries the bytes sealed (or absent), and a sealed
+// note must unseal with the password to the text. Returns the checked
+// file's path; empty when a step or a check failed, with nothing left behind.
+std::string WriteCheckedImage(const std::string& folder, const ImageNote& note);
+
+// The same, staged beside target and renamed over it once checked. On
+// failure a file already at target is left as it was.
+bool SaveCheckedImageAs(const std::string& target, const ImageNote& note);
+
+// True when both files can be read and hold the same bytes.
+bool FilesAreIdentical(const std::string& first, const std::string& second);
+
+// The folder part of a path, without its last separator.
+std::string FolderOf(const std::string& path);
