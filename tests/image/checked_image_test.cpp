@@ -1,0 +1,77 @@
+// Checked copies of a running program, made from this test program, which
+// carries a note and other resources of its own, under Wine.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "crypto/document.h"
+#include "image/checked_image.h"
+#include "image/resources.h"
+#include "tests/e2e/driver.h"
+
+namespace {
+
+std::string Unsealed(const SealedDocument& stored, std::string_view password) {
+    const std::string_view cipher(reinterpret_cast<const char*>(stored.type.data()), stored.type.size());
+    return UnsealDocumentData(stored.data.data(), stored.data.size(), password, cipher);
+}
+
+TEST(CheckedImage, CopiesCarryTheNoteTheyWereGiven) {
+    const std::string folder = driver::MakeTempFolder("checked");
+    const std::string sealed =
+        WriteCheckedImage(folder, ImageNote{ImageNote::Kind::Sealed, "a note", "pass", "SEED"});
+    ASSERT_FALSE(sealed.empty());
+    EXPECT_EQ(folder + "\\TEM", sealed.substr(0, folder.size() + 4));
+    SealedDocument stored;
+    ASSERT_TRUE(ReadPackets(sealed, stored));
+    EXPECT_EQ("a note", Unsealed(stored, "pass"));
+
+    const std::string removed = WriteCheckedImage(folder, ImageNote{ImageNote::Kind::Removed, {}, {}, {}});
+    ASSERT_FALSE(removed.empty());
+    ASSERT_TRUE(ReadPackets(removed, stored));
+    EXPECT_TRUE(stored.hmac.empty() && stored.data.empty() && stored.type.empty());
+
+    const std::string unchanged = WriteCheckedImage(folder, ImageNote());
+    ASSERT_FALSE(unchanged.empty());
+    EXPECT_TRUE(FilesAreIdentical(OwnImagePath(), unchanged));
+    EXPECT_EQ(3, driver::CountFiles(folder + "\\TEM*.tmp"));
+}
+
+TEST(CheckedImage, AFailedStepLeavesNothingBehind) {
+    const std::string folder = driver::MakeTempFolder("checked-fail");
+    // No cipher of that name: nothing can be sealed.
+    EXPECT_EQ("", WriteCheckedImage(folder, ImageNote{ImageNote::Kind::Sealed, "text", "pass", "NONE"}));
+    EXPECT_EQ("", WriteCheckedImage(folder + "\\missing", ImageNote()));
+    EXPECT_EQ("", WriteCheckedImage("", ImageNote()));
+    EXPECT_EQ(0, driver::CountFiles(folder + "\\TEM*"));
+
+    // Save As never replaces the running program, nor writes where it cannot stage.
+    EXPECT_FALSE(SaveCheckedImageAs(OwnImagePath(), ImageNote()));
+    EXPECT_FALSE(SaveCheckedImageAs(folder + "\\missing\\copy.exe", ImageNote()));
+
+    const std::string target = folder + "\\copy.exe";
+    ASSERT_TRUE(driver::WriteFileBytes(target, "earlier"));
+    EXPECT_FALSE(SaveCheckedImageAs(target, ImageNote{ImageNote::Kind::Sealed, "text", "", "AES"}));
+    EXPECT_EQ("earlier", driver::ReadFileBytes(target));
+    ASSERT_TRUE(SaveCheckedImageAs(target, ImageNote()));
+    EXPECT_TRUE(FilesAreIdentical(OwnImagePath(), target));
+    EXPECT_EQ(0, driver::CountFiles(folder + "\\TEM*"));
+}
+
+TEST(CheckedImage, FilesAreIdenticalOnlyByteForByte) {
+    const std::string folder = driver::MakeTempFolder("identical");
+    const std::string a = folder + "\\a", b = folder + "\\b";
+    const std::string bytes(3 << 20, 'x');  // spans several reads
+    ASSERT_TRUE(driver::WriteFileBytes(a, bytes));
+    ASSERT_TRUE(driver::WriteFileBytes(b, bytes));
+    EXPECT_TRUE(FilesAreIdentical(a, b));
+    std::string last = bytes;
+    last.back() = 'y';
+    ASSERT_TRUE(driver::WriteFileBytes(b, last));
+    EXPECT_FALSE(FilesAreIdentical(a, b));
+    ASSERT_TRUE(driver::WriteFileBytes(b, bytes.substr(1)));
+    EXPECT_FALSE(FilesAreIdentical(a, b));
+    EXPECT_FALSE(FilesAreIdentical(a, folder + "\\missing"));
+}
+
+}  // namespace
