@@ -32,6 +32,24 @@ bool StartWriteBack(const std::string& image, const std::string& executable) {
     return true;
 }
 
+LONGLONG FileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return -1;
+    return (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// Overwriting in place gives up the target's space first; what is free then
+// must hold the whole image, or the target would be left cut short.
+bool FitsInPlace(const std::string& self, const std::string& target) {
+    ULARGE_INTEGER available = {};
+    const LONGLONG selfSize = FileSize(self);
+    const LONGLONG targetSize = FileSize(target);
+    return selfSize >= 0 && targetSize >= 0 &&
+           GetDiskFreeSpaceExA(FolderOf(target).c_str(), &available, nullptr, nullptr) &&
+           static_cast<ULONGLONG>(selfSize) <= available.QuadPart + static_cast<ULONGLONG>(targetSize);
+}
+
 // One attempt to put this image in the target's place. A checked copy is
 // staged beside the target, so that the target is replaced by a rename,
 // which never leaves it half written; where the folder takes no new file,
@@ -40,7 +58,8 @@ bool ReplaceTarget(const std::string& self, std::string& staged, const std::stri
     if (staged.empty())
         staged = WriteCheckedImage(FolderOf(target), ImageNote());
     if (staged.empty())
-        return CopyFileA(self.c_str(), target.c_str(), FALSE) && FilesAreIdentical(self, target);
+        return FitsInPlace(self, target) && CopyFileA(self.c_str(), target.c_str(), FALSE) &&
+               FilesAreIdentical(self, target);
     return MoveFileExA(staged.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
            FALSE;
 }

@@ -1,14 +1,16 @@
 // Saving and starting under faults: a write-back that finds the program
 // started again, a program or folder that cannot be written, a write-back
-// killed part-way, and damaged note resources.
+// killed part-way, full disks, and damaged note resources.
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <optional>
 #include <random>
 
 #include "crypto/document.h"
 #include "crypto/key_material.h"
+#include "image/resources.h"
 #include "tests/e2e/editor.h"
 #include "tests/e2e/stress.h"
 
@@ -472,5 +474,101 @@ TEST_P(DamagedNote, NeitherCrashesNorHangsTheProgram) {
 std::string DamageName(const ::testing::TestParamInfo<Damage>& info) { return info.param.name; }
 
 INSTANTIATE_TEST_SUITE_P(Faults, DamagedNote, ::testing::ValuesIn(Damages()), DamageName);
+
+// The two small file systems mounted for this test, each with room for the
+// program and one MiB more.
+struct SmallDisks {
+    SmallDisks() {
+        const std::string root = driver::PathFromEnvironment("SCRIBECRYPT_SMALL_DISKS");
+        temp = root + "\\temp";
+        program = root + "\\program";
+        mounted = !root.empty() && GetFileAttributesA((temp + "\\mounted").c_str()) != INVALID_FILE_ATTRIBUTES;
+        reason = root.empty() ? "no small disks were set up" : driver::ReadFileBytes(root + "\\reason");
+    }
+    std::string temp;
+    std::string program;
+    bool mounted = false;
+    std::string reason;
+};
+
+// Pastes a text of 2 MiB over the note, more than either disk has room for
+// besides the program; true once the view holds it.
+bool PasteTwoMiB(const Editor& editor) {
+    std::string text;
+    while (text.size() < (2u << 20))
+        text += "a line of text that makes the note larger than the free space\r\n";
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    std::memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
+    GlobalUnlock(memory);
+    if (!OpenClipboard(nullptr))
+        return false;
+    EmptyClipboard();
+    SetClipboardData(CF_TEXT, memory);
+    CloseClipboard();
+    SendMessageW(editor.View(), EM_SETSEL, 0, -1);
+    editor.Command(134);  // Paste
+    for (int i = 0; i < 600; ++i, Sleep(100)) {
+        if (editor.Modified() && SendMessageW(editor.View(), WM_GETTEXTLENGTH, 0, 0) >= static_cast<LRESULT>(text.size()))
+            return true;
+    }
+    return false;
+}
+
+TEST(DiskFull, ATemporaryFolderWithoutRoomFailsTheSaveAndKeepsEverything) {
+    const SmallDisks disks;
+    if (!disks.mounted)
+        GTEST_SKIP() << disks.reason;
+    ProgramCopy copy("full temp");
+    ASSERT_TRUE(copy.Seal("x", kPassword, "AES"));
+    const std::string before = copy.Bytes();
+    Editor editor(copy, {"TMP=" + disks.temp, "TEMP=" + disks.temp});
+    ASSERT_TRUE(editor.Open(kWidePassword));
+    ASSERT_TRUE(PasteTwoMiB(editor));
+    editor.Close();
+    EXPECT_EQ(L"RiziDuru: 保存文档的更改?", driver::AnswerMessageBox(editor.GetProcess().Id(), IDYES));
+    EXPECT_EQ(L"错误: 无法保存文档。", driver::AnswerMessageBox(editor.GetProcess().Id(), IDOK));
+    ASSERT_TRUE(IsWindow(editor.Main()));
+    EXPECT_TRUE(editor.Modified());
+    EXPECT_LT(2u << 20, editor.Text().size());
+    EXPECT_EQ(0, CountStagedImages(disks.temp));
+    editor.Close();
+    EXPECT_EQ(L"RiziDuru: 保存文档的更改?", driver::AnswerMessageBox(editor.GetProcess().Id(), IDNO));
+    EXPECT_EQ(0u, editor.WaitForExit());
+    EXPECT_TRUE(before == copy.Bytes());
+}
+
+TEST(DiskFull, AProgramFolderWithoutRoomKeepsTheProgramAndSaysWhereTheNoteIs) {
+    const SmallDisks disks;
+    if (!disks.mounted)
+        GTEST_SKIP() << disks.reason;
+    const ProgramCopy copy(ProgramCopy::InFolder{disks.program});
+    ASSERT_TRUE(copy.Seal("x", kPassword, "AES"));
+    const std::string before = copy.Bytes();
+    Editor editor(copy);
+    ASSERT_TRUE(editor.Open(kWidePassword));
+    ASSERT_TRUE(PasteTwoMiB(editor));
+    const std::wstring text = editor.Text();
+    editor.Close();
+    EXPECT_EQ(L"RiziDuru: 保存文档的更改?", driver::AnswerMessageBox(editor.GetProcess().Id(), IDYES));
+    std::vector<DWORD> children;
+    for (int i = 0; i < 200 && children.empty(); ++i, Sleep(20))
+        children = driver::ChildProcesses(editor.GetProcess().Id());
+    ASSERT_EQ(1u, children.size());
+    const WriteBack writeBack(children[0]);
+    const std::string image = writeBack.ImagePath();
+    EXPECT_EQ(kGaveUp + Wide(image), driver::AnswerMessageBox(writeBack.Id(), IDOK, kWriteBackMs));
+    EXPECT_TRUE(writeBack.WaitForEnd(kWriteBackMs));
+    EXPECT_TRUE(before == copy.Bytes());
+    EXPECT_EQ(0, CountStagedImages(disks.program));
+
+    SealedDocument stored;
+    ASSERT_TRUE(ReadPackets(image, stored));
+    std::string narrow(text.size() * 2, '\0');
+    narrow.resize(static_cast<size_t>(WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                                          &narrow[0], static_cast<int>(narrow.size()), nullptr,
+                                                          nullptr)));
+    EXPECT_TRUE(narrow == UnsealDocumentData(stored.data.data(), stored.data.size(), kPassword, "AES"));
+    DeleteFileA(image.c_str());
+}
 
 }  // namespace

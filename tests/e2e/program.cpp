@@ -90,6 +90,10 @@ ProgramCopy::ProgramCopy(const std::string& hint, const std::string& fileName, c
     CopyInto(PathFromEnvironment(programVariable), m_path);
 }
 
+ProgramCopy::ProgramCopy(const InFolder& place) : m_folder(place.folder), m_path(m_folder + "\\scribecrypt.exe") {
+    CopyInto(PathFromEnvironment("SCRIBECRYPT_EXE"), m_path);
+}
+
 bool ProgramCopy::Seal(const std::string& text, const std::string& password, const std::string& cipher) const {
     const std::optional<SealedDocument> sealed = SealDocument(text, password, cipher);
     return sealed && WritePackets(m_path, *sealed);

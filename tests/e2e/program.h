@@ -14,6 +14,11 @@ public:
     // programVariable, into a new folder named after hint.
     explicit ProgramCopy(const std::string& hint, const std::string& fileName = "scribecrypt.exe",
                          const char* programVariable = "SCRIBECRYPT_EXE");
+    // The built program copied as "scribecrypt.exe" into an existing folder.
+    struct InFolder {
+        std::string folder;
+    };
+    explicit ProgramCopy(const InFolder& place);
 
     const std::string& Path() const { return m_path; }
     const std::string& Folder() const { return m_folder; }
