@@ -2,7 +2,7 @@
 # Builds a Windows build and benchmarks the editor end to end under Wine, in
 # a Wine session of its own (build/<build>/wine-bench): the 32-bit build where
 # this machine runs it, else the 64-bit one (SCRIBECRYPT_BUILD=win32|win64 picks):
-#   bash tools/bench-e2e.sh [--open-limit-s=N] [1KiB] [1MiB] [16MiB] [24MiB] [32MiB]
+#   bash tools/bench-e2e.sh [--previous=COMMIT] [--open-limit-s=N] [1KiB] [1MiB] [16MiB] [24MiB] [32MiB]
 # For each note size (the first three without any; the larger ones probe the
 # most the view takes) it prints the medians of a few
 # rounds and their ratio to a reference measured side by side in the same run:
@@ -12,6 +12,9 @@
 #                                                      against a plain copy of the executable
 #   memory <size>: <MiB> vs <MiB> reference = <ratio>  the editor's peak working set,
 #                                                      against the trivial program's
+#   open|save <size>: <ms> vs <ms> previous program = <ratio>
+#                                                      with --previous, against the program built
+#                                                      from COMMIT (in a worktree, build/previous)
 # A note that is not in the view after N seconds (300 by default) is reported
 # as a bound ("over ...") and not saved. Progress goes to the error output.
 # The whole run takes about 7 minutes, 5 of them waiting for the 16 MiB note,
@@ -22,6 +25,21 @@ source "$repo/tools/wine-builds.sh"
 wine_pick_build
 bash "$repo/tools/build.sh" "$wine_build" >/dev/null
 echo "bench-e2e: the $wine_build build" >&2
+
+arguments=()
+for argument in "$@"; do
+  case "$argument" in
+    --previous=*)
+      previous="$repo/build/previous"
+      git -C "$repo" worktree remove --force "$previous" 2>/dev/null || rm -rf "$previous"
+      git -C "$repo" worktree add --force --detach "$previous" "${argument#--previous=}" >/dev/null
+      echo "bench-e2e: building the previous program in $previous" >&2
+      bash "$previous/tools/build.sh" "$wine_build" >/dev/null
+      export SCRIBECRYPT_PREVIOUS_EXE="$previous/build/$wine_build/app/scribecrypt.exe"
+      ;;
+    *) arguments+=("$argument") ;;
+  esac
+done
 
 wine_dir="$repo/build/$wine_build/wine-bench"
 mkdir -p "$wine_dir"
@@ -39,5 +57,5 @@ stop_session() {
 trap stop_session EXIT
 "$repo/tools/wine-session.sh" start "$wine_dir" "$wine_build" 9>&-
 export SCRIBECRYPT_EXE="$repo/build/$wine_build/app/scribecrypt.exe"
-"$repo/tools/wine-run.sh" "$wine_build" "$wine_dir" "$repo/build/$wine_build/bench/e2e/e2e_bench.exe" "$@" 9>&- \
+"$repo/tools/wine-run.sh" "$wine_build" "$wine_dir" "$repo/build/$wine_build/bench/e2e/e2e_bench.exe" "${arguments[@]}" 9>&- \
   | sed -u 's/\r$//'

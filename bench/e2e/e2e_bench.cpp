@@ -9,7 +9,8 @@
 // 24MiB and 32MiB only when named), and
 // --open-limit-s=N, the longest wait for a note to reach the view (300 s
 // without it). A note that takes longer is reported as a bound and not
-// saved.
+// saved. With SCRIBECRYPT_PREVIOUS_EXE set, each round also opens and saves
+// the note with that program, and open and save get a ratio against it.
 #include <windows.h>
 
 #include <algorithm>
@@ -102,7 +103,13 @@ struct Round {
     bench::TrivialStart trivial;
     bench::EditorSample editor;
     double copyMs = 0;
+    bench::EditorSample previous;  // the program of an earlier commit, when given
 };
+
+// SCRIBECRYPT_PREVIOUS_EXE names the program of an earlier commit to measure
+// side by side with this one.
+constexpr char kPreviousVariable[] = "SCRIBECRYPT_PREVIOUS_EXE";
+bool HasPrevious() { return !driver::PathFromEnvironment(kPreviousVariable).empty(); }
 
 // One sample of each measurement, the references first; a line on the
 // error output shows the run's progress.
@@ -122,6 +129,13 @@ Round MeasureRound(const char* label, int number, const std::string& trivialProg
                      round.editor.openMs, round.trivial.startMs);
     }
     RemoveFolder(copy.Folder());
+    if (HasPrevious() && round.editor.opened) {
+        const driver::ProgramCopy previous("bench-previous", "scribecrypt.exe", kPreviousVariable);
+        round.previous = bench::MeasureEditor(previous, note, openLimitMs);
+        std::fprintf(stderr, "%s round %d: previous program: open %.0f ms, save %.0f ms\n", label, number,
+                     round.previous.openMs, round.previous.saveMs);
+        RemoveFolder(previous.Folder());
+    }
     return round;
 }
 
@@ -137,9 +151,9 @@ double Median(const std::vector<Round>& rounds, Field field) {
 
 // "over" marks a bound: the editor was ended before its note was in view.
 void PrintRatio(const char* measurement, const char* label, const char* over, double value, double reference,
-                const char* unit, int decimals) {
-    std::printf("%s %s: %s%.*f %s vs %.*f %s reference = %s%.2f\n", measurement, label, over, decimals, value, unit,
-                decimals, reference, unit, over, value / reference);
+                const char* unit, int decimals, const char* referenceName = "reference") {
+    std::printf("%s %s: %s%.*f %s vs %.*f %s %s = %s%.2f\n", measurement, label, over, decimals, value, unit,
+                decimals, reference, unit, referenceName, over, value / reference);
     std::fflush(stdout);
 }
 
@@ -163,6 +177,12 @@ void MeasureNoteSize(const std::string& trivialProgram, const NoteSize& size, DW
     else
         std::printf("save %s: not measured, the note was not in the view within %lu s\n", size.label,
                     static_cast<unsigned long>(openLimitMs / 1000));
+    if (opened && HasPrevious() && rounds.back().previous.opened) {
+        PrintRatio("open", size.label, "", Median(rounds, [](const Round& r) { return r.editor.openMs; }),
+                   Median(rounds, [](const Round& r) { return r.previous.openMs; }), "ms", 0, "previous program");
+        PrintRatio("save", size.label, "", Median(rounds, [](const Round& r) { return r.editor.saveMs; }),
+                   Median(rounds, [](const Round& r) { return r.previous.saveMs; }), "ms", 1, "previous program");
+    }
     const double bytesPerMiB = 1024.0 * 1024.0;
     PrintRatio("memory", size.label, over,
                Median(rounds, [](const Round& r) { return r.editor.peakWorkingSetBytes; }) / bytesPerMiB,
