@@ -30,18 +30,30 @@ private:
     HANDLE m_handle;
 };
 
+// The resources are written through a mapping of the file, and a disk that
+// fills up meanwhile faults the writing process instead of failing the call.
+// So they are written only where the volume has room for the whole image
+// once more, besides the new entries.
+bool HasRoomToRewrite(const std::string& image, std::size_t newBytes) {
+    constexpr unsigned long long kSlack = 64 * 1024;
+    const long long size = FileSize(image);
+    return size >= 0 && HasRoomFor(FolderOf(image), static_cast<unsigned long long>(size) + newBytes + kSlack);
+}
+
 // Gives the image its note and checks what the file then holds.
 bool WriteNote(const std::string& image, const ImageNote& note) {
     switch (note.kind) {
     case ImageNote::Kind::Unchanged:
         return true;
     case ImageNote::Kind::Removed:
-        return DeletePackets(image);
+        return HasRoomToRewrite(image, 0) && DeletePackets(image);
     case ImageNote::Kind::Sealed:
         break;
     }
     const std::optional<SealedDocument> sealed = SealDocument(note.text, note.password, note.cipher);
-    if (!sealed || !WritePackets(image, *sealed))
+    if (!sealed ||
+        !HasRoomToRewrite(image, sealed->hmac.size() + sealed->data.size() + sealed->type.size()) ||
+        !WritePackets(image, *sealed))
         return false;
     SealedDocument stored;
     if (!ReadPackets(image, stored))
@@ -59,6 +71,18 @@ bool WriteNote(const std::string& image, const ImageNote& note) {
 std::string FolderOf(const std::string& path) {
     const std::string::size_type slash = path.find_last_of("\\/");
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+long long FileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return -1;
+    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool HasRoomFor(const std::string& folder, unsigned long long bytes) {
+    ULARGE_INTEGER available = {};
+    return GetDiskFreeSpaceExA(folder.c_str(), &available, nullptr, nullptr) && available.QuadPart >= bytes;
 }
 
 bool FilesAreIdentical(const std::string& first, const std::string& second) {
@@ -86,11 +110,15 @@ std::string WriteCheckedImage(const std::string& folder, const ImageNote& note) 
     char image[MAX_PATH] = {};
     if (folder.empty() || GetTempFileNameA(folder.c_str(), "TEM", 0, image) == 0)
         return std::string();
+    return WriteCheckedImageInto(image, note) ? image : std::string();
+}
+
+bool WriteCheckedImageInto(const std::string& path, const ImageNote& note) {
     const std::string self = OwnImagePath();
-    if (CopyFileA(self.c_str(), image, FALSE) && FilesAreIdentical(self, image) && WriteNote(image, note))
-        return image;
-    DeleteFileA(image);
-    return std::string();
+    if (CopyFileA(self.c_str(), path.c_str(), FALSE) && FilesAreIdentical(self, path) && WriteNote(path, note))
+        return true;
+    DeleteFileA(path.c_str());
+    return false;
 }
 
 bool SaveCheckedImageAs(const std::string& target, const ImageNote& note) {

@@ -24,10 +24,18 @@ struct ImageNote {
 // note must unseal with the password to the text. Returns the checked
 // file's path; empty when a step or a check failed, with nothing left behind.
 std::string WriteCheckedImage(const std::string& folder, const ImageNote& note);
+// The same into a file already made for it; false, with the file removed,
+// when a step or a check failed.
+bool WriteCheckedImageInto(const std::string& path, const ImageNote& note);
 
 // The same, staged beside target and renamed over it once checked. On
 // failure a file already at target is left as it was.
 bool SaveCheckedImageAs(const std::string& target, const ImageNote& note);
+
+// The size of a file in bytes; -1 when it cannot be read.
+long long FileSize(const std::string& path);
+// True when the folder's volume has at least this many bytes free.
+bool HasRoomFor(const std::string& folder, unsigned long long bytes);
 
 // True when both files can be read and hold the same bytes.
 bool FilesAreIdentical(const std::string& first, const std::string& second);

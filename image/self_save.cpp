@@ -32,34 +32,30 @@ bool StartWriteBack(const std::string& image, const std::string& executable) {
     return true;
 }
 
-LONGLONG FileSize(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data = {};
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
-        return -1;
-    return (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
 // Overwriting in place gives up the target's space first; what is free then
 // must hold the whole image, or the target would be left cut short.
 bool FitsInPlace(const std::string& self, const std::string& target) {
-    ULARGE_INTEGER available = {};
-    const LONGLONG selfSize = FileSize(self);
-    const LONGLONG targetSize = FileSize(target);
+    const long long selfSize = FileSize(self);
+    const long long targetSize = FileSize(target);
     return selfSize >= 0 && targetSize >= 0 &&
-           GetDiskFreeSpaceExA(FolderOf(target).c_str(), &available, nullptr, nullptr) &&
-           static_cast<ULONGLONG>(selfSize) <= available.QuadPart + static_cast<ULONGLONG>(targetSize);
+           (selfSize <= targetSize || HasRoomFor(FolderOf(target), static_cast<unsigned long long>(selfSize - targetSize)));
 }
 
 // One attempt to put this image in the target's place. A checked copy is
 // staged beside the target, so that the target is replaced by a rename,
-// which never leaves it half written; where the folder takes no new file,
-// the target is overwritten in place and checked afterwards.
+// which never leaves it half written; a copy that fails its check is
+// removed and the attempt fails. Only where the folder takes no new file is
+// the target overwritten in place, and checked afterwards.
 bool ReplaceTarget(const std::string& self, std::string& staged, const std::string& target) {
-    if (staged.empty())
-        staged = WriteCheckedImage(FolderOf(target), ImageNote());
-    if (staged.empty())
-        return FitsInPlace(self, target) && CopyFileA(self.c_str(), target.c_str(), FALSE) &&
-               FilesAreIdentical(self, target);
+    if (staged.empty()) {
+        char name[MAX_PATH] = {};
+        if (GetTempFileNameA(FolderOf(target).c_str(), "TEM", 0, name) == 0)
+            return FitsInPlace(self, target) && CopyFileA(self.c_str(), target.c_str(), FALSE) &&
+                   FilesAreIdentical(self, target);
+        if (!WriteCheckedImageInto(name, ImageNote()))
+            return false;
+        staged = name;
+    }
     return MoveFileExA(staged.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
            FALSE;
 }

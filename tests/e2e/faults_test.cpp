@@ -476,7 +476,8 @@ std::string DamageName(const ::testing::TestParamInfo<Damage>& info) { return in
 INSTANTIATE_TEST_SUITE_P(Faults, DamagedNote, ::testing::ValuesIn(Damages()), DamageName);
 
 // The two small file systems mounted for this test, each with room for the
-// program and one MiB more.
+// program and one MiB more. The program's folder takes no new file either:
+// the write-back can only overwrite the program in place.
 struct SmallDisks {
     SmallDisks() {
         const std::string root = driver::PathFromEnvironment("SCRIBECRYPT_SMALL_DISKS");

@@ -119,10 +119,11 @@ constexpr std::size_t kLargestNote = 4 * kMebibyte;
 constexpr std::size_t kLargestNote = 16 * kMebibyte;
 #endif
 
+// The view is the same whatever the cipher, and each case takes minutes on
+// the 32-bit build: one cipher of the library and one of our own cover the largest
+// note, every cipher the note of 1 MiB.
 INSTANTIATE_TEST_SUITE_P(Largest, LargeNote,
                          ::testing::Values(NoteCase{"Aes", kLargestNote, "AES", false},
-                                           NoteCase{"Camellia", kLargestNote, "CAMELLIA", false},
-                                           NoteCase{"Sm4", kLargestNote, "SM4", false},
                                            NoteCase{"Seed", kLargestNote, "SEED", true}),
                          CaseName);
 
