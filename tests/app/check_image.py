@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Checks a built program without running it: the PE header of its
-architecture, the flags it ships with, an import table of system DLLs only
-and the resources the editor loads, with no note stored.
+architecture, the flags it ships with, an import table of system DLLs only,
+the resources the editor loads, with no note stored, and no debug
+information, only the name of the file that holds it.
 
     check_image.py <exe> win32|win64
 
@@ -40,6 +41,20 @@ def resource_ids(pe):
     return found
 
 
+def sections_by_name(pe):
+    """Maps section names to sections. A name longer than eight characters is
+    stored as "/offset" into the string table after the symbol table."""
+    strings = pe.FILE_HEADER.PointerToSymbolTable + pe.FILE_HEADER.NumberOfSymbols * 18
+    found = {}
+    for section in pe.sections:
+        name = section.Name.rstrip(b"\0").decode()
+        if name.startswith("/") and pe.FILE_HEADER.PointerToSymbolTable:
+            start = strings + int(name[1:])
+            name = bytes(pe.__data__[start:pe.__data__.find(b"\0", start)]).decode()
+        found[name] = section
+    return found
+
+
 def check(pe, build):
     failures = []
 
@@ -66,6 +81,14 @@ def check(pe, build):
         expect(ident in resources.get(kind, set()), f"resource {kind} {ident}")
     expect(len(resources.get("RT_STRING", set())) > 0, "a string table")
     expect("PACKET" not in resources, "no PACKET resources: a fresh program carries no note")
+
+    sections = sections_by_name(pe)
+    expect(not any(name.startswith(".debug") for name in sections),
+           f"no debug information: {sorted(sections)}")
+    expect(pe.FILE_HEADER.NumberOfSymbols == 0, "no symbol table")
+    link = sections.get(".gnu_debuglink")
+    expect(link is not None and link.get_data().split(b"\0")[0] == b"scribecrypt.exe.debug",
+           "names its debug information file, scribecrypt.exe.debug")
     return failures
 
 
