@@ -12,5 +12,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         return 1;
     if (HandleWriteBack(__argc, __argv))
         return 1;
+    RemoveRedundantTemporaryImages();
     return RunApplication<CTextApp>();
 }

@@ -94,6 +94,25 @@ bool SaveThroughTemporaryImage(std::string_view text, std::string_view password,
     return false;
 }
 
+void RemoveRedundantTemporaryImages() {
+    const std::string folder = TemporaryFolder();
+    const std::string self = OwnImagePath();
+    const long long selfSize = FileSize(self);
+    WIN32_FIND_DATAA found = {};
+    HANDLE search = folder.empty() ? INVALID_HANDLE_VALUE : FindFirstFileA((folder + "TEM*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        // Sizes first, so that unrelated files are never read.
+        const long long size = (static_cast<long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+        const std::string path = folder + found.cFileName;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && size == selfSize &&
+            FilesAreIdentical(self, path))
+            DeleteFileA(path.c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
 std::string WriteBackCommandLine(const std::string& executablePath) {
     return "\"" + executablePath + "\" " + kWriteBackArgument;
 }

@@ -18,6 +18,12 @@ bool SaveThroughTemporaryImage(std::string_view text, std::string_view password,
 // path in double quotes, so a path with blanks stays one argument.
 std::string WriteBackCommandLine(const std::string& executablePath);
 
+// Removes the temporary images in the temporary folder that are byte for
+// byte this program: a completed write-back leaves exactly that behind, and
+// it holds nothing the program does not. Everything else stays, above all
+// the image of a write-back that gave up, which holds a newer note.
+void RemoveRedundantTemporaryImages();
+
 // The other half, in the started copy. True when the process must end now:
 // it had too many arguments, or it was started in write-back mode and has
 // written itself back, given up, or found itself named as the target.

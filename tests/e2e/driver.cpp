@@ -61,7 +61,7 @@ int CountFiles(const std::string& pattern) {
     if (search == INVALID_HANDLE_VALUE)
         return 0;
     do
-        ++count;
+        count += (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ? 1 : 0;
     while (FindNextFileA(search, &found));
     FindClose(search);
     return count;

@@ -160,6 +160,12 @@ TEST(PendingWriteBack, ProgramStartedAgainKeepsTheOldNoteAndTheTemporaryImageThe
     EXPECT_EQ(0u, again.WaitForExit());
     EXPECT_TRUE(before == copy.Bytes());
     EXPECT_EQ(0, CountStagedImages(copy.Folder()));
+
+    // The image holds the newer note: starting the program leaves it alone.
+    Editor third(copy);
+    ASSERT_TRUE(third.Open(kWidePassword));
+    third.Close();
+    EXPECT_EQ(0u, third.WaitForExit());
     EXPECT_EQ(L"new old note", NoteOf(image));
 }
 
