@@ -12,6 +12,8 @@
 #                                                      against a plain copy of the executable
 #   memory <size>: <MiB> vs <MiB> reference = <ratio>  the editor's peak working set,
 #                                                      against the trivial program's
+#   open 1KiB: <ms> vs <ms> without 1000 unrelated files in the temporary folder = <ratio>
+#                                                      the start looks through the temporary folder
 #   open|save <size>: <ms> vs <ms> previous program = <ratio>
 #                                                      with --previous, against the program built
 #                                                      from COMMIT (in a worktree, build/previous)

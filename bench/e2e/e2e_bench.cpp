@@ -9,7 +9,8 @@
 // 24MiB and 32MiB only when named), and
 // --open-limit-s=N, the longest wait for a note to reach the view (300 s
 // without it). A note that takes longer is reported as a bound and not
-// saved. With SCRIBECRYPT_PREVIOUS_EXE set, each round also opens and saves
+// saved. The 1 KiB note is also opened with 1000 unrelated files in the
+// temporary folder, which the start looks through. With SCRIBECRYPT_PREVIOUS_EXE set, each round also opens and saves
 // the note with that program, and open and save get a ratio against it.
 #include <windows.h>
 
@@ -104,7 +105,19 @@ struct Round {
     bench::EditorSample editor;
     double copyMs = 0;
     bench::EditorSample previous;  // the program of an earlier commit, when given
+    bench::EditorSample crowded;   // with unrelated files in the temporary folder
 };
+
+// A temporary folder as a long-used machine has it: files of all sizes, half
+// of them named as temporary images are.
+constexpr int kUnrelatedFiles = 1000;
+void AddUnrelatedFiles(const std::string& folder) {
+    for (int i = 0; i < kUnrelatedFiles; ++i) {
+        const std::string name = folder + (i % 2 == 0 ? "\\TEM" : "\\other") + std::to_string(i) + ".tmp";
+        bench::Require(driver::WriteFileBytes(name, std::string(static_cast<size_t>(i) * 37 % 65536, 'u')),
+                       "an unrelated file");
+    }
+}
 
 // SCRIBECRYPT_PREVIOUS_EXE names the program of an earlier commit to measure
 // side by side with this one.
@@ -129,6 +142,18 @@ Round MeasureRound(const char* label, int number, const std::string& trivialProg
                      round.editor.openMs, round.trivial.startMs);
     }
     RemoveFolder(copy.Folder());
+    if (note.size() <= 1024 && round.editor.opened) {
+        // A folder of its own: in the program's folder the files would slow
+        // down every library the program loads, which Wine looks for there.
+        const driver::ProgramCopy crowded("bench-crowded");
+        const std::string temp = driver::MakeTempFolder("bench-crowded-temp");
+        AddUnrelatedFiles(temp);
+        round.crowded = bench::MeasureEditor(crowded, note, openLimitMs, temp);
+        std::fprintf(stderr, "%s round %d: %d unrelated files: open %.0f ms\n", label, number, kUnrelatedFiles,
+                     round.crowded.openMs);
+        RemoveFolder(crowded.Folder());
+        RemoveFolder(temp);
+    }
     if (HasPrevious() && round.editor.opened) {
         const driver::ProgramCopy previous("bench-previous", "scribecrypt.exe", kPreviousVariable);
         round.previous = bench::MeasureEditor(previous, note, openLimitMs);
@@ -177,6 +202,10 @@ void MeasureNoteSize(const std::string& trivialProgram, const NoteSize& size, DW
     else
         std::printf("save %s: not measured, the note was not in the view within %lu s\n", size.label,
                     static_cast<unsigned long>(openLimitMs / 1000));
+    if (opened && rounds.back().crowded.opened)
+        PrintRatio("open", size.label, "", Median(rounds, [](const Round& r) { return r.crowded.openMs; }),
+                   Median(rounds, [](const Round& r) { return r.editor.openMs; }), "ms", 0,
+                   "without 1000 unrelated files in the temporary folder");
     if (opened && HasPrevious() && rounds.back().previous.opened) {
         PrintRatio("open", size.label, "", Median(rounds, [](const Round& r) { return r.editor.openMs; }),
                    Median(rounds, [](const Round& r) { return r.previous.openMs; }), "ms", 0, "previous program");

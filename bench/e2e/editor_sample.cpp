@@ -86,13 +86,16 @@ void TimeSave(driver::Editor& editor, const driver::ProgramCopy& copy, const std
 
 }  // namespace
 
-EditorSample MeasureEditor(const driver::ProgramCopy& copy, const std::string& note, DWORD openLimitMs) {
+EditorSample MeasureEditor(const driver::ProgramCopy& copy, const std::string& note, DWORD openLimitMs,
+                           const std::string& temporaryFolder) {
     Require(copy.Seal(note, kPassword, kCipher), "sealing the note into the executable");
     EditorSample sample;
 
-    // The temporary image goes into the copy's folder, which the run removes.
+    // By default the temporary image goes into the copy's folder, which the
+    // run removes.
+    const std::string temp = temporaryFolder.empty() ? copy.Folder() : temporaryFolder;
     const Stopwatch opening;
-    driver::Editor editor(copy, {"TMP=" + copy.Folder(), "TEMP=" + copy.Folder()});
+    driver::Editor editor(copy, {"TMP=" + temp, "TEMP=" + temp});
     Require(editor.Unlock(kPasswordWide, kPollMs), "the editor's main window");
     const ProcessHandle counters = OpenForCounters(editor.GetProcess().Id());
     // The view is asked once, after the frame is ready, and left alone while

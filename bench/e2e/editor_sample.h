@@ -22,6 +22,8 @@ struct EditorSample {
 // the executable on disk carries the new note. When the note is not in the
 // view within openLimitMs, the editor is ended there and then: the sample
 // has the peak working set until then and no save.
-EditorSample MeasureEditor(const driver::ProgramCopy& copy, const std::string& note, DWORD openLimitMs);
+// The editor's temporary folder is the copy's own unless one is given.
+EditorSample MeasureEditor(const driver::ProgramCopy& copy, const std::string& note, DWORD openLimitMs,
+                           const std::string& temporaryFolder = std::string());
 
 }  // namespace bench
