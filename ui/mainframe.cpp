@@ -10,31 +10,17 @@
 #include "framework/commondlg.h"
 #include "image/resources.h"
 #include "image/self_save.h"
+#include "ui/resource_ids.h"
 #include "ui/textfile.h"
 #include "ui/uitext.h"
 
-namespace {
-
-constexpr char kTitle[] = "Scribecrypt v1.0.6";
-
-enum Command : UINT {
-    kSaveIntoImage = 123,
-    kSaveAs = 124,
-    kExit = 127,
-    kUndo = 130,
-    kRedo = 131,
-    kCut = 132,
-    kCopy = 133,
-    kPaste = 134,
-    kClear = 135,
-    kFont = 140,
-    kWordWrap = 141,
-    kStatusBar = 44,
-    kAbout = 150,
-    kChangePassword = 32772,
-};
-
-}  // namespace
+// The framework loads the frame's resources, and handles two of its commands,
+// by ids of its own.
+static_assert(IDR_MAIN == Casement::IDW_MAIN && IDD_ABOUT == Casement::IDW_ABOUT &&
+                  IDM_STATUS_BAR == Casement::IDW_VIEWSTATUSBAR && IDS_READY == Casement::IDW_READY &&
+                  IDS_CAPS == Casement::IDW_INDICATOR_CAPS && IDS_NUM == Casement::IDW_INDICATOR_NUM &&
+                  IDS_SCROLL == Casement::IDW_INDICATOR_SCRL,
+              "the resource script uses the framework's ids");
 
 CMainFrame::CMainFrame() { SetView(m_richView); }
 
@@ -46,7 +32,7 @@ void CMainFrame::AdjustCreateParams(CREATESTRUCTA& cs) {
 
 void CMainFrame::AfterCreated() {
     DragAcceptFiles(*this, TRUE);
-    SetWindowTextA(*this, kTitle);
+    SetWindowTextA(*this, SCRIBECRYPT_TITLE);
     SetFocus(m_richView);
     // The frame shows an empty tool bar by default; the editor has none.
     ToggleToolBar();
@@ -67,43 +53,43 @@ void CMainFrame::UnsealDocument(const Casement::CString& cipher) {
 
 BOOL CMainFrame::HandleCommand(WPARAM wParam, LPARAM) {
     switch (LOWORD(wParam)) {
-    case kSaveAs:
+    case IDM_SAVE_AS:
         return SaveAs();
-    case kSaveIntoImage:
+    case IDM_SAVE:
         return SaveIntoImage();
-    case kChangePassword:
+    case IDM_CHANGE_PASSWORD:
         return ChangePassword();
-    case kExit:
+    case IDM_EXIT:
         PostMessageA(*this, WM_CLOSE, 0, 0);
         return TRUE;
-    case kUndo:
+    case IDM_UNDO:
         m_richView.Undo();
         return TRUE;
-    case kRedo:
+    case IDM_REDO:
         m_richView.Redo();
         return TRUE;
-    case kCut:
+    case IDM_CUT:
         m_richView.Cut();
         return TRUE;
-    case kCopy:
+    case IDM_COPY:
         m_richView.Copy();
         return TRUE;
-    case kPaste:
+    case IDM_PASTE:
         m_richView.Paste();
         return TRUE;
-    case kClear:
+    case IDM_CLEAR:
         m_richView.Clear();
         return TRUE;
-    case kFont:
+    case IDM_FONT:
         ChangeFont();
         return TRUE;
-    case kWordWrap:
+    case IDM_WORD_WRAP:
         ToggleWordWrap();
         return TRUE;
-    case kStatusBar:
+    case IDM_STATUS_BAR:
         ToggleStatusBar();
         return TRUE;
-    case kAbout:
+    case IDM_ABOUT:
         ShowAboutDialog();
         return TRUE;
     default:
@@ -124,18 +110,18 @@ BOOL CMainFrame::HandleDropFiles(HDROP drop) {
     char path[MAX_PATH] = {};
     DragQueryFileA(drop, 0, path, MAX_PATH);
     if (LoadTextFile(m_richView, path))
-        SetWindowTextA(*this, kTitle);
+        SetWindowTextA(*this, SCRIBECRYPT_TITLE);
     return TRUE;
 }
 
 void CMainFrame::RefreshMenuItem(UINT id) {
     const CTextApp& app = GetTextApp();
     HMENU menu = GetFrameMenu();
-    if (id == kWordWrap)
-        CheckMenuItem(menu, kWordWrap, MF_BYCOMMAND | (m_wordWrap == 1 ? MF_CHECKED : MF_UNCHECKED));
+    if (id == IDM_WORD_WRAP)
+        CheckMenuItem(menu, IDM_WORD_WRAP, MF_BYCOMMAND | (m_wordWrap == 1 ? MF_CHECKED : MF_UNCHECKED));
     // A new document has no password to change; nor has one emptied of text.
     const bool canChange = app.m_isNewDocument == 0 && GetWindowTextLengthA(m_richView) > 0;
-    EnableMenuItem(menu, kChangePassword, MF_BYCOMMAND | (canChange ? MF_ENABLED : MF_DISABLED));
+    EnableMenuItem(menu, IDM_CHANGE_PASSWORD, MF_BYCOMMAND | (canChange ? MF_ENABLED : MF_DISABLED));
     CFrame::RefreshMenuItem(id);
 }
 

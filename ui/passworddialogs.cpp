@@ -16,7 +16,7 @@ constexpr int kMaxPasswordCharacters = 512;
 // FALSE keeps the system from moving the focus to the first tab stop, the
 // OK button.
 BOOL CMyDialog::HandleInitDialog() {
-    BindControl(1001, m_editPassword);
+    BindControl(IDC_PASSWORD, m_editPassword);
     m_editPassword.LimitText(kMaxPasswordCharacters);
     // It opens before the program has any other window: in front, the
     // keys typed at start-up reach it.
@@ -28,11 +28,11 @@ BOOL CMyDialog::HandleInitDialog() {
 void CMyDialog::HandleDestroy() { GetTextApp().m_password = ViewText(m_editPassword); }
 
 BOOL MyDialog::HandleInitDialog() {
-    BindControl(1009, m_editPassword);
-    BindControl(1007, m_editRepeat);
+    BindControl(IDC_NEW_PASSWORD, m_editPassword);
+    BindControl(IDC_REPEAT_PASSWORD, m_editRepeat);
     m_editPassword.LimitText(kMaxPasswordCharacters);
     m_editRepeat.LimitText(kMaxPasswordCharacters);
-    BindControl(1008, m_comboCipher);
+    BindControl(IDC_CIPHER, m_comboCipher);
     for (const CipherEntry& entry : kCipherTable)
         m_comboCipher.AddString(entry.displayName);
     m_comboCipher.SelectString(1, kCipherTable[0].displayName);

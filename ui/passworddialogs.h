@@ -7,11 +7,12 @@
 
 #include "framework/dialog.h"
 #include "framework/stdcontrols.h"
+#include "ui/resource_ids.h"
 
-// Asks for the password of the document stored in the program (template 129).
+// Asks for the password of the document stored in the program.
 class CMyDialog : public Casement::CDialog {
 public:
-    CMyDialog() : CDialog(129) {}
+    CMyDialog() : CDialog(IDD_ENTER_PASSWORD) {}
     ~CMyDialog() override = default;
 
 protected:
@@ -22,10 +23,10 @@ private:
     Casement::CEdit m_editPassword;
 };
 
-// Asks for a new password twice and for a cipher (template 132).
+// Asks for a new password twice and for a cipher.
 class MyDialog : public Casement::CDialog {
 public:
-    MyDialog() : CDialog(132) {}
+    MyDialog() : CDialog(IDD_NEW_PASSWORD) {}
     ~MyDialog() override = default;
 
 protected:

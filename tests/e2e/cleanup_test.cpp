@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "tests/e2e/editor.h"
+#include "ui/resource_ids.h"
 
 namespace {
 
 using driver::Editor;
 using driver::ProgramCopy;
 
-constexpr UINT kChangePassword = 32772;
 
 // A program copy run with a temporary folder of its own.
 class Cleanup : public ::testing::Test {
@@ -58,7 +58,7 @@ TEST_F(Cleanup, NoCopyUnderTheOldPasswordStaysAfterAPasswordChange) {
     {
         Editor editor(copy_, Environment());
         ASSERT_TRUE(editor.Open(L"old"));
-        editor.Command(kChangePassword);
+        editor.Command(IDM_CHANGE_PASSWORD);
         ASSERT_TRUE(editor.AnswerNewPassword(L"new", L"new", L"SM4-128-CBC"));
         EXPECT_EQ(L"Scribecrypt: 在您关闭文档时新密码将被应用。", driver::AnswerMessageBox(editor.GetProcess().Id(), IDOK));
         editor.Close();

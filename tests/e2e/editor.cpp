@@ -1,4 +1,5 @@
 #include "tests/e2e/editor.h"
+#include "ui/resource_ids.h"
 
 #include <chrono>
 
@@ -21,7 +22,7 @@ bool Editor::Unlock(const std::wstring& password, DWORD pollMs) {
         HWND dialog = WaitForDialog(m_process.Id(), L"Scribecrypt", kWindowTimeoutMs, pollMs);
         if (dialog == nullptr)
             return false;
-        SetControlText(dialog, 1001, password);
+        SetControlText(dialog, IDC_PASSWORD, password);
         PressButton(dialog, IDOK);
     }
     m_main = WaitForMainWindow(m_process.Id(), kWindowTimeoutMs, pollMs);
@@ -37,7 +38,7 @@ bool Editor::WaitForNote(DWORD timeoutMs, DWORD pollMs) const {
     // busy until the note is in the view, so the next message the view
     // answers comes after it. It is asked once, not over and over, so that
     // the wait does not disturb the frame while it works.
-    const std::wstring title = L"Scribecrypt v1.0.6";
+    const std::wstring title = L"" SCRIBECRYPT_TITLE;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWindowTimeoutMs);
     while (WindowText(m_main) != title) {
         if (std::chrono::steady_clock::now() >= deadline)
@@ -87,12 +88,12 @@ DWORD Editor::WaitForExit() {
 bool Editor::AnswerNewPassword(const std::wstring& password, const std::wstring& repeat,
                                const std::wstring& cipherName, int button) {
     HWND dialog = WaitForDialog(m_process.Id(), L"Scribecrypt", kWindowTimeoutMs);
-    if (dialog == nullptr || GetDlgItem(dialog, 1009) == nullptr)
+    if (dialog == nullptr || GetDlgItem(dialog, IDC_NEW_PASSWORD) == nullptr)
         return false;
-    SetControlText(dialog, 1009, password);
-    SetControlText(dialog, 1007, repeat);
+    SetControlText(dialog, IDC_NEW_PASSWORD, password);
+    SetControlText(dialog, IDC_REPEAT_PASSWORD, repeat);
     if (!cipherName.empty())
-        SendMessageW(GetDlgItem(dialog, 1008), CB_SELECTSTRING, static_cast<WPARAM>(-1),
+        SendMessageW(GetDlgItem(dialog, IDC_CIPHER), CB_SELECTSTRING, static_cast<WPARAM>(-1),
                      reinterpret_cast<LPARAM>(cipherName.c_str()));
     if (button == 0)
         PostMessageW(dialog, WM_CLOSE, 0, 0);

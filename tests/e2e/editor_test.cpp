@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/e2e/editor.h"
+#include "ui/resource_ids.h"
 
 namespace {
 
@@ -13,9 +14,6 @@ using driver::ProgramCopy;
 const std::string kChineseNote = "\xC4\xFA\xBA\xC3\xA3\xAC\xCA\xC0\xBD\xE7 note";
 const std::wstring kChineseNoteWide = L"您好，世界 note";
 
-constexpr UINT kChangePassword = 32772;
-constexpr UINT kWordWrap = 141;
-constexpr UINT kSaveIntoImage = 123;
 
 struct CipherCase {
     const char* identifier;
@@ -35,7 +33,7 @@ TEST(Editor, RightPasswordShowsExactlyTheStoredTextForEveryCipher) {
         ASSERT_TRUE(editor.Open(L"pass word")) << cipher.identifier;
         EXPECT_EQ(kChineseNoteWide, editor.Text()) << cipher.identifier;
         EXPECT_FALSE(editor.Modified());
-        EXPECT_EQ(L"Scribecrypt v1.0.6", driver::WindowText(editor.Main()));
+        EXPECT_EQ(L"" SCRIBECRYPT_TITLE, driver::WindowText(editor.Main()));
         const std::string before = copy.Bytes();
         editor.Close();
         EXPECT_EQ(0u, editor.WaitForExit());
@@ -117,7 +115,7 @@ TEST(Editor, ChangedPasswordWithoutEditsIsAppliedOnCloseWithoutAsking) {
     {
         Editor editor(copy);
         ASSERT_TRUE(editor.Open(L"old"));
-        editor.Command(kChangePassword);
+        editor.Command(IDM_CHANGE_PASSWORD);
         ASSERT_TRUE(editor.AnswerNewPassword(L"new", L"new", L"SM4-128-CBC"));
         EXPECT_EQ(L"Scribecrypt: 在您关闭文档时新密码将被应用。", Answer(editor, IDOK));
         editor.Close();
@@ -137,7 +135,7 @@ TEST(Editor, ChangedPasswordThenEditsAreDiscardedTogetherOnNo) {
     const std::string before = copy.Bytes();
     Editor editor(copy);
     ASSERT_TRUE(editor.Open(L"old"));
-    editor.Command(kChangePassword);
+    editor.Command(IDM_CHANGE_PASSWORD);
     ASSERT_TRUE(editor.AnswerNewPassword(L"new", L"new", L""));
     EXPECT_EQ(L"Scribecrypt: 在您关闭文档时新密码将被应用。", Answer(editor, IDOK));
     editor.Type(L"more");
@@ -153,8 +151,8 @@ TEST(Editor, WordWrapDoesNotCountAsAnEdit) {
     const std::string before = copy.Bytes();
     Editor editor(copy);
     ASSERT_TRUE(editor.Open(L"pw"));
-    editor.Command(kWordWrap);
-    editor.Command(kWordWrap);
+    editor.Command(IDM_WORD_WRAP);
+    editor.Command(IDM_WORD_WRAP);
     Sleep(200);
     EXPECT_FALSE(editor.Modified());
     editor.Close();
@@ -213,7 +211,7 @@ TEST(Editor, SavingANoteWhoseCipherIsUnknownAsksForANewPasswordFirst) {
         ASSERT_TRUE(editor.Open(L"pw"));
         EXPECT_EQ(L"", editor.Text());
         editor.Type(L"fresh");
-        editor.Command(kSaveIntoImage);
+        editor.Command(IDM_SAVE);
         ASSERT_TRUE(editor.AnswerNewPassword(L"pw2", L"pw2", L"SM4-128-CBC"));
         Sleep(300);
         editor.Close();
@@ -243,7 +241,7 @@ TEST(Editor, SavingWhileTheEditorStaysOpenLeavesTheProgramUnchanged) {
     Editor editor(copy);
     ASSERT_TRUE(editor.Open(L"pw"));
     editor.Type(L"new ");
-    editor.Command(kSaveIntoImage);
+    editor.Command(IDM_SAVE);
     Sleep(500);
     // Every save leaves its temporary image behind (other tests may add theirs).
     EXPECT_GT(CountTemporaryImages(), imagesBefore);
@@ -273,17 +271,17 @@ TEST(Editor, PasswordFieldsTakeAt512CharactersAndTheNewPasswordDialogStartsFresh
     Editor editor(copy);
     ASSERT_TRUE(editor.Open(L"pw"));
     for (int round = 0; round < 2; ++round) {
-        editor.Command(kChangePassword);
+        editor.Command(IDM_CHANGE_PASSWORD);
         HWND dialog = driver::WaitForDialog(editor.GetProcess().Id(), L"Scribecrypt", driver::kWindowTimeoutMs);
         ASSERT_NE(nullptr, dialog);
-        EXPECT_EQ(L"", ControlText(dialog, 1009)) << round;
-        EXPECT_EQ(L"", ControlText(dialog, 1007)) << round;
-        EXPECT_EQ(L"AES-256-CBC", ControlText(dialog, 1008)) << round;
+        EXPECT_EQ(L"", ControlText(dialog, IDC_NEW_PASSWORD)) << round;
+        EXPECT_EQ(L"", ControlText(dialog, IDC_REPEAT_PASSWORD)) << round;
+        EXPECT_EQ(L"AES-256-CBC", ControlText(dialog, IDC_CIPHER)) << round;
         for (int i = 0; i < 513; ++i)
-            SendMessageW(GetDlgItem(dialog, 1009), WM_CHAR, L'x', 1);
-        EXPECT_EQ(512u, ControlText(dialog, 1009).size());
-        driver::SetControlText(dialog, 1009, L"");
-        SendMessageW(GetDlgItem(dialog, 1008), CB_SELECTSTRING, static_cast<WPARAM>(-1),
+            SendMessageW(GetDlgItem(dialog, IDC_NEW_PASSWORD), WM_CHAR, L'x', 1);
+        EXPECT_EQ(512u, ControlText(dialog, IDC_NEW_PASSWORD).size());
+        driver::SetControlText(dialog, IDC_NEW_PASSWORD, L"");
+        SendMessageW(GetDlgItem(dialog, IDC_CIPHER), CB_SELECTSTRING, static_cast<WPARAM>(-1),
                      reinterpret_cast<LPARAM>(L"SEED-128-CBC"));
         driver::PressButton(dialog, IDCANCEL);
         for (int i = 0; i < 100 && IsWindow(dialog); ++i)
@@ -311,7 +309,7 @@ TEST(Editor, ChangingTheFontDoesNotCountAsAnEdit) {
     const std::string before = copy.Bytes();
     Editor editor(copy);
     ASSERT_TRUE(editor.Open(L"pw"));
-    editor.Command(140);
+    editor.Command(IDM_FONT);
     HWND fontDialog = nullptr;
     for (int i = 0; i < 200 && fontDialog == nullptr; ++i) {
         for (HWND window : driver::TopLevelWindows(editor.GetProcess().Id(), L"#32770"))

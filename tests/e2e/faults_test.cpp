@@ -13,6 +13,7 @@
 #include "image/resources.h"
 #include "tests/e2e/editor.h"
 #include "tests/e2e/stress.h"
+#include "ui/resource_ids.h"
 
 namespace {
 
@@ -461,7 +462,7 @@ TEST_P(DamagedNote, NeitherCrashesNorHangsTheProgram) {
     if (damage.refused) {
         HWND dialog = driver::WaitForDialog(editor.GetProcess().Id(), L"Scribecrypt", driver::kWindowTimeoutMs);
         ASSERT_NE(nullptr, dialog);
-        driver::SetControlText(dialog, 1001, kWidePassword);
+        driver::SetControlText(dialog, IDC_PASSWORD, kWidePassword);
         driver::PressButton(dialog, IDOK);
         EXPECT_EQ(L"错误: 您提供的密码无效。", driver::AnswerMessageBox(editor.GetProcess().Id(), IDOK));
         EXPECT_EQ(kFailed, editor.WaitForExit());
@@ -513,7 +514,7 @@ bool PasteTwoMiB(const Editor& editor) {
     SetClipboardData(CF_TEXT, memory);
     CloseClipboard();
     SendMessageW(editor.View(), EM_SETSEL, 0, -1);
-    editor.Command(134);  // Paste
+    editor.Command(IDM_PASTE);
     for (int i = 0; i < 600; ++i, Sleep(100)) {
         if (editor.Modified() && SendMessageW(editor.View(), WM_GETTEXTLENGTH, 0, 0) >= static_cast<LRESULT>(text.size()))
             return true;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/e2e/editor.h"
+#include "ui/resource_ids.h"
 
 namespace {
 
@@ -54,7 +55,7 @@ TEST(Keyboard, ANewNoteIsLockedWithPasswordsAndCipherChosenByKeys) {
 
         const HWND dialog = driver::WaitForDialog(editor.GetProcess().Id(), L"Scribecrypt", driver::kWindowTimeoutMs);
         ASSERT_NE(nullptr, dialog);
-        ASSERT_NE(nullptr, GetDlgItem(dialog, 1009));
+        ASSERT_NE(nullptr, GetDlgItem(dialog, IDC_NEW_PASSWORD));
         TypeKeys(L"s3cret");
         PressKey(VK_TAB);
         TypeKeys(L"s3cret");

@@ -5,20 +5,19 @@
 #include <memory>
 
 #include "tests/e2e/editor.h"
+#include "ui/resource_ids.h"
 
 namespace {
 
 using driver::Editor;
 using driver::ProgramCopy;
 
-constexpr UINT kSaveAs = 124;
-constexpr UINT kChangePassword = 32772;
 constexpr int kFileNameField = 1148;
 
 // Chooses path in the save dialog; answers the question about replacing an
 // existing file with replace.
 void SaveAs(Editor& editor, const std::string& path, int replace = 0) {
-    editor.Command(kSaveAs);
+    editor.Command(IDM_SAVE_AS);
     HWND dialog = nullptr;
     for (int i = 0; i < 400 && dialog == nullptr; ++i) {
         for (HWND window : driver::TopLevelWindows(editor.GetProcess().Id(), L"#32770"))
@@ -84,7 +83,7 @@ protected:
 
 TEST_F(SaveAsTest, UnchangedNoteIsAPlainCopyEvenAfterAPasswordChange) {
     ASSERT_TRUE(editor().Open(L"pw"));
-    editor().Command(kChangePassword);
+    editor().Command(IDM_CHANGE_PASSWORD);
     ASSERT_TRUE(editor().AnswerNewPassword(L"new", L"new", L"AES-256-CBC"));
     EXPECT_EQ(L"Scribecrypt: 在您关闭文档时新密码将被应用。", driver::AnswerMessageBox(editor().GetProcess().Id(), IDOK));
     SaveAs(editor(), Target("copy.exe"));
@@ -199,7 +198,7 @@ TEST(SaveAsNew, CancelledPasswordIsNotKept) {
     EXPECT_EQ(L"RiziDuru: 保存文档的更改?", driver::AnswerMessageBox(editor.GetProcess().Id(), IDYES));
     const HWND asked = driver::WaitForDialog(editor.GetProcess().Id(), L"Scribecrypt", driver::kWindowTimeoutMs);
     ASSERT_NE(nullptr, asked);
-    EXPECT_NE(nullptr, GetDlgItem(asked, 1009)) << "the cancelled password was used";
+    EXPECT_NE(nullptr, GetDlgItem(asked, IDC_NEW_PASSWORD)) << "the cancelled password was used";
     ASSERT_TRUE(editor.AnswerNewPassword(L"", L"", L"", IDCANCEL));
     editor.Close();
     EXPECT_EQ(L"RiziDuru: 保存文档的更改?", driver::AnswerMessageBox(editor.GetProcess().Id(), IDNO));

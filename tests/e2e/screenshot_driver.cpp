@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tests/e2e/editor.h"
+#include "ui/resource_ids.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ int main() {
     HWND dialog = driver::WaitForDialog(process.Id(), L"Scribecrypt", driver::kWindowTimeoutMs);
     if (dialog == nullptr)
         return 1;
-    driver::SetControlText(dialog, 1001, L"pw");
+    driver::SetControlText(dialog, IDC_PASSWORD, L"pw");
     Pause("enter-password");
     driver::PressButton(dialog, IDOK);
 
@@ -40,11 +41,11 @@ int main() {
     Sleep(500);
     Pause("main-window");
 
-    PostMessageW(main, WM_COMMAND, 32772, 0);
+    PostMessageW(main, WM_COMMAND, IDM_CHANGE_PASSWORD, 0);
     dialog = driver::WaitForDialog(process.Id(), L"Scribecrypt", driver::kWindowTimeoutMs);
     if (dialog == nullptr)
         return 1;
-    SendMessageW(GetDlgItem(dialog, 1008), CB_SHOWDROPDOWN, TRUE, 0);
+    SendMessageW(GetDlgItem(dialog, IDC_CIPHER), CB_SHOWDROPDOWN, TRUE, 0);
     Sleep(300);
     Pause("new-password");
     driver::PressButton(dialog, IDCANCEL);

@@ -4,6 +4,7 @@
 
 #include "crypto/key_material.h"
 #include "tests/e2e/program.h"
+#include "ui/resource_ids.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ protected:
     static void Enter(const Process& process, const std::wstring& password, int button = IDOK) {
         HWND dialog = Dialog(process);
         ASSERT_NE(nullptr, dialog);
-        driver::SetControlText(dialog, 1001, password);
+        driver::SetControlText(dialog, IDC_PASSWORD, password);
         if (button == 0)
             PostMessageW(dialog, WM_CLOSE, 0, 0);
         else

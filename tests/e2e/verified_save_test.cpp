@@ -5,13 +5,13 @@
 #include <gtest/gtest.h>
 
 #include "tests/e2e/editor.h"
+#include "ui/resource_ids.h"
 
 namespace {
 
 using driver::Editor;
 using driver::ProgramCopy;
 
-constexpr UINT kChangePassword = 32772;
 const std::wstring kCannotSave = L"错误: 无法保存文档。";
 const std::wstring kQuestion = L"RiziDuru: 保存文档的更改?";
 
@@ -52,7 +52,7 @@ TEST(VerifiedSave, AFailedSaveOfAChangedPasswordAsksOnTheNextClose) {
     const std::string missing = "C:\\no such folder\\temp";
     Editor editor(copy, {"TMP=" + missing, "TEMP=" + missing});
     ASSERT_TRUE(editor.Open(L"old"));
-    editor.Command(kChangePassword);
+    editor.Command(IDM_CHANGE_PASSWORD);
     ASSERT_TRUE(editor.AnswerNewPassword(L"new", L"new", L"SEED-128-CBC"));
     EXPECT_EQ(L"Scribecrypt: 在您关闭文档时新密码将被应用。", Answer(editor, IDOK));
     editor.Close();
@@ -72,7 +72,7 @@ TEST(VerifiedSave, ACancelledPasswordChangeKeepsTheOldKey) {
     {
         Editor editor(copy);
         ASSERT_TRUE(editor.Open(L"old"));
-        editor.Command(kChangePassword);
+        editor.Command(IDM_CHANGE_PASSWORD);
         ASSERT_TRUE(editor.AnswerNewPassword(L"new", L"new", L"AES-256-CBC", IDCANCEL));
         editor.Close();
         EXPECT_EQ(0u, editor.WaitForExit());

@@ -14,11 +14,10 @@
 
 #include "app/textapp.h"
 #include "tests/e2e/driver.h"
+#include "ui/resource_ids.h"
 
 namespace {
 
-constexpr UINT kChangePassword = 32772;
-constexpr UINT kWordWrap = 141;
 
 class MainFrame : public ::testing::Test {
 protected:
@@ -62,20 +61,20 @@ protected:
 TEST_F(MainFrame, ChangePasswordIsOfferedOnlyForAStoredDocumentWithText) {
     EXPECT_EQ(1, app_.m_isNewDocument);
     SetWindowTextA(view_, "text");
-    EXPECT_EQ(static_cast<UINT>(MF_DISABLED), MenuState(kChangePassword) & (MF_DISABLED | MF_GRAYED));
+    EXPECT_EQ(static_cast<UINT>(MF_DISABLED), MenuState(IDM_CHANGE_PASSWORD) & (MF_DISABLED | MF_GRAYED));
 
     app_.m_isNewDocument = 0;
-    EXPECT_FALSE(MenuState(kChangePassword) & (MF_DISABLED | MF_GRAYED));
+    EXPECT_FALSE(MenuState(IDM_CHANGE_PASSWORD) & (MF_DISABLED | MF_GRAYED));
     SetWindowTextA(view_, "");
-    EXPECT_EQ(static_cast<UINT>(MF_DISABLED), MenuState(kChangePassword) & (MF_DISABLED | MF_GRAYED));
+    EXPECT_EQ(static_cast<UINT>(MF_DISABLED), MenuState(IDM_CHANGE_PASSWORD) & (MF_DISABLED | MF_GRAYED));
 }
 
 TEST_F(MainFrame, WordWrapCheckMarkFollowsTheWrapState) {
-    EXPECT_FALSE(MenuState(kWordWrap) & MF_CHECKED);  // the resource starts it checked
-    SendMessageA(frame_, WM_COMMAND, kWordWrap, 0);
-    EXPECT_TRUE(MenuState(kWordWrap) & MF_CHECKED);
-    SendMessageA(frame_, WM_COMMAND, kWordWrap, 0);
-    EXPECT_FALSE(MenuState(kWordWrap) & MF_CHECKED);
+    EXPECT_FALSE(MenuState(IDM_WORD_WRAP) & MF_CHECKED);  // the resource starts it checked
+    SendMessageA(frame_, WM_COMMAND, IDM_WORD_WRAP, 0);
+    EXPECT_TRUE(MenuState(IDM_WORD_WRAP) & MF_CHECKED);
+    SendMessageA(frame_, WM_COMMAND, IDM_WORD_WRAP, 0);
+    EXPECT_FALSE(MenuState(IDM_WORD_WRAP) & MF_CHECKED);
 }
 
 TEST_F(MainFrame, ViewUsesCourierNew16AndTakesLongTexts) {
@@ -160,7 +159,7 @@ TEST_F(MainFrame, DroppedFilesLoadTheFirstOnly) {
     EXPECT_STREQ("\xC4\xFA\xBA\xC3 first", text);
     char title[64] = {};
     GetWindowTextA(frame_, title, sizeof title);
-    EXPECT_STREQ("Scribecrypt v1.0.6", title);
+    EXPECT_STREQ(SCRIBECRYPT_TITLE, title);
 }
 
 // (A read-only file is refused the same way on Windows; Wine running as root

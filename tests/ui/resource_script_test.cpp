@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/e2e/driver.h"
+#include "ui/resource_ids.h"
 
 namespace {
 
@@ -163,23 +164,23 @@ TEST_F(ProgramResources, StringTableHoldsExactlyThePromptsAndIndicators) {
     std::map<UINT, std::wstring> table;
     EnumResourceNamesW(module_, MAKEINTRESOURCEW(6), CollectStringBlock, reinterpret_cast<LONG_PTR>(&table));
     const std::map<UINT, std::wstring> expected = {
-        {41, L"Scribecrypt"},
-        {44, L"显示或隐藏状态栏"},
-        {45, L"Ready"},
-        {46, L"CAP"},
-        {47, L"NUM"},
-        {48, L"SCRL"},
-        {122, L"打开文档"},
-        {123, L"保存文档"},
-        {124, L"以新名称保存"},
-        {127, L"退出程序"},
-        {130, L"撤消动作"},
-        {131, L"Redo the previously undone action"},
-        {132, L"将所选内容剪切到剪贴板"},
-        {133, L"将所选内容复制到剪贴板"},
-        {134, L"将剪贴板内容粘贴到文档中"},
-        {135, L"删除选定的内容"},
-        {150, L"显示程序信息"},
+        {IDR_MAIN, L"Scribecrypt"},
+        {IDM_STATUS_BAR, L"显示或隐藏状态栏"},
+        {IDS_READY, L"Ready"},
+        {IDS_CAPS, L"CAP"},
+        {IDS_NUM, L"NUM"},
+        {IDS_SCROLL, L"SCRL"},
+        {IDM_OPEN, L"打开文档"},
+        {IDM_SAVE, L"保存文档"},
+        {IDM_SAVE_AS, L"以新名称保存"},
+        {IDM_EXIT, L"退出程序"},
+        {IDM_UNDO, L"撤消动作"},
+        {IDM_REDO, L"Redo the previously undone action"},
+        {IDM_CUT, L"将所选内容剪切到剪贴板"},
+        {IDM_COPY, L"将所选内容复制到剪贴板"},
+        {IDM_PASTE, L"将剪贴板内容粘贴到文档中"},
+        {IDM_CLEAR, L"删除选定的内容"},
+        {IDM_ABOUT, L"显示程序信息"},
         {SC_CLOSE, L"关闭窗口"},
         {SC_RESTORE, L"Restore the Window"},
     };
@@ -187,7 +188,7 @@ TEST_F(ProgramResources, StringTableHoldsExactlyThePromptsAndIndicators) {
 }
 
 TEST_F(ProgramResources, MenuHasItsItemsAndInitialStates) {
-    HMENU menu = LoadMenuW(module_, MAKEINTRESOURCEW(41));
+    HMENU menu = LoadMenuW(module_, MAKEINTRESOURCEW(IDR_MAIN));
     ASSERT_NE(nullptr, menu);
     ASSERT_EQ(5, GetMenuItemCount(menu));
     const wchar_t* popups[] = {L"文件", L"编辑", L"选项", L"视图", L"帮助"};
@@ -198,24 +199,24 @@ TEST_F(ProgramResources, MenuHasItsItemsAndInitialStates) {
     }
 
     HMENU edit = GetSubMenu(menu, 1);
-    const std::vector<UINT> editIds = {130, 0, 132, 133, 134, 135};
+    const std::vector<UINT> editIds = {IDM_UNDO, 0, IDM_CUT, IDM_COPY, IDM_PASTE, IDM_CLEAR};
     ASSERT_EQ(static_cast<int>(editIds.size()), GetMenuItemCount(edit));
     for (int i = 0; i < GetMenuItemCount(edit); ++i)
         EXPECT_EQ(editIds[i], GetMenuItemID(edit, i)) << i;
     wchar_t undo[64] = {};
-    GetMenuStringW(edit, 130, undo, 64, MF_BYCOMMAND);
+    GetMenuStringW(edit, IDM_UNDO, undo, 64, MF_BYCOMMAND);
     EXPECT_STREQ(L"撤销\tCtrl+Z", undo);
 
     // Disabled, not grayed: the frame's refresh uses the same state.
-    EXPECT_EQ(static_cast<UINT>(MF_DISABLED), GetMenuState(menu, 32772, MF_BYCOMMAND) & (MF_DISABLED | MF_GRAYED));
-    EXPECT_TRUE(GetMenuState(menu, 141, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_EQ(static_cast<UINT>(MF_DISABLED), GetMenuState(menu, IDM_CHANGE_PASSWORD, MF_BYCOMMAND) & (MF_DISABLED | MF_GRAYED));
+    EXPECT_TRUE(GetMenuState(menu, IDM_WORD_WRAP, MF_BYCOMMAND) & MF_CHECKED);
     EXPECT_TRUE(GetMenuState(menu, 44, MF_BYCOMMAND) & MF_CHECKED);
-    EXPECT_FALSE(GetMenuState(menu, 124, MF_BYCOMMAND) & (MF_GRAYED | MF_CHECKED));
+    EXPECT_FALSE(GetMenuState(menu, IDM_SAVE_AS, MF_BYCOMMAND) & (MF_GRAYED | MF_CHECKED));
     DestroyMenu(menu);
 }
 
 TEST_F(ProgramResources, AcceleratorsAreControlKeysOnly) {
-    HACCEL table = LoadAcceleratorsW(module_, MAKEINTRESOURCEW(41));
+    HACCEL table = LoadAcceleratorsW(module_, MAKEINTRESOURCEW(IDR_MAIN));
     ASSERT_NE(nullptr, table);
     ACCEL entries[16] = {};
     const int count = CopyAcceleratorTableW(table, entries, 16);
@@ -224,7 +225,7 @@ TEST_F(ProgramResources, AcceleratorsAreControlKeysOnly) {
         WORD key;
         BYTE extra;
         WORD command;
-    } expected[] = {{'C', 0, 133}, {'X', 0, 132}, {'V', 0, 134}, {'Y', FSHIFT, 131}, {'Z', 0, 130}};
+    } expected[] = {{'C', 0, IDM_COPY}, {'X', 0, IDM_CUT}, {'V', 0, IDM_PASTE}, {'Y', FSHIFT, IDM_REDO}, {'Z', 0, IDM_UNDO}};
     for (int i = 0; i < count; ++i) {
         EXPECT_EQ(expected[i].key, entries[i].key) << i;
         EXPECT_EQ(expected[i].command, entries[i].cmd) << i;
@@ -241,30 +242,30 @@ TEST_F(ProgramResources, DialogTemplatesHaveTheirControlsInTabOrder) {
                      : Template{};
     };
 
-    const Template about = read(42);
+    const Template about = read(IDD_ABOUT);
     ExpectDialog(about, 0x90C800C8, L"About", 151, 116);
     EXPECT_EQ((std::vector<Item>{
                   {IDOK, kButton, L"确定", kDefaultButton, 50, 95, 50, 14},
                   {0, kStatic, L"#41", WS_CHILD | WS_VISIBLE | SS_ICON, 12, 10, 21, 20},
-                  {-1, kStatic, L"Scribecrypt v1.0.6", kLabel, 52, 16, 64, 8},
+                  {-1, kStatic, L"" SCRIBECRYPT_TITLE, kLabel, 52, 16, 64, 8},
                   {-1, kStatic, L"说明：采用高级加密算法的便签笔记", kLabel, 12, 55, 135, 12},
                   {-1, kStatic, L"本。支持AES、Camellia、SM4、", kLabel, 35, 67, 109, 8},
                   {-1, kStatic, L"SEED算法。", kLabel, 35, 79, 42, 8},
               }),
               about.items);
 
-    const Template enter = read(129);
+    const Template enter = read(IDD_ENTER_PASSWORD);
     ExpectDialog(enter, 0x80C800C8, L"Scribecrypt", 239, 129);
     EXPECT_EQ((std::vector<Item>{
                   {IDOK, kButton, L"确定", kDefaultButton, 119, 95, 50, 14},
                   {IDCANCEL, kButton, L"取消", kButtonStyle, 177, 95, 50, 14},
                   {-1, kStatic, L"请输入打开文档所需密码。", kLabel, 19, 26, 97, 8},
-                  {1001, kEdit, L"", kPasswordField, 102, 52, 120, 14},
+                  {IDC_PASSWORD, kEdit, L"", kPasswordField, 102, 52, 120, 14},
                   {-1, kStatic, L"密码：", kLabel, 75, 56, 25, 8},
               }),
               enter.items);
 
-    const Template fresh = read(132);
+    const Template fresh = read(IDD_NEW_PASSWORD);
     ExpectDialog(fresh, 0x90C800C8, L"Scribecrypt", 237, 136);
     EXPECT_EQ((std::vector<Item>{
                   {IDOK, kButton, L"确定", kDefaultButton, 109, 108, 46, 14},
@@ -273,16 +274,16 @@ TEST_F(ProgramResources, DialogTemplatesHaveTheirControlsInTabOrder) {
                   {-1, kStatic, L"密码：", kLabel, 30, 39, 25, 8},
                   {-1, kStatic, L"重复密码：", kLabel, 29, 61, 41, 8},
                   {-1, kStatic, L"加密算法：", kLabel, 30, 83, 41, 8},
-                  {1009, kEdit, L"", kPasswordField, 89, 35, 124, 14},
-                  {1007, kEdit, L"", kPasswordField, 89, 57, 124, 14},
-                  {1008, kComboBox, L"", 0x50210103, 89, 80, 123, 60},
+                  {IDC_NEW_PASSWORD, kEdit, L"", kPasswordField, 89, 35, 124, 14},
+                  {IDC_REPEAT_PASSWORD, kEdit, L"", kPasswordField, 89, 57, 124, 14},
+                  {IDC_CIPHER, kComboBox, L"", 0x50210103, 89, 80, 123, 60},
               }),
               fresh.items);
 }
 
 TEST_F(ProgramResources, IconHasBothSizes) {
-    EXPECT_NE(nullptr, LoadImageW(module_, MAKEINTRESOURCEW(41), IMAGE_ICON, 32, 32, 0));
-    EXPECT_NE(nullptr, LoadImageW(module_, MAKEINTRESOURCEW(41), IMAGE_ICON, 16, 16, 0));
+    EXPECT_NE(nullptr, LoadImageW(module_, MAKEINTRESOURCEW(IDR_MAIN), IMAGE_ICON, 32, 32, 0));
+    EXPECT_NE(nullptr, LoadImageW(module_, MAKEINTRESOURCEW(IDR_MAIN), IMAGE_ICON, 16, 16, 0));
 }
 
 }  // namespace

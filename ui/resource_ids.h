@@ -1,0 +1,43 @@
+// The ids of the program's resources, shared by the resource script, the code
+// and the tests. Plain macros, because the resource compiler reads this file
+// too.
+#pragma once
+
+// The frame's resources (menu, accelerators, icon, title string) and the
+// framework's own strings and commands use the framework's fixed ids.
+#define IDR_MAIN 41
+#define IDD_ABOUT 42
+#define IDS_READY 45
+#define IDS_CAPS 46
+#define IDS_NUM 47
+#define IDS_SCROLL 48
+
+// Dialogs.
+#define IDD_ENTER_PASSWORD 129
+#define IDD_NEW_PASSWORD 132
+
+// Controls of the password dialogs.
+#define IDC_PASSWORD 1001
+#define IDC_REPEAT_PASSWORD 1007
+#define IDC_CIPHER 1008
+#define IDC_NEW_PASSWORD 1009
+
+// Menu commands; each has a status-bar prompt of the same id.
+#define IDM_OPEN 122
+#define IDM_SAVE 123
+#define IDM_SAVE_AS 124
+#define IDM_EXIT 127
+#define IDM_UNDO 130
+#define IDM_REDO 131
+#define IDM_CUT 132
+#define IDM_COPY 133
+#define IDM_PASTE 134
+#define IDM_CLEAR 135
+#define IDM_FONT 140
+#define IDM_WORD_WRAP 141
+#define IDM_STATUS_BAR 44
+#define IDM_ABOUT 150
+#define IDM_CHANGE_PASSWORD 32772
+
+// The title of the main window and the About box.
+#define SCRIBECRYPT_TITLE "Scribecrypt v1.0.6"
