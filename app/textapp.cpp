@@ -20,9 +20,9 @@ BOOL CTextApp::EnterPassword() {
     return result != IDCANCEL && !m_password.IsEmpty();
 }
 
-BOOL CTextApp::CheckStoredDocument() {
-    const ImageResource hmac = LoadOwnPacket("HMAC");
-    const ImageResource type = LoadOwnPacket("TYPE");
+BOOL CTextApp::CheckStoredDocument(const OwnDocument& document) {
+    const ImageResource& hmac = document.hmac;
+    const ImageResource& type = document.type;
     // An unreadable or empty verifier is not checked, and selects no cipher.
     if (hmac.bytes == nullptr || hmac.size == 0 || type.bytes == nullptr)
         return TRUE;
@@ -38,10 +38,10 @@ BOOL CTextApp::CheckStoredDocument() {
 
 BOOL CTextApp::InitInstance() {
     m_isNewDocument = 1;
-    // A partial set of resources counts as no document at all.
-    if (HasOwnPacket("HMAC") && HasOwnPacket("DATA") && HasOwnPacket("TYPE")) {
+    const OwnDocument document = LoadOwnDocument();
+    if (document.IsComplete()) {
         m_isNewDocument = 0;
-        if (!EnterPassword() || !CheckStoredDocument())
+        if (!EnterPassword() || !CheckStoredDocument(document))
             return FALSE;
     }
     if (m_frame.CreateDefault(nullptr) == nullptr) {

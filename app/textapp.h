@@ -7,6 +7,7 @@
 #include "ui/mainframe.h"
 
 class CMyDialog;
+struct OwnDocument;
 
 class CTextApp : public Casement::CWinApp {
 public:
@@ -28,7 +29,7 @@ private:
     BOOL EnterPassword();
     // Selects the cipher from "TYPE" and checks the password against "HMAC";
     // FALSE after telling the user the password is wrong.
-    BOOL CheckStoredDocument();
+    BOOL CheckStoredDocument(const OwnDocument& document);
 };
 
 CTextApp& GetTextApp();

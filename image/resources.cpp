@@ -8,6 +8,9 @@
 namespace {
 
 const char kPacketType[] = "PACKET";
+const char kHmacName[] = "HMAC";
+const char kDataName[] = "DATA";
+const char kTypeName[] = "TYPE";
 
 // A resource type or name: an integer id or a string.
 struct ResourceKey {
@@ -126,9 +129,9 @@ bool RewriteResources(const std::string& imagePath, const SealedDocument* packet
         // never asks for one, but refuse it rather than leave a broken note.
         if (packets->hmac.empty() || packets->data.empty() || packets->type.empty())
             return false;
-        expected->push_back(PacketResource("HMAC", packets->hmac));
-        expected->push_back(PacketResource("DATA", packets->data));
-        expected->push_back(PacketResource("TYPE", packets->type));
+        expected->push_back(PacketResource(kHmacName, packets->hmac));
+        expected->push_back(PacketResource(kDataName, packets->data));
+        expected->push_back(PacketResource(kTypeName, packets->type));
     }
 
     HANDLE update = BeginUpdateResourceA(imagePath.c_str(), TRUE);
@@ -147,6 +150,23 @@ bool RewriteResources(const std::string& imagePath, const SealedDocument* packet
     return written && *written == *expected;
 }
 
+// One entry of the running image's document.
+ImageResource LoadOwnPacket(LPCSTR name) {
+    const HMODULE self = GetModuleHandleA(nullptr);
+    ImageResource resource;
+    HRSRC found = FindResourceA(self, name, kPacketType);
+    if (found == nullptr)
+        return resource;
+    resource.found = true;
+    HGLOBAL loaded = LoadResource(self, found);
+    const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+    if (bytes != nullptr) {
+        resource.bytes = static_cast<const unsigned char*>(bytes);
+        resource.size = SizeofResource(self, found);
+    }
+    return resource;
+}
+
 }  // namespace
 
 std::string OwnImagePath() {
@@ -161,21 +181,8 @@ bool IsOwnImagePath(const std::string& path) {
     return length > 0 && length < MAX_PATH && lstrcmpiA(full, OwnImagePath().c_str()) == 0;
 }
 
-bool HasOwnPacket(LPCSTR name) { return FindResourceA(GetModuleHandleA(nullptr), name, kPacketType) != nullptr; }
-
-ImageResource LoadOwnPacket(LPCSTR name) {
-    const HMODULE self = GetModuleHandleA(nullptr);
-    ImageResource resource;
-    HRSRC found = FindResourceA(self, name, kPacketType);
-    if (found == nullptr)
-        return resource;
-    HGLOBAL loaded = LoadResource(self, found);
-    const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
-    if (bytes != nullptr) {
-        resource.bytes = static_cast<const unsigned char*>(bytes);
-        resource.size = SizeofResource(self, found);
-    }
-    return resource;
+OwnDocument LoadOwnDocument() {
+    return OwnDocument{LoadOwnPacket(kHmacName), LoadOwnPacket(kDataName), LoadOwnPacket(kTypeName)};
 }
 
 bool WritePackets(const std::string& imagePath, const SealedDocument& packets) {
@@ -193,11 +200,11 @@ bool ReadPackets(const std::string& imagePath, SealedDocument& packets) {
     for (const Resource& resource : *resources) {
         if (!(resource.type == packetType) || resource.name.isId)
             continue;
-        if (resource.name.text == "HMAC")
+        if (resource.name.text == kHmacName)
             packets.hmac = resource.bytes;
-        else if (resource.name.text == "DATA")
+        else if (resource.name.text == kDataName)
             packets.data = resource.bytes;
-        else if (resource.name.text == "TYPE")
+        else if (resource.name.text == kTypeName)
             packets.type = resource.bytes;
     }
     return true;

@@ -17,13 +17,20 @@ bool IsOwnImagePath(const std::string& path);
 // Bytes of a resource of the running image; they stay valid until the
 // process ends. Null bytes mean the resource is absent or unreadable.
 struct ImageResource {
+    bool found = false;  // the image has the entry, readable or not
     const unsigned char* bytes = nullptr;
     DWORD size = 0;
 };
 
-// True when the running image has the resource PACKET/name.
-bool HasOwnPacket(LPCSTR name);
-ImageResource LoadOwnPacket(LPCSTR name);
+// The embedded document of the running image: its three entries.
+struct OwnDocument {
+    ImageResource hmac;
+    ImageResource data;
+    ImageResource type;
+    // A partial set of entries counts as no document at all.
+    bool IsComplete() const { return hmac.found && data.found && type.found; }
+};
+OwnDocument LoadOwnDocument();
 
 // Writes HMAC, DATA and TYPE into the image file in one committed batch,
 // replacing any earlier document and keeping every other resource, then

@@ -43,7 +43,7 @@ void CMainFrame::AfterCreated() {
 }
 
 void CMainFrame::UnsealDocument(const Casement::CString& cipher) {
-    const ImageResource data = LoadOwnPacket("DATA");
+    const ImageResource data = LoadOwnDocument().data;
     if (data.bytes == nullptr)
         return;
     std::string text = UnsealDocumentData(data.bytes, data.size, GetTextApp().m_password.c_str(), cipher.c_str());

@@ -58,13 +58,12 @@ protected:
 };
 
 TEST_F(PacketResources, RunningImageReadsItsOwnDocumentWithExactLengths) {
-    ASSERT_TRUE(HasOwnPacket("TYPE"));
-    EXPECT_FALSE(HasOwnPacket("MISSING"));
-    const ImageResource type = LoadOwnPacket("TYPE");
-    ASSERT_NE(nullptr, type.bytes);
-    EXPECT_EQ("SM4", std::string(reinterpret_cast<const char*>(type.bytes), type.size));
-    EXPECT_EQ(32u, LoadOwnPacket("DATA").size);
-    EXPECT_EQ(nullptr, LoadOwnPacket("MISSING").bytes);
+    const OwnDocument document = LoadOwnDocument();
+    ASSERT_TRUE(document.IsComplete());
+    ASSERT_NE(nullptr, document.type.bytes);
+    EXPECT_EQ("SM4", std::string(reinterpret_cast<const char*>(document.type.bytes), document.type.size));
+    EXPECT_EQ(32u, document.data.size);
+    EXPECT_EQ(16u, document.hmac.size);
 }
 
 TEST_F(PacketResources, WriteReplacesTheDocumentAndKeepsEverythingElse) {
