@@ -3,13 +3,13 @@
 #include <richedit.h>
 #include <shellapi.h>
 
-#include "app/textapp.h"
 #include "crypto/cipher_table.h"
 #include "crypto/document.h"
 #include "crypto/wipe.h"
 #include "framework/commondlg.h"
 #include "image/resources.h"
 #include "image/self_save.h"
+#include "ui/document_state.h"
 #include "ui/resource_ids.h"
 #include "ui/textfile.h"
 #include "ui/uitext.h"
@@ -36,7 +36,7 @@ void CMainFrame::AfterCreated() {
     SetFocus(m_richView);
     // The frame shows an empty tool bar by default; the editor has none.
     ToggleToolBar();
-    const Casement::CString& cipher = GetTextApp().m_cipher;
+    const Casement::CString& cipher = GetDocumentState().m_cipher;
     if (FindCipher(cipher.c_str()) != nullptr)
         UnsealDocument(cipher);
     m_richView.SetModify(FALSE);
@@ -46,7 +46,7 @@ void CMainFrame::UnsealDocument(const Casement::CString& cipher) {
     const ImageResource data = LoadOwnDocument().data;
     if (data.bytes == nullptr)
         return;
-    std::string text = UnsealDocumentData(data.bytes, data.size, GetTextApp().m_password.c_str(), cipher.c_str());
+    std::string text = UnsealDocumentData(data.bytes, data.size, GetDocumentState().m_password.c_str(), cipher.c_str());
     SetWindowTextA(m_richView, text.c_str());
     WipeString(text);
 }
@@ -115,7 +115,7 @@ BOOL CMainFrame::HandleDropFiles(HDROP drop) {
 }
 
 void CMainFrame::RefreshMenuItem(UINT id) {
-    const CTextApp& app = GetTextApp();
+    const CDocumentState& app = GetDocumentState();
     HMENU menu = GetFrameMenu();
     if (id == IDM_WORD_WRAP)
         CheckMenuItem(menu, IDM_WORD_WRAP, MF_BYCOMMAND | (m_wordWrap == 1 ? MF_CHECKED : MF_UNCHECKED));
@@ -180,7 +180,7 @@ BOOL CMainFrame::ChangePassword() {
 }
 
 BOOL CMainFrame::EnsureSealable(const Casement::CString& text, bool sealsEmptyText) {
-    const CTextApp& app = GetTextApp();
+    const CDocumentState& app = GetDocumentState();
     if ((text.IsEmpty() && !sealsEmptyText) ||
         (FindCipher(app.m_cipher.c_str()) != nullptr && !app.m_password.IsEmpty()))
         return TRUE;
@@ -191,7 +191,7 @@ BOOL CMainFrame::SaveIntoImage() {
     const Casement::CString text = ViewText(m_richView);
     if (!EnsureSealable(text, false))
         return FALSE;
-    const CTextApp& app = GetTextApp();
+    const CDocumentState& app = GetDocumentState();
     if (!SaveThroughTemporaryImage(text.c_str(), app.m_password.c_str(), app.m_cipher.c_str())) {
         ShowError("无法保存文档。");
         // The next close asks again, so No always lets the user leave.
@@ -204,7 +204,7 @@ BOOL CMainFrame::SaveIntoImage() {
 void CMainFrame::HandleClose() { RunCloseSequence(); }
 
 void CMainFrame::RunCloseSequence() {
-    CTextApp& app = GetTextApp();
+    CDocumentState& app = GetDocumentState();
     // A password changed without further edits is applied on closing.
     if (app.m_passwordAccepted && !m_richView.GetModify()) {
         if (SaveIntoImage()) {

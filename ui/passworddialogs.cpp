@@ -1,8 +1,8 @@
 #include "ui/passworddialogs.h"
 
-#include "app/textapp.h"
 #include "crypto/cipher_table.h"
 #include "framework/cstring.h"
+#include "ui/document_state.h"
 #include "ui/uitext.h"
 
 namespace {
@@ -25,7 +25,7 @@ BOOL CMyDialog::HandleInitDialog() {
     return FALSE;
 }
 
-void CMyDialog::HandleDestroy() { GetTextApp().m_password = ViewText(m_editPassword); }
+void CMyDialog::HandleDestroy() { GetDocumentState().m_password = ViewText(m_editPassword); }
 
 BOOL MyDialog::HandleInitDialog() {
     BindControl(IDC_NEW_PASSWORD, m_editPassword);
@@ -41,7 +41,7 @@ BOOL MyDialog::HandleInitDialog() {
 }
 
 void MyDialog::HandleDestroy() {
-    CTextApp& app = GetTextApp();
+    CDocumentState& app = GetDocumentState();
     app.m_passwordsDiffer = 0;
     app.m_passwordEmpty = 0;
     app.m_passwordAccepted = 0;
@@ -63,7 +63,7 @@ void MyDialog::HandleDestroy() {
 }
 
 PromptOutcome RunNewPasswordPrompt(MyDialog& dialog, HWND owner, const std::function<bool()>& askAgain) {
-    CTextApp& app = GetTextApp();
+    CDocumentState& app = GetDocumentState();
     for (;;) {
         // The dialog takes what was typed whatever ended it; only OK may
         // change the password.

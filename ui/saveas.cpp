@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "app/textapp.h"
 #include "framework/commondlg.h"
 #include "image/checked_image.h"
+#include "ui/document_state.h"
 #include "ui/mainframe.h"
 #include "ui/textfile.h"
 #include "ui/uitext.h"
@@ -37,7 +37,7 @@ void CMainFrame::WriteLockedExecutable(const std::string& path) {
     const Casement::CString text = ViewText(m_richView);
     if (!EnsureSealable(text, true))
         return;
-    const CTextApp& app = GetTextApp();
+    const CDocumentState& app = GetDocumentState();
     WriteExecutable(path, ImageNote{ImageNote::Kind::Sealed, text.c_str(), app.m_password.c_str(), app.m_cipher.c_str()});
 }
 
@@ -59,7 +59,7 @@ BOOL CMainFrame::SaveAs() {
         WriteExecutable(path, ImageNote());
         return TRUE;
     }
-    if (GetTextApp().m_isNewDocument == 0) {
+    if (GetDocumentState().m_isNewDocument == 0) {
         WriteLockedExecutable(path);
         return TRUE;
     }

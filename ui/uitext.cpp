@@ -1,10 +1,10 @@
 #include "ui/uitext.h"
 
-#include "app/textapp.h"
+#include "framework/appcore.h"
 
 HWND MessageOwner() {
     HWND front = GetForegroundWindow();
     if (front != nullptr && GetWindowThreadProcessId(front, nullptr) == GetCurrentThreadId())
         return front;
-    return GetTextApp().m_frame.GetHwnd();
+    return Casement::GetApp().GetThreadRecord()->hMainWnd;
 }

@@ -1,0 +1,21 @@
+// The document's protection state. The application object keeps it; the
+// dialogs, the frame and the save paths read and write it through
+// GetDocumentState(), which needs nothing of the application beyond this.
+#pragma once
+
+#include "framework/cstring.h"
+
+class CDocumentState {
+public:
+    virtual ~CDocumentState() = default;
+
+    Casement::CString m_password;  // ANSI bytes, never empty once accepted
+    Casement::CString m_cipher;    // "AES", "CAMELLIA", "SM4", "SEED" or empty
+    int m_isNewDocument = 0;       // 1 when the image carried no complete document
+    int m_passwordsDiffer = 0;     // new-password dialog: the entries differed
+    int m_passwordEmpty = 0;       // new-password dialog: both entries were empty
+    int m_passwordAccepted = 0;    // new-password dialog: a new password is pending
+};
+
+// The state of the running application object, which must derive from it.
+CDocumentState& GetDocumentState();
