@@ -14,6 +14,8 @@
 namespace {
 
 using byte_order::LoadBigEndian32;
+using byte_order::LoadBlock;
+using byte_order::StoreBlock;
 using byte_order::StoreBigEndian32;
 
 constexpr unsigned char kS1[256] = {
@@ -146,14 +148,6 @@ template <int Blocks>
         std::swap(w[b][0], w[b][2]);
         std::swap(w[b][1], w[b][3]);
     }
-}
-
-inline void LoadBlock(const unsigned char* bytes, std::uint32_t words[4]) {
-    for (int i = 0; i < 4; ++i) words[i] = LoadBigEndian32(bytes + 4 * i);
-}
-
-inline void StoreBlock(const std::uint32_t words[4], unsigned char* bytes) {
-    for (int i = 0; i < 4; ++i) StoreBigEndian32(words[i], bytes + 4 * i);
 }
 
 // CBC decryption of Blocks consecutive blocks: the raw block decryptions go
