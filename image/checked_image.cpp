@@ -55,13 +55,12 @@ bool WriteNote(const std::string& image, const ImageNote& note) {
         !HasRoomToRewrite(image, sealed->hmac.size() + sealed->data.size() + sealed->type.size()) ||
         !WritePackets(image, *sealed))
         return false;
-    SealedDocument stored;
-    if (!ReadPackets(image, stored))
-        return false;
-    const std::string_view storedCipher(reinterpret_cast<const char*>(stored.type.data()), stored.type.size());
-    std::string unsealed = UnsealDocumentData(stored.data.data(), stored.data.size(), note.password, storedCipher);
+    // WritePackets read the file back: it holds exactly these bytes, so they
+    // are what the next start will unseal.
+    const std::string_view storedCipher(reinterpret_cast<const char*>(sealed->type.data()), sealed->type.size());
+    std::string unsealed = UnsealDocumentData(sealed->data.data(), sealed->data.size(), note.password, storedCipher);
     const bool opens = unsealed == note.text &&
-                       PasswordMatchesVerifier(note.password, stored.hmac.data(), stored.hmac.size());
+                       PasswordMatchesVerifier(note.password, sealed->hmac.data(), sealed->hmac.size());
     WipeString(unsealed);
     return opens;
 }
