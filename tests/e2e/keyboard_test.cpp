@@ -1,6 +1,7 @@
 // The program used from the keyboard alone, with real key strokes: no
 // message is aimed at a control, so the keys go wherever the program has put
-// the focus, as a user's do.
+// the focus, as a user's do. These tests run alone, since a window of any
+// other test would take the foreground.
 #include <gtest/gtest.h>
 
 #include "tests/e2e/editor.h"
@@ -71,6 +72,64 @@ TEST(Keyboard, ANewNoteIsLockedWithPasswordsAndCipherChosenByKeys) {
     EXPECT_EQ(L"typed note", reopened.Text());
     reopened.Close();
     EXPECT_EQ(0u, reopened.WaitForExit());
+}
+
+// A window of another program, in front and no longer answering, as a hung
+// program's window is. The window's thread waits until the object ends.
+class HungWindowInFront {
+public:
+    HungWindowInFront() {
+        m_thread = CreateThread(nullptr, 0, &HungWindowInFront::Run, this, 0, nullptr);
+        WaitForSingleObject(m_ready, 10000);
+    }
+    HungWindowInFront(const HungWindowInFront&) = delete;
+    HungWindowInFront& operator=(const HungWindowInFront&) = delete;
+    ~HungWindowInFront() {
+        SetEvent(m_release);
+        WaitForSingleObject(m_thread, 10000);
+        CloseHandle(m_thread);
+        CloseHandle(m_ready);
+        CloseHandle(m_release);
+    }
+    HWND Window() const { return m_window; }
+
+private:
+    static DWORD WINAPI Run(void* self) {
+        auto& hung = *static_cast<HungWindowInFront*>(self);
+        hung.m_window = CreateWindowExW(0, L"Static", L"hung", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                                        nullptr, nullptr, nullptr);
+        // Activation is asynchronous across processes: ask until it holds.
+        for (int i = 0; i < 50 && GetForegroundWindow() != hung.m_window; ++i) {
+            SetForegroundWindow(hung.m_window);
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageW(&msg);
+            Sleep(20);
+        }
+        SetEvent(hung.m_ready);
+        WaitForSingleObject(hung.m_release, INFINITE);
+        DestroyWindow(hung.m_window);
+        return 0;
+    }
+
+    HANDLE m_ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE m_release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE m_thread = nullptr;
+    HWND m_window = nullptr;
+};
+
+TEST(Foreground, QuestionOnClosingComesWhileAnotherProgramInFrontHangs) {
+    ProgramCopy copy("hung front");
+    Editor editor(copy);
+    ASSERT_TRUE(editor.Open());
+    editor.Type(L"unsaved");
+    {
+        const HungWindowInFront hung;
+        ASSERT_EQ(hung.Window(), GetForegroundWindow());
+        editor.Close();
+        EXPECT_EQ(L"RiziDuru: 保存文档的更改?", driver::AnswerMessageBox(editor.GetProcess().Id(), IDNO, 5000));
+    }
+    EXPECT_EQ(0u, editor.WaitForExit());
 }
 
 }  // namespace

@@ -72,9 +72,9 @@ struct NoteCase {
     std::size_t bytes;
     const char* cipher;
     // Whether the saved note is opened once more. A saved note that equals
-    // the sealing of the edited text byte for byte opens as that text, and
-    // the view is the same for every cipher, so one cipher per size is
-    // opened again: at 16 MiB each opening costs Wine's view over a minute.
+    // the sealing of the edited text byte for byte opens as that text, so
+    // the largest notes, where each opening costs Wine's view minutes, are
+    // only opened once.
     bool reopened;
 };
 
@@ -124,7 +124,7 @@ constexpr std::size_t kLargestNote = 16 * kMebibyte;
 // note, every cipher the note of 1 MiB.
 INSTANTIATE_TEST_SUITE_P(Largest, LargeNote,
                          ::testing::Values(NoteCase{"Aes", kLargestNote, "AES", false},
-                                           NoteCase{"Seed", kLargestNote, "SEED", true}),
+                                           NoteCase{"Seed", kLargestNote, "SEED", false}),
                          CaseName);
 
 }  // namespace
