@@ -17,7 +17,7 @@ BOOL CTextApp::EnterPassword() {
     dialog.reset();
     m_pPasswordDialog = nullptr;
     // Closing from the title bar after typing counts as an entry.
-    return result != IDCANCEL && !m_password.IsEmpty();
+    return result != IDCANCEL && !m_password.empty();
 }
 
 BOOL CTextApp::CheckStoredDocument(const OwnDocument& document) {
@@ -29,7 +29,7 @@ BOOL CTextApp::CheckStoredDocument(const OwnDocument& document) {
     const std::string_view cipher = CipherIdentifierFromType(type.bytes, type.size);
     if (!cipher.empty())
         m_cipher = std::string(cipher).c_str();
-    if (!PasswordMatchesVerifier(m_password.c_str(), hmac.bytes, hmac.size)) {
+    if (!PasswordMatchesVerifier(m_password.View(), hmac.bytes, hmac.size)) {
         ShowError("您提供的密码无效。");
         return FALSE;
     }

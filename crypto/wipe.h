@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "mbedtls/platform_util.h"
 
@@ -27,3 +29,54 @@ inline void WipeString(std::string& text) {
     mbedtls_platform_zeroize(&text[0], text.size());
     text.clear();
 }
+
+// A secret held above the crypto core (a password, a note's text on its way
+// to be sealed) that wipes its allocation whenever it lets go of it: when it
+// is replaced, moved from or destroyed. It never grows, so no reallocation
+// leaves a copy behind; copies are made only on purpose, through Copy().
+class SecretString {
+public:
+    SecretString() = default;
+    explicit SecretString(std::string_view text) : m_text(text) {}
+    // A string of length zero bytes, for the system to fill through data().
+    static SecretString OfLength(std::size_t length) {
+        SecretString secret;
+        secret.m_text.assign(length, '\0');
+        return secret;
+    }
+    ~SecretString() { WipeString(m_text); }
+
+    SecretString(SecretString&& other) noexcept : m_text(std::move(other.m_text)) { WipeString(other.m_text); }
+    SecretString& operator=(SecretString&& other) noexcept {
+        if (this != &other) {
+            WipeString(m_text);
+            m_text = std::move(other.m_text);
+            WipeString(other.m_text);
+        }
+        return *this;
+    }
+    SecretString(const SecretString&) = delete;
+    SecretString& operator=(const SecretString&) = delete;
+
+    SecretString Copy() const { return SecretString(m_text); }
+
+    // Cuts the text to its first length bytes, in place.
+    void Truncate(std::size_t length) {
+        if (length < m_text.size()) {
+            mbedtls_platform_zeroize(&m_text[length], m_text.size() - length);
+            m_text.resize(length);
+        }
+    }
+
+    std::string_view View() const { return m_text; }
+    const char* c_str() const { return m_text.c_str(); }
+    char* data() { return &m_text[0]; }
+    std::size_t size() const { return m_text.size(); }
+    bool empty() const { return m_text.empty(); }
+
+    friend bool operator==(const SecretString& a, const SecretString& b) { return a.m_text == b.m_text; }
+    friend bool operator!=(const SecretString& a, const SecretString& b) { return a.m_text != b.m_text; }
+
+private:
+    std::string m_text;
+};

@@ -3,13 +3,14 @@
 // GetDocumentState(), which needs nothing of the application beyond this.
 #pragma once
 
+#include "crypto/wipe.h"
 #include "framework/cstring.h"
 
 class CDocumentState {
 public:
     virtual ~CDocumentState() = default;
 
-    Casement::CString m_password;  // ANSI bytes, never empty once accepted
+    SecretString m_password;       // ANSI bytes, never empty once accepted
     Casement::CString m_cipher;    // "AES", "CAMELLIA", "SM4", "SEED" or empty
     int m_isNewDocument = 0;       // 1 when the image carried no complete document
     int m_passwordsDiffer = 0;     // new-password dialog: the entries differed

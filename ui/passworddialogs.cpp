@@ -1,5 +1,7 @@
 #include "ui/passworddialogs.h"
 
+#include <utility>
+
 #include "crypto/cipher_table.h"
 #include "framework/cstring.h"
 #include "ui/document_state.h"
@@ -25,7 +27,7 @@ BOOL CMyDialog::HandleInitDialog() {
     return FALSE;
 }
 
-void CMyDialog::HandleDestroy() { GetDocumentState().m_password = ViewText(m_editPassword); }
+void CMyDialog::HandleDestroy() { GetDocumentState().m_password = SecretWindowText(m_editPassword); }
 
 BOOL MyDialog::HandleInitDialog() {
     BindControl(IDC_NEW_PASSWORD, m_editPassword);
@@ -46,17 +48,17 @@ void MyDialog::HandleDestroy() {
     app.m_passwordEmpty = 0;
     app.m_passwordAccepted = 0;
     // Two empty fields match, so emptiness is reported as such.
-    if (ViewText(m_editRepeat) != ViewText(m_editPassword)) {
+    SecretString password = SecretWindowText(m_editPassword);
+    if (SecretWindowText(m_editRepeat) != password) {
         app.m_passwordsDiffer = 1;
         return;
     }
-    const Casement::CString password = ViewText(m_editPassword);
-    if (password.IsEmpty()) {
+    if (password.empty()) {
         app.m_passwordEmpty = 1;
         return;
     }
     app.m_passwordAccepted = 1;
-    app.m_password = password;
+    app.m_password = std::move(password);
     const std::string_view cipher = CipherIdentifierFromDisplayName(ViewText(m_comboCipher).c_str());
     if (!cipher.empty())
         app.m_cipher = std::string(cipher).c_str();
@@ -67,12 +69,12 @@ PromptOutcome RunNewPasswordPrompt(MyDialog& dialog, HWND owner, const std::func
     for (;;) {
         // The dialog takes what was typed whatever ended it; only OK may
         // change the password.
-        const Casement::CString previousPassword = app.m_password;
+        SecretString previousPassword = app.m_password.Copy();
         const Casement::CString previousCipher = app.m_cipher;
         const int previousAccepted = app.m_passwordAccepted;
         const INT_PTR result = dialog.DoModal(owner);
         if (result != IDOK) {
-            app.m_password = previousPassword;
+            app.m_password = std::move(previousPassword);
             app.m_cipher = previousCipher;
             app.m_passwordAccepted = previousAccepted;
             if (result == IDCANCEL) {

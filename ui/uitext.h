@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "crypto/wipe.h"
 #include "framework/cstring.h"
 #include "framework/wincore.h"
 
@@ -24,3 +25,7 @@ inline Casement::CString ViewText(const Casement::CWnd& view) {
     text.ReadWindowText(view);
     return text;
 }
+
+// A window's whole text read straight into a string that wipes itself, for
+// passwords and the note's text, which must leave no copy behind.
+SecretString SecretWindowText(HWND window);
