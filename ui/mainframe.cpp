@@ -46,7 +46,7 @@ void CMainFrame::UnsealDocument(const Casement::CString& cipher) {
     const ImageResource data = LoadOwnDocument().data;
     if (data.bytes == nullptr)
         return;
-    std::string text = UnsealDocumentData(data.bytes, data.size, GetDocumentState().m_password.c_str(), cipher.c_str());
+    std::string text = UnsealDocumentData(data.bytes, data.size, GetDocumentState().m_password.View(), cipher.c_str());
     SetWindowTextA(m_richView, text.c_str());
     WipeString(text);
 }
@@ -179,20 +179,20 @@ BOOL CMainFrame::ChangePassword() {
     }
 }
 
-BOOL CMainFrame::EnsureSealable(const Casement::CString& text, bool sealsEmptyText) {
+BOOL CMainFrame::EnsureSealable(bool textIsEmpty, bool sealsEmptyText) {
     const CDocumentState& app = GetDocumentState();
-    if ((text.IsEmpty() && !sealsEmptyText) ||
-        (FindCipher(app.m_cipher.c_str()) != nullptr && !app.m_password.IsEmpty()))
+    if ((textIsEmpty && !sealsEmptyText) ||
+        (FindCipher(app.m_cipher.c_str()) != nullptr && !app.m_password.empty()))
         return TRUE;
     return PromptForNewPassword(false) == PromptOutcome::Accepted;
 }
 
 BOOL CMainFrame::SaveIntoImage() {
-    const Casement::CString text = ViewText(m_richView);
-    if (!EnsureSealable(text, false))
+    const SecretString text = SecretWindowText(m_richView);
+    if (!EnsureSealable(text.empty(), false))
         return FALSE;
     const CDocumentState& app = GetDocumentState();
-    if (!SaveThroughTemporaryImage(text.c_str(), app.m_password.c_str(), app.m_cipher.c_str())) {
+    if (!SaveThroughTemporaryImage(text.View(), app.m_password.View(), app.m_cipher.c_str())) {
         ShowError("无法保存文档。");
         // The next close asks again, so No always lets the user leave.
         m_richView.SetModify(TRUE);
@@ -203,47 +203,35 @@ BOOL CMainFrame::SaveIntoImage() {
 
 void CMainFrame::HandleClose() { RunCloseSequence(); }
 
+DocumentFacts CMainFrame::CurrentFacts() const {
+    const CDocumentState& app = GetDocumentState();
+    return DocumentFacts{m_richView.GetModify() != FALSE, app.m_isNewDocument != 0, app.m_passwordAccepted != 0,
+                         GetWindowTextLengthA(m_richView) == 0};
+}
+
 void CMainFrame::RunCloseSequence() {
-    CDocumentState& app = GetDocumentState();
-    // A password changed without further edits is applied on closing.
-    if (app.m_passwordAccepted && !m_richView.GetModify()) {
-        if (SaveIntoImage()) {
-            app.m_passwordAccepted = 0;
+    SaveAnswer save;
+    std::optional<PromptOutcome> password;
+    for (;;) {
+        switch (NextCloseStep(CurrentFacts(), save, password)) {
+        case CloseStep::Close:
             CloseFrame();
+            return;
+        case CloseStep::Stay:
+            return;
+        case CloseStep::AskToSave:
+            save = MessageBoxA(MessageOwner(), "保存文档的更改?", "RiziDuru", MB_YESNO | MB_ICONWARNING | MB_SYSTEMMODAL) ==
+                   IDYES;
+            break;
+        case CloseStep::AskForPassword:
+            password = PromptForNewPassword(true);
+            break;
+        case CloseStep::Save:
+            if (SaveIntoImage()) {
+                GetDocumentState().m_passwordAccepted = 0;
+                CloseFrame();
+            }
+            return;
         }
-        return;
-    }
-    if (!m_richView.GetModify()) {
-        CloseFrame();
-        return;
-    }
-    if (MessageBoxA(MessageOwner(), "保存文档的更改?", "RiziDuru",
-                    MB_YESNO | MB_ICONWARNING | MB_SYSTEMMODAL) != IDYES) {
-        CloseFrame();
-        return;
-    }
-    if (app.m_isNewDocument == 0) {
-        if (SaveIntoImage())
-            CloseFrame();
-        return;
-    }
-    // An empty new document is never saved.
-    if (GetWindowTextLengthA(m_richView) == 0)
-        m_richView.SetModify(FALSE);
-    if (!m_richView.GetModify()) {
-        CloseFrame();
-        return;
-    }
-    switch (PromptForNewPassword(true)) {
-    case PromptOutcome::Accepted:
-        if (SaveIntoImage())
-            CloseFrame();
-        return;
-    case PromptOutcome::GaveUp:
-        CloseFrame();
-        return;
-    default:
-        // Cancelled or closed: the window stays open with the text.
-        return;
     }
 }

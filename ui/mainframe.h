@@ -40,7 +40,7 @@ private:
     // A note is never saved readable: without a usable password and cipher,
     // one is asked for first. An empty text needs none unless it is sealed
     // anyway. FALSE when the user gave none.
-    BOOL EnsureSealable(const Casement::CString& text, bool sealsEmptyText);
+    BOOL EnsureSealable(bool textIsEmpty, bool sealsEmptyText);
     // Save As in executable form: a copy of the program carrying the text,
     // or carrying its note as it is.
     void WriteLockedExecutable(const std::string& path);
@@ -48,6 +48,8 @@ private:
     void UnsealDocument(const Casement::CString& cipher);
     void CloseFrame() { CFrame::HandleClose(); }
     void RunCloseSequence();
+    // The view's and the application's state, as the close and Save As steps need it.
+    DocumentFacts CurrentFacts() const;
 
     MyDialog m_newPasswordDialog;
     CRichView m_richView;

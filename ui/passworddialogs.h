@@ -8,6 +8,7 @@
 #include "framework/dialog.h"
 #include "framework/stdcontrols.h"
 #include "ui/resource_ids.h"
+#include "ui/save_steps.h"
 
 // Asks for the password of the document stored in the program.
 class CMyDialog : public Casement::CDialog {
@@ -37,13 +38,6 @@ private:
     Casement::CEdit m_editPassword;
     Casement::CEdit m_editRepeat;
     Casement::CComboBox m_comboCipher;
-};
-
-enum class PromptOutcome {
-    Accepted,     // m_password and m_cipher hold the new values
-    Cancelled,    // the user pressed Cancel
-    Closed,       // the dialog was closed from its title bar
-    GaveUp,       // askAgain said no after an error or an unfinished entry
 };
 
 // Shows the new-password dialog until a password is accepted, reporting an

@@ -10,22 +10,6 @@
 #include "ui/textfile.h"
 #include "ui/uitext.h"
 
-namespace {
-
-// After the last ".", ASCII letters lower-cased; empty without a ".".
-std::string ExtensionOf(const std::string& path) {
-    const std::string::size_type dot = path.rfind('.');
-    if (dot == std::string::npos)
-        return std::string();
-    std::string extension = path.substr(dot + 1);
-    for (char& c : extension)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return extension;
-}
-
-}  // namespace
-
 // The copy is staged beside the path and checked before it takes the path's
 // place, so a failure leaves a file already there as it was.
 void CMainFrame::WriteExecutable(const std::string& path, const ImageNote& note) {
@@ -34,11 +18,11 @@ void CMainFrame::WriteExecutable(const std::string& path, const ImageNote& note)
 }
 
 void CMainFrame::WriteLockedExecutable(const std::string& path) {
-    const Casement::CString text = ViewText(m_richView);
-    if (!EnsureSealable(text, true))
+    const SecretString text = SecretWindowText(m_richView);
+    if (!EnsureSealable(text.empty(), true))
         return;
     const CDocumentState& app = GetDocumentState();
-    WriteExecutable(path, ImageNote{ImageNote::Kind::Sealed, text.c_str(), app.m_password.c_str(), app.m_cipher.c_str()});
+    WriteExecutable(path, ImageNote{ImageNote::Kind::Sealed, text.View(), app.m_password.View(), app.m_cipher.c_str()});
 }
 
 BOOL CMainFrame::SaveAs() {
@@ -47,28 +31,26 @@ BOOL CMainFrame::SaveAs() {
     if (dialog.DoModal(*this) != IDOK)
         return TRUE;
     const std::string path = dialog.GetPathName();
-    const std::string extension = ExtensionOf(path);
-    if (extension == "txt") {
-        WriteTextFile(m_richView, path);
-        return TRUE;
+    std::optional<PromptOutcome> password;
+    for (;;) {
+        switch (NextSaveAsStep(path, CurrentFacts(), password)) {
+        case SaveAsStep::WriteText:
+            WriteTextFile(m_richView, path);
+            return TRUE;
+        case SaveAsStep::Nothing:
+            return TRUE;
+        case SaveAsStep::CopyProgramWithoutNote:
+            m_richView.SetModify(FALSE);
+            [[fallthrough]];
+        case SaveAsStep::CopyProgram:
+            WriteExecutable(path, ImageNote());
+            return TRUE;
+        case SaveAsStep::AskForPassword:
+            password = PromptForNewPassword(true);
+            break;
+        case SaveAsStep::SealIntoCopy:
+            WriteLockedExecutable(path);
+            return TRUE;
+        }
     }
-    if (extension != "exe")
-        return TRUE;
-
-    if (!m_richView.GetModify()) {
-        WriteExecutable(path, ImageNote());
-        return TRUE;
-    }
-    if (GetDocumentState().m_isNewDocument == 0) {
-        WriteLockedExecutable(path);
-        return TRUE;
-    }
-    if (GetWindowTextLengthA(m_richView) == 0) {
-        m_richView.SetModify(FALSE);
-        WriteExecutable(path, ImageNote());
-        return TRUE;
-    }
-    if (PromptForNewPassword(true) == PromptOutcome::Accepted)
-        WriteLockedExecutable(path);
-    return TRUE;
 }
