@@ -105,11 +105,19 @@ bool FilesAreIdentical(const std::string& first, const std::string& second) {
     return true;
 }
 
-std::string WriteCheckedImage(const std::string& folder, const ImageNote& note) {
-    char image[MAX_PATH] = {};
-    if (folder.empty() || GetTempFileNameA(folder.c_str(), "TEM", 0, image) == 0)
+std::string NewFileIn(const std::string& folder) {
+    char name[MAX_PATH] = {};
+    // Wine's GetTempFileNameA can report a name it could not create, so the
+    // file itself says whether the folder took it.
+    if (folder.empty() || GetTempFileNameA(folder.c_str(), "TEM", 0, name) == 0 ||
+        GetFileAttributesA(name) == INVALID_FILE_ATTRIBUTES)
         return std::string();
-    return WriteCheckedImageInto(image, note) ? image : std::string();
+    return name;
+}
+
+std::string WriteCheckedImage(const std::string& folder, const ImageNote& note) {
+    const std::string image = NewFileIn(folder);
+    return !image.empty() && WriteCheckedImageInto(image, note) ? image : std::string();
 }
 
 bool WriteCheckedImageInto(const std::string& path, const ImageNote& note) {

@@ -17,6 +17,10 @@ struct ImageNote {
     std::string_view cipher;
 };
 
+// A new empty file "TEM*.tmp" made in folder; empty when the folder takes no
+// new file.
+std::string NewFileIn(const std::string& folder);
+
 // Copies the running program into a new file "TEM*.tmp" in folder and gives
 // it the note. The copy is then checked: it must first be byte for byte the
 // running program; after the note is written its other resources must be

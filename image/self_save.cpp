@@ -48,11 +48,8 @@ bool FitsInPlace(const std::string& self, const std::string& target) {
 // the target overwritten in place, and checked afterwards.
 bool ReplaceTarget(const std::string& self, std::string& staged, const std::string& target) {
     if (staged.empty()) {
-        // Wine's GetTempFileNameA can report a name it could not create, so
-        // the file itself says whether the folder took it.
-        char name[MAX_PATH] = {};
-        if (GetTempFileNameA(FolderOf(target).c_str(), "TEM", 0, name) == 0 ||
-            GetFileAttributesA(name) == INVALID_FILE_ATTRIBUTES)
+        const std::string name = NewFileIn(FolderOf(target));
+        if (name.empty())
             return FitsInPlace(self, target) && CopyFileA(self.c_str(), target.c_str(), FALSE) &&
                    FilesAreIdentical(self, target);
         if (!WriteCheckedImageInto(name, ImageNote()))
