@@ -13,6 +13,20 @@
 #include "ui/resource_ids.h"
 #include "ui/textfile.h"
 #include "ui/uitext.h"
+#include "ui/view_fill.h"
+
+namespace {
+
+// Says that a note did not fit into the view and how to open it instead.
+std::string TooLargeMessage(std::size_t bytes) {
+    std::string text = "文档太大，无法完整显示。\n文档大小：" + std::to_string(bytes) + " 字节。\n";
+#ifndef _WIN64
+    text += "请用 64 位版本的程序打开它。\n";
+#endif
+    return text + "程序将关闭，不保存任何内容。";
+}
+
+}  // namespace
 
 // The framework loads the frame's resources, and handles two of its commands,
 // by ids of its own.
@@ -37,18 +51,25 @@ void CMainFrame::AfterCreated() {
     // The frame shows an empty tool bar by default; the editor has none.
     ToggleToolBar();
     const Casement::CString& cipher = GetDocumentState().m_cipher;
-    if (FindCipher(cipher.c_str()) != nullptr)
-        UnsealDocument(cipher);
+    if (FindCipher(cipher.c_str()) != nullptr && !UnsealDocument(cipher)) {
+        // A save would write the part the view holds and lose the rest.
+        CloseFrame();
+        return;
+    }
     m_richView.SetModify(FALSE);
 }
 
-void CMainFrame::UnsealDocument(const Casement::CString& cipher) {
+bool CMainFrame::UnsealDocument(const Casement::CString& cipher) {
     const ImageResource data = LoadOwnDocument().data;
     if (data.bytes == nullptr)
-        return;
+        return true;
     std::string text = UnsealDocumentData(data.bytes, data.size, GetDocumentState().m_password.View(), cipher.c_str());
-    SetWindowTextA(m_richView, text.c_str());
+    const bool whole = FillView(m_richView, text);
+    const std::size_t size = text.size();
     WipeString(text);
+    if (!whole)
+        ShowError(TooLargeMessage(size).c_str());
+    return whole;
 }
 
 BOOL CMainFrame::HandleCommand(WPARAM wParam, LPARAM) {

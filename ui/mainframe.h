@@ -45,7 +45,9 @@ private:
     // or carrying its note as it is.
     void WriteLockedExecutable(const std::string& path);
     void WriteExecutable(const std::string& path, const ImageNote& note);
-    void UnsealDocument(const Casement::CString& cipher);
+    // Shows the stored note; false, after telling the user, when the view
+    // could not hold all of it.
+    bool UnsealDocument(const Casement::CString& cipher);
     void CloseFrame() { CFrame::HandleClose(); }
     void RunCloseSequence();
     // The view's and the application's state, as the close and Save As steps need it.

@@ -1,0 +1,69 @@
+// Filling a real rich edit control with a note in pieces.
+#include <gtest/gtest.h>
+
+#include <richedit.h>
+
+#include <string>
+
+#include "ui/view_fill.h"
+
+namespace {
+
+TEST(NextPiece, EndsOnACharacterBoundaryAndKeepsCrLfTogether) {
+    // "\xC4\xFA" is one character of code page 936.
+    EXPECT_EQ("ab", NextPiece("ab\xC4\xFA", 3));
+    EXPECT_EQ("ab\xC4\xFA", NextPiece("ab\xC4\xFA" "c", 4));
+    EXPECT_EQ("a", NextPiece("a\r\nb", 2));
+    EXPECT_EQ("a\r\n", NextPiece("a\r\nb", 3));
+    EXPECT_EQ("\xC4\xFA", NextPiece("\xC4\xFA", 1));
+    // A lead byte at the very end is a character of its own.
+    EXPECT_EQ("a\xC4", NextPiece("a\xC4", 8));
+}
+
+class ViewFill : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(nullptr, LoadLibraryA("riched20.dll"));
+        m_view = CreateWindowExA(0, RICHEDIT_CLASSA, "", WS_POPUP | ES_MULTILINE, 0, 0, 300, 200, nullptr, nullptr,
+                                 nullptr, nullptr);
+        ASSERT_NE(nullptr, m_view);
+        SendMessageA(m_view, EM_EXLIMITTEXT, 0, 0x7FFFFFFF);
+    }
+    void TearDown() override { DestroyWindow(m_view); }
+
+    std::string Text() const {
+        std::string text(2 * GetWindowTextLengthA(m_view) + 1, '\0');
+        text.resize(GetWindowTextA(m_view, &text[0], static_cast<int>(text.size())));
+        return text;
+    }
+
+    HWND m_view = nullptr;
+};
+
+// Pieces of a few KiB meet Chinese characters and line breaks at every
+// offset, and every kind of line break comes back as "\r\n".
+TEST_F(ViewFill, TheViewHoldsTheWholeTextWithNothingToUndo) {
+    std::string text;
+    std::string expected;
+    for (int line = 0; line < 2000; ++line) {
+        const std::string words = std::to_string(line) + " \xC4\xFA\xBA\xC3 x";
+        const char* breaks[] = {"\r\n", "\n", "\r"};
+        text += words + breaks[line % 3];
+        expected += words + "\r\n";
+    }
+    SetWindowTextA(m_view, "old");
+    SendMessageA(m_view, EM_SETSEL, 1, 2);
+    ASSERT_TRUE(FillView(m_view, text));
+    EXPECT_TRUE(expected == Text()) << "the view's text differs from the note";
+    EXPECT_FALSE(SendMessageA(m_view, EM_CANUNDO, 0, 0));
+    DWORD start = 1;
+    DWORD end = 1;
+    SendMessageA(m_view, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(0u, start);
+    EXPECT_EQ(0u, end);
+
+    ASSERT_TRUE(FillView(m_view, ""));
+    EXPECT_EQ("", Text());
+}
+
+}  // namespace

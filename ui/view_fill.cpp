@@ -1,0 +1,77 @@
+#include "ui/view_fill.h"
+
+#include <richedit.h>
+
+namespace {
+
+// The note being streamed and what has been given to the view so far.
+struct Feed {
+    std::string_view rest;
+    std::size_t characters = 0;  // UTF-16 units handed over
+};
+
+// Converts one piece to UTF-16 in out and turns every line break into a
+// single "\r", the view's own paragraph mark, so that the view's length can
+// be known exactly. Returns the number of units written.
+std::size_t ConvertPiece(std::string_view piece, wchar_t* out, std::size_t capacity) {
+    const int converted =
+        MultiByteToWideChar(CP_ACP, 0, piece.data(), static_cast<int>(piece.size()), out, static_cast<int>(capacity));
+    std::size_t written = 0;
+    for (int i = 0; i < converted; ++i) {
+        if (out[i] == L'\n' && i > 0 && out[i - 1] == L'\r')
+            continue;
+        out[written++] = out[i] == L'\n' ? L'\r' : out[i];
+    }
+    return written;
+}
+
+DWORD CALLBACK StreamPiece(DWORD_PTR cookie, LPBYTE buffer, LONG bytes, LONG* done) {
+    Feed& feed = *reinterpret_cast<Feed*>(cookie);
+    const std::size_t units = static_cast<std::size_t>(bytes) / sizeof(wchar_t);
+    const std::string_view piece = NextPiece(feed.rest, units);
+    // A piece never converts to more units than it has bytes.
+    if (piece.size() > units) {
+        *done = 0;
+        return 1;
+    }
+    const std::size_t written = ConvertPiece(piece, reinterpret_cast<wchar_t*>(buffer), units);
+    feed.rest.remove_prefix(piece.size());
+    feed.characters += written;
+    *done = static_cast<LONG>(written * sizeof(wchar_t));
+    return 0;
+}
+
+}  // namespace
+
+std::string_view NextPiece(std::string_view text, std::size_t maxBytes) {
+    std::size_t end = 0;
+    while (end < text.size()) {
+        const bool lead = IsDBCSLeadByte(static_cast<BYTE>(text[end])) && end + 1 < text.size();
+        std::size_t next = end + (lead ? 2 : 1);
+        // "\r\n" is one line break and must reach the view in one piece.
+        if (text[end] == '\r' && next < text.size() && text[next] == '\n')
+            ++next;
+        if (next > maxBytes && end > 0)
+            break;
+        end = next;
+    }
+    return text.substr(0, end);
+}
+
+bool FillView(HWND view, std::string_view text) {
+    SendMessageA(view, WM_SETREDRAW, FALSE, 0);
+    Feed feed{text};
+    EDITSTREAM stream = {};
+    stream.dwCookie = reinterpret_cast<DWORD_PTR>(&feed);
+    stream.pfnCallback = StreamPiece;
+    SendMessageA(view, EM_STREAMIN, SF_TEXT | SF_UNICODE, reinterpret_cast<LPARAM>(&stream));
+    SendMessageA(view, EM_EMPTYUNDOBUFFER, 0, 0);
+    SendMessageA(view, EM_SETSEL, 0, 0);
+    SendMessageA(view, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(view, nullptr, TRUE);
+
+    GETTEXTLENGTHEX length = {GTL_NUMCHARS | GTL_PRECISE, 1200};
+    const LRESULT held = SendMessageA(view, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0);
+    return feed.rest.empty() && stream.dwError == 0 && held >= 0 &&
+           static_cast<std::size_t>(held) == feed.characters;
+}

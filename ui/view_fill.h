@@ -1,0 +1,21 @@
+// Filling the view with a whole note. The text is streamed in as UTF-16,
+// converted piece by piece from the ANSI code page as SetWindowTextA would
+// convert it, with redraw off: under Wine that takes about half the time
+// SetWindowTextA needs for notes of megabytes, and no copy of the whole text
+// is made. A view that runs out of room keeps only part of the note, so the
+// view's length is checked afterwards.
+#pragma once
+
+#include <string_view>
+
+#include <windows.h>
+
+// The start of text up to at most maxBytes that ends on a character boundary
+// and does not split a "\r\n", which the view must see as one line break.
+// Never empty while text is not: when maxBytes holds not even the first
+// character, that character is the piece.
+std::string_view NextPiece(std::string_view text, std::size_t maxBytes);
+
+// Replaces the view's text with text: undo history empty, caret at the start.
+// False when the view holds less than the whole text.
+bool FillView(HWND view, std::string_view text);
