@@ -51,12 +51,18 @@ void CMainFrame::AfterCreated() {
     // The frame shows an empty tool bar by default; the editor has none.
     ToggleToolBar();
     const Casement::CString& cipher = GetDocumentState().m_cipher;
-    if (FindCipher(cipher.c_str()) != nullptr && !UnsealDocument(cipher)) {
-        // A save would write the part the view holds and lose the rest.
-        CloseFrame();
+    if (FindCipher(cipher.c_str()) != nullptr && !UnsealDocument(cipher))
         return;
-    }
     m_richView.SetModify(FALSE);
+}
+
+bool CMainFrame::ShowWholeText(std::string_view text) {
+    if (FillView(m_richView, text))
+        return true;
+    ShowError(TooLargeMessage(text.size()).c_str());
+    // A save would write the part the view holds and lose the rest.
+    CloseFrame();
+    return false;
 }
 
 bool CMainFrame::UnsealDocument(const Casement::CString& cipher) {
@@ -64,12 +70,9 @@ bool CMainFrame::UnsealDocument(const Casement::CString& cipher) {
     if (data.bytes == nullptr)
         return true;
     std::string text = UnsealDocumentData(data.bytes, data.size, GetDocumentState().m_password.View(), cipher.c_str());
-    const bool whole = FillView(m_richView, text);
-    const std::size_t size = text.size();
+    const bool shown = ShowWholeText(text);
     WipeString(text);
-    if (!whole)
-        ShowError(TooLargeMessage(size).c_str());
-    return whole;
+    return shown;
 }
 
 BOOL CMainFrame::HandleCommand(WPARAM wParam, LPARAM) {
@@ -130,7 +133,8 @@ LRESULT CMainFrame::HandleNotify(WPARAM wParam, LPARAM lParam) {
 BOOL CMainFrame::HandleDropFiles(HDROP drop) {
     char path[MAX_PATH] = {};
     DragQueryFileA(drop, 0, path, MAX_PATH);
-    if (LoadTextFile(m_richView, path))
+    const std::optional<std::string> text = ReadTextFile(path);
+    if (text && ShowWholeText(*text))
         SetWindowTextA(*this, SCRIBECRYPT_TITLE);
     return TRUE;
 }

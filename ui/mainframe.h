@@ -45,9 +45,11 @@ private:
     // or carrying its note as it is.
     void WriteLockedExecutable(const std::string& path);
     void WriteExecutable(const std::string& path, const ImageNote& note);
-    // Shows the stored note; false, after telling the user, when the view
-    // could not hold all of it.
+    // Shows the stored note; false when the view could not hold all of it.
     bool UnsealDocument(const Casement::CString& cipher);
+    // Replaces the view's text. When the view cannot hold all of it, tells
+    // the user and closes the window without saving; the result is false.
+    bool ShowWholeText(std::string_view text);
     void CloseFrame() { CFrame::HandleClose(); }
     void RunCloseSequence();
     // The view's and the application's state, as the close and Save As steps need it.

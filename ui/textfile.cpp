@@ -1,5 +1,8 @@
 #include "ui/textfile.h"
 
+#include <limits>
+#include <new>
+
 #include "framework/cexception.h"
 #include "framework/file.h"
 #include "ui/uitext.h"
@@ -10,18 +13,7 @@ void ShowWarning(const std::string& text, LPCSTR caption) {
     MessageBoxA(MessageOwner(), text.c_str(), caption, MB_OK | MB_ICONWARNING | MB_SYSTEMMODAL);
 }
 
-// The rich edit control calls these until they report no bytes moved.
-DWORD CALLBACK StreamInCallback(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) {
-    if (count == 0)
-        return 1;
-    *done = 0;
-    DWORD read = 0;
-    if (!ReadFile(reinterpret_cast<HANDLE>(cookie), buffer, static_cast<DWORD>(count), &read, nullptr))
-        MessageBoxA(MessageOwner(), "ReadFile Failed", "", MB_OK | MB_SYSTEMMODAL);
-    *done = static_cast<LONG>(read);
-    return 0;
-}
-
+// The rich edit control calls this until it reports no bytes moved.
 DWORD CALLBACK StreamOutCallback(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) {
     if (count == 0)
         return 1;
@@ -42,16 +34,28 @@ EDITSTREAM StreamFor(const Casement::CFile& file, EDITSTREAMCALLBACK callback) {
 
 }  // namespace
 
-BOOL LoadTextFile(Casement::CRichEdit& view, const std::string& path) {
+std::optional<std::string> ReadTextFile(const std::string& path) {
     try {
         Casement::CFile file(path.c_str(), Casement::CFile::openExisting);
-        EDITSTREAM stream = StreamFor(file, StreamInCallback);
-        view.StreamIn(stream);
-        return TRUE;
+        const ULONGLONG length = file.GetLength();
+        if (length >= std::numeric_limits<UINT>::max())
+            throw std::bad_alloc();
+        std::string text(static_cast<std::size_t>(length), '\0');
+        std::size_t have = 0;
+        while (have < text.size()) {
+            const UINT read = file.Read(&text[have], static_cast<UINT>(text.size() - have));
+            if (read == 0)
+                break;
+            have += read;
+        }
+        text.resize(have);
+        return text;
     } catch (const Casement::CFileException& e) {
         ShowWarning(std::string("无法加载:  ") + std::string(e.GetFileName()).substr(0, 253), e.what());
-        return FALSE;
+    } catch (const std::bad_alloc&) {
+        ShowWarning(std::string("无法加载:  ") + path.substr(0, 253), "文件太大");
     }
+    return std::nullopt;
 }
 
 BOOL WriteTextFile(Casement::CRichEdit& view, const std::string& path) {
