@@ -66,4 +66,25 @@ TEST_F(ViewFill, TheViewHoldsTheWholeTextWithNothingToUndo) {
     EXPECT_EQ("", Text());
 }
 
+// A control that runs out of room keeps part of the text. Wine's grows its
+// limit to whatever it is given, so the loss is made here: after the real
+// stream the last characters are taken out again.
+WNDPROC g_richEditProcedure = nullptr;
+
+LRESULT CALLBACK LosingTheEnd(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = CallWindowProcA(g_richEditProcedure, window, message, wParam, lParam);
+    if (message == EM_STREAMIN) {
+        const LRESULT length = GetWindowTextLengthA(window);
+        CallWindowProcA(g_richEditProcedure, window, EM_SETSEL, length - 3, length);
+        CallWindowProcA(g_richEditProcedure, window, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(""));
+    }
+    return result;
+}
+
+TEST_F(ViewFill, AViewThatKeepsLessThanTheTextIsReported) {
+    g_richEditProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(m_view, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LosingTheEnd)));
+    EXPECT_FALSE(FillView(m_view, std::string(5000, 'x') + "\r\nend"));
+}
+
 }  // namespace
