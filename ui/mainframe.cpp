@@ -57,12 +57,47 @@ void CMainFrame::AfterCreated() {
 }
 
 bool CMainFrame::ShowWholeText(std::string_view text) {
-    if (FillView(m_richView, text))
+    const bool whole = FillView(m_richView, text, OpeningProgress());
+    ShowReady();
+    if (whole)
         return true;
     ShowError(TooLargeMessage(text.size()).c_str());
     // A save would write the part the view holds and lose the rest.
     CloseFrame();
     return false;
+}
+
+void CMainFrame::ShowProgress(const std::string& text) {
+    SetStatusText(text.c_str());
+    // The window may have been covered meanwhile: it repaints, rather than
+    // staying blank until the work is done. Only paint messages are taken,
+    // neither posted nor sent ones, so no command, key or question from
+    // another program reaches the frame in the middle of the work.
+    MSG message;
+    for (int i = 0; i < 64 && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT); ++i)
+        DispatchMessageA(&message);
+    UpdateWindow(GetStatusBar());
+}
+
+void CMainFrame::ShowReady() {
+    Casement::CString ready;
+    ready.LoadResourceString(IDS_READY);
+    SetStatusText(ready.c_str());
+}
+
+FillProgress CMainFrame::OpeningProgress() {
+    // A fill that ends within a moment shows nothing; a longer one its
+    // percentage, a few times a second.
+    constexpr DWORD kQuietMs = 300;
+    constexpr DWORD kIntervalMs = 100;
+    const DWORD start = GetTickCount();
+    return [this, start, shownAt = start](std::size_t done, std::size_t total) mutable {
+        const DWORD now = GetTickCount();
+        if (now - start < kQuietMs || now - shownAt < kIntervalMs || total == 0)
+            return;
+        shownAt = now;
+        ShowProgress("正在打开文档... " + std::to_string(static_cast<unsigned long long>(done) * 100 / total) + "%");
+    };
 }
 
 bool CMainFrame::UnsealDocument(const Casement::CString& cipher) {
@@ -217,7 +252,10 @@ BOOL CMainFrame::SaveIntoImage() {
     if (!EnsureSealable(text.empty(), false))
         return FALSE;
     const CDocumentState& app = GetDocumentState();
-    if (!SaveThroughTemporaryImage(text.View(), app.m_password.View(), app.m_cipher.c_str())) {
+    ShowProgress("正在保存文档...");
+    const bool saved = SaveThroughTemporaryImage(text.View(), app.m_password.View(), app.m_cipher.c_str());
+    ShowReady();
+    if (!saved) {
         ShowError("无法保存文档。");
         // The next close asks again, so No always lets the user leave.
         m_richView.SetModify(TRUE);

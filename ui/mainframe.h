@@ -7,6 +7,7 @@
 #include "framework/frame.h"
 #include "ui/passworddialogs.h"
 #include "ui/richview.h"
+#include "ui/view_fill.h"
 
 struct ImageNote;
 
@@ -50,6 +51,12 @@ private:
     // Replaces the view's text. When the view cannot hold all of it, tells
     // the user and closes the window without saving; the result is false.
     bool ShowWholeText(std::string_view text);
+    // The percentage of a long fill of the view, in the status bar.
+    FillProgress OpeningProgress();
+    // Puts text into the status bar at once, repainting what needs it.
+    void ShowProgress(const std::string& text);
+    // The status bar's text while nothing is under way.
+    void ShowReady();
     void CloseFrame() { CFrame::HandleClose(); }
     void RunCloseSequence();
     // The view's and the application's state, as the close and Save As steps need it.

@@ -13,7 +13,10 @@
 // The copy is staged beside the path and checked before it takes the path's
 // place, so a failure leaves a file already there as it was.
 void CMainFrame::WriteExecutable(const std::string& path, const ImageNote& note) {
-    if (!SaveCheckedImageAs(path, note))
+    ShowProgress("正在保存文档...");
+    const bool saved = SaveCheckedImageAs(path, note);
+    ShowReady();
+    if (!saved)
         ShowError("无法保存文档。");
 }
 

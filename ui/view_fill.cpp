@@ -7,6 +7,8 @@ namespace {
 // The note being streamed and what has been given to the view so far.
 struct Feed {
     std::string_view rest;
+    std::size_t total = 0;
+    const FillProgress& progress;
     std::size_t characters = 0;  // UTF-16 units handed over
 };
 
@@ -38,6 +40,8 @@ DWORD CALLBACK StreamPiece(DWORD_PTR cookie, LPBYTE buffer, LONG bytes, LONG* do
     feed.rest.remove_prefix(piece.size());
     feed.characters += written;
     *done = static_cast<LONG>(written * sizeof(wchar_t));
+    if (feed.progress)
+        feed.progress(feed.total - feed.rest.size(), feed.total);
     return 0;
 }
 
@@ -58,9 +62,9 @@ std::string_view NextPiece(std::string_view text, std::size_t maxBytes) {
     return text.substr(0, end);
 }
 
-bool FillView(HWND view, std::string_view text) {
+bool FillView(HWND view, std::string_view text, const FillProgress& progress) {
     SendMessageA(view, WM_SETREDRAW, FALSE, 0);
-    Feed feed{text};
+    Feed feed{text, text.size(), progress};
     EDITSTREAM stream = {};
     stream.dwCookie = reinterpret_cast<DWORD_PTR>(&feed);
     stream.pfnCallback = StreamPiece;

@@ -6,6 +6,7 @@
 // view's length is checked afterwards.
 #pragma once
 
+#include <functional>
 #include <string_view>
 
 #include <windows.h>
@@ -16,6 +17,10 @@
 // character, that character is the piece.
 std::string_view NextPiece(std::string_view text, std::size_t maxBytes);
 
+// How far a fill is: bytes of the text given to the view, of all.
+using FillProgress = std::function<void(std::size_t done, std::size_t total)>;
+
 // Replaces the view's text with text: undo history empty, caret at the start.
-// False when the view holds less than the whole text.
-bool FillView(HWND view, std::string_view text);
+// progress, when given, is called after each piece. False when the view
+// holds less than the whole text.
+bool FillView(HWND view, std::string_view text, const FillProgress& progress = {});

@@ -3,7 +3,9 @@
 
 #include <richedit.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "ui/view_fill.h"
 
@@ -53,7 +55,14 @@ TEST_F(ViewFill, TheViewHoldsTheWholeTextWithNothingToUndo) {
     }
     SetWindowTextA(m_view, "old");
     SendMessageA(m_view, EM_SETSEL, 1, 2);
-    ASSERT_TRUE(FillView(m_view, text));
+    std::vector<std::size_t> progress;
+    ASSERT_TRUE(FillView(m_view, text, [&](std::size_t done, std::size_t total) {
+        EXPECT_EQ(text.size(), total);
+        progress.push_back(done);
+    }));
+    ASSERT_LT(2u, progress.size());
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    EXPECT_EQ(text.size(), progress.back());
     EXPECT_TRUE(expected == Text()) << "the view's text differs from the note";
     EXPECT_FALSE(SendMessageA(m_view, EM_CANUNDO, 0, 0));
     DWORD start = 1;
