@@ -7,7 +7,6 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <vector>
 
 #include "framework/cstring.h"
@@ -15,6 +14,7 @@
 #include "framework/gdi.h"
 #include "framework/imagelist.h"
 #include "framework/menu.h"
+#include "framework/menu_painter.h"
 #include "framework/menubar.h"
 #include "framework/rebar.h"
 #include "framework/statusbar.h"
@@ -52,16 +52,6 @@ constexpr UINT UWM_GETTOOLBAR = 0xBF0F;     // result: the CToolBar
 // Notification code (WM_NOTIFY) by which a child says the space it needs
 // changed; the frame lays out again.
 constexpr UINT UWN_LAYOUTCHANGED = 0xBF29;
-
-// The colours of the bars and of the menus the frame draws.
-struct ThemeColours {
-    COLORREF barBackground;
-    COLORREF hot;      // the item under the mouse or the keyboard
-    COLORREF pressed;  // the menu-bar item whose popup is open
-    COLORREF outline;  // around hot and pressed items
-    COLORREF text;
-    COLORREF hotText;
-};
 
 class CFrame : public virtual CWnd {
 public:
@@ -171,15 +161,6 @@ protected:
     void AddToolBarButton(UINT id) { m_ToolBarData.push_back(id); }
 
 private:
-    // An item of an open popup that the frame draws: what it had before.
-    struct MenuItemData {
-        HMENU menu;
-        UINT position;
-        UINT type;
-        ULONG_PTR itemData;
-        CString text;
-    };
-
     static LRESULT CALLBACK StaticKeyboardProc(int code, WPARAM wParam, LPARAM lParam);
 
     // Creation steps.
@@ -196,11 +177,6 @@ private:
     CString FrameSettingsPath() const;
     void DeleteFrameSettings() const;
     void WriteFrameSettings() const;
-
-    // Menus the frame draws itself.
-    void MakeOwnerDrawn(HMENU popup);
-    const MenuItemData* FindMenuItemData(ULONG_PTR itemData) const;
-    LRESULT DrawMenuBarItem(NMTBCUSTOMDRAW& draw);
 
     std::vector<UINT> m_ToolBarData;
     InitValues m_InitValues;
@@ -229,10 +205,9 @@ private:
     std::vector<CString> m_vMRUEntries;
     CWnd* m_pView = nullptr;
 
-    ThemeColours m_colours = {};
+    CMenuPainter m_MenuPainter;
     HHOOK m_hKeyboardHook = nullptr;
     HWND m_hOldFocus = nullptr;
-    std::vector<std::unique_ptr<MenuItemData>> m_menuItemData;
 };
 
 }  // namespace Casement
