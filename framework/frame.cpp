@@ -7,17 +7,13 @@
 #include <cstddef>
 #include <initializer_list>
 
-#include "framework/cexception.h"
 #include "framework/controls.h"
-#include "framework/regkey.h"
 
 namespace Casement {
 
 namespace {
 
 const char kFrameClassName[] = "Casement Frame";
-const char kFrameSettings[] = "Frame Settings";
-const char kRecentFiles[] = "Recent Files";
 
 constexpr COLORREF kToolBarMask = RGB(192, 192, 192);
 static_assert(kToolBarMask == 0xC0C0C0, "tool-bar mask colour");
@@ -62,41 +58,6 @@ CString LoadText(UINT id) {
     return text;
 }
 
-CString SoftwareKeyPath(const CString& keyName) {
-    return CString("Software\\") + keyName;
-}
-
-DWORD ReadDWORD(const CRegKey& key, LPCSTR name) {
-    DWORD value = 0;
-    if (key.QueryDWORDValue(name, value) != ERROR_SUCCESS)
-        throw CUserException("RegQueryValueEx Failed");
-    return value;
-}
-
-void WriteDWORD(const CRegKey& key, LPCSTR name, LONG value) {
-    if (key.SetDWORDValue(name, static_cast<DWORD>(value)) != ERROR_SUCCESS)
-        throw CUserException("RegSetValueEx failed");
-}
-
-CFrame::InitValues ReadFrameSettings(const CRegKey& key) {
-    CFrame::InitValues values;
-    values.rcPos.top = static_cast<LONG>(ReadDWORD(key, "Top"));
-    values.rcPos.left = static_cast<LONG>(ReadDWORD(key, "Left"));
-    values.rcPos.right = values.rcPos.left + static_cast<LONG>(ReadDWORD(key, "Width"));
-    values.rcPos.bottom = values.rcPos.top + static_cast<LONG>(ReadDWORD(key, "Height"));
-    // A window stored minimised (or in any other state) opens normally.
-    values.ShowCmd = ReadDWORD(key, "ShowCmd") == SW_MAXIMIZE ? SW_MAXIMIZE : SW_SHOW;
-    values.ShowStatusBar = ReadDWORD(key, "StatusBar") & 1;
-    values.ShowToolBar = ReadDWORD(key, "ToolBar") & 1;
-    return values;
-}
-
-CString MRUValueName(UINT number) {
-    CString name;
-    name.Format("File %d", static_cast<int>(number));
-    return name;
-}
-
 // The uxtheme functions exist only with wide strings.
 void SwitchOffVisualStyle(HWND window) {
     const HMODULE uxtheme = LoadLibraryA("uxtheme.dll");
@@ -127,15 +88,6 @@ bool ImageSizesAgree(const CImageList& first, const CImageList& second) {
         !second.GetIconSize(secondWidth, secondHeight))
         return true;
     return firstWidth == secondWidth && firstHeight == secondHeight;
-}
-
-// The position of the item with that command id, or -1.
-int PositionOf(const CMenu& menu, UINT id) {
-    for (int position = 0; menu.GetHandle() != nullptr && position < menu.GetMenuItemCount(); ++position) {
-        if (menu.GetMenuItemID(position) == id)
-            return position;
-    }
-    return -1;
 }
 
 }  // namespace
@@ -331,57 +283,17 @@ void CFrame::CreateToolBar() {
         SetToolBarButtons(m_ToolBarData);
 }
 
-CString CFrame::FrameSettingsPath() const {
-    return SoftwareKeyPath(m_strKeyName) + "\\" + kFrameSettings;
-}
-
-void CFrame::DeleteFrameSettings() const {
-    CRegKey parent;
-    if (parent.Open(HKEY_CURRENT_USER, SoftwareKeyPath(m_strKeyName), KEY_READ) == ERROR_SUCCESS)
-        parent.DeleteSubKey(kFrameSettings);
-}
-
 BOOL CFrame::LoadRegistrySettings(LPCSTR keyName) {
     assert(keyName);
-    m_strKeyName = keyName;
-    const CString path = FrameSettingsPath();
-    CRegKey key;
-    if (key.Open(HKEY_CURRENT_USER, path, KEY_READ) != ERROR_SUCCESS)
-        return FALSE;
-    try {
-        m_InitValues = ReadFrameSettings(key);
-        return TRUE;
-    } catch (const CUserException& e) {
-        OutputDebugStringA("*** Failed to load values from registry, using defaults. ***\n");
-        OutputDebugStringA(e.GetText());
-        OutputDebugStringA(path);
-        OutputDebugStringA("\n");
-        key.Close();
-        DeleteFrameSettings();
-        m_InitValues = InitValues();
-        return FALSE;
-    }
+    m_Settings = CFrameSettings(keyName);
+    return m_Settings.ReadInitValues(m_InitValues);
 }
 
 BOOL CFrame::LoadRegistryMRUSettings(UINT maxMRU) {
-    m_nMaxMRU = std::min(maxMRU, MAX_MRU);
-    m_vMRUEntries.clear();
-    if (m_strKeyName.IsEmpty())
+    m_RecentFiles = CRecentFiles(maxMRU);
+    if (!m_Settings.ReadRecentFiles(m_RecentFiles))
         return FALSE;
-    CRegKey key;
-    if (key.Open(HKEY_CURRENT_USER, SoftwareKeyPath(m_strKeyName) + "\\" + kRecentFiles, KEY_READ) !=
-        ERROR_SUCCESS)
-        return FALSE;
-    for (UINT number = 1; number <= m_nMaxMRU; ++number) {
-        CString path;
-        if (key.QueryStringValue(MRUValueName(number), path) != ERROR_SUCCESS) {
-            OutputDebugStringA("CFrame::LoadRegistryMRUSettings: RegQueryValueEx failed\n");
-            break;
-        }
-        if (!path.IsEmpty())
-            m_vMRUEntries.push_back(path);
-    }
-    if (IsWindow() && m_nMaxMRU != 0)
+    if (IsWindow() && m_RecentFiles.GetMaxEntries() != 0)
         UpdateMRUMenu();
     return TRUE;
 }
@@ -401,57 +313,25 @@ LPCSTR CFrame::GetTooltipText(int commandId) {
 }
 
 BOOL CFrame::SaveRegistryMRUSettings() {
-    if (m_strKeyName.IsEmpty() || m_nMaxMRU == 0)
-        return TRUE;
-    CRegKey key;
-    if (key.Create(HKEY_CURRENT_USER, SoftwareKeyPath(m_strKeyName) + "\\" + kRecentFiles, KEY_SET_VALUE) !=
-        ERROR_SUCCESS)
-        return FALSE;
-    for (UINT number = 1; number <= m_nMaxMRU; ++number) {
-        const CString name = MRUValueName(number);
-        if (number <= m_vMRUEntries.size()) {
-            if (key.SetStringValue(name, m_vMRUEntries[number - 1]) != ERROR_SUCCESS)
-                return FALSE;
-        } else {
-            // A shorter list leaves no older entries behind.
-            key.DeleteValue(name);
-        }
-    }
-    return TRUE;
+    return m_Settings.WriteRecentFiles(m_RecentFiles);
 }
 
-void CFrame::WriteFrameSettings() const {
-    CRegKey key;
-    if (key.Create(HKEY_CURRENT_USER, FrameSettingsPath(), KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE) !=
-        ERROR_SUCCESS)
-        throw CUserException("RegCreateKeyEx failed");
+FrameState CFrame::CurrentState() const {
+    FrameState state = {};
     WINDOWPLACEMENT placement = {};
     placement.length = sizeof placement;
-    if (GetWindowPlacement(*this, &placement)) {
-        // Kept on the screen and large enough to be found and grabbed again.
-        const RECT& normal = placement.rcNormalPosition;
-        WriteDWORD(key, "Top", std::max(normal.top, 0L));
-        WriteDWORD(key, "Left", std::max(normal.left, 0L));
-        WriteDWORD(key, "Width", std::max(normal.right - normal.left, 100L));
-        WriteDWORD(key, "Height", std::max(normal.bottom - normal.top, 50L));
-        WriteDWORD(key, "ShowCmd", static_cast<LONG>(placement.showCmd));
-    }
-    WriteDWORD(key, "StatusBar", IsShown(m_StatusBar) ? 1 : 0);
-    WriteDWORD(key, "ToolBar", IsShown(m_ToolBar) ? 1 : 0);
+    if (GetWindowPlacement(*this, &placement))
+        state.placement = placement;
+    state.statusBarShown = IsShown(m_StatusBar);
+    state.toolBarShown = IsShown(m_ToolBar);
+    return state;
 }
 
 BOOL CFrame::SaveRegistrySettings() {
-    if (m_strKeyName.IsEmpty())
+    if (!m_Settings.HasKeyName())
         return TRUE;
-    try {
-        WriteFrameSettings();
-    } catch (const CUserException& e) {
-        OutputDebugStringA("*** Failed to save registry settings. ***\n");
-        OutputDebugStringA(e.GetText());
-        OutputDebugStringA("\n");
-        DeleteFrameSettings();
+    if (!m_Settings.WriteState(CurrentState()))
         return FALSE;
-    }
     if (!SaveRegistryMRUSettings())
         OutputDebugStringA("*** Failed to save registry MRU settings. ***\n");
     return TRUE;
@@ -522,43 +402,14 @@ void CFrame::ToggleToolBar() {
 
 void CFrame::UpdateMRUMenu() {
     CMenu fileMenu = m_Menu.GetSubMenu(0);
-    const int placeholder = PositionOf(fileMenu, IDW_FILE_MRU_FILE1);
-    if (placeholder < 0) {
-        OutputDebugStringA("Failed to set MRU menu item\n");
-        return;
-    }
-    for (UINT id = IDW_FILE_MRU_FILE1 + 1; id < IDW_FILE_MRU_FILE1 + MAX_MRU; ++id)
-        fileMenu.DeleteMenu(id, MF_BYCOMMAND);
-
-    // The placeholder shows the first entry, or stays grayed without one.
-    BOOL updated = TRUE;
-    if (m_vMRUEntries.empty())
-        updated =
-            fileMenu.EnableMenuItem(IDW_FILE_MRU_FILE1, MF_BYCOMMAND | MF_GRAYED) != static_cast<UINT>(-1);
-    for (size_t i = 0; i < m_vMRUEntries.size() && updated; ++i) {
-        CString text;
-        text.Format("%d ", static_cast<int>(i) + 1);
-        text += m_vMRUEntries[i];
-        const UINT id = IDW_FILE_MRU_FILE1 + static_cast<UINT>(i);
-        updated = i == 0 ? fileMenu.ModifyMenu(id, MF_BYCOMMAND | MF_STRING | MF_ENABLED, id, text)
-                         : fileMenu.InsertMenu(static_cast<UINT>(placeholder) + static_cast<UINT>(i),
-                                               MF_BYPOSITION | MF_STRING, id, text);
-    }
-    if (!updated)
+    if (!m_RecentFiles.ShowInMenu(fileMenu))
         OutputDebugStringA("Failed to set MRU menu item\n");
 }
 
 void CFrame::AddMRUEntry(LPCSTR path) {
-    assert(path);
-    if (m_nMaxMRU == 0)
+    if (m_RecentFiles.GetMaxEntries() == 0)
         return;
-    m_vMRUEntries.erase(
-        std::remove_if(m_vMRUEntries.begin(), m_vMRUEntries.end(),
-                       [path](const CString& entry) { return entry.CompareNoCase(path) == 0; }),
-        m_vMRUEntries.end());
-    m_vMRUEntries.insert(m_vMRUEntries.begin(), CString(path));
-    if (m_vMRUEntries.size() > m_nMaxMRU)
-        m_vMRUEntries.resize(m_nMaxMRU);
+    m_RecentFiles.Add(path);
     if (IsWindow())
         UpdateMRUMenu();
 }
@@ -664,7 +515,7 @@ int CFrame::HandleCreate(CREATESTRUCTA& /*cs*/) {
     if (m_bUseReBar)
         CreateMenuBar();
     LoadFrameMenu();
-    if (m_nMaxMRU != 0)
+    if (m_RecentFiles.GetMaxEntries() != 0)
         UpdateMRUMenu();
     if (m_bUseToolBar) {
         CreateToolBar();

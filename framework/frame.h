@@ -11,12 +11,14 @@
 
 #include "framework/cstring.h"
 #include "framework/dialog.h"
+#include "framework/frame_settings.h"
 #include "framework/gdi.h"
 #include "framework/imagelist.h"
 #include "framework/menu.h"
 #include "framework/menu_painter.h"
 #include "framework/menubar.h"
 #include "framework/rebar.h"
+#include "framework/recent_files.h"
 #include "framework/statusbar.h"
 #include "framework/toolbar.h"
 #include "framework/wincore.h"
@@ -33,10 +35,6 @@ constexpr UINT IDW_READY = 45;          // idle status text
 constexpr UINT IDW_INDICATOR_CAPS = 46;
 constexpr UINT IDW_INDICATOR_NUM = 47;
 constexpr UINT IDW_INDICATOR_SCRL = 48;
-// The first popup of the frame's menu holds an item with this id where the
-// recent-files entries go; entry n has id IDW_FILE_MRU_FILE1 + n - 1.
-constexpr UINT IDW_FILE_MRU_FILE1 = 0x7000;
-constexpr UINT MAX_MRU = 16;
 
 // Private messages the frame understands besides those of every window.
 constexpr UINT UWM_ACTIVATIONCHANGED = 0xBF01;  // posted after WM_ACTIVATE, same wParam
@@ -56,12 +54,7 @@ constexpr UINT UWN_LAYOUTCHANGED = 0xBF29;
 class CFrame : public virtual CWnd {
 public:
     // The window settings kept in the registry.
-    struct InitValues {
-        RECT rcPos = {};        // the normal position; empty: the system's default
-        int ShowCmd = SW_SHOW;  // SW_MAXIMIZE opens the window maximised
-        BOOL ShowStatusBar = TRUE;
-        BOOL ShowToolBar = TRUE;
-    };
+    using InitValues = FrameInitValues;
 
     CFrame();
     ~CFrame() override;
@@ -114,11 +107,13 @@ public:
     // Shows a hidden bar, hides a visible one (the tool bar only when used).
     virtual void ToggleStatusBar();
     virtual void ToggleToolBar();
+    // Shows the recent files in the first popup of the menu, from its
+    // IDW_FILE_MRU_FILE1 item on.
     virtual void UpdateMRUMenu();
 
     // Puts a path first in the recent-files list (at most the limit long).
     void AddMRUEntry(LPCSTR path);
-    const std::vector<CString>& GetMRUEntries() const { return m_vMRUEntries; }
+    const std::vector<CString>& GetMRUEntries() const { return m_RecentFiles.GetEntries(); }
     // Part 0 of the status bar, kept for the next layout.
     void SetStatusText(LPCSTR text);
     const InitValues& GetInitValues() const { return m_InitValues; }
@@ -174,9 +169,8 @@ private:
     void RememberFocus();
     void RedrawFrame();
     void FitBand(const CToolBar& bar) const;
-    CString FrameSettingsPath() const;
-    void DeleteFrameSettings() const;
-    void WriteFrameSettings() const;
+    // The placement and the bars shown, as closing stores them.
+    FrameState CurrentState() const;
 
     std::vector<UINT> m_ToolBarData;
     InitValues m_InitValues;
@@ -190,7 +184,7 @@ private:
     CImageList m_imlToolBar;
     CImageList m_imlToolBarHot;
     CImageList m_imlToolBarDis;
-    CString m_strKeyName;
+    CFrameSettings m_Settings;
     CString m_strStatusText;  // the idle text
     CString m_strTooltip;
     CString m_strCurrentStatus;  // what part 0 shows now
@@ -201,8 +195,7 @@ private:
     BOOL m_bUseToolBar = TRUE;
     BOOL m_bUseThemes = TRUE;  // colours follow the visual style
     BOOL m_bUseReBar;
-    UINT m_nMaxMRU = 0;
-    std::vector<CString> m_vMRUEntries;
+    CRecentFiles m_RecentFiles;
     CWnd* m_pView = nullptr;
 
     CMenuPainter m_MenuPainter;
