@@ -212,7 +212,8 @@ int CMenuPainter::FindMnemonic(HMENU popup, char character) const {
     return -1;
 }
 
-LRESULT CMenuPainter::DrawMenuBarItem(NMTBCUSTOMDRAW& draw, const CMenuBar& menuBar, const CMenu& menu) const {
+LRESULT CMenuPainter::DrawMenuBarItem(NMTBCUSTOMDRAW& draw, const CMenuBar& menuBar,
+                                      const CMenu& menu) const {
     if (draw.nmcd.dwDrawStage == CDDS_PREPAINT)
         return CDRF_NOTIFYITEMDRAW;
     const UINT state = draw.nmcd.uItemState;

@@ -30,15 +30,16 @@ std::vector<std::string> ItemTexts(const CMenu& menu) {
 }
 
 TEST(RecentFiles, NewestFirstWithoutRepeatsWithinTheLimit) {
-    CRecentFiles files(3);
+    CRecentFiles files(4);
     files.Add("C:\\a.txt");
     files.Add("C:\\b.txt");
     files.Add("C:\\c.txt");
     files.Add("c:\\A.TXT");  // the same file in other case moves up, as last given
     EXPECT_EQ((std::vector<std::string>{"c:\\A.TXT", "C:\\c.txt", "C:\\b.txt"}), Entries(files));
     files.Add("C:\\d.txt");
-    EXPECT_EQ((std::vector<std::string>{"C:\\d.txt", "c:\\A.TXT", "C:\\c.txt"}), Entries(files));
-    EXPECT_EQ("3 C:\\c.txt", files.GetMenuText(2));
+    files.Add("C:\\e.txt");  // past the limit the oldest drops off
+    EXPECT_EQ((std::vector<std::string>{"C:\\e.txt", "C:\\d.txt", "c:\\A.TXT", "C:\\c.txt"}), Entries(files));
+    EXPECT_EQ("4 C:\\c.txt", files.GetMenuText(3));
 
     CRecentFiles stored(2);
     for (const char* path : {"C:\\x.txt", "C:\\y.txt", "C:\\z.txt"})
