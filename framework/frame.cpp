@@ -7,17 +7,13 @@
 #include <cstddef>
 #include <initializer_list>
 
-#include "framework/cexception.h"
 #include "framework/controls.h"
-#include "framework/regkey.h"
 
 namespace Casement {
 
 namespace {
 
 const char kFrameClassName[] = "Casement Frame";
-const char kFrameSettings[] = "Frame Settings";
-const char kRecentFiles[] = "Recent Files";
 
 constexpr COLORREF kToolBarMask = RGB(192, 192, 192);
 static_assert(kToolBarMask == 0xC0C0C0, "tool-bar mask colour");
@@ -40,34 +36,6 @@ const Indicator kIndicators[] = {
 constexpr int kMinStatusWidth = 300;
 constexpr int kStatusSpare = 20;
 
-// The colour sets of the visual styles, by colour-scheme name.
-struct ColourScheme {
-    const char* name;
-    ThemeColours colours;
-};
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-const ColourScheme kColourSchemes[] = {
-    {"NormalColor",
-     {RGB(196, 215, 250), RGB(255, 238, 194), RGB(254, 197, 120), RGB(0, 45, 150), kBlack, kBlack}},
-    {"Metallic",
-     {RGB(219, 220, 232), RGB(255, 238, 194), RGB(254, 197, 120), RGB(75, 75, 111), kBlack, kBlack}},
-    {"HomeStead",
-     {RGB(217, 217, 167), RGB(255, 238, 194), RGB(254, 197, 120), RGB(63, 93, 56), kBlack, kBlack}},
-};
-
-// Without a visual style the bars and menus use the system's colours.
-ThemeColours SystemColours() {
-    return {GetSysColor(COLOR_BTNFACE),   GetSysColor(COLOR_HIGHLIGHT), GetSysColor(COLOR_HIGHLIGHT),
-            GetSysColor(COLOR_HIGHLIGHT), GetSysColor(COLOR_MENUTEXT),  GetSysColor(COLOR_HIGHLIGHTTEXT)};
-}
-
-// Drawn menus in the colours of the visual style: from Windows XP (5.01),
-// which brought visual styles.
-bool SystemWantsDrawnMenus() {
-    const DWORD version = GetVersion();
-    return LOBYTE(LOWORD(version)) * 100 + HIBYTE(LOWORD(version)) >= 501;
-}
-
 bool IsLockKey(WPARAM key) {
     return key == VK_CAPITAL || key == VK_NUMLOCK || key == VK_SCROLL;
 }
@@ -88,41 +56,6 @@ CString LoadText(UINT id) {
     CString text;
     text.LoadResourceString(id);
     return text;
-}
-
-CString SoftwareKeyPath(const CString& keyName) {
-    return CString("Software\\") + keyName;
-}
-
-DWORD ReadDWORD(const CRegKey& key, LPCSTR name) {
-    DWORD value = 0;
-    if (key.QueryDWORDValue(name, value) != ERROR_SUCCESS)
-        throw CUserException("RegQueryValueEx Failed");
-    return value;
-}
-
-void WriteDWORD(const CRegKey& key, LPCSTR name, LONG value) {
-    if (key.SetDWORDValue(name, static_cast<DWORD>(value)) != ERROR_SUCCESS)
-        throw CUserException("RegSetValueEx failed");
-}
-
-CFrame::InitValues ReadFrameSettings(const CRegKey& key) {
-    CFrame::InitValues values;
-    values.rcPos.top = static_cast<LONG>(ReadDWORD(key, "Top"));
-    values.rcPos.left = static_cast<LONG>(ReadDWORD(key, "Left"));
-    values.rcPos.right = values.rcPos.left + static_cast<LONG>(ReadDWORD(key, "Width"));
-    values.rcPos.bottom = values.rcPos.top + static_cast<LONG>(ReadDWORD(key, "Height"));
-    // A window stored minimised (or in any other state) opens normally.
-    values.ShowCmd = ReadDWORD(key, "ShowCmd") == SW_MAXIMIZE ? SW_MAXIMIZE : SW_SHOW;
-    values.ShowStatusBar = ReadDWORD(key, "StatusBar") & 1;
-    values.ShowToolBar = ReadDWORD(key, "ToolBar") & 1;
-    return values;
-}
-
-CString MRUValueName(UINT number) {
-    CString name;
-    name.Format("File %d", static_cast<int>(number));
-    return name;
 }
 
 // The uxtheme functions exist only with wide strings.
@@ -157,49 +90,6 @@ bool ImageSizesAgree(const CImageList& first, const CImageList& second) {
     return firstWidth == secondWidth && firstHeight == secondHeight;
 }
 
-// The character after the first single "&" of a menu text, or 0.
-char MnemonicOf(const CString& text) {
-    for (int i = 0; i + 1 < text.GetLength(); ++i) {
-        if (text[i] == '&') {
-            if (text[i + 1] != '&')
-                return text[i + 1];
-            ++i;
-        } else if (IsDBCSLeadByte(static_cast<BYTE>(text[i]))) {
-            ++i;
-        }
-    }
-    return 0;
-}
-
-char UpperCase(char ch) {
-    return static_cast<char>(reinterpret_cast<UINT_PTR>(
-        CharUpperA(reinterpret_cast<LPSTR>(static_cast<UINT_PTR>(static_cast<BYTE>(ch))))));
-}
-
-// A menu text is the label, then after a tab the shortcut shown on the right.
-struct MenuText {
-    CString label;
-    CString shortcut;
-};
-MenuText SplitMenuText(const CString& text) {
-    const int tab = text.Find('\t');
-    if (tab < 0)
-        return {text, CString()};
-    return {text.Left(tab), text.Mid(tab + 1)};
-}
-
-// The position of the item with that command id, or -1.
-int PositionOf(const CMenu& menu, UINT id) {
-    for (int position = 0; menu.GetHandle() != nullptr && position < menu.GetMenuItemCount(); ++position) {
-        if (menu.GetMenuItemID(position) == id)
-            return position;
-    }
-    return -1;
-}
-
-constexpr int kMenuTextMargin = 4;
-constexpr int kMenuShortcutGap = 24;
-
 }  // namespace
 
 CFrame::CFrame() : m_bUseReBar(GetComCtlVersion() > 470) {
@@ -224,6 +114,7 @@ void CFrame::CreateFonts() {
     SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &metrics, 0);
     m_fntMenuBar.CreateFontIndirect(metrics.lfMenuFont);
     m_fntStatusBar.CreateFontIndirect(metrics.lfStatusFont);
+    m_MenuPainter.SetFont(m_fntMenuBar);
 }
 
 CString CFrame::GetThemeName() const {
@@ -392,57 +283,17 @@ void CFrame::CreateToolBar() {
         SetToolBarButtons(m_ToolBarData);
 }
 
-CString CFrame::FrameSettingsPath() const {
-    return SoftwareKeyPath(m_strKeyName) + "\\" + kFrameSettings;
-}
-
-void CFrame::DeleteFrameSettings() const {
-    CRegKey parent;
-    if (parent.Open(HKEY_CURRENT_USER, SoftwareKeyPath(m_strKeyName), KEY_READ) == ERROR_SUCCESS)
-        parent.DeleteSubKey(kFrameSettings);
-}
-
 BOOL CFrame::LoadRegistrySettings(LPCSTR keyName) {
     assert(keyName);
-    m_strKeyName = keyName;
-    const CString path = FrameSettingsPath();
-    CRegKey key;
-    if (key.Open(HKEY_CURRENT_USER, path, KEY_READ) != ERROR_SUCCESS)
-        return FALSE;
-    try {
-        m_InitValues = ReadFrameSettings(key);
-        return TRUE;
-    } catch (const CUserException& e) {
-        OutputDebugStringA("*** Failed to load values from registry, using defaults. ***\n");
-        OutputDebugStringA(e.GetText());
-        OutputDebugStringA(path);
-        OutputDebugStringA("\n");
-        key.Close();
-        DeleteFrameSettings();
-        m_InitValues = InitValues();
-        return FALSE;
-    }
+    m_Settings = CFrameSettings(keyName);
+    return m_Settings.ReadInitValues(m_InitValues);
 }
 
 BOOL CFrame::LoadRegistryMRUSettings(UINT maxMRU) {
-    m_nMaxMRU = std::min(maxMRU, MAX_MRU);
-    m_vMRUEntries.clear();
-    if (m_strKeyName.IsEmpty())
+    m_RecentFiles = CRecentFiles(maxMRU);
+    if (!m_Settings.ReadRecentFiles(m_RecentFiles))
         return FALSE;
-    CRegKey key;
-    if (key.Open(HKEY_CURRENT_USER, SoftwareKeyPath(m_strKeyName) + "\\" + kRecentFiles, KEY_READ) !=
-        ERROR_SUCCESS)
-        return FALSE;
-    for (UINT number = 1; number <= m_nMaxMRU; ++number) {
-        CString path;
-        if (key.QueryStringValue(MRUValueName(number), path) != ERROR_SUCCESS) {
-            OutputDebugStringA("CFrame::LoadRegistryMRUSettings: RegQueryValueEx failed\n");
-            break;
-        }
-        if (!path.IsEmpty())
-            m_vMRUEntries.push_back(path);
-    }
-    if (IsWindow() && m_nMaxMRU != 0)
+    if (IsWindow() && m_RecentFiles.GetMaxEntries() != 0)
         UpdateMRUMenu();
     return TRUE;
 }
@@ -462,57 +313,25 @@ LPCSTR CFrame::GetTooltipText(int commandId) {
 }
 
 BOOL CFrame::SaveRegistryMRUSettings() {
-    if (m_strKeyName.IsEmpty() || m_nMaxMRU == 0)
-        return TRUE;
-    CRegKey key;
-    if (key.Create(HKEY_CURRENT_USER, SoftwareKeyPath(m_strKeyName) + "\\" + kRecentFiles, KEY_SET_VALUE) !=
-        ERROR_SUCCESS)
-        return FALSE;
-    for (UINT number = 1; number <= m_nMaxMRU; ++number) {
-        const CString name = MRUValueName(number);
-        if (number <= m_vMRUEntries.size()) {
-            if (key.SetStringValue(name, m_vMRUEntries[number - 1]) != ERROR_SUCCESS)
-                return FALSE;
-        } else {
-            // A shorter list leaves no older entries behind.
-            key.DeleteValue(name);
-        }
-    }
-    return TRUE;
+    return m_Settings.WriteRecentFiles(m_RecentFiles);
 }
 
-void CFrame::WriteFrameSettings() const {
-    CRegKey key;
-    if (key.Create(HKEY_CURRENT_USER, FrameSettingsPath(), KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE) !=
-        ERROR_SUCCESS)
-        throw CUserException("RegCreateKeyEx failed");
+FrameState CFrame::CurrentState() const {
+    FrameState state = {};
     WINDOWPLACEMENT placement = {};
     placement.length = sizeof placement;
-    if (GetWindowPlacement(*this, &placement)) {
-        // Kept on the screen and large enough to be found and grabbed again.
-        const RECT& normal = placement.rcNormalPosition;
-        WriteDWORD(key, "Top", std::max(normal.top, 0L));
-        WriteDWORD(key, "Left", std::max(normal.left, 0L));
-        WriteDWORD(key, "Width", std::max(normal.right - normal.left, 100L));
-        WriteDWORD(key, "Height", std::max(normal.bottom - normal.top, 50L));
-        WriteDWORD(key, "ShowCmd", static_cast<LONG>(placement.showCmd));
-    }
-    WriteDWORD(key, "StatusBar", IsShown(m_StatusBar) ? 1 : 0);
-    WriteDWORD(key, "ToolBar", IsShown(m_ToolBar) ? 1 : 0);
+    if (GetWindowPlacement(*this, &placement))
+        state.placement = placement;
+    state.statusBarShown = IsShown(m_StatusBar);
+    state.toolBarShown = IsShown(m_ToolBar);
+    return state;
 }
 
 BOOL CFrame::SaveRegistrySettings() {
-    if (m_strKeyName.IsEmpty())
+    if (!m_Settings.HasKeyName())
         return TRUE;
-    try {
-        WriteFrameSettings();
-    } catch (const CUserException& e) {
-        OutputDebugStringA("*** Failed to save registry settings. ***\n");
-        OutputDebugStringA(e.GetText());
-        OutputDebugStringA("\n");
-        DeleteFrameSettings();
+    if (!m_Settings.WriteState(CurrentState()))
         return FALSE;
-    }
     if (!SaveRegistryMRUSettings())
         OutputDebugStringA("*** Failed to save registry MRU settings. ***\n");
     return TRUE;
@@ -524,16 +343,9 @@ void CFrame::ApplyToolBarImages() {
 }
 
 void CFrame::ChooseColours() {
-    m_colours = SystemColours();
-    if (m_bUseThemes) {
-        const CString name = GetThemeName();
-        for (const ColourScheme& scheme : kColourSchemes) {
-            if (name == scheme.name)
-                m_colours = scheme.colours;
-        }
-    }
+    m_MenuPainter.SetColours(ColoursOfTheme(m_bUseThemes ? GetThemeName() : CString()));
     if (m_ReBar.IsWindow())
-        m_ReBar.SetBackgroundColour(m_colours.barBackground);
+        m_ReBar.SetBackgroundColour(m_MenuPainter.GetColours().barBackground);
 }
 
 void CFrame::SetToolBarImages(COLORREF mask, UINT bitmapId, UINT hotBitmapId, UINT disabledBitmapId) {
@@ -590,43 +402,14 @@ void CFrame::ToggleToolBar() {
 
 void CFrame::UpdateMRUMenu() {
     CMenu fileMenu = m_Menu.GetSubMenu(0);
-    const int placeholder = PositionOf(fileMenu, IDW_FILE_MRU_FILE1);
-    if (placeholder < 0) {
-        OutputDebugStringA("Failed to set MRU menu item\n");
-        return;
-    }
-    for (UINT id = IDW_FILE_MRU_FILE1 + 1; id < IDW_FILE_MRU_FILE1 + MAX_MRU; ++id)
-        fileMenu.DeleteMenu(id, MF_BYCOMMAND);
-
-    // The placeholder shows the first entry, or stays grayed without one.
-    BOOL updated = TRUE;
-    if (m_vMRUEntries.empty())
-        updated =
-            fileMenu.EnableMenuItem(IDW_FILE_MRU_FILE1, MF_BYCOMMAND | MF_GRAYED) != static_cast<UINT>(-1);
-    for (size_t i = 0; i < m_vMRUEntries.size() && updated; ++i) {
-        CString text;
-        text.Format("%d ", static_cast<int>(i) + 1);
-        text += m_vMRUEntries[i];
-        const UINT id = IDW_FILE_MRU_FILE1 + static_cast<UINT>(i);
-        updated = i == 0 ? fileMenu.ModifyMenu(id, MF_BYCOMMAND | MF_STRING | MF_ENABLED, id, text)
-                         : fileMenu.InsertMenu(static_cast<UINT>(placeholder) + static_cast<UINT>(i),
-                                               MF_BYPOSITION | MF_STRING, id, text);
-    }
-    if (!updated)
+    if (!m_RecentFiles.ShowInMenu(fileMenu))
         OutputDebugStringA("Failed to set MRU menu item\n");
 }
 
 void CFrame::AddMRUEntry(LPCSTR path) {
-    assert(path);
-    if (m_nMaxMRU == 0)
+    if (m_RecentFiles.GetMaxEntries() == 0)
         return;
-    m_vMRUEntries.erase(
-        std::remove_if(m_vMRUEntries.begin(), m_vMRUEntries.end(),
-                       [path](const CString& entry) { return entry.CompareNoCase(path) == 0; }),
-        m_vMRUEntries.end());
-    m_vMRUEntries.insert(m_vMRUEntries.begin(), CString(path));
-    if (m_vMRUEntries.size() > m_nMaxMRU)
-        m_vMRUEntries.resize(m_nMaxMRU);
+    m_RecentFiles.Add(path);
     if (IsWindow())
         UpdateMRUMenu();
 }
@@ -732,7 +515,7 @@ int CFrame::HandleCreate(CREATESTRUCTA& /*cs*/) {
     if (m_bUseReBar)
         CreateMenuBar();
     LoadFrameMenu();
-    if (m_nMaxMRU != 0)
+    if (m_RecentFiles.GetMaxEntries() != 0)
         UpdateMRUMenu();
     if (m_bUseToolBar) {
         CreateToolBar();
@@ -766,7 +549,7 @@ void CFrame::HandleDestroy() {
     m_StatusBar.DestroyHandle();
     if (m_pView != nullptr)
         m_pView->DestroyHandle();
-    m_menuItemData.clear();
+    m_MenuPainter.ForgetItems();
 
     // Neither the keyboard hook nor the accelerators may reach a window
     // that is gone.
@@ -929,80 +712,12 @@ void CFrame::OnSysColorChange() {
     }
 }
 
-const CFrame::MenuItemData* CFrame::FindMenuItemData(ULONG_PTR itemData) const {
-    for (const auto& item : m_menuItemData) {
-        if (reinterpret_cast<ULONG_PTR>(item.get()) == itemData)
-            return item.get();
-    }
-    return nullptr;
-}
-
 BOOL CFrame::OnMeasureItem(MEASUREITEMSTRUCT& measure) {
-    const MenuItemData* item = measure.CtlType == ODT_MENU ? FindMenuItemData(measure.itemData) : nullptr;
-    if (item == nullptr)
-        return FALSE;
-    if (item->type & MFT_SEPARATOR) {
-        measure.itemWidth = 0;
-        measure.itemHeight = static_cast<UINT>(GetSystemMetrics(SM_CYMENU) / 2);
-        return TRUE;
-    }
-    CClientDC dc(nullptr);
-    dc.SelectObject(m_fntMenuBar);
-    const MenuText text = SplitMenuText(item->text);
-    RECT label = {};
-    dc.DrawText(text.label, -1, label, DT_CALCRECT | DT_SINGLELINE);
-    RECT shortcut = {};
-    if (!text.shortcut.IsEmpty())
-        dc.DrawText(text.shortcut, -1, shortcut, DT_CALCRECT | DT_SINGLELINE);
-    const int checkWidth = GetSystemMetrics(SM_CXMENUCHECK);
-    const int shortcutWidth = shortcut.right > 0 ? kMenuShortcutGap + shortcut.right : 0;
-    measure.itemWidth = static_cast<UINT>(checkWidth + 2 * kMenuTextMargin + label.right + shortcutWidth);
-    measure.itemHeight = static_cast<UINT>(std::max<int>(label.bottom + 4, GetSystemMetrics(SM_CYMENU)));
-    return TRUE;
+    return m_MenuPainter.MeasureItem(measure);
 }
 
 BOOL CFrame::OnDrawItem(const DRAWITEMSTRUCT& draw) {
-    const MenuItemData* item = draw.CtlType == ODT_MENU ? FindMenuItemData(draw.itemData) : nullptr;
-    if (item == nullptr)
-        return FALSE;
-    CDC dc(draw.hDC);
-    RECT rect = draw.rcItem;
-    const bool selected = (draw.itemState & ODS_SELECTED) != 0 && (item->type & MFT_SEPARATOR) == 0;
-    dc.FillRect(rect, selected ? CBrush(m_colours.hot) : CBrush(GetSysColor(COLOR_MENU)));
-    if (item->type & MFT_SEPARATOR) {
-        rect.top += (rect.bottom - rect.top) / 2;
-        dc.DrawEdge(rect, EDGE_ETCHED, BF_TOP);
-        return TRUE;
-    }
-    if (selected)
-        FrameRect(dc, &rect, CBrush(m_colours.outline));
-
-    dc.SetBkMode(TRANSPARENT);
-    const bool disabled = (draw.itemState & (ODS_GRAYED | ODS_DISABLED)) != 0;
-    dc.SetTextColor(disabled   ? GetSysColor(COLOR_GRAYTEXT)
-                    : selected ? m_colours.hotText
-                               : GetSysColor(COLOR_MENUTEXT));
-    const int checkWidth = GetSystemMetrics(SM_CXMENUCHECK);
-    if (draw.itemState & ODS_CHECKED) {
-        // Marlett's "a" is a check mark, its "h" a radio bullet.
-        CFont marks;
-        marks.CreateFont(rect.bottom - rect.top - 4, 0, 0, 0, FW_NORMAL, 0, 0, 0, SYMBOL_CHARSET,
-                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Marlett");
-        dc.SelectObject(marks);
-        RECT markRect = {rect.left + kMenuTextMargin / 2, rect.top, rect.left + checkWidth + kMenuTextMargin,
-                         rect.bottom};
-        dc.DrawText((item->type & MFT_RADIOCHECK) ? "h" : "a", 1, markRect,
-                    DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    }
-    dc.SelectObject(m_fntMenuBar);
-    RECT textRect = {rect.left + checkWidth + kMenuTextMargin, rect.top, rect.right - kMenuTextMargin,
-                     rect.bottom};
-    const UINT prefix = (draw.itemState & ODS_NOACCEL) ? DT_HIDEPREFIX : 0;
-    const MenuText text = SplitMenuText(item->text);
-    dc.DrawText(text.label, -1, textRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | prefix);
-    if (!text.shortcut.IsEmpty())
-        dc.DrawText(text.shortcut, -1, textRect, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    return TRUE;
+    return m_MenuPainter.DrawItem(draw);
 }
 
 void CFrame::OnHelp() {
@@ -1033,55 +748,11 @@ void CFrame::OnInitMenuPopup(HMENU popup, BOOL isSystemMenu) {
     const CMenu menu(popup);
     for (int position = 0; position < menu.GetMenuItemCount(); ++position)
         SendMessageA(*this, UWM_UPDATECOMMAND, menu.GetMenuItemID(position), 0);
-    if (SystemWantsDrawnMenus())
-        MakeOwnerDrawn(popup);
-}
-
-void CFrame::MakeOwnerDrawn(HMENU popup) {
-    CMenu menu(popup);
-    for (int position = 0; position < menu.GetMenuItemCount(); ++position) {
-        MENUITEMINFOA info = {};
-        info.cbSize = sizeof info;
-        info.fMask = MIIM_FTYPE | MIIM_DATA;
-        const UINT byPosition = static_cast<UINT>(position);
-        if (!menu.GetMenuItemInfo(byPosition, TRUE, info) || (info.fType & (MFT_OWNERDRAW | MFT_BITMAP)) != 0)
-            continue;
-        auto item = std::make_unique<MenuItemData>();
-        item->menu = popup;
-        item->position = byPosition;
-        item->type = info.fType;
-        item->itemData = info.dwItemData;
-        item->text = menu.GetMenuString(byPosition, MF_BYPOSITION);
-
-        MENUITEMINFOA drawn = {};
-        drawn.cbSize = sizeof drawn;
-        drawn.fMask = MIIM_FTYPE | MIIM_DATA;
-        drawn.fType = info.fType | MFT_OWNERDRAW;
-        drawn.dwItemData = reinterpret_cast<ULONG_PTR>(item.get());
-        if (menu.SetMenuItemInfo(byPosition, TRUE, drawn))
-            m_menuItemData.push_back(std::move(item));
-    }
+    m_MenuPainter.MakeOwnerDrawn(popup);
 }
 
 void CFrame::OnUninitMenuPopup(HMENU popup) {
-    CMenu menu(popup);
-    for (const auto& item : m_menuItemData) {
-        if (item->menu != popup)
-            continue;
-        MENUITEMINFOA info = {};
-        info.cbSize = sizeof info;
-        info.fMask = MIIM_FTYPE | MIIM_DATA;
-        info.fType = item->type;
-        info.dwItemData = item->itemData;
-        if ((item->type & MFT_SEPARATOR) == 0) {
-            info.fMask |= MIIM_STRING;
-            info.dwTypeData = const_cast<LPSTR>(item->text.c_str());
-        }
-        menu.SetMenuItemInfo(item->position, TRUE, info);
-    }
-    m_menuItemData.erase(std::remove_if(m_menuItemData.begin(), m_menuItemData.end(),
-                                        [popup](const auto& item) { return item->menu == popup; }),
-                         m_menuItemData.end());
+    m_MenuPainter.RestoreItems(popup);
 }
 
 void CFrame::OnMenuSelect(UINT id, UINT flags, HMENU menu) {
@@ -1093,41 +764,17 @@ void CFrame::OnMenuSelect(UINT id, UINT flags, HMENU menu) {
 }
 
 LRESULT CFrame::OnMenuChar(UINT msg, WPARAM wParam, LPARAM lParam) {
-    // Drawn items have no text the system could search for the mnemonic.
-    const HMENU menu = reinterpret_cast<HMENU>(lParam);
-    const char key = UpperCase(static_cast<char>(LOWORD(wParam)));
-    for (const auto& item : m_menuItemData) {
-        if (item->menu == menu && UpperCase(MnemonicOf(item->text)) == key && key != 0)
-            return MAKELRESULT(item->position, MNC_EXECUTE);
-    }
+    const int position =
+        m_MenuPainter.FindMnemonic(reinterpret_cast<HMENU>(lParam), static_cast<char>(LOWORD(wParam)));
+    if (position >= 0)
+        return MAKELRESULT(position, MNC_EXECUTE);
     return CallPreviousProc(msg, wParam, lParam);
 }
 
 LRESULT CFrame::OnCustomDraw(NMHDR& header) {
     if (m_MenuBar.IsWindow() && header.hwndFrom == m_MenuBar.GetHwnd())
-        return DrawMenuBarItem(reinterpret_cast<NMTBCUSTOMDRAW&>(header));
+        return m_MenuPainter.DrawMenuBarItem(reinterpret_cast<NMTBCUSTOMDRAW&>(header), m_MenuBar, m_Menu);
     return CDRF_DODEFAULT;
-}
-
-LRESULT CFrame::DrawMenuBarItem(NMTBCUSTOMDRAW& draw) {
-    if (draw.nmcd.dwDrawStage == CDDS_PREPAINT)
-        return CDRF_NOTIFYITEMDRAW;
-    const UINT state = draw.nmcd.uItemState;
-    if (draw.nmcd.dwDrawStage != CDDS_ITEMPREPAINT || (state & (CDIS_HOT | CDIS_SELECTED)) == 0)
-        return CDRF_DODEFAULT;
-
-    CDC dc(draw.nmcd.hdc);
-    RECT rect = draw.nmcd.rc;
-    dc.FillRect(rect, CBrush((state & CDIS_SELECTED) ? m_colours.pressed : m_colours.hot));
-    FrameRect(dc, &rect, CBrush(m_colours.outline));
-    dc.SelectObject(m_fntMenuBar);
-    dc.SetBkMode(TRANSPARENT);
-    dc.SetTextColor(m_colours.hotText);
-    const int index = m_MenuBar.CommandToIndex(static_cast<UINT>(draw.nmcd.dwItemSpec));
-    const CString text = m_Menu.GetMenuString(static_cast<UINT>(index), MF_BYPOSITION);
-    const UINT prefix = m_MenuBar.IsInKeyboardMode() ? 0 : DT_HIDEPREFIX;
-    dc.DrawText(text, -1, rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | prefix);
-    return CDRF_SKIPDEFAULT;
 }
 
 LRESULT CFrame::OnToolBarDropDown(NMTOOLBARA& /*info*/) {

@@ -7,16 +7,18 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <vector>
 
 #include "framework/cstring.h"
 #include "framework/dialog.h"
+#include "framework/frame_settings.h"
 #include "framework/gdi.h"
 #include "framework/imagelist.h"
 #include "framework/menu.h"
+#include "framework/menu_painter.h"
 #include "framework/menubar.h"
 #include "framework/rebar.h"
+#include "framework/recent_files.h"
 #include "framework/statusbar.h"
 #include "framework/toolbar.h"
 #include "framework/wincore.h"
@@ -33,10 +35,6 @@ constexpr UINT IDW_READY = 45;          // idle status text
 constexpr UINT IDW_INDICATOR_CAPS = 46;
 constexpr UINT IDW_INDICATOR_NUM = 47;
 constexpr UINT IDW_INDICATOR_SCRL = 48;
-// The first popup of the frame's menu holds an item with this id where the
-// recent-files entries go; entry n has id IDW_FILE_MRU_FILE1 + n - 1.
-constexpr UINT IDW_FILE_MRU_FILE1 = 0x7000;
-constexpr UINT MAX_MRU = 16;
 
 // Private messages the frame understands besides those of every window.
 constexpr UINT UWM_ACTIVATIONCHANGED = 0xBF01;  // posted after WM_ACTIVATE, same wParam
@@ -53,25 +51,10 @@ constexpr UINT UWM_GETTOOLBAR = 0xBF0F;     // result: the CToolBar
 // changed; the frame lays out again.
 constexpr UINT UWN_LAYOUTCHANGED = 0xBF29;
 
-// The colours of the bars and of the menus the frame draws.
-struct ThemeColours {
-    COLORREF barBackground;
-    COLORREF hot;      // the item under the mouse or the keyboard
-    COLORREF pressed;  // the menu-bar item whose popup is open
-    COLORREF outline;  // around hot and pressed items
-    COLORREF text;
-    COLORREF hotText;
-};
-
 class CFrame : public virtual CWnd {
 public:
     // The window settings kept in the registry.
-    struct InitValues {
-        RECT rcPos = {};        // the normal position; empty: the system's default
-        int ShowCmd = SW_SHOW;  // SW_MAXIMIZE opens the window maximised
-        BOOL ShowStatusBar = TRUE;
-        BOOL ShowToolBar = TRUE;
-    };
+    using InitValues = FrameInitValues;
 
     CFrame();
     ~CFrame() override;
@@ -124,11 +107,13 @@ public:
     // Shows a hidden bar, hides a visible one (the tool bar only when used).
     virtual void ToggleStatusBar();
     virtual void ToggleToolBar();
+    // Shows the recent files in the first popup of the menu, from its
+    // IDW_FILE_MRU_FILE1 item on.
     virtual void UpdateMRUMenu();
 
     // Puts a path first in the recent-files list (at most the limit long).
     void AddMRUEntry(LPCSTR path);
-    const std::vector<CString>& GetMRUEntries() const { return m_vMRUEntries; }
+    const std::vector<CString>& GetMRUEntries() const { return m_RecentFiles.GetEntries(); }
     // Part 0 of the status bar, kept for the next layout.
     void SetStatusText(LPCSTR text);
     const InitValues& GetInitValues() const { return m_InitValues; }
@@ -171,15 +156,6 @@ protected:
     void AddToolBarButton(UINT id) { m_ToolBarData.push_back(id); }
 
 private:
-    // An item of an open popup that the frame draws: what it had before.
-    struct MenuItemData {
-        HMENU menu;
-        UINT position;
-        UINT type;
-        ULONG_PTR itemData;
-        CString text;
-    };
-
     static LRESULT CALLBACK StaticKeyboardProc(int code, WPARAM wParam, LPARAM lParam);
 
     // Creation steps.
@@ -193,14 +169,8 @@ private:
     void RememberFocus();
     void RedrawFrame();
     void FitBand(const CToolBar& bar) const;
-    CString FrameSettingsPath() const;
-    void DeleteFrameSettings() const;
-    void WriteFrameSettings() const;
-
-    // Menus the frame draws itself.
-    void MakeOwnerDrawn(HMENU popup);
-    const MenuItemData* FindMenuItemData(ULONG_PTR itemData) const;
-    LRESULT DrawMenuBarItem(NMTBCUSTOMDRAW& draw);
+    // The placement and the bars shown, as closing stores them.
+    FrameState CurrentState() const;
 
     std::vector<UINT> m_ToolBarData;
     InitValues m_InitValues;
@@ -214,7 +184,7 @@ private:
     CImageList m_imlToolBar;
     CImageList m_imlToolBarHot;
     CImageList m_imlToolBarDis;
-    CString m_strKeyName;
+    CFrameSettings m_Settings;
     CString m_strStatusText;  // the idle text
     CString m_strTooltip;
     CString m_strCurrentStatus;  // what part 0 shows now
@@ -225,14 +195,12 @@ private:
     BOOL m_bUseToolBar = TRUE;
     BOOL m_bUseThemes = TRUE;  // colours follow the visual style
     BOOL m_bUseReBar;
-    UINT m_nMaxMRU = 0;
-    std::vector<CString> m_vMRUEntries;
+    CRecentFiles m_RecentFiles;
     CWnd* m_pView = nullptr;
 
-    ThemeColours m_colours = {};
+    CMenuPainter m_MenuPainter;
     HHOOK m_hKeyboardHook = nullptr;
     HWND m_hOldFocus = nullptr;
-    std::vector<std::unique_ptr<MenuItemData>> m_menuItemData;
 };
 
 }  // namespace Casement
