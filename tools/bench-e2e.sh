@@ -2,9 +2,10 @@
 # Builds a Windows build and benchmarks the editor end to end under Wine, in
 # a Wine session of its own (build/<build>/wine-bench): the 32-bit build where
 # this machine runs it, else the 64-bit one (SCRIBECRYPT_BUILD=win32|win64 picks):
-#   bash tools/bench-e2e.sh [--previous=COMMIT] [--open-limit-s=N] [1KiB] [1MiB] [16MiB] [24MiB] [32MiB]
-# For each note size (the first three without any; the larger ones probe the
-# most the view takes) it prints the medians of a few
+#   bash tools/bench-e2e.sh [--previous=COMMIT] [--open-limit-s=N] [SIZE...]
+# SIZE is 1KiB, 1MiB, 2MiB, 4MiB or 16MiB (ASCII lines), the same with "-zh"
+# (every other line Chinese), 24MiB or 32MiB. For each note size (all but the
+# last two without any; those probe the most the view takes) it prints the medians of a few
 # rounds and their ratio to a reference measured side by side in the same run:
 #   open <size>: <ms> vs <ms> reference = <ratio>      process start to the note in the view,
 #                                                      against a trivial window program's start

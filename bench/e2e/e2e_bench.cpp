@@ -5,8 +5,9 @@
 // size it prints one line per measurement, the medians of a few rounds and
 // their ratio.
 //
-// Arguments: the note sizes to measure (1KiB, 1MiB and 16MiB without any;
-// 24MiB and 32MiB only when named), and
+// Arguments: the note sizes to measure (1KiB, 1MiB, 2MiB, 4MiB and 16MiB,
+// each in ASCII and with "-zh" in Chinese, without any; 24MiB and 32MiB only
+// when named), and
 // --open-limit-s=N, the longest wait for a note to reach the view (300 s
 // without it). A note that takes longer is reported as a bound and not
 // saved. The 1 KiB note is also opened with 1000 unrelated files in the
@@ -31,17 +32,19 @@ namespace {
 struct NoteSize {
     const char* label;
     size_t bytes;
+    bool chinese;  // lines of Chinese words between the ASCII ones
     int rounds;
     bool byDefault;  // measured when no size is named
 };
 
-// Large notes take long under Wine, so they get one round. The sizes beyond
-// 16 MiB probe how much the view takes at all and run only when named.
-const NoteSize kNoteSizes[] = {{"1KiB", 1024, 5, true},
-                               {"1MiB", 1024 * 1024, 5, true},
-                               {"16MiB", 16 * 1024 * 1024, 1, true},
-                               {"24MiB", 24 * 1024 * 1024, 1, false},
-                               {"32MiB", 32 * 1024 * 1024, 1, false}};
+// Large notes take long under Wine, so they get fewer rounds. The sizes
+// beyond 16 MiB probe how much the view takes at all and run only when named.
+constexpr size_t kMiB = 1024 * 1024;
+const NoteSize kNoteSizes[] = {
+    {"1KiB", 1024, false, 5, true},      {"1MiB", kMiB, false, 5, true},      {"2MiB", 2 * kMiB, false, 3, true},
+    {"4MiB", 4 * kMiB, false, 1, true},  {"16MiB", 16 * kMiB, false, 1, true}, {"1KiB-zh", 1024, true, 5, true},
+    {"1MiB-zh", kMiB, true, 5, true},    {"2MiB-zh", 2 * kMiB, true, 3, true}, {"4MiB-zh", 4 * kMiB, true, 1, true},
+    {"16MiB-zh", 16 * kMiB, true, 1, true}, {"24MiB", 24 * kMiB, false, 1, false}, {"32MiB", 32 * kMiB, false, 1, false}};
 
 struct Options {
     DWORD openLimitMs = 300 * 1000;
@@ -64,16 +67,23 @@ Options ParseOptions(int argc, char** argv) {
     return options;
 }
 
-// Numbered ASCII lines of 52 bytes, CR LF included. They fit the default
-// window: lines that wrap take Wine's view several times longer to lay out,
-// which would measure its wrapping rather than the editor.
-std::string MakeNote(size_t bytes) {
+// Numbered lines of 52 bytes, CR LF included, ASCII or every other one with
+// Chinese words (code page 936). They fit the default window: lines that
+// wrap take Wine's view several times longer to lay out, which would measure
+// its wrapping rather than the editor.
+std::string MakeNote(size_t bytes, bool chinese = false) {
+    // "您好，世界。今天的天气很好，我们去公园散步"
+    static const char kChineseWords[] =
+        "\xC4\xFA\xBA\xC3\xA3\xAC\xCA\xC0\xBD\xE7\xA1\xA3\xBD\xF1\xCC\xEC\xB5\xC4\xCC\xEC\xC6\xF8"
+        "\xBA\xDC\xBA\xC3\xA3\xAC\xCE\xD2\xC3\xC7\xC8\xA5\xB9\xAB\xD4\xB0\xC9\xA2\xB2\xBD";
     std::string note;
     note.reserve(bytes);
     for (size_t line = 0; note.size() < bytes; ++line) {
         char text[64];
         const int length =
-            std::snprintf(text, sizeof text, "line %08zu the quick brown fox jumps over a dog\r\n", line);
+            chinese && line % 2 == 1
+                ? std::snprintf(text, sizeof text, "%08zu %s\r\n", line, kChineseWords)
+                : std::snprintf(text, sizeof text, "line %08zu the quick brown fox jumps over a dog\r\n", line);
         note.append(text, std::min<size_t>(static_cast<size_t>(length), bytes - note.size()));
     }
     return note;
@@ -183,7 +193,7 @@ void PrintRatio(const char* measurement, const char* label, const char* over, do
 }
 
 void MeasureNoteSize(const std::string& trivialProgram, const NoteSize& size, DWORD openLimitMs) {
-    const std::string note = MakeNote(size.bytes);
+    const std::string note = MakeNote(size.bytes, size.chinese);
     std::vector<Round> rounds;
     // Once a note is cut off, further rounds would only be cut off again.
     for (int number = 1; number <= size.rounds && (rounds.empty() || rounds.back().editor.opened); ++number)
