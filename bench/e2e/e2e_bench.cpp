@@ -84,7 +84,12 @@ std::string MakeNote(size_t bytes, bool chinese = false) {
             chinese && line % 2 == 1
                 ? std::snprintf(text, sizeof text, "%08zu %s\r\n", line, kChineseWords)
                 : std::snprintf(text, sizeof text, "line %08zu the quick brown fox jumps over a dog\r\n", line);
-        note.append(text, std::min<size_t>(static_cast<size_t>(length), bytes - note.size()));
+        // The last line that does not fit is cut in ASCII, never inside a
+        // Chinese character.
+        if (static_cast<size_t>(length) <= bytes - note.size())
+            note.append(text, static_cast<size_t>(length));
+        else
+            note.append(bytes - note.size(), 'x');
     }
     return note;
 }

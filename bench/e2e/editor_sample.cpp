@@ -54,6 +54,10 @@ std::optional<size_t> ViewLength(HWND view) {
     return static_cast<size_t>(length);
 }
 
+size_t WideLength(const std::string& note) {
+    return static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, note.data(), static_cast<int>(note.size()), nullptr, 0));
+}
+
 std::string SealedData(const std::string& text) {
     const std::optional<SealedDocument> sealed = SealDocument(text, kPassword, kCipher);
     Require(sealed.has_value(), "sealing a note");
@@ -99,9 +103,9 @@ EditorSample MeasureEditor(const driver::ProgramCopy& copy, const std::string& n
     Require(editor.Unlock(kPasswordWide, kPollMs), "the editor's main window");
     const ProcessHandle counters = OpenForCounters(editor.GetProcess().Id());
     // The view is asked once, after the frame is ready, and left alone while
-    // it takes the note. It counts a line break as two characters, as the
-    // note has bytes.
-    sample.opened = editor.WaitForNote(openLimitMs, kPollMs) && ViewLength(editor.View()) == note.size();
+    // it takes the note. It counts UTF-16 units, a line break as two, as
+    // the note's "\r\n" has.
+    sample.opened = editor.WaitForNote(openLimitMs, kPollMs) && ViewLength(editor.View()) == WideLength(note);
     sample.openMs = opening.ElapsedMs();
     sample.peakWorkingSetBytes = PeakWorkingSetBytes(counters);
     Require(sample.peakWorkingSetBytes > 0, "the editor's peak working set");
