@@ -11,7 +11,7 @@ import sys
 ALLOWED = {
     "crypto": set(),
     "framework": set(),
-    "image": {"crypto"},
+    "image": {"crypto", "framework"},
     "ui": {"crypto", "image", "framework"},
     "app": {"crypto", "image", "framework", "ui"},
 }
