@@ -8,27 +8,17 @@
 
 #include "crypto/document.h"
 #include "crypto/wipe.h"
+#include "framework/unique_handle.h"
 #include "image/resources.h"
 
 namespace {
 
-class FileHandle {
-public:
-    explicit FileHandle(const std::string& path)
-        : m_handle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {}
-    ~FileHandle() {
-        if (m_handle != INVALID_HANDLE_VALUE)
-            CloseHandle(m_handle);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    bool IsOpen() const { return m_handle != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
+// Opens a file for reading while others may still read, write or delete it.
+Casement::CHandle OpenForReading(const std::string& path) {
+    return Casement::CHandle(CreateFileA(path.c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                         OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+}
 
 // The resources are written through a mapping of the file, and a disk that
 // fills up meanwhile faults the writing process instead of failing the call.
@@ -85,19 +75,19 @@ bool HasRoomFor(const std::string& folder, unsigned long long bytes) {
 }
 
 bool FilesAreIdentical(const std::string& first, const std::string& second) {
-    const FileHandle a(first);
-    const FileHandle b(second);
+    const Casement::CHandle a = OpenForReading(first);
+    const Casement::CHandle b = OpenForReading(second);
     LARGE_INTEGER sizeA = {}, sizeB = {};
-    if (!a.IsOpen() || !b.IsOpen() || !GetFileSizeEx(a.Get(), &sizeA) || !GetFileSizeEx(b.Get(), &sizeB) ||
-        sizeA.QuadPart != sizeB.QuadPart)
+    if (!a.IsValid() || !b.IsValid() || !GetFileSizeEx(a.GetHandle(), &sizeA) ||
+        !GetFileSizeEx(b.GetHandle(), &sizeB) || sizeA.QuadPart != sizeB.QuadPart)
         return false;
     constexpr DWORD kChunk = 1 << 20;
     std::vector<char> bufferA(kChunk), bufferB(kChunk);
     for (LONGLONG left = sizeA.QuadPart; left > 0;) {
         const DWORD wanted = left < kChunk ? static_cast<DWORD>(left) : kChunk;
         DWORD readA = 0, readB = 0;
-        if (!ReadFile(a.Get(), bufferA.data(), wanted, &readA, nullptr) ||
-            !ReadFile(b.Get(), bufferB.data(), wanted, &readB, nullptr) || readA != wanted || readB != wanted ||
+        if (!ReadFile(a.GetHandle(), bufferA.data(), wanted, &readA, nullptr) ||
+            !ReadFile(b.GetHandle(), bufferB.data(), wanted, &readB, nullptr) || readA != wanted || readB != wanted ||
             std::memcmp(bufferA.data(), bufferB.data(), wanted) != 0)
             return false;
         left -= wanted;

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "framework/unique_handle.h"
 #include "image/checked_image.h"
 #include "image/resources.h"
 
@@ -27,8 +28,9 @@ bool StartWriteBack(const std::string& image, const std::string& executable) {
     if (!CreateProcessA(image.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                         &process))
         return false;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    // The write-back runs on its own: neither handle is needed.
+    const Casement::CHandle thread(process.hThread);
+    const Casement::CHandle started(process.hProcess);
     return true;
 }
 

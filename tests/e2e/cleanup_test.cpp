@@ -7,13 +7,11 @@
 #include <vector>
 
 #include "tests/e2e/editor.h"
-#include "ui/resource_ids.h"
 
 namespace {
 
 using driver::Editor;
 using driver::ProgramCopy;
-
 
 // A program copy run with a temporary folder of its own.
 class Cleanup : public ::testing::Test {
@@ -29,16 +27,12 @@ protected:
         Editor editor(copy_, Environment());
         ASSERT_TRUE(editor.Open(password));
         editor.Type(text);
-        editor.Close();
-        EXPECT_EQ(L"RiziDuru: 保存文档的更改?", driver::AnswerMessageBox(editor.GetProcess().Id(), IDYES));
+        EXPECT_EQ(driver::kSaveQuestion, editor.CloseAnswering(IDYES));
         EXPECT_EQ(0u, editor.WaitForExit());
     }
-    // Starts the copy and closes it once its note is shown.
-    void StartAgain(const std::wstring& password) {
-        Editor editor(copy_, Environment());
-        ASSERT_TRUE(editor.Open(password));
-        editor.Close();
-        EXPECT_EQ(0u, editor.WaitForExit());
+    // Starts the copy and closes it once its note is shown: the note's text.
+    std::wstring StartAgain(const std::wstring& password) const {
+        return driver::OpenedText(copy_, password, Environment());
     }
 
     ProgramCopy copy_{"cleanup"};
@@ -46,10 +40,12 @@ protected:
 };
 
 TEST_F(Cleanup, EachStartRemovesTheTemporaryImageOfTheCompletedSave) {
+    std::wstring note = L"note";
     for (const wchar_t* text : {L"one ", L"two "}) {
         SaveEdit(L"old", text);
         EXPECT_EQ(1, TemporaryImages()) << "the save left its temporary image";
-        StartAgain(L"old");
+        note = text + note;
+        EXPECT_EQ(note, StartAgain(L"old"));
         EXPECT_EQ(0, TemporaryImages()) << text;
     }
 }
@@ -58,13 +54,11 @@ TEST_F(Cleanup, NoCopyUnderTheOldPasswordStaysAfterAPasswordChange) {
     {
         Editor editor(copy_, Environment());
         ASSERT_TRUE(editor.Open(L"old"));
-        editor.Command(IDM_CHANGE_PASSWORD);
-        ASSERT_TRUE(editor.AnswerNewPassword(L"new", L"new", L"SM4-128-CBC"));
-        EXPECT_EQ(L"Scribecrypt: 在您关闭文档时新密码将被应用。", driver::AnswerMessageBox(editor.GetProcess().Id(), IDOK));
-        editor.Close();
-        EXPECT_EQ(0u, editor.WaitForExit());
+        ASSERT_TRUE(editor.ChangePassword(L"new", L"SM4-128-CBC"));
+        EXPECT_EQ(driver::kPasswordOnClose, editor.Answer(IDOK));
+        EXPECT_EQ(0u, editor.CloseUnchanged());
     }
-    StartAgain(L"new");
+    EXPECT_EQ(L"note", StartAgain(L"new"));
     EXPECT_EQ(0, TemporaryImages());
     EXPECT_EQ(1, driver::CountFiles(copy_.Folder() + "\\*")) << "nothing but the program beside it";
 }
@@ -79,7 +73,7 @@ TEST_F(Cleanup, AnythingButAnExactCopyOfTheProgramStays) {
     ASSERT_TRUE(driver::WriteFileBytes(temp_ + "\\TEM2.tmp", changed));
     ASSERT_TRUE(driver::WriteFileBytes(temp_ + "\\TEM3.tmp", program));
     ASSERT_TRUE(driver::WriteFileBytes(temp_ + "\\copy.exe", program));
-    StartAgain(L"old");
+    EXPECT_EQ(L"note", StartAgain(L"old"));
     EXPECT_EQ(2, driver::CountFiles(temp_ + "\\TEM*.tmp"));
     EXPECT_EQ("unrelated", driver::ReadFileBytes(temp_ + "\\TEM1.tmp"));
     EXPECT_TRUE(changed == driver::ReadFileBytes(temp_ + "\\TEM2.tmp"));

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <utility>
 
 namespace driver {
 
@@ -67,27 +68,46 @@ int CountFiles(const std::string& pattern) {
     return count;
 }
 
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        Sleep(pollMs);
+    }
+    return true;
+}
+
+Casement::CHandle StartProcess(const std::string& image, std::string commandLine, DWORD flags,
+                               std::string environment) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessA(image.empty() ? nullptr : image.c_str(), &commandLine[0], nullptr, nullptr, FALSE, flags,
+                        environment.empty() ? nullptr : &environment[0], nullptr, &startup, &started))
+        return Casement::CHandle();
+    const Casement::CHandle thread(started.hThread);
+    return Casement::CHandle(started.hProcess);
+}
+
 Process::~Process() {
     Kill();
     if (m_debugger.joinable())
         m_debugger.join();
-    if (m_process != nullptr)
-        CloseHandle(m_process);
-    if (m_started != nullptr)
-        CloseHandle(m_started);
+}
+
+bool Process::Create(const std::string& image, const std::string& commandLine, DWORD flags,
+                     std::string environment) {
+    // A failed start leaves CreateProcessA's error for the caller to report.
+    m_process = StartProcess(image, commandLine, flags, std::move(environment));
+    if (!m_process.IsValid())
+        return false;
+    m_processId = GetProcessId(m_process.GetHandle());
+    return true;
 }
 
 bool Process::Start(const std::string& image, const std::string& commandLine) {
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    std::string line = commandLine;
-    if (!CreateProcessA(image.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return false;
-    CloseHandle(pi.hThread);
-    m_process = pi.hProcess;
-    m_processId = pi.dwProcessId;
-    return true;
+    return Create(image, commandLine, 0);
 }
 
 bool Process::StartWithEnvironment(const std::string& image, const std::string& commandLine,
@@ -107,39 +127,20 @@ bool Process::StartWithEnvironment(const std::string& image, const std::string& 
     }
     FreeEnvironmentStringsA(current);
     block += '\0';
-
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    std::string line = commandLine;
-    if (!CreateProcessA(image.c_str(), &line[0], nullptr, nullptr, FALSE, 0, &block[0], nullptr, &si, &pi))
-        return false;
-    CloseHandle(pi.hThread);
-    m_process = pi.hProcess;
-    m_processId = pi.dwProcessId;
-    return true;
+    return Create(image, commandLine, 0, std::move(block));
 }
 
 bool Process::StartDebugged(const std::string& image, const std::string& commandLine) {
     // The debugger thread must be the one that creates the process.
-    m_started = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    m_started = Casement::CHandle(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     m_debugger = std::thread(&Process::DebugLoop, this, image, commandLine);
-    WaitForSingleObject(m_started, INFINITE);
+    WaitForSingleObject(m_started.GetHandle(), INFINITE);
     return m_startOk;
 }
 
 void Process::DebugLoop(std::string image, std::string commandLine) {
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    m_startOk = CreateProcessA(image.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
-                               DEBUG_ONLY_THIS_PROCESS, nullptr, nullptr, &si, &pi) != FALSE;
-    if (m_startOk) {
-        CloseHandle(pi.hThread);
-        m_process = pi.hProcess;
-        m_processId = pi.dwProcessId;
-    }
-    SetEvent(m_started);
+    m_startOk = Create(image, commandLine, DEBUG_ONLY_THIS_PROCESS);
+    SetEvent(m_started.GetHandle());
     if (!m_startOk)
         return;
 
@@ -153,7 +154,7 @@ void Process::DebugLoop(std::string image, std::string commandLine) {
             const OUTPUT_DEBUG_STRING_INFO& info = event.u.DebugString;
             std::string text(info.nDebugStringLength, '\0');
             SIZE_T read = 0;
-            ReadProcessMemory(m_process, info.lpDebugStringData, &text[0], text.size(), &read);
+            ReadProcessMemory(m_process.GetHandle(), info.lpDebugStringData, &text[0], text.size(), &read);
             text.resize(read);
             if (!text.empty() && text.back() == '\0')
                 text.pop_back();
@@ -183,18 +184,18 @@ void Process::DebugLoop(std::string image, std::string commandLine) {
 }
 
 bool Process::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
-    if (m_process == nullptr || WaitForSingleObject(m_process, timeoutMs) != WAIT_OBJECT_0)
+    if (!m_process.IsValid() || WaitForSingleObject(m_process.GetHandle(), timeoutMs) != WAIT_OBJECT_0)
         return false;
     if (m_debugger.joinable())
         m_debugger.join();
-    GetExitCodeProcess(m_process, exitCode);
+    GetExitCodeProcess(m_process.GetHandle(), exitCode);
     return true;
 }
 
 void Process::Kill() {
-    if (m_process != nullptr && WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(m_process, 0xDEAD);
-        WaitForSingleObject(m_process, 5000);
+    if (m_process.IsValid() && WaitForSingleObject(m_process.GetHandle(), 0) == WAIT_TIMEOUT) {
+        TerminateProcess(m_process.GetHandle(), 0xDEAD);
+        WaitForSingleObject(m_process.GetHandle(), 5000);
     }
 }
 
@@ -236,14 +237,27 @@ std::vector<HWND> TopLevelWindows(DWORD processId, const wchar_t* className) {
 }
 
 HWND WaitForWindow(DWORD processId, const wchar_t* className, DWORD timeoutMs, DWORD pollMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    do {
-        for (HWND window : TopLevelWindows(processId, className))
-            if (IsWindowVisible(window))
-                return window;
-        Sleep(pollMs);
-    } while (std::chrono::steady_clock::now() < deadline);
-    return nullptr;
+    return WaitForWindow(processId, className, [](HWND) { return true; }, timeoutMs, pollMs);
+}
+
+HWND WaitForWindow(DWORD processId, const wchar_t* className, const std::function<bool(HWND)>& accepts,
+                   DWORD timeoutMs, DWORD pollMs) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND window : TopLevelWindows(processId, className))
+                if (IsWindowVisible(window) && accepts(window)) {
+                    found = window;
+                    return true;
+                }
+            return false;
+        },
+        timeoutMs, pollMs);
+    return found;
+}
+
+bool WaitForWindowToGo(HWND window, DWORD timeoutMs) {
+    return WaitUntil([window] { return !IsWindow(window); }, timeoutMs, 20);
 }
 
 std::wstring WindowText(HWND window) {
@@ -260,27 +274,38 @@ std::wstring MessageBoxText(HWND box) {
 
 std::vector<DWORD> ChildProcesses(DWORD parentId) {
     std::vector<DWORD> children;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
+    const Casement::CHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot.IsValid())
         return children;
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+    for (BOOL more = Process32First(snapshot.GetHandle(), &entry); more;
+         more = Process32Next(snapshot.GetHandle(), &entry))
         if (entry.th32ParentProcessID == parentId)
             children.push_back(entry.th32ProcessID);
-    CloseHandle(snapshot);
+    return children;
+}
+
+std::vector<DWORD> WaitForChildProcesses(DWORD parentId, DWORD timeoutMs) {
+    std::vector<DWORD> children;
+    WaitUntil(
+        [&] {
+            children = ChildProcesses(parentId);
+            return !children.empty();
+        },
+        timeoutMs, 20);
     return children;
 }
 
 bool WaitForProcesses(const std::vector<DWORD>& processIds, DWORD timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (DWORD id : processIds) {
-        HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id);
-        if (process == nullptr)
+        const Casement::CHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
+        if (!process.IsValid())
             continue;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        const DWORD waited = WaitForSingleObject(process, left.count() > 0 ? static_cast<DWORD>(left.count()) : 0);
-        CloseHandle(process);
+        const DWORD waited =
+            WaitForSingleObject(process.GetHandle(), left.count() > 0 ? static_cast<DWORD>(left.count()) : 0);
         if (waited != WAIT_OBJECT_0)
             return false;
     }
@@ -288,28 +313,17 @@ bool WaitForProcesses(const std::vector<DWORD>& processIds, DWORD timeoutMs) {
 }
 
 HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs, DWORD pollMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    do {
-        for (HWND window : TopLevelWindows(processId)) {
-            wchar_t className[64] = {};
-            GetClassNameW(window, className, 64);
-            if (IsWindowVisible(window) && lstrcmpW(className, L"#32770") != 0)
-                return window;
-        }
-        Sleep(pollMs);
-    } while (std::chrono::steady_clock::now() < deadline);
-    return nullptr;
+    const auto notADialog = [](HWND window) {
+        wchar_t className[64] = {};
+        GetClassNameW(window, className, 64);
+        return lstrcmpW(className, L"#32770") != 0;
+    };
+    return WaitForWindow(processId, nullptr, notADialog, timeoutMs, pollMs);
 }
 
 HWND WaitForDialog(DWORD processId, const std::wstring& title, DWORD timeoutMs, DWORD pollMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    do {
-        for (HWND window : TopLevelWindows(processId, L"#32770"))
-            if (IsWindowVisible(window) && WindowText(window) == title)
-                return window;
-        Sleep(pollMs);
-    } while (std::chrono::steady_clock::now() < deadline);
-    return nullptr;
+    return WaitForWindow(
+        processId, L"#32770", [&title](HWND window) { return WindowText(window) == title; }, timeoutMs, pollMs);
 }
 
 void SetControlText(HWND dialog, int id, const std::wstring& text) {
@@ -321,18 +335,12 @@ void PressButton(HWND dialog, int id) {
 }
 
 HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    do {
-        for (HWND window : TopLevelWindows(processId, L"#32770")) {
-            // A message box has a text control and, unlike the program's
-            // dialogs, no edit field.
-            if (IsWindowVisible(window) && GetDlgItem(window, 0xFFFF) != nullptr &&
-                FindWindowExW(window, nullptr, L"Edit", nullptr) == nullptr)
-                return window;
-        }
-        Sleep(50);
-    } while (std::chrono::steady_clock::now() < deadline);
-    return nullptr;
+    // A message box has a text control and, unlike the program's dialogs, no
+    // edit field.
+    const auto isMessageBox = [](HWND window) {
+        return GetDlgItem(window, 0xFFFF) != nullptr && FindWindowExW(window, nullptr, L"Edit", nullptr) == nullptr;
+    };
+    return WaitForWindow(processId, L"#32770", isMessageBox, timeoutMs);
 }
 
 std::wstring AnswerMessageBox(DWORD processId, int button, DWORD timeoutMs) {
@@ -342,8 +350,7 @@ std::wstring AnswerMessageBox(DWORD processId, int button, DWORD timeoutMs) {
     const std::wstring text = WindowText(box) + L": " + MessageBoxText(box);
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
     // Gone before the caller looks for whatever comes next.
-    for (int i = 0; i < 250 && IsWindow(box); ++i)
-        Sleep(20);
+    WaitForWindowToGo(box);
     return text;
 }
 

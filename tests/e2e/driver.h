@@ -5,10 +5,13 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "framework/unique_handle.h"
 
 namespace driver {
 
@@ -23,6 +26,20 @@ std::string ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 // How many files match a pattern such as C:\folder\TEM*.tmp.
 int CountFiles(const std::string& pattern);
+
+// How often the waits look again; benchmarks pass less, so that the wait
+// adds little to what they time.
+constexpr DWORD kPollMs = 50;
+// Asks condition every pollMs until it holds or timeoutMs have passed; true
+// when it held. It is asked at least once.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs = kPollMs);
+
+// Starts a process with CreateProcessA; no handle when it could not be
+// started. An empty image leaves the program to the command line's first
+// word. environment is a block of "NAME=value" entries each ending in a
+// zero, or empty for the test's own environment.
+Casement::CHandle StartProcess(const std::string& image, std::string commandLine, DWORD flags = 0,
+                               std::string environment = std::string());
 
 class Process {
 public:
@@ -47,24 +64,30 @@ public:
     std::vector<std::string> TraceLines() const;
 
 private:
+    // Starts the process this object stands for; false when it did not start.
+    bool Create(const std::string& image, const std::string& commandLine, DWORD flags,
+                std::string environment = std::string());
     void DebugLoop(std::string image, std::string commandLine);
 
-    HANDLE m_process = nullptr;
+    Casement::CHandle m_process;
     DWORD m_processId = 0;
     std::thread m_debugger;
     mutable std::mutex m_traceMutex;
     std::vector<std::string> m_trace;
-    HANDLE m_started = nullptr;
+    Casement::CHandle m_started;
     bool m_startOk = false;
 };
 
 // Top-level windows of a process, optionally only those of one class.
 std::vector<HWND> TopLevelWindows(DWORD processId, const wchar_t* className = nullptr);
-// How often the window waits look again; benchmarks pass less, so that the
-// wait adds little to what they time.
-constexpr DWORD kPollMs = 50;
 // Waits for a visible top-level window of the process; null on time-out.
 HWND WaitForWindow(DWORD processId, const wchar_t* className, DWORD timeoutMs, DWORD pollMs = kPollMs);
+// The same for the first such window for which accepts is true.
+HWND WaitForWindow(DWORD processId, const wchar_t* className, const std::function<bool(HWND)>& accepts,
+                   DWORD timeoutMs, DWORD pollMs = kPollMs);
+// Waits until the window is gone, as a dialog is some time after its button
+// is pressed; false on time-out.
+bool WaitForWindowToGo(HWND window, DWORD timeoutMs = 5000);
 std::wstring WindowText(HWND window);
 // The text of a message box (its static control).
 std::wstring MessageBoxText(HWND box);
@@ -78,6 +101,9 @@ void SetControlText(HWND dialog, int id, const std::wstring& text);
 void PressButton(HWND dialog, int id);
 // Processes started by the given one (they outlive it), e.g. a write-back.
 std::vector<DWORD> ChildProcesses(DWORD parentId);
+// Waits until the given process has started at least one; those it has
+// started by then, none on time-out.
+std::vector<DWORD> WaitForChildProcesses(DWORD parentId, DWORD timeoutMs);
 // Waits until every given process has ended; false on time-out.
 bool WaitForProcesses(const std::vector<DWORD>& processIds, DWORD timeoutMs);
 // Waits for the process's message box; null on time-out.

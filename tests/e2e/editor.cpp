@@ -1,7 +1,7 @@
 #include "tests/e2e/editor.h"
-#include "ui/resource_ids.h"
 
-#include <chrono>
+#include "tests/e2e/stress.h"
+#include "ui/resource_ids.h"
 
 namespace driver {
 
@@ -39,12 +39,8 @@ bool Editor::WaitForNote(DWORD timeoutMs, DWORD pollMs) const {
     // answers comes after it. It is asked once, not over and over, so that
     // the wait does not disturb the frame while it works.
     const std::wstring title = L"" SCRIBECRYPT_TITLE;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWindowTimeoutMs);
-    while (WindowText(m_main) != title) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        Sleep(pollMs);
-    }
+    if (!WaitUntil([&] { return WindowText(m_main) == title; }, kWindowTimeoutMs, pollMs))
+        return false;
     DWORD_PTR length = 0;
     return SendMessageTimeoutW(m_view, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, timeoutMs, &length) != 0;
 }
@@ -61,6 +57,12 @@ std::wstring Editor::Text() const {
 }
 
 bool Editor::Modified() const { return SendMessageW(m_view, EM_GETMODIFY, 0, 0) != 0; }
+
+std::wstring Editor::UnsavedText() const {
+    if (!IsWindow(m_main))
+        return L"<closed>";
+    return Modified() ? Text() : L"<unmodified>";
+}
 
 void Editor::Type(const std::wstring& text) const {
     for (wchar_t c : text)
@@ -85,6 +87,20 @@ DWORD Editor::WaitForExit() {
     return code;
 }
 
+DWORD Editor::CloseUnchanged() {
+    Close();
+    return WaitForExit();
+}
+
+std::wstring Editor::Answer(int button, DWORD timeoutMs) {
+    return AnswerMessageBox(m_process.Id(), button, timeoutMs);
+}
+
+std::wstring Editor::CloseAnswering(int button) {
+    Close();
+    return Answer(button);
+}
+
 bool Editor::AnswerNewPassword(const std::wstring& password, const std::wstring& repeat,
                                const std::wstring& cipherName, int button) {
     HWND dialog = WaitForDialog(m_process.Id(), L"Scribecrypt", kWindowTimeoutMs);
@@ -100,9 +116,42 @@ bool Editor::AnswerNewPassword(const std::wstring& password, const std::wstring&
     else
         PressButton(dialog, button);
     // Let the dialog go before the caller looks for what follows it.
-    for (int i = 0; i < 100 && IsWindow(dialog); ++i)
-        Sleep(20);
+    WaitForWindowToGo(dialog);
     return true;
+}
+
+bool Editor::ChangePassword(const std::wstring& password, const std::wstring& cipherName, int button) {
+    Command(IDM_CHANGE_PASSWORD);
+    return AnswerNewPassword(password, password, cipherName, button);
+}
+
+StartingCopy::StartingCopy(const std::string& hint) : m_copy(hint), m_original(m_copy.Bytes()) {}
+
+StartingCopy::StartingCopy(const std::string& hint, const std::string& text, const std::string& password,
+                           const std::string& cipher)
+    : m_copy(hint), m_original(m_copy.Seal(text, password, cipher) ? m_copy.Bytes() : std::string()) {}
+
+EditorOnCopy::EditorOnCopy(const std::string& hint, const std::vector<std::string>& environment)
+    : StartingCopy(hint), Editor(m_copy, environment), m_opened(Open()) {}
+
+EditorOnCopy::EditorOnCopy(const std::string& hint, const std::string& text, const std::string& password,
+                           const std::string& cipher, const std::vector<std::string>& environment)
+    : StartingCopy(hint, text, password, cipher),
+      Editor(m_copy, environment),
+      m_opened(!m_original.empty() && Open(FromCodePage936(password))) {}
+
+std::wstring OpenedText(const ProgramCopy& copy, const std::wstring& password,
+                        const std::vector<std::string>& environment) {
+    Editor editor(copy, environment);
+    if (!editor.Open(password))
+        return L"<did not open>";
+    const std::wstring text = editor.Text();
+    return editor.CloseUnchanged() == 0 ? text : L"<did not close>";
+}
+
+std::wstring OpenedImageText(const std::string& path, const std::wstring& password) {
+    const ProgramCopy copy("reopen");
+    return CopyInto(path, copy.Path()) ? OpenedText(copy, password) : L"<no image>";
 }
 
 }  // namespace driver

@@ -8,6 +8,11 @@
 
 namespace driver {
 
+// What the editor asks on closing a changed note.
+inline const std::wstring kSaveQuestion = L"RiziDuru: 保存文档的更改?";
+// What it says once a new password has been chosen for the stored note.
+inline const std::wstring kPasswordOnClose = L"Scribecrypt: 在您关闭文档时新密码将被应用。";
+
 class Editor {
 public:
     explicit Editor(const ProgramCopy& copy, const std::vector<std::string>& environment = {});
@@ -30,6 +35,10 @@ public:
 
     std::wstring Text() const;
     bool Modified() const;
+    // The view's text while the window stays open with the text marked
+    // changed, as after a save that failed or was cancelled; "<closed>" or
+    // "<unmodified>" where it is not so.
+    std::wstring UnsavedText() const;
     // Types characters into the view, which marks it modified itself.
     void Type(const std::wstring& text) const;
     // Selects everything and presses Delete.
@@ -38,14 +47,67 @@ public:
     void Close() const;
     // Waits for the end of the program and of the write-back it started.
     DWORD WaitForExit();
+    // Closes a note that asks nothing on closing and waits as WaitForExit.
+    DWORD CloseUnchanged();
+    // Answers the program's message box with button; what it said, as
+    // "caption: text".
+    std::wstring Answer(int button, DWORD timeoutMs = kWindowTimeoutMs);
+    // Closes the window and answers the message box that follows (the
+    // question whether to save, or what a save on closing reports) with
+    // button; what it said, as Answer.
+    std::wstring CloseAnswering(int button);
     // Fills in the new-password dialog and confirms it with button.
     bool AnswerNewPassword(const std::wstring& password, const std::wstring& repeat,
                            const std::wstring& cipherName = L"", int button = IDOK);
+    // Chooses the change-password command and answers its dialog with the
+    // password entered twice.
+    bool ChangePassword(const std::wstring& password, const std::wstring& cipherName, int button = IDOK);
 
 private:
     Process m_process;
     HWND m_main = nullptr;
     HWND m_view = nullptr;
 };
+
+// The copy of the program an EditorOnCopy starts on, and the bytes it had
+// then; a base class of it, so that it is made before the editor starts.
+class StartingCopy {
+protected:
+    explicit StartingCopy(const std::string& hint);
+    StartingCopy(const std::string& hint, const std::string& text, const std::string& password,
+                 const std::string& cipher);
+
+    ProgramCopy m_copy;
+    std::string m_original;
+};
+
+// The start most tests share: the editor on a private copy of the program of
+// its own, with a note sealed into it or none, and the note open.
+class EditorOnCopy : private StartingCopy, public Editor {
+public:
+    // A new note: the program as built, which opens without a password.
+    explicit EditorOnCopy(const std::string& hint, const std::vector<std::string>& environment = {});
+    // text sealed under password with cipher; text and password are code
+    // page 936 bytes, as the program stores them.
+    EditorOnCopy(const std::string& hint, const std::string& text, const std::string& password,
+                 const std::string& cipher, const std::vector<std::string>& environment = {});
+
+    // False when the note could not be sealed or the editor did not open it.
+    bool Opened() const { return m_opened; }
+    const ProgramCopy& Copy() const { return m_copy; }
+    // The program's bytes when the editor started.
+    const std::string& Original() const { return m_original; }
+    bool ProgramUnchanged() const { return m_copy.Bytes() == m_original; }
+
+private:
+    bool m_opened;
+};
+
+// Starts the copy, opens its note with password and closes it unchanged: the
+// note's text, or "<did not open>" or "<did not close>" where that step failed.
+std::wstring OpenedText(const ProgramCopy& copy, const std::wstring& password = L"",
+                        const std::vector<std::string>& environment = {});
+// The same for a copy of the program image at path.
+std::wstring OpenedImageText(const std::string& path, const std::wstring& password);
 
 }  // namespace driver

@@ -8,12 +8,15 @@
 namespace {
 
 using driver::Editor;
+using driver::EditorOnCopy;
+using driver::kPasswordOnClose;
+using driver::kSaveQuestion;
+using driver::OpenedText;
 using driver::ProgramCopy;
 
 // "您好，世界" in code page 936, as the program stores it.
 const std::string kChineseNote = "\xC4\xFA\xBA\xC3\xA3\xAC\xCA\xC0\xBD\xE7 note";
 const std::wstring kChineseNoteWide = L"您好，世界 note";
-
 
 struct CipherCase {
     const char* identifier;
@@ -23,21 +26,15 @@ struct CipherCase {
 const CipherCase kCiphers[] = {
     {"AES", L"AES-256-CBC"}, {"CAMELLIA", L"Camellia-256-CBC"}, {"SM4", L"SM4-128-CBC"}, {"SEED", L"SEED-128-CBC"}};
 
-std::wstring Answer(Editor& editor, int button) { return driver::AnswerMessageBox(editor.GetProcess().Id(), button); }
-
 TEST(Editor, RightPasswordShowsExactlyTheStoredTextForEveryCipher) {
     for (const CipherCase& cipher : kCiphers) {
-        ProgramCopy copy(std::string("open-") + cipher.identifier);
-        ASSERT_TRUE(copy.Seal(kChineseNote, "pass word", cipher.identifier));
-        Editor editor(copy);
-        ASSERT_TRUE(editor.Open(L"pass word")) << cipher.identifier;
+        EditorOnCopy editor(std::string("open-") + cipher.identifier, kChineseNote, "pass word", cipher.identifier);
+        ASSERT_TRUE(editor.Opened()) << cipher.identifier;
         EXPECT_EQ(kChineseNoteWide, editor.Text()) << cipher.identifier;
         EXPECT_FALSE(editor.Modified());
         EXPECT_EQ(L"" SCRIBECRYPT_TITLE, driver::WindowText(editor.Main()));
-        const std::string before = copy.Bytes();
-        editor.Close();
-        EXPECT_EQ(0u, editor.WaitForExit());
-        EXPECT_TRUE(before == copy.Bytes()) << "an unchanged note was saved";
+        EXPECT_EQ(0u, editor.CloseUnchanged());
+        EXPECT_TRUE(editor.ProgramUnchanged()) << "an unchanged note was saved";
     }
 }
 
@@ -47,159 +44,111 @@ TEST(Editor, NewNoteIsLockedOnCloseAndOpensWithItsPassword) {
         Editor editor(copy);
         ASSERT_TRUE(editor.Open());
         editor.Type(L"first line");
-        editor.Close();
-        EXPECT_EQ(L"RiziDuru: 保存文档的更改?", Answer(editor, IDYES));
+        EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDYES));
         ASSERT_TRUE(editor.AnswerNewPassword(L"s3cret", L"s3cret", L"SEED-128-CBC"));
         EXPECT_EQ(0u, editor.WaitForExit());
     }
     EXPECT_EQ("SEED", copy.Packet("TYPE"));
     EXPECT_EQ(64u, copy.Packet("HMAC").size());
     EXPECT_EQ(16u, copy.Packet("DATA").size());
-
-    Editor reopened(copy);
-    ASSERT_TRUE(reopened.Open(L"s3cret"));
-    EXPECT_EQ(L"first line", reopened.Text());
-    reopened.Close();
-    EXPECT_EQ(0u, reopened.WaitForExit());
+    EXPECT_EQ(L"first line", OpenedText(copy, L"s3cret"));
 }
 
 TEST(Editor, EmptyNewDocumentClosesWithoutQuestionAndUnsaved) {
-    ProgramCopy copy("empty new");
-    const std::string before = copy.Bytes();
-    Editor editor(copy);
-    ASSERT_TRUE(editor.Open());
-    editor.Close();
-    EXPECT_EQ(0u, editor.WaitForExit());
-    EXPECT_TRUE(before == copy.Bytes());
+    EditorOnCopy editor("empty new");
+    ASSERT_TRUE(editor.Opened());
+    EXPECT_EQ(0u, editor.CloseUnchanged());
+    EXPECT_TRUE(editor.ProgramUnchanged());
 }
 
 TEST(Editor, CancellingTheNewPasswordKeepsTheWindowTextAndQuestion) {
-    ProgramCopy copy("cancel new");
-    Editor editor(copy);
-    ASSERT_TRUE(editor.Open());
+    EditorOnCopy editor("cancel new");
+    ASSERT_TRUE(editor.Opened());
     editor.Type(L"keep me");
-    editor.Close();
-    EXPECT_EQ(L"RiziDuru: 保存文档的更改?", Answer(editor, IDYES));
+    EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDYES));
     // Equal entries typed before Cancel must not become the password.
     ASSERT_TRUE(editor.AnswerNewPassword(L"typed", L"typed", L"", IDCANCEL));
     Sleep(300);
-    ASSERT_TRUE(IsWindow(editor.Main()));
-    EXPECT_EQ(L"keep me", editor.Text());
-    EXPECT_TRUE(editor.Modified());
+    ASSERT_EQ(L"keep me", editor.UnsavedText());
 
-    editor.Close();
-    EXPECT_EQ(L"RiziDuru: 保存文档的更改?", Answer(editor, IDNO));
+    EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDNO));
     EXPECT_EQ(0u, editor.WaitForExit());
-    EXPECT_EQ("<absent>", copy.Packet("DATA"));
+    EXPECT_EQ("<absent>", editor.Copy().Packet("DATA"));
 }
 
 TEST(Editor, EmptyOrDifferingEntriesAreReportedAndAskedAgain) {
-    ProgramCopy copy("entries");
-    Editor editor(copy);
-    ASSERT_TRUE(editor.Open());
+    EditorOnCopy editor("entries");
+    ASSERT_TRUE(editor.Opened());
     editor.Type(L"x");
-    editor.Close();
-    EXPECT_EQ(L"RiziDuru: 保存文档的更改?", Answer(editor, IDYES));
+    EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDYES));
     ASSERT_TRUE(editor.AnswerNewPassword(L"", L""));
-    EXPECT_EQ(L"错误: 密码不能为空。", Answer(editor, IDOK));
+    EXPECT_EQ(L"错误: 密码不能为空。", editor.Answer(IDOK));
     ASSERT_TRUE(editor.AnswerNewPassword(L"abc", L"ABC"));
-    EXPECT_EQ(L"错误: 您所输入的密码不匹配。", Answer(editor, IDOK));
+    EXPECT_EQ(L"错误: 您所输入的密码不匹配。", editor.Answer(IDOK));
     ASSERT_TRUE(editor.AnswerNewPassword(L"abc", L"abc", L"AES-256-CBC"));
     EXPECT_EQ(0u, editor.WaitForExit());
-    EXPECT_EQ("AES", copy.Packet("TYPE"));
+    EXPECT_EQ("AES", editor.Copy().Packet("TYPE"));
 }
 
 TEST(Editor, ChangedPasswordWithoutEditsIsAppliedOnCloseWithoutAsking) {
-    ProgramCopy copy("change password");
-    ASSERT_TRUE(copy.Seal(kChineseNote, "old", "AES"));
-    {
-        Editor editor(copy);
-        ASSERT_TRUE(editor.Open(L"old"));
-        editor.Command(IDM_CHANGE_PASSWORD);
-        ASSERT_TRUE(editor.AnswerNewPassword(L"new", L"new", L"SM4-128-CBC"));
-        EXPECT_EQ(L"Scribecrypt: 在您关闭文档时新密码将被应用。", Answer(editor, IDOK));
-        editor.Close();
-        EXPECT_EQ(0u, editor.WaitForExit());
-    }
-    EXPECT_EQ("SM4", copy.Packet("TYPE"));
-    Editor reopened(copy);
-    ASSERT_TRUE(reopened.Open(L"new"));
-    EXPECT_EQ(kChineseNoteWide, reopened.Text());
-    reopened.Close();
-    EXPECT_EQ(0u, reopened.WaitForExit());
+    EditorOnCopy editor("change password", kChineseNote, "old", "AES");
+    ASSERT_TRUE(editor.Opened());
+    ASSERT_TRUE(editor.ChangePassword(L"new", L"SM4-128-CBC"));
+    EXPECT_EQ(kPasswordOnClose, editor.Answer(IDOK));
+    EXPECT_EQ(0u, editor.CloseUnchanged());
+    EXPECT_EQ("SM4", editor.Copy().Packet("TYPE"));
+    EXPECT_EQ(kChineseNoteWide, OpenedText(editor.Copy(), L"new"));
 }
 
 TEST(Editor, ChangedPasswordThenEditsAreDiscardedTogetherOnNo) {
-    ProgramCopy copy("discard");
-    ASSERT_TRUE(copy.Seal("text", "old", "CAMELLIA"));
-    const std::string before = copy.Bytes();
-    Editor editor(copy);
-    ASSERT_TRUE(editor.Open(L"old"));
-    editor.Command(IDM_CHANGE_PASSWORD);
-    ASSERT_TRUE(editor.AnswerNewPassword(L"new", L"new", L""));
-    EXPECT_EQ(L"Scribecrypt: 在您关闭文档时新密码将被应用。", Answer(editor, IDOK));
+    EditorOnCopy editor("discard", "text", "old", "CAMELLIA");
+    ASSERT_TRUE(editor.Opened());
+    ASSERT_TRUE(editor.ChangePassword(L"new", L""));
+    EXPECT_EQ(kPasswordOnClose, editor.Answer(IDOK));
     editor.Type(L"more");
-    editor.Close();
-    EXPECT_EQ(L"RiziDuru: 保存文档的更改?", Answer(editor, IDNO));
+    EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDNO));
     EXPECT_EQ(0u, editor.WaitForExit());
-    EXPECT_TRUE(before == copy.Bytes());
+    EXPECT_TRUE(editor.ProgramUnchanged());
 }
 
 TEST(Editor, WordWrapDoesNotCountAsAnEdit) {
-    ProgramCopy copy("wrap");
-    ASSERT_TRUE(copy.Seal("text", "pw", "SEED"));
-    const std::string before = copy.Bytes();
-    Editor editor(copy);
-    ASSERT_TRUE(editor.Open(L"pw"));
+    EditorOnCopy editor("wrap", "text", "pw", "SEED");
+    ASSERT_TRUE(editor.Opened());
     editor.Command(IDM_WORD_WRAP);
     editor.Command(IDM_WORD_WRAP);
     Sleep(200);
     EXPECT_FALSE(editor.Modified());
-    editor.Close();
-    EXPECT_EQ(0u, editor.WaitForExit());
-    EXPECT_TRUE(before == copy.Bytes());
+    EXPECT_EQ(0u, editor.CloseUnchanged());
+    EXPECT_TRUE(editor.ProgramUnchanged());
 }
 
 TEST(Editor, DeletingAllTextRemovesTheDocument) {
-    ProgramCopy copy("delete all");
-    ASSERT_TRUE(copy.Seal("text", "pw", "AES"));
-    {
-        Editor editor(copy);
-        ASSERT_TRUE(editor.Open(L"pw"));
-        editor.DeleteAll();
-        EXPECT_EQ(L"", editor.Text());
-        editor.Close();
-        EXPECT_EQ(L"RiziDuru: 保存文档的更改?", Answer(editor, IDYES));
-        EXPECT_EQ(0u, editor.WaitForExit());
-    }
+    EditorOnCopy editor("delete all", "text", "pw", "AES");
+    ASSERT_TRUE(editor.Opened());
+    editor.DeleteAll();
+    EXPECT_EQ(L"", editor.Text());
+    EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDYES));
+    EXPECT_EQ(0u, editor.WaitForExit());
     for (const char* name : {"HMAC", "DATA", "TYPE"})
-        EXPECT_EQ("<absent>", copy.Packet(name)) << name;
-    Editor reopened(copy);
+        EXPECT_EQ("<absent>", editor.Copy().Packet(name)) << name;
+    Editor reopened(editor.Copy());
     ASSERT_TRUE(reopened.Open());
     EXPECT_TRUE(driver::TopLevelWindows(reopened.GetProcess().Id(), L"#32770").empty());
-    reopened.Close();
-    EXPECT_EQ(0u, reopened.WaitForExit());
+    EXPECT_EQ(0u, reopened.CloseUnchanged());
 }
 
 TEST(Editor, AFailedSaveIsReportedAndKeepsTheWindowAndText) {
-    ProgramCopy copy("no temp");
-    ASSERT_TRUE(copy.Seal("text", "pw", "AES"));
-    const std::string before = copy.Bytes();
-    const std::string missing = copy.Folder() + "\\missing folder";
-    Editor editor(copy, {"TMP=" + missing, "TEMP=" + missing});
-    ASSERT_TRUE(editor.Open(L"pw"));
+    const std::string missing = "C:\\no such folder\\temp";
+    EditorOnCopy editor("no temp", "text", "pw", "AES", {"TMP=" + missing, "TEMP=" + missing});
+    ASSERT_TRUE(editor.Opened());
     editor.Type(L"!");
-    editor.Close();
-    EXPECT_EQ(L"RiziDuru: 保存文档的更改?", Answer(editor, IDYES));
-    EXPECT_EQ(L"错误: 无法保存文档。", Answer(editor, IDOK));
+    EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDYES));
+    EXPECT_EQ(L"错误: 无法保存文档。", editor.Answer(IDOK));
     Sleep(300);
-    ASSERT_TRUE(IsWindow(editor.Main()));
-    EXPECT_EQ(L"!text", editor.Text());
-    EXPECT_TRUE(editor.Modified());
-    editor.Close();
-    EXPECT_EQ(L"RiziDuru: 保存文档的更改?", Answer(editor, IDNO));
+    ASSERT_EQ(L"!text", editor.UnsavedText());
+    EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDNO));
     EXPECT_EQ(0u, editor.WaitForExit());
-    EXPECT_TRUE(before == copy.Bytes());
+    EXPECT_TRUE(editor.ProgramUnchanged());
 }
 
 TEST(Editor, SavingANoteWhoseCipherIsUnknownAsksForANewPasswordFirst) {
@@ -214,17 +163,12 @@ TEST(Editor, SavingANoteWhoseCipherIsUnknownAsksForANewPasswordFirst) {
         editor.Command(IDM_SAVE);
         ASSERT_TRUE(editor.AnswerNewPassword(L"pw2", L"pw2", L"SM4-128-CBC"));
         Sleep(300);
-        editor.Close();
-        EXPECT_EQ(L"RiziDuru: 保存文档的更改?", Answer(editor, IDNO));
+        EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDNO));
         EXPECT_EQ(0u, editor.WaitForExit());
     }
     // The save's write-back took over once the editor had ended.
     EXPECT_EQ("SM4", copy.Packet("TYPE"));
-    Editor reopened(copy);
-    ASSERT_TRUE(reopened.Open(L"pw2"));
-    EXPECT_EQ(L"fresh", reopened.Text());
-    reopened.Close();
-    EXPECT_EQ(0u, reopened.WaitForExit());
+    EXPECT_EQ(L"fresh", OpenedText(copy, L"pw2"));
 }
 
 int CountTemporaryImages() {
@@ -234,12 +178,9 @@ int CountTemporaryImages() {
 }
 
 TEST(Editor, SavingWhileTheEditorStaysOpenLeavesTheProgramUnchanged) {
-    ProgramCopy copy("stays open");
-    ASSERT_TRUE(copy.Seal("text", "pw", "AES"));
-    const std::string before = copy.Bytes();
     const int imagesBefore = CountTemporaryImages();
-    Editor editor(copy);
-    ASSERT_TRUE(editor.Open(L"pw"));
+    EditorOnCopy editor("stays open", "text", "pw", "AES");
+    ASSERT_TRUE(editor.Opened());
     editor.Type(L"new ");
     editor.Command(IDM_SAVE);
     Sleep(500);
@@ -252,10 +193,9 @@ TEST(Editor, SavingWhileTheEditorStaysOpenLeavesTheProgramUnchanged) {
     const std::wstring report = driver::AnswerMessageBox(writeBacks[0], IDOK, 20000);
     EXPECT_EQ(0u, report.find(L"错误: 无法将文档写回程序文件。新的文档保存在："));
     EXPECT_TRUE(driver::WaitForProcesses(writeBacks, 10000));
-    EXPECT_TRUE(before == copy.Bytes());
+    EXPECT_TRUE(editor.ProgramUnchanged());
 
-    editor.Close();
-    EXPECT_EQ(L"RiziDuru: 保存文档的更改?", Answer(editor, IDNO));
+    EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDNO));
     EXPECT_EQ(0u, editor.WaitForExit());
 }
 
@@ -266,10 +206,8 @@ std::wstring ControlText(HWND dialog, int id) {
 }
 
 TEST(Editor, PasswordFieldsTakeAt512CharactersAndTheNewPasswordDialogStartsFresh) {
-    ProgramCopy copy("fields");
-    ASSERT_TRUE(copy.Seal("text", "pw", "AES"));
-    Editor editor(copy);
-    ASSERT_TRUE(editor.Open(L"pw"));
+    EditorOnCopy editor("fields", "text", "pw", "AES");
+    ASSERT_TRUE(editor.Opened());
     for (int round = 0; round < 2; ++round) {
         editor.Command(IDM_CHANGE_PASSWORD);
         HWND dialog = driver::WaitForDialog(editor.GetProcess().Id(), L"Scribecrypt", driver::kWindowTimeoutMs);
@@ -284,11 +222,9 @@ TEST(Editor, PasswordFieldsTakeAt512CharactersAndTheNewPasswordDialogStartsFresh
         SendMessageW(GetDlgItem(dialog, IDC_CIPHER), CB_SELECTSTRING, static_cast<WPARAM>(-1),
                      reinterpret_cast<LPARAM>(L"SEED-128-CBC"));
         driver::PressButton(dialog, IDCANCEL);
-        for (int i = 0; i < 100 && IsWindow(dialog); ++i)
-            Sleep(20);
+        driver::WaitForWindowToGo(dialog);
     }
-    editor.Close();
-    EXPECT_EQ(0u, editor.WaitForExit());
+    EXPECT_EQ(0u, editor.CloseUnchanged());
 }
 
 TEST(Editor, TypeThatBeginsWithAnIdentifierSelectsIt) {
@@ -296,35 +232,20 @@ TEST(Editor, TypeThatBeginsWithAnIdentifierSelectsIt) {
     ASSERT_TRUE(sealed.Seal("seed text", "pw", "SEED"));
     ProgramCopy copy("type prefix");
     ASSERT_TRUE(copy.WriteRaw(sealed.Packet("HMAC"), sealed.Packet("DATA"), std::string("SEED\0junk", 9)));
-    Editor editor(copy);
-    ASSERT_TRUE(editor.Open(L"pw"));
-    EXPECT_EQ(L"seed text", editor.Text());
-    editor.Close();
-    EXPECT_EQ(0u, editor.WaitForExit());
+    EXPECT_EQ(L"seed text", OpenedText(copy, L"pw"));
 }
 
 TEST(Editor, ChangingTheFontDoesNotCountAsAnEdit) {
-    ProgramCopy copy("font");
-    ASSERT_TRUE(copy.Seal("text", "pw", "AES"));
-    const std::string before = copy.Bytes();
-    Editor editor(copy);
-    ASSERT_TRUE(editor.Open(L"pw"));
+    EditorOnCopy editor("font", "text", "pw", "AES");
+    ASSERT_TRUE(editor.Opened());
     editor.Command(IDM_FONT);
-    HWND fontDialog = nullptr;
-    for (int i = 0; i < 200 && fontDialog == nullptr; ++i) {
-        for (HWND window : driver::TopLevelWindows(editor.GetProcess().Id(), L"#32770"))
-            if (IsWindowVisible(window))
-                fontDialog = window;
-        Sleep(50);
-    }
+    const HWND fontDialog = driver::WaitForWindow(editor.GetProcess().Id(), L"#32770", 10000);
     ASSERT_NE(nullptr, fontDialog);
     driver::PressButton(fontDialog, IDOK);
-    for (int i = 0; i < 100 && IsWindow(fontDialog); ++i)
-        Sleep(20);
+    driver::WaitForWindowToGo(fontDialog);
     EXPECT_FALSE(editor.Modified());
-    editor.Close();
-    EXPECT_EQ(0u, editor.WaitForExit());
-    EXPECT_TRUE(before == copy.Bytes());
+    EXPECT_EQ(0u, editor.CloseUnchanged());
+    EXPECT_TRUE(editor.ProgramUnchanged());
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 // killed part-way, full disks, and damaged note resources.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstring>
 #include <optional>
 #include <random>
@@ -17,7 +16,9 @@
 
 namespace {
 
+using Casement::CHandle;
 using driver::Editor;
+using driver::kSaveQuestion;
 using driver::Process;
 using driver::ProgramCopy;
 
@@ -39,17 +40,7 @@ int CountStagedImages(const std::string& folder) { return driver::CountFiles(fol
 
 // The text a program image shows for the password, or a marker of why it
 // shows none.
-std::wstring NoteOf(const std::string& image) {
-    ProgramCopy copy("note of");
-    if (!driver::CopyInto(image, copy.Path()))
-        return L"<no image>";
-    Editor editor(copy);
-    if (!editor.Open(kWidePassword))
-        return L"<did not open>";
-    const std::wstring text = editor.Text();
-    editor.Close();
-    return editor.WaitForExit() == 0 ? text : L"<did not close>";
-}
+std::wstring NoteOf(const std::string& image) { return driver::OpenedImageText(image, kWidePassword); }
 
 // The write-back process of a save. It is ended with the test whatever
 // happens: after a failed check its message could stay unanswered, and the
@@ -63,29 +54,39 @@ public:
     WriteBack(const WriteBack&) = delete;
     WriteBack& operator=(const WriteBack&) = delete;
     ~WriteBack() {
-        if (m_process != nullptr) {
+        if (Runs())
             Kill();
-            CloseHandle(m_process);
-        }
     }
 
-    bool Runs() const { return m_process != nullptr; }
+    bool Runs() const { return m_process.IsValid(); }
     DWORD Id() const { return m_id; }
-    // The temporary image it was started from.
+    // The temporary image it was started from. A process found as soon as
+    // it appears may not name its image yet.
     std::string ImagePath() const {
-        char path[MAX_PATH] = {};
-        DWORD length = MAX_PATH;
-        return QueryFullProcessImageNameA(m_process, 0, path, &length) ? std::string(path, length) : std::string();
+        std::string image;
+        driver::WaitUntil(
+            [&] {
+                char path[MAX_PATH] = {};
+                DWORD length = MAX_PATH;
+                if (!QueryFullProcessImageNameA(m_process.GetHandle(), 0, path, &length))
+                    return false;
+                image.assign(path, length);
+                return true;
+            },
+            5000, 20);
+        return image;
     }
-    bool WaitForEnd(DWORD timeoutMs) const { return WaitForSingleObject(m_process, timeoutMs) == WAIT_OBJECT_0; }
+    bool WaitForEnd(DWORD timeoutMs) const {
+        return WaitForSingleObject(m_process.GetHandle(), timeoutMs) == WAIT_OBJECT_0;
+    }
     void Kill() const {
-        TerminateProcess(m_process, 0xDEAD);
+        TerminateProcess(m_process.GetHandle(), 0xDEAD);
         WaitForEnd(kWriteBackMs);
     }
 
 private:
     DWORD m_id;
-    HANDLE m_process;
+    CHandle m_process;
 };
 
 // Opens the copy, types "new " and answers the save question on closing;
@@ -95,15 +96,9 @@ DWORD StartSaving(Editor& editor) {
     if (!editor.Open(kWidePassword, 120000))
         return 0;
     editor.Type(L"new ");
-    editor.Close();
-    EXPECT_EQ(L"RiziDuru: 保存文档的更改?", driver::AnswerMessageBox(editor.GetProcess().Id(), IDYES));
-    for (int i = 0; i < 200; ++i) {
-        const std::vector<DWORD> children = driver::ChildProcesses(editor.GetProcess().Id());
-        if (!children.empty())
-            return children.size() == 1 ? children[0] : 0;
-        Sleep(20);
-    }
-    return 0;
+    EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDYES));
+    const std::vector<DWORD> children = driver::WaitForChildProcesses(editor.GetProcess().Id(), 4000);
+    return children.size() == 1 ? children[0] : 0;
 }
 
 // The same, returning once the editor has ended.
@@ -122,18 +117,11 @@ class Reader {
 public:
     explicit Reader(const std::string& path)
         : m_file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {}
-    Reader(const Reader&) = delete;
-    Reader& operator=(const Reader&) = delete;
-    ~Reader() { Release(); }
-    bool Holds() const { return m_file != INVALID_HANDLE_VALUE; }
-    void Release() {
-        if (Holds())
-            CloseHandle(m_file);
-        m_file = INVALID_HANDLE_VALUE;
-    }
+    bool Holds() const { return m_file.IsValid(); }
+    void Release() { m_file.Close(); }
 
 private:
-    HANDLE m_file;
+    CHandle m_file;
 };
 
 TEST(PendingWriteBack, ProgramStartedAgainKeepsTheOldNoteAndTheTemporaryImageTheNew) {
@@ -157,16 +145,14 @@ TEST(PendingWriteBack, ProgramStartedAgainKeepsTheOldNoteAndTheTemporaryImageThe
 
     EXPECT_EQ(kGaveUp + Wide(image), driver::AnswerMessageBox(writeBack.Id(), IDOK, kWriteBackMs));
     EXPECT_TRUE(writeBack.WaitForEnd(kWriteBackMs));
-    again.Close();
-    EXPECT_EQ(0u, again.WaitForExit());
+    EXPECT_EQ(0u, again.CloseUnchanged());
     EXPECT_TRUE(before == copy.Bytes());
     EXPECT_EQ(0, CountStagedImages(copy.Folder()));
 
     // The image holds the newer note: starting the program leaves it alone.
     Editor third(copy);
     ASSERT_TRUE(third.Open(kWidePassword));
-    third.Close();
-    EXPECT_EQ(0u, third.WaitForExit());
+    EXPECT_EQ(0u, third.CloseUnchanged());
     EXPECT_EQ(L"new old note", NoteOf(image));
 }
 
@@ -201,23 +187,15 @@ private:
     // file can be made in it.
     bool Writable() const {
         const bool folder = (GetFileAttributesA(m_path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        HANDLE file = folder ? CreateFileA((m_path + "\\probe").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                           FILE_FLAG_DELETE_ON_CLOSE, nullptr)
-                             : CreateFileA(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                           nullptr, OPEN_EXISTING, 0, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
-            return false;
-        CloseHandle(file);
-        return true;
+        const CHandle file(folder ? CreateFileA((m_path + "\\probe").c_str(), GENERIC_WRITE, 0, nullptr,
+                                                CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr)
+                                  : CreateFileA(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                nullptr, OPEN_EXISTING, 0, nullptr));
+        return file.IsValid();
     }
 
     bool WaitUntilWritable(bool writable) const {
-        for (int i = 0; i < 250; ++i) {
-            if (Writable() == writable)
-                return true;
-            Sleep(20);
-        }
-        return false;
+        return driver::WaitUntil([&] { return Writable() == writable; }, 5000, 20);
     }
 
     void SetImmutable(const char* change) const {
@@ -227,16 +205,9 @@ private:
         char* unixPath = unixFileName != nullptr ? unixFileName(Wide(m_path).c_str()) : nullptr;
         if (unixPath == nullptr)
             return;
-        std::string commandLine = std::string("/usr/bin/chattr ") + change + " \"" + unixPath + "\"";
+        const std::string commandLine = std::string("/usr/bin/chattr ") + change + " \"" + unixPath + "\"";
         HeapFree(GetProcessHeap(), 0, unixPath);
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION started = {};
-        if (CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                           &started)) {
-            CloseHandle(started.hThread);
-            CloseHandle(started.hProcess);
-        }
+        driver::StartProcess(std::string(), commandLine);
     }
 
     std::string m_path;
@@ -311,18 +282,6 @@ std::pair<ULONGLONG, ULONGLONG> Stamp(const std::string& path) {
             (ULONGLONG{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime};
 }
 
-// Polls condition every millisecond for at most timeoutMs.
-template <typename Condition>
-bool PollFor(Condition condition, DWORD timeoutMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        Sleep(1);
-    }
-    return true;
-}
-
 // When to kill the write-back: while it stages its copy beside the program
 // (the saving process still runs), as soon as the program file is seen to
 // change, or a delay after the saving process has ended. The write-back
@@ -349,12 +308,12 @@ void KillAt(const KillMoment& moment, const ProgramCopy& copy, Process& saving, 
     const auto before = Stamp(copy.Path());
     DWORD code = 0;
     if (moment.kind == KillMoment::WhileStaging) {
-        EXPECT_TRUE(PollFor([&] { return CountStagedImages(copy.Folder()) > 0; }, kWriteBackMs));
+        EXPECT_TRUE(driver::WaitUntil([&] { return CountStagedImages(copy.Folder()) > 0; }, kWriteBackMs, 1));
     } else {
         EXPECT_TRUE(saving.WaitForExit(driver::kWindowTimeoutMs, &code));
     }
     if (moment.kind == KillMoment::OnFirstChange) {
-        EXPECT_TRUE(PollFor([&] { return Stamp(copy.Path()) != before; }, kWriteBackMs));
+        EXPECT_TRUE(driver::WaitUntil([&] { return Stamp(copy.Path()) != before; }, kWriteBackMs, 1));
     }
     Sleep(moment.delayMs);
     writeBack.Kill();
@@ -464,7 +423,7 @@ TEST_P(DamagedNote, NeitherCrashesNorHangsTheProgram) {
         ASSERT_NE(nullptr, dialog);
         driver::SetControlText(dialog, IDC_PASSWORD, kWidePassword);
         driver::PressButton(dialog, IDOK);
-        EXPECT_EQ(L"错误: 您提供的密码无效。", driver::AnswerMessageBox(editor.GetProcess().Id(), IDOK));
+        EXPECT_EQ(L"错误: 您提供的密码无效。", editor.Answer(IDOK));
         EXPECT_EQ(kFailed, editor.WaitForExit());
     } else {
         // The damaged note reaches the view and the editor still answers.
@@ -472,8 +431,7 @@ TEST_P(DamagedNote, NeitherCrashesNorHangsTheProgram) {
         if (damage.shows) {
             EXPECT_EQ(driver::FromCodePage936(*damage.shows), editor.Text());
         }
-        editor.Close();
-        EXPECT_EQ(0u, editor.WaitForExit());
+        EXPECT_EQ(0u, editor.CloseUnchanged());
     }
     EXPECT_TRUE(before == copy.Bytes());
 }
@@ -515,11 +473,12 @@ bool PasteTwoMiB(const Editor& editor) {
     CloseClipboard();
     SendMessageW(editor.View(), EM_SETSEL, 0, -1);
     editor.Command(IDM_PASTE);
-    for (int i = 0; i < 600; ++i, Sleep(100)) {
-        if (editor.Modified() && SendMessageW(editor.View(), WM_GETTEXTLENGTH, 0, 0) >= static_cast<LRESULT>(text.size()))
-            return true;
-    }
-    return false;
+    return driver::WaitUntil(
+        [&] {
+            return editor.Modified() &&
+                   SendMessageW(editor.View(), WM_GETTEXTLENGTH, 0, 0) >= static_cast<LRESULT>(text.size());
+        },
+        60000, 100);
 }
 
 TEST(DiskFull, ATemporaryFolderWithoutRoomFailsTheSaveAndKeepsEverything) {
@@ -532,15 +491,13 @@ TEST(DiskFull, ATemporaryFolderWithoutRoomFailsTheSaveAndKeepsEverything) {
     Editor editor(copy, {"TMP=" + disks.temp, "TEMP=" + disks.temp});
     ASSERT_TRUE(editor.Open(kWidePassword));
     ASSERT_TRUE(PasteTwoMiB(editor));
-    editor.Close();
-    EXPECT_EQ(L"RiziDuru: 保存文档的更改?", driver::AnswerMessageBox(editor.GetProcess().Id(), IDYES));
-    EXPECT_EQ(L"错误: 无法保存文档。", driver::AnswerMessageBox(editor.GetProcess().Id(), IDOK));
+    EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDYES));
+    EXPECT_EQ(L"错误: 无法保存文档。", editor.Answer(IDOK));
     ASSERT_TRUE(IsWindow(editor.Main()));
     EXPECT_TRUE(editor.Modified());
     EXPECT_LT(2u << 20, editor.Text().size());
     EXPECT_EQ(0, CountStagedImages(disks.temp));
-    editor.Close();
-    EXPECT_EQ(L"RiziDuru: 保存文档的更改?", driver::AnswerMessageBox(editor.GetProcess().Id(), IDNO));
+    EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDNO));
     EXPECT_EQ(0u, editor.WaitForExit());
     EXPECT_TRUE(before == copy.Bytes());
 }
@@ -556,11 +513,8 @@ TEST(DiskFull, AProgramFolderWithoutRoomKeepsTheProgramAndSaysWhereTheNoteIs) {
     ASSERT_TRUE(editor.Open(kWidePassword));
     ASSERT_TRUE(PasteTwoMiB(editor));
     const std::wstring text = editor.Text();
-    editor.Close();
-    EXPECT_EQ(L"RiziDuru: 保存文档的更改?", driver::AnswerMessageBox(editor.GetProcess().Id(), IDYES));
-    std::vector<DWORD> children;
-    for (int i = 0; i < 200 && children.empty(); ++i, Sleep(20))
-        children = driver::ChildProcesses(editor.GetProcess().Id());
+    EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDYES));
+    const std::vector<DWORD> children = driver::WaitForChildProcesses(editor.GetProcess().Id(), 4000);
     ASSERT_EQ(1u, children.size());
     const WriteBack writeBack(children[0]);
     const std::string image = writeBack.ImagePath();

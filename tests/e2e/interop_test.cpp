@@ -28,8 +28,7 @@ TEST(Interop, NoteSavedByThisBuildOpensInTheOther) {
         Editor editor(own);
         ASSERT_TRUE(editor.Open(kWidePassword));
         editor.Type(kEdit);
-        editor.Close();
-        EXPECT_EQ(L"RiziDuru: 保存文档的更改?", driver::AnswerMessageBox(editor.GetProcess().Id(), IDYES));
+        EXPECT_EQ(driver::kSaveQuestion, editor.CloseAnswering(IDYES));
         ASSERT_EQ(0u, editor.WaitForExit());
     }
     ASSERT_NE(sealed, own.Packet("DATA"));
@@ -51,8 +50,7 @@ TEST(Interop, NoteSavedByThisBuildOpensInTheOther) {
                      << "): the note was written into it and read back, not opened";
     ASSERT_TRUE(editor.Open(kWidePassword));
     EXPECT_EQ(kEdit + driver::FromCodePage936(kNote), editor.Text());
-    editor.Close();
-    EXPECT_EQ(0u, editor.WaitForExit());
+    EXPECT_EQ(0u, editor.CloseUnchanged());
 }
 
 }  // namespace

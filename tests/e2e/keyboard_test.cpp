@@ -9,6 +9,7 @@
 
 namespace {
 
+using Casement::CHandle;
 using driver::Editor;
 using driver::PressKey;
 using driver::ProgramCopy;
@@ -31,8 +32,7 @@ TEST(Keyboard, ThePasswordTypedAtStartAndEnterOpenTheNote) {
     PressKey(VK_RETURN);
     ASSERT_TRUE(editor.Open());
     EXPECT_EQ(L"the note", editor.Text());
-    editor.Close();
-    EXPECT_EQ(0u, editor.WaitForExit());
+    EXPECT_EQ(0u, editor.CloseUnchanged());
 
     // Enter on the empty field ends the program, as Cancel does.
     Editor unanswered(copy);
@@ -66,12 +66,7 @@ TEST(Keyboard, ANewNoteIsLockedWithPasswordsAndCipherChosenByKeys) {
         EXPECT_EQ(0u, editor.WaitForExit());
     }
     EXPECT_EQ("CAMELLIA", copy.Packet("TYPE"));
-
-    Editor reopened(copy);
-    ASSERT_TRUE(reopened.Open(L"s3cret"));
-    EXPECT_EQ(L"typed note", reopened.Text());
-    reopened.Close();
-    EXPECT_EQ(0u, reopened.WaitForExit());
+    EXPECT_EQ(L"typed note", driver::OpenedText(copy, L"s3cret"));
 }
 
 // A window of another program, in front and no longer answering, as a hung
@@ -79,17 +74,14 @@ TEST(Keyboard, ANewNoteIsLockedWithPasswordsAndCipherChosenByKeys) {
 class HungWindowInFront {
 public:
     HungWindowInFront() {
-        m_thread = CreateThread(nullptr, 0, &HungWindowInFront::Run, this, 0, nullptr);
-        WaitForSingleObject(m_ready, 10000);
+        m_thread = CHandle(CreateThread(nullptr, 0, &HungWindowInFront::Run, this, 0, nullptr));
+        WaitForSingleObject(m_ready.GetHandle(), 10000);
     }
     HungWindowInFront(const HungWindowInFront&) = delete;
     HungWindowInFront& operator=(const HungWindowInFront&) = delete;
     ~HungWindowInFront() {
-        SetEvent(m_release);
-        WaitForSingleObject(m_thread, 10000);
-        CloseHandle(m_thread);
-        CloseHandle(m_ready);
-        CloseHandle(m_release);
+        SetEvent(m_release.GetHandle());
+        WaitForSingleObject(m_thread.GetHandle(), 10000);
     }
     HWND Window() const { return m_window; }
 
@@ -99,22 +91,26 @@ private:
         hung.m_window = CreateWindowExW(0, L"Static", L"hung", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr,
                                         nullptr, nullptr, nullptr);
         // Activation is asynchronous across processes: ask until it holds.
-        for (int i = 0; i < 50 && GetForegroundWindow() != hung.m_window; ++i) {
-            SetForegroundWindow(hung.m_window);
-            MSG msg;
-            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-                DispatchMessageW(&msg);
-            Sleep(20);
-        }
-        SetEvent(hung.m_ready);
-        WaitForSingleObject(hung.m_release, INFINITE);
+        driver::WaitUntil(
+            [&hung] {
+                if (GetForegroundWindow() == hung.m_window)
+                    return true;
+                SetForegroundWindow(hung.m_window);
+                MSG msg;
+                while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+                    DispatchMessageW(&msg);
+                return false;
+            },
+            1000, 20);
+        SetEvent(hung.m_ready.GetHandle());
+        WaitForSingleObject(hung.m_release.GetHandle(), INFINITE);
         DestroyWindow(hung.m_window);
         return 0;
     }
 
-    HANDLE m_ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE m_release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE m_thread = nullptr;
+    CHandle m_ready{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    CHandle m_release{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    CHandle m_thread;
     HWND m_window = nullptr;
 };
 
@@ -127,7 +123,7 @@ TEST(Foreground, QuestionOnClosingComesWhileAnotherProgramInFrontHangs) {
         const HungWindowInFront hung;
         ASSERT_EQ(hung.Window(), GetForegroundWindow());
         editor.Close();
-        EXPECT_EQ(L"RiziDuru: 保存文档的更改?", driver::AnswerMessageBox(editor.GetProcess().Id(), IDNO, 5000));
+        EXPECT_EQ(driver::kSaveQuestion, editor.Answer(IDNO, 5000));
     }
     EXPECT_EQ(0u, editor.WaitForExit());
 }

@@ -52,8 +52,7 @@ void ShowEditAndSave(const ProgramCopy& copy, const std::string& note) {
     EXPECT_TRUE(SameText(driver::FromCodePage936(note), editor.Text()));
     SendMessageW(editor.View(), EM_SETSEL, 0, 0);
     editor.Type(driver::FromCodePage936(kEdit));
-    editor.Close();
-    EXPECT_EQ(L"RiziDuru: 保存文档的更改?", driver::AnswerMessageBox(editor.GetProcess().Id(), IDYES));
+    EXPECT_EQ(driver::kSaveQuestion, editor.CloseAnswering(IDYES));
     EXPECT_EQ(0u, WaitForProcessAndChildren(editor.GetProcess(), LoadTimeoutMs(note.size())));
 }
 

@@ -5,25 +5,16 @@
 #include <gtest/gtest.h>
 
 #include "tests/e2e/editor.h"
-#include "ui/resource_ids.h"
 
 namespace {
 
 using driver::Editor;
+using driver::EditorOnCopy;
+using driver::kSaveQuestion;
+using driver::OpenedText;
 using driver::ProgramCopy;
 
 const std::wstring kCannotSave = L"错误: 无法保存文档。";
-const std::wstring kQuestion = L"RiziDuru: 保存文档的更改?";
-
-std::wstring Answer(Editor& editor, int button) { return driver::AnswerMessageBox(editor.GetProcess().Id(), button); }
-
-void ExpectOpensWith(const ProgramCopy& copy, const std::wstring& password, const std::wstring& text) {
-    Editor editor(copy);
-    ASSERT_TRUE(editor.Open(password));
-    EXPECT_EQ(text, editor.Text());
-    editor.Close();
-    EXPECT_EQ(0u, editor.WaitForExit());
-}
 
 TEST(VerifiedSave, AResourceThatCannotBeCarriedOverFailsTheSaveAndNoStillLeaves) {
     ProgramCopy copy("damaged resource");
@@ -34,51 +25,35 @@ TEST(VerifiedSave, AResourceThatCannotBeCarriedOverFailsTheSaveAndNoStillLeaves)
     Editor editor(copy);
     ASSERT_TRUE(editor.Open(L"pw"));
     editor.Type(L"new ");
-    editor.Close();
-    EXPECT_EQ(kQuestion, Answer(editor, IDYES));
-    EXPECT_EQ(kCannotSave, Answer(editor, IDOK));
-    ASSERT_TRUE(IsWindow(editor.Main()));
-    EXPECT_EQ(L"new old note", editor.Text());
-    editor.Close();
-    EXPECT_EQ(kQuestion, Answer(editor, IDNO));
+    EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDYES));
+    EXPECT_EQ(kCannotSave, editor.Answer(IDOK));
+    ASSERT_EQ(L"new old note", editor.UnsavedText());
+    EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDNO));
     EXPECT_EQ(0u, editor.WaitForExit());
     EXPECT_TRUE(before == copy.Bytes()) << "a program without its About box was installed";
 }
 
 TEST(VerifiedSave, AFailedSaveOfAChangedPasswordAsksOnTheNextClose) {
-    ProgramCopy copy("failed password save");
-    ASSERT_TRUE(copy.Seal("note", "old", "SM4"));
-    const std::string before = copy.Bytes();
     const std::string missing = "C:\\no such folder\\temp";
-    Editor editor(copy, {"TMP=" + missing, "TEMP=" + missing});
-    ASSERT_TRUE(editor.Open(L"old"));
-    editor.Command(IDM_CHANGE_PASSWORD);
-    ASSERT_TRUE(editor.AnswerNewPassword(L"new", L"new", L"SEED-128-CBC"));
-    EXPECT_EQ(L"Scribecrypt: 在您关闭文档时新密码将被应用。", Answer(editor, IDOK));
-    editor.Close();
-    EXPECT_EQ(kCannotSave, Answer(editor, IDOK));
+    EditorOnCopy editor("failed password save", "note", "old", "SM4", {"TMP=" + missing, "TEMP=" + missing});
+    ASSERT_TRUE(editor.Opened());
+    ASSERT_TRUE(editor.ChangePassword(L"new", L"SEED-128-CBC"));
+    EXPECT_EQ(driver::kPasswordOnClose, editor.Answer(IDOK));
+    EXPECT_EQ(kCannotSave, editor.CloseAnswering(IDOK));
     ASSERT_TRUE(IsWindow(editor.Main()));
-    editor.Close();
-    EXPECT_EQ(kQuestion, Answer(editor, IDNO));
+    EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDNO));
     EXPECT_EQ(0u, editor.WaitForExit());
-    EXPECT_TRUE(before == copy.Bytes());
-    ExpectOpensWith(copy, L"old", L"note");
+    EXPECT_TRUE(editor.ProgramUnchanged());
+    EXPECT_EQ(L"note", OpenedText(editor.Copy(), L"old"));
 }
 
 TEST(VerifiedSave, ACancelledPasswordChangeKeepsTheOldKey) {
-    ProgramCopy copy("cancelled change");
-    ASSERT_TRUE(copy.Seal("note", "old", "CAMELLIA"));
-    const std::string before = copy.Bytes();
-    {
-        Editor editor(copy);
-        ASSERT_TRUE(editor.Open(L"old"));
-        editor.Command(IDM_CHANGE_PASSWORD);
-        ASSERT_TRUE(editor.AnswerNewPassword(L"new", L"new", L"AES-256-CBC", IDCANCEL));
-        editor.Close();
-        EXPECT_EQ(0u, editor.WaitForExit());
-    }
-    EXPECT_TRUE(before == copy.Bytes());
-    ExpectOpensWith(copy, L"old", L"note");
+    EditorOnCopy editor("cancelled change", "note", "old", "CAMELLIA");
+    ASSERT_TRUE(editor.Opened());
+    ASSERT_TRUE(editor.ChangePassword(L"new", L"AES-256-CBC", IDCANCEL));
+    EXPECT_EQ(0u, editor.CloseUnchanged());
+    EXPECT_TRUE(editor.ProgramUnchanged());
+    EXPECT_EQ(L"note", OpenedText(editor.Copy(), L"old"));
 }
 
 TEST(VerifiedSave, AWriteBackStartedByHandAsItsOwnTargetEndsAtOnce) {
