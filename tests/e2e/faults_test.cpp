@@ -345,8 +345,18 @@ TEST(KilledWriteBack, LeavesTheOldOrTheNewNoteNeverNeither) {
         replaced += note == newNote;
         EXPECT_TRUE(note == oldNote || note == newNote) << "neither note survived: " << data.size() << " bytes";
         // A whole program starts from it and asks for the note's password.
+        // Right after the kill the system may still be letting go of the
+        // killed process's hold on the file, so the start is tried again.
         Process started;
-        ASSERT_TRUE(copy.Start(started));
+        DWORD startError = 0;
+        ASSERT_TRUE(driver::WaitUntil(
+            [&] {
+                const bool ok = copy.Start(started);
+                startError = GetLastError();
+                return ok;
+            },
+            5000))
+            << "the program did not start: error " << startError;
         HWND dialog = driver::WaitForDialog(started.Id(), L"Scribecrypt", driver::kWindowTimeoutMs);
         ASSERT_NE(nullptr, dialog);
         driver::PressButton(dialog, IDCANCEL);
