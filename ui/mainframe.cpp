@@ -17,13 +17,14 @@
 
 namespace {
 
-// Says that a note did not fit into the view and how to open it instead.
-std::string TooLargeMessage(std::size_t bytes) {
+// Says that a text did not fit into the view, how to open it instead, and
+// what happens now.
+std::string TooLargeMessage(std::size_t bytes, const char* outcome) {
     std::string text = "文档太大，无法完整显示。\n文档大小：" + std::to_string(bytes) + " 字节。\n";
 #ifndef _WIN64
     text += "请用 64 位版本的程序打开它。\n";
 #endif
-    return text + "程序将关闭，不保存任何内容。";
+    return text + outcome;
 }
 
 }  // namespace
@@ -59,12 +60,7 @@ void CMainFrame::AfterCreated() {
 bool CMainFrame::ShowWholeText(std::string_view text) {
     const bool whole = FillView(m_richView, text, OpeningProgress());
     ShowReady();
-    if (whole)
-        return true;
-    ShowError(TooLargeMessage(text.size()).c_str());
-    // A save would write the part the view holds and lose the rest.
-    CloseFrame();
-    return false;
+    return whole;
 }
 
 void CMainFrame::ShowProgress(const std::string& text) {
@@ -106,7 +102,13 @@ bool CMainFrame::UnsealDocument(const Casement::CString& cipher) {
         return true;
     std::string text = UnsealDocumentData(data.bytes, data.size, GetDocumentState().m_password.View(), cipher.c_str());
     const bool shown = ShowWholeText(text);
+    const std::size_t size = text.size();
     WipeString(text);
+    if (!shown) {
+        ShowError(TooLargeMessage(size, "程序将关闭，不保存任何内容。").c_str());
+        // A save would write the part the view holds and lose the rest.
+        CloseFrame();
+    }
     return shown;
 }
 
@@ -169,8 +171,22 @@ BOOL CMainFrame::HandleDropFiles(HDROP drop) {
     char path[MAX_PATH] = {};
     DragQueryFileA(drop, 0, path, MAX_PATH);
     const std::optional<std::string> text = ReadTextFile(path);
-    if (text && ShowWholeText(*text))
+    if (!text)
+        return TRUE;
+    // The note in the view is kept until the file is shown whole.
+    const SecretString previous = SecretWindowText(m_richView);
+    const BOOL wasModified = m_richView.GetModify();
+    if (ShowWholeText(*text)) {
         SetWindowTextA(*this, SCRIBECRYPT_TITLE);
+        return TRUE;
+    }
+    ShowError(TooLargeMessage(text->size(), "文档保持不变。").c_str());
+    if (FillView(m_richView, previous.View())) {
+        m_richView.SetModify(wasModified);
+    } else {
+        // Not even the note fits back: a save would lose part of it.
+        CloseFrame();
+    }
     return TRUE;
 }
 

@@ -48,8 +48,8 @@ private:
     void WriteExecutable(const std::string& path, const ImageNote& note);
     // Shows the stored note; false when the view could not hold all of it.
     bool UnsealDocument(const Casement::CString& cipher);
-    // Replaces the view's text. When the view cannot hold all of it, tells
-    // the user and closes the window without saving; the result is false.
+    // Replaces the view's text, showing the progress of a long fill; false
+    // when the view holds less than all of it.
     bool ShowWholeText(std::string_view text);
     // The percentage of a long fill of the view, in the status bar.
     FillProgress OpeningProgress();

@@ -168,6 +168,41 @@ TEST_F(MainFrame, DroppedFilesLoadTheFirstOnly) {
     EXPECT_STREQ(SCRIBECRYPT_TITLE, title);
 }
 
+// A view that runs out of room for a large text, as a 32-bit program's can:
+// whatever it is given beyond 10,000 characters, it loses the end of.
+WNDPROC g_viewProcedure = nullptr;
+
+LRESULT CALLBACK ViewWithLittleRoom(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = CallWindowProcA(g_viewProcedure, window, message, wParam, lParam);
+    const LRESULT length = GetWindowTextLengthA(window);
+    if (message == EM_STREAMIN && length > 10000) {
+        CallWindowProcA(g_viewProcedure, window, EM_SETSEL, length - 3, length);
+        CallWindowProcA(g_viewProcedure, window, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(""));
+    }
+    return result;
+}
+
+TEST_F(MainFrame, ADroppedFileTheViewCannotHoldWholeLeavesTheNoteAsItWas) {
+    const std::string path = driver::MakeTempFolder("drop-large") + "\\large.txt";
+    ASSERT_TRUE(driver::WriteFileBytes(path, std::string(50000, 'x')));
+    SetWindowTextA(view_, "my note");
+    SendMessageA(view_, EM_SETMODIFY, FALSE, 0);
+    g_viewProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(view_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ViewWithLittleRoom)));
+
+    HDROP drop = MakeDrop({path});
+    const std::wstring text = AnsweringMessageBox([&] { app_.m_frame.HandleDropFiles(drop); });
+    GlobalFree(drop);
+    SetWindowLongPtrA(view_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_viewProcedure));
+    EXPECT_EQ(0u, text.find(L"错误: 文档太大，无法完整显示。")) << text;
+    EXPECT_NE(std::wstring::npos, text.find(L"50000 字节")) << text;
+    char content[32] = {};
+    GetWindowTextA(view_, content, sizeof content);
+    EXPECT_STREQ("my note", content);
+    EXPECT_FALSE(SendMessageA(view_, EM_GETMODIFY, 0, 0));
+    EXPECT_TRUE(IsWindow(frame_));
+}
+
 // (A read-only file is refused the same way on Windows; Wine running as root
 // opens it for writing regardless, so only a locked and a missing file are
 // tried here.)
