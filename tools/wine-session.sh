@@ -41,11 +41,20 @@ start() {
   echo $! >"$session/wineserver.pid"
   # A new prefix takes a few seconds to create; later runs reuse it.
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    "$wine_loader" wineboot -i </dev/null >"$session/wineboot.log" 2>&1
+    "$wine_loader" wineboot -i </dev/null >"$session/wineboot.log" 2>&1 ||
+      { echo "wine-session: wineboot failed" >&2; cat "$session/wineboot.log" >&2; exit 1; }
   fi
   # Xvfb runs no window manager, and Wine waits two seconds for one whenever
   # a managed window is hidden or destroyed; unmanaged windows skip that wait.
-  "$wine_loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
+  # The server may still be starting up, so the setting is tried a few times.
+  for attempt in 1 2 3 4 5; do
+    "$wine_loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
+      </dev/null >"$session/reg.log" 2>&1 && return
+    sleep "$attempt"
+  done
+  echo "wine-session: the prefix in $WINEPREFIX takes no settings" >&2
+  cat "$session/reg.log" >&2
+  exit 1
 }
 
 case "$action" in

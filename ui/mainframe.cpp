@@ -65,13 +65,10 @@ bool CMainFrame::ShowWholeText(std::string_view text) {
 
 void CMainFrame::ShowProgress(const std::string& text) {
     SetStatusText(text.c_str());
-    // The window may have been covered meanwhile: it repaints, rather than
-    // staying blank until the work is done. Only paint messages are taken,
-    // neither posted nor sent ones, so no command, key or question from
-    // another program reaches the frame in the middle of the work.
-    MSG message;
-    for (int i = 0; i < 64 && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT); ++i)
-        DispatchMessageA(&message);
+    // The status bar is painted at once. No messages are taken meanwhile:
+    // Wine's rich edit control aborts the program when it is painted while
+    // it takes a stream, and no command, key or question from another
+    // program may reach the frame in the middle of the work.
     UpdateWindow(GetStatusBar());
 }
 

@@ -53,7 +53,7 @@ private:
     bool ShowWholeText(std::string_view text);
     // The percentage of a long fill of the view, in the status bar.
     FillProgress OpeningProgress();
-    // Puts text into the status bar at once, repainting what needs it.
+    // Puts text into the status bar and paints it at once.
     void ShowProgress(const std::string& text);
     // The status bar's text while nothing is under way.
     void ShowReady();
