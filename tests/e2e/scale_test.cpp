@@ -42,6 +42,22 @@ DWORD WaitForProcessAndChildren(driver::Process& process, DWORD timeoutMs) {
     return driver::WaitForProcesses(driver::ChildProcesses(process.Id()), timeoutMs) ? code : 0xBAD;
 }
 
+// What a process that did not end shows: its visible top-level windows, a
+// message box with its text.
+std::wstring VisibleWindows(DWORD processId) {
+    std::wstring shown;
+    for (HWND window : driver::TopLevelWindows(processId)) {
+        if (!IsWindowVisible(window))
+            continue;
+        wchar_t className[64] = {};
+        GetClassNameW(window, className, 64);
+        const bool isBox = std::wstring(className) == L"#32770";
+        shown += L"[" + std::wstring(className) + L"] " +
+                 (isBox ? driver::MessageBoxText(window) : driver::WindowText(window)) + L"\n";
+    }
+    return shown.empty() ? L"no visible window" : shown;
+}
+
 std::string Bytes(const std::vector<unsigned char>& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 // Opens the copy, checks that the view shows note, types the edit in front
@@ -96,8 +112,12 @@ TEST_P(LargeNote, IsShownSavedAndShownAgainByteForByte) {
     Editor reopened(copy);
     ASSERT_TRUE(reopened.Open(kWidePassword, LoadTimeoutMs(note.bytes)));
     EXPECT_TRUE(SameText(driver::FromCodePage936(kEdit + text), reopened.Text()));
+    // Nothing changed, so the editor ends at once and starts no write-back.
     reopened.Close();
-    EXPECT_EQ(0u, WaitForProcessAndChildren(reopened.GetProcess(), LoadTimeoutMs(note.bytes)));
+    DWORD code = 0xBAD;
+    ASSERT_TRUE(reopened.GetProcess().WaitForExit(LoadTimeoutMs(note.bytes), &code))
+        << "the reopened editor did not end; it shows " << VisibleWindows(reopened.GetProcess().Id());
+    EXPECT_EQ(0u, code);
 }
 
 INSTANTIATE_TEST_SUITE_P(OneMebibyte, LargeNote,
