@@ -39,10 +39,21 @@ start() {
   mkdir -p "$WINEPREFIX"
   setsid "$wine_server" -f -p </dev/null >"$session/wineserver.log" 2>&1 &
   echo $! >"$session/wineserver.pid"
-  # A new prefix takes a few seconds to create; later runs reuse it.
+  # A new prefix takes a few seconds to create; later runs reuse it. Its
+  # creation has been seen to fail once on a loaded machine; an update of
+  # what it wrote is tried before giving up.
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    "$wine_loader" wineboot -i </dev/null >"$session/wineboot.log" 2>&1 ||
-      { echo "wine-session: wineboot failed" >&2; cat "$session/wineboot.log" >&2; exit 1; }
+    local booted=no mode
+    for mode in --init --update --update; do
+      if "$wine_loader" wineboot "$mode" </dev/null >"$session/wineboot.log" 2>&1; then
+        booted=yes
+        break
+      fi
+      echo "wine-session: wineboot $mode failed:" >&2
+      cat "$session/wineboot.log" >&2
+      sleep 2
+    done
+    [ "$booted" = yes ] || { echo "wine-session: cannot create the Wine prefix $WINEPREFIX" >&2; exit 1; }
   fi
   # Xvfb runs no window manager, and Wine waits two seconds for one whenever
   # a managed window is hidden or destroyed; unmanaged windows skip that wait.
