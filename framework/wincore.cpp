@@ -421,6 +421,18 @@ void KeepPendingException() {
         t_pendingException = std::current_exception();
 }
 
+void PaintNowExcept(HWND window, HWND skip) {
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_NOCHILDREN);
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+        if (child != skip)
+            PaintNowExcept(child, skip);
+}
+
+void ShowAlive() {
+    MSG msg;
+    PeekMessageA(&msg, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE | PM_QS_PAINT);
+}
+
 void RethrowPendingException() {
     if (t_pendingException) {
         std::exception_ptr pending = t_pendingException;

@@ -45,6 +45,14 @@ void RethrowPendingException();
 // handled for RethrowPendingException (an earlier one still waiting wins).
 void KeepPendingException();
 
+// Paints window and the windows within it that wait to be painted, except
+// those within skip, at once and without taking a message from the queue.
+void PaintNowExcept(HWND window, HWND skip);
+// Looks at the thread's queue without taking or answering a message, which
+// tells the system that the program is alive: long work that must take no
+// message keeps its window from being shown as not responding.
+void ShowAlive();
+
 // The control that a parent passes a reflected message back to (owner-draw,
 // scroll, colour and parent-notify messages), or null for other messages.
 HWND ReflectionTarget(HWND parent, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -30,8 +30,13 @@ bool HasRoomToRewrite(const std::string& image, std::size_t newBytes) {
     return size >= 0 && HasRoomFor(FolderOf(image), static_cast<unsigned long long>(size) + newBytes + kSlack);
 }
 
+void Report(const SaveProgress& progress, int percent) {
+    if (progress)
+        progress(percent);
+}
+
 // Gives the image its note and checks what the file then holds.
-bool WriteNote(const std::string& image, const ImageNote& note) {
+bool WriteNote(const std::string& image, const ImageNote& note, const SaveProgress& progress) {
     switch (note.kind) {
     case ImageNote::Kind::Unchanged:
         return true;
@@ -41,10 +46,13 @@ bool WriteNote(const std::string& image, const ImageNote& note) {
         break;
     }
     const std::optional<SealedDocument> sealed = SealDocument(note.text, note.password, note.cipher);
-    if (!sealed ||
-        !HasRoomToRewrite(image, sealed->hmac.size() + sealed->data.size() + sealed->type.size()) ||
+    if (!sealed)
+        return false;
+    Report(progress, 40);
+    if (!HasRoomToRewrite(image, sealed->hmac.size() + sealed->data.size() + sealed->type.size()) ||
         !WritePackets(image, *sealed))
         return false;
+    Report(progress, 70);
     // WritePackets read the file back: it holds exactly these bytes, so they
     // are what the next start will unseal.
     const std::string_view storedCipher(reinterpret_cast<const char*>(sealed->type.data()), sealed->type.size());
@@ -105,24 +113,29 @@ std::string NewFileIn(const std::string& folder) {
     return name;
 }
 
-std::string WriteCheckedImage(const std::string& folder, const ImageNote& note) {
+std::string WriteCheckedImage(const std::string& folder, const ImageNote& note, const SaveProgress& progress) {
     const std::string image = NewFileIn(folder);
-    return !image.empty() && WriteCheckedImageInto(image, note) ? image : std::string();
+    return !image.empty() && WriteCheckedImageInto(image, note, progress) ? image : std::string();
 }
 
-bool WriteCheckedImageInto(const std::string& path, const ImageNote& note) {
+bool WriteCheckedImageInto(const std::string& path, const ImageNote& note, const SaveProgress& progress) {
     const std::string self = OwnImagePath();
-    if (CopyFileA(self.c_str(), path.c_str(), FALSE) && FilesAreIdentical(self, path) && WriteNote(path, note))
+    const bool copied = CopyFileA(self.c_str(), path.c_str(), FALSE) && FilesAreIdentical(self, path);
+    if (copied)
+        Report(progress, 20);
+    if (copied && WriteNote(path, note, progress)) {
+        Report(progress, 100);
         return true;
+    }
     DeleteFileA(path.c_str());
     return false;
 }
 
-bool SaveCheckedImageAs(const std::string& target, const ImageNote& note) {
+bool SaveCheckedImageAs(const std::string& target, const ImageNote& note, const SaveProgress& progress) {
     // The running program cannot be replaced while it runs.
     if (IsOwnImagePath(target))
         return false;
-    const std::string staged = WriteCheckedImage(FolderOf(target), note);
+    const std::string staged = WriteCheckedImage(FolderOf(target), note, progress);
     if (staged.empty())
         return false;
     if (MoveFileExA(staged.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))

@@ -3,6 +3,7 @@
 // installs, or leaves at a chosen path, an image it has not read back.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,10 @@ struct ImageNote {
     std::string_view cipher;
 };
 
+// How far a save is, in percent, after each of its steps; 100 only once the
+// copy has passed its checks.
+using SaveProgress = std::function<void(int percent)>;
+
 // A new empty file "TEM*.tmp" made in folder; empty when the folder takes no
 // new file.
 std::string NewFileIn(const std::string& folder);
@@ -27,14 +32,14 @@ std::string NewFileIn(const std::string& folder);
 // unchanged, its three entries the bytes sealed (or absent), and a sealed
 // note must unseal with the password to the text. Returns the checked
 // file's path; empty when a step or a check failed, with nothing left behind.
-std::string WriteCheckedImage(const std::string& folder, const ImageNote& note);
+std::string WriteCheckedImage(const std::string& folder, const ImageNote& note, const SaveProgress& progress = {});
 // The same into a file already made for it; false, with the file removed,
 // when a step or a check failed.
-bool WriteCheckedImageInto(const std::string& path, const ImageNote& note);
+bool WriteCheckedImageInto(const std::string& path, const ImageNote& note, const SaveProgress& progress = {});
 
 // The same, staged beside target and renamed over it once checked. On
 // failure a file already at target is left as it was.
-bool SaveCheckedImageAs(const std::string& target, const ImageNote& note);
+bool SaveCheckedImageAs(const std::string& target, const ImageNote& note, const SaveProgress& progress = {});
 
 // The size of a file in bytes; -1 when it cannot be read.
 long long FileSize(const std::string& path);

@@ -84,10 +84,11 @@ void WriteBack(const std::string& target) {
 
 }  // namespace
 
-bool SaveThroughTemporaryImage(std::string_view text, std::string_view password, std::string_view cipher) {
+bool SaveThroughTemporaryImage(std::string_view text, std::string_view password, std::string_view cipher,
+                               const SaveProgress& progress) {
     const ImageNote note{text.empty() ? ImageNote::Kind::Removed : ImageNote::Kind::Sealed, text, password, cipher};
     const std::string executable = OwnImagePath();
-    const std::string image = WriteCheckedImage(TemporaryFolder(), note);
+    const std::string image = WriteCheckedImage(TemporaryFolder(), note, progress);
     if (image.empty())
         return false;
     if (StartWriteBack(image, executable))

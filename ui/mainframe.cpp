@@ -65,11 +65,12 @@ bool CMainFrame::ShowWholeText(std::string_view text) {
 
 void CMainFrame::ShowProgress(const std::string& text) {
     SetStatusText(text.c_str());
-    // The status bar is painted at once. No messages are taken meanwhile:
-    // Wine's rich edit control aborts the program when it is painted while
-    // it takes a stream, and no command, key or question from another
-    // program may reach the frame in the middle of the work.
-    UpdateWindow(GetStatusBar());
+    // The frame and its bars are painted at once, the view not: Wine's rich
+    // edit control aborts the program when it is painted while it takes a
+    // stream. No message is taken in the middle of the work, so no key,
+    // command or question from another program reaches the frame.
+    Casement::PaintNowExcept(*this, m_richView);
+    Casement::ShowAlive();
 }
 
 void CMainFrame::ShowReady() {
@@ -91,6 +92,10 @@ FillProgress CMainFrame::OpeningProgress() {
         shownAt = now;
         ShowProgress("正在打开文档... " + std::to_string(static_cast<unsigned long long>(done) * 100 / total) + "%");
     };
+}
+
+SaveProgress CMainFrame::SavingProgress() {
+    return [this](int percent) { ShowProgress("正在保存文档... " + std::to_string(percent) + "%"); };
 }
 
 bool CMainFrame::UnsealDocument(const Casement::CString& cipher) {
@@ -266,7 +271,8 @@ BOOL CMainFrame::SaveIntoImage() {
         return FALSE;
     const CDocumentState& app = GetDocumentState();
     ShowProgress("正在保存文档...");
-    const bool saved = SaveThroughTemporaryImage(text.View(), app.m_password.View(), app.m_cipher.c_str());
+    const bool saved =
+        SaveThroughTemporaryImage(text.View(), app.m_password.View(), app.m_cipher.c_str(), SavingProgress());
     ShowReady();
     if (!saved) {
         ShowError("无法保存文档。");

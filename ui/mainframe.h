@@ -5,6 +5,7 @@
 #include <string>
 
 #include "framework/frame.h"
+#include "image/checked_image.h"
 #include "ui/passworddialogs.h"
 #include "ui/richview.h"
 #include "ui/view_fill.h"
@@ -53,7 +54,9 @@ private:
     bool ShowWholeText(std::string_view text);
     // The percentage of a long fill of the view, in the status bar.
     FillProgress OpeningProgress();
-    // Puts text into the status bar and paints it at once.
+    // The percentage of a save, in the status bar.
+    SaveProgress SavingProgress();
+    // Puts text into the status bar and paints the window, all but the view.
     void ShowProgress(const std::string& text);
     // The status bar's text while nothing is under way.
     void ShowReady();

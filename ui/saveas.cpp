@@ -14,7 +14,7 @@
 // place, so a failure leaves a file already there as it was.
 void CMainFrame::WriteExecutable(const std::string& path, const ImageNote& note) {
     ShowProgress("正在保存文档...");
-    const bool saved = SaveCheckedImageAs(path, note);
+    const bool saved = SaveCheckedImageAs(path, note, SavingProgress());
     ShowReady();
     if (!saved)
         ShowError("无法保存文档。");

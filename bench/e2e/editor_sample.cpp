@@ -19,7 +19,6 @@ const char kCipher[] = "AES";
 constexpr DWORD kEditorTimeoutMs = 60 * 60 * 1000;
 // How long one question to the view may wait for a busy editor before the
 // wait checks its own time-out.
-constexpr UINT kAnswerTimeoutMs = 1000;
 
 // What changes when the executable is replaced. Reading it leaves the file
 // free, so the write-back can replace it; the resources are read only once
@@ -43,15 +42,6 @@ FileStamp StampOf(const std::string& path) {
 
 bool SameStamp(const FileStamp& a, const FileStamp& b) {
     return CompareFileTime(&a.lastWrite, &b.lastWrite) == 0 && a.sizeLow == b.sizeLow && a.sizeHigh == b.sizeHigh;
-}
-
-// The view's length in characters; nothing while the editor is too busy to
-// answer.
-std::optional<size_t> ViewLength(HWND view) {
-    DWORD_PTR length = 0;
-    if (SendMessageTimeoutW(view, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kAnswerTimeoutMs, &length) == 0)
-        return std::nullopt;
-    return static_cast<size_t>(length);
 }
 
 size_t WideLength(const std::string& note) {
@@ -102,10 +92,7 @@ EditorSample MeasureEditor(const driver::ProgramCopy& copy, const std::string& n
     driver::Editor editor(copy, {"TMP=" + temp, "TEMP=" + temp});
     Require(editor.Unlock(kPasswordWide, kPollMs), "the editor's main window");
     const ProcessHandle counters = OpenForCounters(editor.GetProcess().Id());
-    // The view is asked once, after the frame is ready, and left alone while
-    // it takes the note. It counts UTF-16 units, a line break as two, as
-    // the note's "\r\n" has.
-    sample.opened = editor.WaitForNote(openLimitMs, kPollMs) && ViewLength(editor.View()) == WideLength(note);
+    sample.opened = editor.WaitForWholeNote(WideLength(note), openLimitMs, kPollMs);
     sample.openMs = opening.ElapsedMs();
     sample.peakWorkingSetBytes = PeakWorkingSetBytes(counters);
     Require(sample.peakWorkingSetBytes > 0, "the editor's peak working set");

@@ -45,6 +45,18 @@ bool Editor::WaitForNote(DWORD timeoutMs, DWORD pollMs) const {
     return SendMessageTimeoutW(m_view, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, timeoutMs, &length) != 0;
 }
 
+bool Editor::WaitForWholeNote(std::size_t units, DWORD timeoutMs, DWORD pollMs) const {
+    return WaitForNote(timeoutMs, pollMs) && WaitUntil([&] { return ViewLength() == units; }, timeoutMs, pollMs);
+}
+
+std::optional<std::size_t> Editor::ViewLength() const {
+    constexpr UINT kAnswerTimeoutMs = 1000;
+    DWORD_PTR length = 0;
+    if (SendMessageTimeoutW(m_view, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kAnswerTimeoutMs, &length) == 0)
+        return std::nullopt;
+    return static_cast<std::size_t>(length);
+}
+
 std::wstring Editor::Text() const {
     // GetWindowText does not ask a window of another process for its text.
     // The length may count characters where the control's text has two

@@ -1,6 +1,7 @@
 // One run of the real editor, driven through its windows as a user would.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,12 @@ public:
     // Waits until the note is in the view, looking every pollMs for the
     // frame to be ready and then waiting for the view at most timeoutMs.
     bool WaitForNote(DWORD timeoutMs, DWORD pollMs = kPollMs) const;
+    // Waits as WaitForNote, and then until the view holds units UTF-16 units
+    // (a line break counting two): false for a view that took only part.
+    bool WaitForWholeNote(std::size_t units, DWORD timeoutMs, DWORD pollMs = kPollMs) const;
+    // The view's length as WM_GETTEXTLENGTH gives it; nothing while the
+    // editor is too busy to answer within a second.
+    std::optional<std::size_t> ViewLength() const;
     // False when the program could not even be started.
     bool Started() const { return m_process.Id() != 0; }
     HWND Main() const { return m_main; }

@@ -2,7 +2,9 @@
 // carries a note and other resources of its own, under Wine.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "crypto/document.h"
 #include "image/checked_image.h"
@@ -18,9 +20,14 @@ std::string Unsealed(const SealedDocument& stored, std::string_view password) {
 
 TEST(CheckedImage, CopiesCarryTheNoteTheyWereGiven) {
     const std::string folder = driver::MakeTempFolder("checked");
+    std::vector<int> progress;
+    const SaveProgress record = [&](int percent) { progress.push_back(percent); };
     const std::string sealed =
-        WriteCheckedImage(folder, ImageNote{ImageNote::Kind::Sealed, "a note", "pass", "SEED"});
+        WriteCheckedImage(folder, ImageNote{ImageNote::Kind::Sealed, "a note", "pass", "SEED"}, record);
     ASSERT_FALSE(sealed.empty());
+    ASSERT_LT(2u, progress.size());
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    EXPECT_EQ(100, progress.back());
     EXPECT_EQ(folder + "\\TEM", sealed.substr(0, folder.size() + 4));
     SealedDocument stored;
     ASSERT_TRUE(ReadPackets(sealed, stored));
@@ -39,8 +46,12 @@ TEST(CheckedImage, CopiesCarryTheNoteTheyWereGiven) {
 
 TEST(CheckedImage, AFailedStepLeavesNothingBehind) {
     const std::string folder = driver::MakeTempFolder("checked-fail");
-    // No cipher of that name: nothing can be sealed.
-    EXPECT_EQ("", WriteCheckedImage(folder, ImageNote{ImageNote::Kind::Sealed, "text", "pass", "NONE"}));
+    // No cipher of that name: nothing can be sealed, and the save never
+    // says it is done.
+    int reached = 0;
+    EXPECT_EQ("", WriteCheckedImage(folder, ImageNote{ImageNote::Kind::Sealed, "text", "pass", "NONE"},
+                                    [&](int percent) { reached = percent; }));
+    EXPECT_GT(100, reached);
     EXPECT_EQ("", WriteCheckedImage(folder + "\\missing", ImageNote()));
     EXPECT_EQ("", WriteCheckedImage("", ImageNote()));
     EXPECT_EQ(0, driver::CountFiles(folder + "\\TEM*"));
