@@ -8,6 +8,7 @@
 #include "ui/passworddialogs.h"
 #include "ui/richview.h"
 #include "ui/view_fill.h"
+#include "ui/view_search.h"
 
 struct ImageNote;
 
@@ -33,6 +34,7 @@ protected:
     void AfterCreated() override;
     LRESULT HandleNotify(WPARAM wParam, LPARAM lParam) override;
     void AdjustCreateParams(CREATESTRUCTA& cs) override;
+    void OnFindReplace(Casement::CFindReplaceDialog& dialog) override;
 
 private:
     // Asks for a new password and cipher until one is given; askAgain
@@ -65,4 +67,5 @@ private:
     MyDialog m_newPasswordDialog;
     CRichView m_richView;
     int m_wordWrap = 0;
+    CViewSearch m_search{m_richView, [this](const std::string& text) { SetStatusText(text.c_str()); }};
 };
