@@ -348,7 +348,11 @@ HWND CFindReplaceDialog::Create(BOOL findOnly, LPCSTR findWhat, LPCSTR replaceWi
 }
 
 CFindReplaceDialog* CFindReplaceDialog::FromRequest(LPARAM lParam) {
-    return reinterpret_cast<CFindReplaceDialog*>(reinterpret_cast<const FINDREPLACEA*>(lParam)->lCustData);
+    // Only a record of this class carries the object in lCustData.
+    const auto* request = reinterpret_cast<const FINDREPLACEA*>(lParam);
+    if (request == nullptr || request->lpfnHook != CommonDialogHookProc)
+        return nullptr;
+    return reinterpret_cast<CFindReplaceDialog*>(request->lCustData);
 }
 
 void CFindReplaceDialog::SetFindString(LPCSTR text) { SetDlgItemTextA(GetHwnd(), edt1, text); }

@@ -132,7 +132,8 @@ public:
     // CWinException "CFindReplaceDialog::Create Failed" with the extended
     // error as extra when the system makes no dialog.
     HWND Create(BOOL findOnly, LPCSTR findWhat, LPCSTR replaceWith, DWORD flags, HWND owner);
-    // The object that sent a "commdlg_FindReplace" message, given its lParam.
+    // The object that sent a "commdlg_FindReplace" message, given its
+    // lParam; null for a dialog of another kind.
     static CFindReplaceDialog* FromRequest(LPARAM lParam);
 
     BOOL IsFindOnly() const { return m_bFindOnly; }

@@ -605,7 +605,8 @@ void CFrame::AdjustWindowClass(WNDCLASSA& wc) {
 
 LRESULT CFrame::DefaultProcedure(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == GetRegisteredMessages().findReplace) {
-        OnFindReplace(*CFindReplaceDialog::FromRequest(lParam));
+        if (CFindReplaceDialog* dialog = CFindReplaceDialog::FromRequest(lParam))
+            OnFindReplace(*dialog);
         return 0;
     }
     switch (msg) {

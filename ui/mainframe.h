@@ -67,5 +67,10 @@ private:
     MyDialog m_newPasswordDialog;
     CRichView m_richView;
     int m_wordWrap = 0;
-    CViewSearch m_search{m_richView, [this](const std::string& text) { SetStatusText(text.c_str()); }};
+    CViewSearch m_search{m_richView, [this](const std::string& text) {
+        if (text.empty())
+            ShowReady();
+        else
+            SetStatusText(text.c_str());
+    }};
 };

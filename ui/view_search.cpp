@@ -168,6 +168,8 @@ bool CViewSearch::FindNext(bool down) {
     SelectAndShow(m_view, found->range);
     if (found->wrapped)
         m_showStatus(down ? "已到达文档末尾，从开头继续查找" : "已到达文档开头，从末尾继续查找");
+    else
+        m_showStatus(std::string());
     return true;
 }
 

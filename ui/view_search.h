@@ -12,7 +12,8 @@
 
 class CViewSearch {
 public:
-    // showStatus puts a line into the frame's status bar.
+    // showStatus puts a line into the frame's status bar; an empty one
+    // brings back the bar's idle text.
     CViewSearch(Casement::CRichEdit& view, std::function<void(const std::string&)> showStatus);
     CViewSearch(const CViewSearch&) = delete;
     CViewSearch& operator=(const CViewSearch&) = delete;

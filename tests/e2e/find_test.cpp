@@ -120,6 +120,7 @@ TEST(FindKeys, FindsNextAndPreviousRoundTheEndWithoutChangingTheNote) {
     EXPECT_TRUE(driver::WaitForWindowToGo(dialog));
     PressKey(VK_F3);
     EXPECT_EQ((Selection{12, 15}), WaitForSelection(editor, {12, 15}));
+    EXPECT_EQ(L"Ready", StatusText(editor));
     PressKeyWith(VK_SHIFT, VK_F3);
     EXPECT_EQ((Selection{4, 7}), WaitForSelection(editor, {4, 7}));
     PressKeyWith(VK_SHIFT, VK_F3);
