@@ -61,6 +61,10 @@ UINT_PTR CALLBACK CCommonDialog::CommonDialogHookProc(HWND window, UINT msg, WPA
     if (pCommonDlg == nullptr) {
         // The first message of the dialog: its object waits in the thread
         // record.
+        // A modeless dialog lets go of its object when it is destroyed;
+        // the system may still pass it its very last message.
+        if (msg == WM_NCDESTROY)
+            return 0;
         TLSData* pTLSData = GetApp().GetThreadRecord();
         assert(pTLSData);
         pCommonDlg = static_cast<CCommonDialog*>(pTLSData->pWnd);
@@ -308,6 +312,67 @@ INT_PTR CFontDialog::DefaultDialogProcedure(UINT msg, WPARAM wParam, LPARAM /*lP
     else if (msg == WM_COMMAND && LOWORD(wParam) == pshHelp)
         HandleHelp();
     return 0;
+}
+
+CFindReplaceDialog::CFindReplaceDialog() {
+    m_FR.lStructSize = sizeof m_FR;
+    m_FR.hInstance = GetApp().GetInstanceHandle();
+    m_FR.lpstrFindWhat = m_findWhat;
+    m_FR.lpstrReplaceWith = m_replaceWith;
+    m_FR.wFindWhatLen = kTextLength;
+    m_FR.wReplaceWithLen = kTextLength;
+    m_FR.lpfnHook = CommonDialogHookProc;
+    m_FR.lCustData = reinterpret_cast<LPARAM>(this);
+}
+
+HWND CFindReplaceDialog::Create(BOOL findOnly, LPCSTR findWhat, LPCSTR replaceWith, DWORD flags, HWND owner) {
+    m_bFindOnly = findOnly;
+    lstrcpynA(m_findWhat, findWhat != nullptr ? findWhat : "", kTextLength);
+    lstrcpynA(m_replaceWith, replaceWith != nullptr ? replaceWith : "", kTextLength);
+    m_FR.hwndOwner = owner;
+    // The hook binds this object; the system's own procedure does the rest.
+    m_FR.Flags = flags | FR_ENABLEHOOK;
+
+    HandOver();
+    MarkModeless();
+    const HWND window = findOnly ? FindTextA(&m_FR) : ReplaceTextA(&m_FR);
+    if (window == nullptr) {
+        const DWORD error = CommDlgExtendedError();
+        TakeBack();
+        RethrowPendingException();
+        throw CWinException("CFindReplaceDialog::Create Failed", static_cast<int>(error));
+    }
+    GetApp().GetThreadRecord()->pWnd = nullptr;
+    RethrowPendingException();
+    return window;
+}
+
+CFindReplaceDialog* CFindReplaceDialog::FromRequest(LPARAM lParam) {
+    // Only a record of this class carries the object in lCustData.
+    const auto* request = reinterpret_cast<const FINDREPLACEA*>(lParam);
+    if (request == nullptr || request->lpfnHook != CommonDialogHookProc)
+        return nullptr;
+    return reinterpret_cast<CFindReplaceDialog*>(request->lCustData);
+}
+
+void CFindReplaceDialog::SetFindString(LPCSTR text) { SetDlgItemTextA(GetHwnd(), edt1, text); }
+
+INT_PTR CFindReplaceDialog::DefaultDialogProcedure(UINT msg, WPARAM wParam, LPARAM /*lParam*/) {
+    switch (msg) {
+    case WM_INITDIALOG:
+        return HandleInitDialog();
+    case WM_COMMAND:
+        if (LOWORD(wParam) == pshHelp)
+            HandleHelp();
+        // The system's procedure acts on the buttons.
+        return 0;
+    case WM_DESTROY:
+        HandleDestroy();
+        UnbindDialog();
+        return 0;
+    default:
+        return 0;
+    }
 }
 
 }  // namespace Casement

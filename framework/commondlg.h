@@ -1,6 +1,7 @@
-// The system's common dialogs: file open and save, and font selection. Each
-// object binds to the dialog through the common-dialog hook when the caller's
-// flags enable the hook (OFN_ENABLEHOOK, CF_ENABLEHOOK), and routes the
+// The system's common dialogs: file open and save, font selection, and the
+// modeless find and replace dialogs. Each object binds to the dialog through the common-dialog hook when the caller's
+// flags enable the hook (OFN_ENABLEHOOK, CF_ENABLEHOOK; always for find and
+// replace), and routes the
 // dialog's notifications to virtual operations.
 #pragma once
 
@@ -114,6 +115,54 @@ private:
     CHOOSEFONTA m_CF = {};
     LOGFONTA m_logFont = {};
     std::string m_strStyleName;
+};
+
+// The system's modeless find or replace dialog. Its requests reach the owner
+// window as the registered message "commdlg_FindReplace" with the dialog's
+// FINDREPLACEA record; FromRequest finds the object behind one. While the
+// dialog is open the message loop gives it its keyboard navigation.
+class CFindReplaceDialog : public CCommonDialog {
+public:
+    CFindReplaceDialog();
+    // The dialog goes while this object can still take its last messages.
+    ~CFindReplaceDialog() override { DestroyHandle(); }
+
+    // Opens the find dialog (findOnly) or the replace dialog with these
+    // texts and FR_ flags (FR_DOWN, FR_MATCHCASE, FR_WHOLEWORD...). Throws
+    // CWinException "CFindReplaceDialog::Create Failed" with the extended
+    // error as extra when the system makes no dialog.
+    HWND Create(BOOL findOnly, LPCSTR findWhat, LPCSTR replaceWith, DWORD flags, HWND owner);
+    // The object that sent a "commdlg_FindReplace" message, given its
+    // lParam; null for a dialog of another kind.
+    static CFindReplaceDialog* FromRequest(LPARAM lParam);
+
+    BOOL IsFindOnly() const { return m_bFindOnly; }
+    // Puts text into the dialog's search field.
+    void SetFindString(LPCSTR text);
+
+    // The last request, as the dialog left it in the record.
+    std::string GetFindString() const { return m_FR.lpstrFindWhat; }
+    std::string GetReplaceString() const { return m_FR.lpstrReplaceWith; }
+    BOOL SearchDown() const { return (m_FR.Flags & FR_DOWN) != 0; }
+    BOOL MatchCase() const { return (m_FR.Flags & FR_MATCHCASE) != 0; }
+    BOOL MatchWholeWord() const { return (m_FR.Flags & FR_WHOLEWORD) != 0; }
+    BOOL FindNext() const { return (m_FR.Flags & FR_FINDNEXT) != 0; }
+    BOOL ReplaceCurrent() const { return (m_FR.Flags & FR_REPLACE) != 0; }
+    BOOL ReplaceAll() const { return (m_FR.Flags & FR_REPLACEALL) != 0; }
+    // The dialog is closing; it is destroyed after this request.
+    BOOL IsTerminating() const { return (m_FR.Flags & FR_DIALOGTERM) != 0; }
+
+protected:
+    INT_PTR DefaultDialogProcedure(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    // The longest text either field takes, with its terminator.
+    static constexpr WORD kTextLength = 256;
+
+    FINDREPLACEA m_FR = {};
+    char m_findWhat[kTextLength] = {};
+    char m_replaceWith[kTextLength] = {};
+    BOOL m_bFindOnly = TRUE;
 };
 
 }  // namespace Casement

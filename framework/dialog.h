@@ -61,6 +61,8 @@ protected:
 
     // For the system's common dialogs, which bring their own templates.
     CDialog() = default;
+    // For a dialog the system creates modelessly on the object's behalf.
+    void MarkModeless() { m_bModal = FALSE; }
     // Binds this object to its dialog window on the window's first message.
     void BindDialog(HWND window);
     // Unbinds after the system has destroyed the dialog window.

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <initializer_list>
 
+#include "framework/commondlg.h"
 #include "framework/controls.h"
 
 namespace Casement {
@@ -603,6 +604,11 @@ void CFrame::AdjustWindowClass(WNDCLASSA& wc) {
 }
 
 LRESULT CFrame::DefaultProcedure(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == GetRegisteredMessages().findReplace) {
+        if (CFindReplaceDialog* dialog = CFindReplaceDialog::FromRequest(lParam))
+            OnFindReplace(*dialog);
+        return 0;
+    }
     switch (msg) {
     case WM_SIZE:
         RecalcLayout();

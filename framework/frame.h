@@ -25,6 +25,8 @@
 
 namespace Casement {
 
+class CFindReplaceDialog;
+
 // The frame's resources: menu, accelerators, title string, tool-bar bitmap
 // and icon all have this id.
 constexpr UINT IDW_MAIN = 41;
@@ -151,6 +153,9 @@ protected:
     virtual LRESULT OnLayoutChanged(NMHDR& header);
     virtual LRESULT OnShowBar(WPARAM wParam, LPARAM lParam);
     virtual LRESULT OnSetStatusText(WPARAM wParam, LPARAM lParam);
+    // A request of a find or replace dialog this frame owns: find, replace,
+    // replace all, or the dialog closing.
+    virtual void OnFindReplace(CFindReplaceDialog& /*dialog*/) {}
 
     // For SetupToolBar: a button with this command id, or 0 for a separator.
     void AddToolBarButton(UINT id) { m_ToolBarData.push_back(id); }

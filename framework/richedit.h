@@ -35,6 +35,7 @@ public:
         Send(EM_PASTESPECIAL, CF_TEXT, reinterpret_cast<LPARAM>(&special));
     }
     void Clear() const { Send(WM_CLEAR, 0, 0); }
+    void SelectAll() const { Send(EM_SETSEL, 0, -1); }
     void LimitText(DWORD maxCharacters) const { Send(EM_EXLIMITTEXT, 0, static_cast<LPARAM>(maxCharacters)); }
     void SetEventMask(DWORD mask) const { Send(EM_SETEVENTMASK, 0, static_cast<LPARAM>(mask)); }
     // A line width of 0 wraps at the window; 1 turns wrapping off.

@@ -115,7 +115,10 @@ bool CMainFrame::UnsealDocument(const Casement::CString& cipher) {
 }
 
 BOOL CMainFrame::HandleCommand(WPARAM wParam, LPARAM) {
-    switch (LOWORD(wParam)) {
+    const UINT id = LOWORD(wParam);
+    if (m_search.ForwardEditCommand(id))
+        return TRUE;
+    switch (id) {
     case IDM_SAVE_AS:
         return SaveAs();
     case IDM_SAVE:
@@ -143,6 +146,17 @@ BOOL CMainFrame::HandleCommand(WPARAM wParam, LPARAM) {
     case IDM_CLEAR:
         m_richView.Clear();
         return TRUE;
+    case IDM_SELECT_ALL:
+        m_richView.SelectAll();
+        return TRUE;
+    case IDM_FIND:
+    case IDM_REPLACE:
+        m_search.OpenDialog(*this, id == IDM_FIND);
+        return TRUE;
+    case IDM_FIND_NEXT:
+    case IDM_FIND_PREVIOUS:
+        m_search.FindAgain(*this, id == IDM_FIND_NEXT);
+        return TRUE;
     case IDM_FONT:
         ChangeFont();
         return TRUE;
@@ -168,6 +182,8 @@ LRESULT CMainFrame::HandleNotify(WPARAM wParam, LPARAM lParam) {
     }
     return CFrame::HandleNotify(wParam, lParam);
 }
+
+void CMainFrame::OnFindReplace(Casement::CFindReplaceDialog& dialog) { m_search.HandleRequest(dialog); }
 
 BOOL CMainFrame::HandleDropFiles(HDROP drop) {
     char path[MAX_PATH] = {};

@@ -9,6 +9,7 @@
 #include "ui/passworddialogs.h"
 #include "ui/richview.h"
 #include "ui/view_fill.h"
+#include "ui/view_search.h"
 
 struct ImageNote;
 
@@ -34,6 +35,7 @@ protected:
     void AfterCreated() override;
     LRESULT HandleNotify(WPARAM wParam, LPARAM lParam) override;
     void AdjustCreateParams(CREATESTRUCTA& cs) override;
+    void OnFindReplace(Casement::CFindReplaceDialog& dialog) override;
 
 private:
     // Asks for a new password and cipher until one is given; askAgain
@@ -68,4 +70,10 @@ private:
     MyDialog m_newPasswordDialog;
     CRichView m_richView;
     int m_wordWrap = 0;
+    CViewSearch m_search{m_richView, [this](const std::string& text) {
+        if (text.empty())
+            ShowReady();
+        else
+            SetStatusText(text.c_str());
+    }};
 };

@@ -33,6 +33,11 @@
 #define IDM_COPY 133
 #define IDM_PASTE 134
 #define IDM_CLEAR 135
+#define IDM_FIND 136
+#define IDM_FIND_NEXT 137
+#define IDM_FIND_PREVIOUS 138
+#define IDM_REPLACE 139
+#define IDM_SELECT_ALL 128
 #define IDM_FONT 140
 #define IDM_WORD_WRAP 141
 #define IDM_STATUS_BAR 44

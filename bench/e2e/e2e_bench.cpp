@@ -21,6 +21,7 @@
 #include <iterator>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench/e2e/editor_sample.h"
@@ -179,14 +180,18 @@ Round MeasureRound(const char* label, int number, const std::string& trivialProg
     return round;
 }
 
+double MedianOf(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
 template <typename Field>
 double Median(const std::vector<Round>& rounds, Field field) {
     std::vector<double> values;
     for (const Round& round : rounds)
         values.push_back(static_cast<double>(field(round)));
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+    return MedianOf(std::move(values));
 }
 
 // "over" marks a bound: the editor was ended before its note was in view.
@@ -226,6 +231,11 @@ void MeasureNoteSize(const std::string& trivialProgram, const NoteSize& size, DW
                    Median(rounds, [](const Round& r) { return r.previous.openMs; }), "ms", 0, "previous program");
         PrintRatio("save", size.label, "", Median(rounds, [](const Round& r) { return r.editor.saveMs; }),
                    Median(rounds, [](const Round& r) { return r.previous.saveMs; }), "ms", 1, "previous program");
+    }
+    if (opened && size.bytes == kMiB) {
+        const bench::FindSample find = bench::MeasureFindNext(note, size.rounds);
+        PrintRatio("find-next", size.label, "", MedianOf(find.findMs), MedianOf(find.selectMs), "ms", 1,
+                   "selecting the match directly");
     }
     const double bytesPerMiB = 1024.0 * 1024.0;
     PrintRatio("memory", size.label, over,

@@ -1,11 +1,15 @@
 #include "bench/e2e/editor_sample.h"
 
+#include <dlgs.h>
+
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "bench/e2e/probes.h"
 #include "crypto/document.h"
 #include "tests/e2e/editor.h"
+#include "ui/resource_ids.h"
 
 namespace bench {
 
@@ -102,6 +106,59 @@ EditorSample MeasureEditor(const driver::ProgramCopy& copy, const std::string& n
         TimeSave(editor, copy, SealedData("x" + note), counters, sample);
     }
     // An editor still opening its note ends here with the driver's process.
+    return sample;
+}
+
+namespace {
+
+// Puts the caret at the start of the view and scrolls there.
+void ReturnToStart(HWND view) {
+    SendMessageW(view, EM_SETSEL, 0, 0);
+    SendMessageW(view, EM_SCROLLCARET, 0, 0);
+}
+
+// The view's selection; EM_GETSEL's two positions reach another process.
+std::pair<DWORD, DWORD> SelectionOf(HWND view) {
+    DWORD start = 0, end = 0;
+    SendMessageW(view, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return {start, end};
+}
+
+}  // namespace
+
+FindSample MeasureFindNext(const std::string& note, int rounds) {
+    driver::EditorOnCopy editor("bench-find", note + "\r\nneedle", kPassword, kCipher);
+    Require(editor.Opened(), "the note to search");
+    const HWND view = editor.View();
+
+    editor.Command(IDM_FIND);
+    const HWND dialog = driver::WaitForWindow(
+        editor.GetProcess().Id(), L"#32770", [](HWND window) { return GetDlgItem(window, edt1) != nullptr; },
+        kEditorTimeoutMs);
+    Require(dialog != nullptr, "the find dialog");
+    driver::SetControlText(dialog, edt1, L"needle");
+    driver::PressButton(dialog, IDOK);
+    Require(PollUntil([&] { return SelectionOf(view).first != 0; }, kEditorTimeoutMs), "the term found");
+    const std::pair<DWORD, DWORD> found = SelectionOf(view);
+    driver::PressButton(dialog, IDCANCEL);
+    Require(driver::WaitForWindowToGo(dialog), "the find dialog closing");
+
+    // Both are sent, so each time ends when the editor has done the work.
+    FindSample sample;
+    for (int round = 0; round < rounds; ++round) {
+        ReturnToStart(view);
+        const Stopwatch finding;
+        SendMessageW(editor.Main(), WM_COMMAND, IDM_FIND_NEXT, 0);
+        sample.findMs.push_back(finding.ElapsedMs());
+        Require(SelectionOf(view) == found, "find next selecting the term");
+
+        ReturnToStart(view);
+        const Stopwatch selecting;
+        SendMessageW(view, EM_SETSEL, found.first, found.second);
+        SendMessageW(view, EM_SCROLLCARET, 0, 0);
+        sample.selectMs.push_back(selecting.ElapsedMs());
+    }
+    Require(editor.CloseUnchanged() == 0, "the editor's end after searching");
     return sample;
 }
 

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/e2e/program.h"
 
@@ -25,5 +26,17 @@ struct EditorSample {
 // The editor's temporary folder is the copy's own unless one is given.
 EditorSample MeasureEditor(const driver::ProgramCopy& copy, const std::string& note, DWORD openLimitMs,
                            const std::string& temporaryFolder = std::string());
+
+// Find next in a note whose search term comes only at its very end.
+struct FindSample {
+    std::vector<double> findMs;    // from the start of the note to the term selected and shown
+    std::vector<double> selectMs;  // selecting and showing the same text directly, the reference
+};
+
+// Opens note with a last line "needle", gives the find dialog that term
+// once, closes the dialog and then, each round, puts the caret at the start
+// and times the find next command and, beside it, the same selection made
+// directly in the view.
+FindSample MeasureFindNext(const std::string& note, int rounds);
 
 }  // namespace bench

@@ -372,6 +372,12 @@ void PressKey(WORD virtualKey) {
     Sleep(100);
 }
 
+void PressKeyWith(WORD modifier, WORD virtualKey) {
+    SendKey(modifier, false);
+    PressKey(virtualKey);
+    SendKey(modifier, true);
+}
+
 void TypeKeys(const std::wstring& text) {
     for (wchar_t c : text) {
         const SHORT scan = VkKeyScanW(c);

@@ -116,6 +116,8 @@ std::wstring AnswerMessageBox(DWORD processId, int button, DWORD timeoutMs = 200
 // has the keyboard focus then. Each key is given time to be handled, so the
 // focus it moves is where the next one goes.
 void PressKey(WORD virtualKey);
+// A key pressed while a modifier (VK_CONTROL, VK_SHIFT) is held down.
+void PressKeyWith(WORD modifier, WORD virtualKey);
 // Types characters of the keyboard layout, with Shift where they need it.
 void TypeKeys(const std::wstring& text);
 

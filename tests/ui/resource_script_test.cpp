@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <cwctype>
+#include <iterator>
 #include <map>
 #include <ostream>
 #include <string>
@@ -180,6 +181,11 @@ TEST_F(ProgramResources, StringTableHoldsExactlyThePromptsAndIndicators) {
         {IDM_COPY, L"将所选内容复制到剪贴板"},
         {IDM_PASTE, L"将剪贴板内容粘贴到文档中"},
         {IDM_CLEAR, L"删除选定的内容"},
+        {IDM_FIND, L"查找指定的文本"},
+        {IDM_FIND_NEXT, L"查找下一个匹配的文本"},
+        {IDM_FIND_PREVIOUS, L"查找上一个匹配的文本"},
+        {IDM_REPLACE, L"用其他文本替换指定的文本"},
+        {IDM_SELECT_ALL, L"选定整个文档"},
         {IDM_ABOUT, L"显示程序信息"},
         {SC_CLOSE, L"关闭窗口"},
         {SC_RESTORE, L"Restore the Window"},
@@ -199,13 +205,22 @@ TEST_F(ProgramResources, MenuHasItsItemsAndInitialStates) {
     }
 
     HMENU edit = GetSubMenu(menu, 1);
-    const std::vector<UINT> editIds = {IDM_UNDO, 0, IDM_CUT, IDM_COPY, IDM_PASTE, IDM_CLEAR};
+    const std::vector<UINT> editIds = {IDM_UNDO,      0,       IDM_CUT,  IDM_COPY, IDM_PASTE, IDM_CLEAR, 0, IDM_FIND,
+                                       IDM_FIND_NEXT, IDM_FIND_PREVIOUS, IDM_REPLACE, 0, IDM_SELECT_ALL};
     ASSERT_EQ(static_cast<int>(editIds.size()), GetMenuItemCount(edit));
     for (int i = 0; i < GetMenuItemCount(edit); ++i)
         EXPECT_EQ(editIds[i], GetMenuItemID(edit, i)) << i;
-    wchar_t undo[64] = {};
-    GetMenuStringW(edit, IDM_UNDO, undo, 64, MF_BYCOMMAND);
-    EXPECT_STREQ(L"撤销\tCtrl+Z", undo);
+    const std::map<UINT, std::wstring> labels = {
+        {IDM_UNDO, L"撤销\tCtrl+Z"},           {IDM_FIND, L"查找...\tCtrl+F"},
+        {IDM_FIND_NEXT, L"查找下一个\tF3"},    {IDM_FIND_PREVIOUS, L"查找上一个\tShift+F3"},
+        {IDM_REPLACE, L"替换...\tCtrl+H"},     {IDM_SELECT_ALL, L"全选\tCtrl+A"},
+    };
+    for (const auto& [id, label] : labels) {
+        wchar_t text[64] = {};
+        GetMenuStringW(edit, id, text, 64, MF_BYCOMMAND);
+        EXPECT_EQ(label, text) << id;
+        EXPECT_EQ(0u, GetMenuState(edit, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED | MF_CHECKED)) << id;
+    }
 
     // Disabled, not grayed: the frame's refresh uses the same state.
     EXPECT_EQ(static_cast<UINT>(MF_DISABLED), GetMenuState(menu, IDM_CHANGE_PASSWORD, MF_BYCOMMAND) & (MF_DISABLED | MF_GRAYED));
@@ -215,21 +230,25 @@ TEST_F(ProgramResources, MenuHasItsItemsAndInitialStates) {
     DestroyMenu(menu);
 }
 
-TEST_F(ProgramResources, AcceleratorsAreControlKeysOnly) {
+TEST_F(ProgramResources, AcceleratorsAreVirtualKeysWithoutMenuFlash) {
     HACCEL table = LoadAcceleratorsW(module_, MAKEINTRESOURCEW(IDR_MAIN));
     ASSERT_NE(nullptr, table);
     ACCEL entries[16] = {};
     const int count = CopyAcceleratorTableW(table, entries, 16);
-    ASSERT_EQ(5, count);
     const struct {
         WORD key;
-        BYTE extra;
+        BYTE modifiers;
         WORD command;
-    } expected[] = {{'C', 0, IDM_COPY}, {'X', 0, IDM_CUT}, {'V', 0, IDM_PASTE}, {'Y', FSHIFT, IDM_REDO}, {'Z', 0, IDM_UNDO}};
+    } expected[] = {{'C', FCONTROL, IDM_COPY},       {'X', FCONTROL, IDM_CUT},
+                    {'V', FCONTROL, IDM_PASTE},      {'Y', FCONTROL | FSHIFT, IDM_REDO},
+                    {'Z', FCONTROL, IDM_UNDO},       {'F', FCONTROL, IDM_FIND},
+                    {VK_F3, 0, IDM_FIND_NEXT},       {VK_F3, FSHIFT, IDM_FIND_PREVIOUS},
+                    {'H', FCONTROL, IDM_REPLACE},    {'A', FCONTROL, IDM_SELECT_ALL}};
+    ASSERT_EQ(static_cast<int>(std::size(expected)), count);
     for (int i = 0; i < count; ++i) {
         EXPECT_EQ(expected[i].key, entries[i].key) << i;
         EXPECT_EQ(expected[i].command, entries[i].cmd) << i;
-        EXPECT_EQ(FVIRTKEY | FCONTROL | FNOINVERT | expected[i].extra, entries[i].fVirt) << i;
+        EXPECT_EQ(FVIRTKEY | FNOINVERT | expected[i].modifiers, entries[i].fVirt) << i;
     }
     DestroyAcceleratorTable(table);
 }
