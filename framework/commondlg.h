@@ -1,8 +1,8 @@
 // The system's common dialogs: file open and save, font selection, and the
-// modeless find and replace dialogs. Each object binds to the dialog through the common-dialog hook when the caller's
-// flags enable the hook (OFN_ENABLEHOOK, CF_ENABLEHOOK; always for find and
-// replace), and routes the
-// dialog's notifications to virtual operations.
+// modeless find and replace dialogs. Each object binds to the dialog through
+// the common-dialog hook when the caller's flags enable the hook
+// (OFN_ENABLEHOOK, CF_ENABLEHOOK; always for find and replace), and routes
+// the dialog's notifications to virtual operations.
 #pragma once
 
 #include <windows.h>

@@ -27,6 +27,7 @@
 #define IDM_SAVE 123
 #define IDM_SAVE_AS 124
 #define IDM_EXIT 127
+#define IDM_SELECT_ALL 128
 #define IDM_UNDO 130
 #define IDM_REDO 131
 #define IDM_CUT 132
@@ -37,7 +38,6 @@
 #define IDM_FIND_NEXT 137
 #define IDM_FIND_PREVIOUS 138
 #define IDM_REPLACE 139
-#define IDM_SELECT_ALL 128
 #define IDM_FONT 140
 #define IDM_WORD_WRAP 141
 #define IDM_STATUS_BAR 44
