@@ -47,13 +47,17 @@ TEST(VerifiedSave, AFailedSaveOfAChangedPasswordAsksOnTheNextClose) {
     EXPECT_EQ(L"note", OpenedText(editor.Copy(), L"old"));
 }
 
+// Cancel, or the dialog's title bar closing it, after two equal entries.
 TEST(VerifiedSave, ACancelledPasswordChangeKeepsTheOldKey) {
-    EditorOnCopy editor("cancelled change", "note", "old", "CAMELLIA");
-    ASSERT_TRUE(editor.Opened());
-    ASSERT_TRUE(editor.ChangePassword(L"new", L"AES-256-CBC", IDCANCEL));
-    EXPECT_EQ(0u, editor.CloseUnchanged());
-    EXPECT_TRUE(editor.ProgramUnchanged());
-    EXPECT_EQ(L"note", OpenedText(editor.Copy(), L"old"));
+    for (const int button : {IDCANCEL, 0}) {
+        SCOPED_TRACE(button == 0 ? "closed" : "cancelled");
+        EditorOnCopy editor("cancelled change", "note", "old", "CAMELLIA");
+        ASSERT_TRUE(editor.Opened());
+        ASSERT_TRUE(editor.ChangePassword(L"new", L"AES-256-CBC", button));
+        EXPECT_EQ(0u, editor.CloseUnchanged());
+        EXPECT_TRUE(editor.ProgramUnchanged());
+        EXPECT_EQ(L"note", OpenedText(editor.Copy(), L"old"));
+    }
 }
 
 TEST(VerifiedSave, AWriteBackStartedByHandAsItsOwnTargetEndsAtOnce) {

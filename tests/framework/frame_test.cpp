@@ -520,9 +520,9 @@ TEST_F(FrameWindow, KeyboardNavigationOfTheMenuBar) {
     EXPECT_TRUE(script.Run());
 }
 
-// Alt with a key that is no mnemonic of the menu bar is the view's own: in
-// the rich edit control Alt+Backspace undoes. Mnemonics still open popups.
-TEST_F(FrameWindow, AltKeysThatAreNoMnemonicsReachTheView) {
+// Alt with a control key is the view's own: in the rich edit control
+// Alt+Backspace undoes. Mnemonics still open popups.
+TEST_F(FrameWindow, AltWithAControlKeyIsTheViewsAndMnemonicsStillOpenPopups) {
     Casement::CRichEdit richView;
     TestFrame frame;
     frame.SetView(richView);

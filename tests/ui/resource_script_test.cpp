@@ -7,7 +7,9 @@
 #include <iterator>
 #include <map>
 #include <ostream>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/e2e/driver.h"
@@ -300,9 +302,22 @@ TEST_F(ProgramResources, DialogTemplatesHaveTheirControlsInTabOrder) {
               fresh.items);
 }
 
-TEST_F(ProgramResources, IconHasBothSizes) {
-    EXPECT_NE(nullptr, LoadImageW(module_, MAKEINTRESOURCEW(IDR_MAIN), IMAGE_ICON, 32, 32, 0));
-    EXPECT_NE(nullptr, LoadImageW(module_, MAKEINTRESOURCEW(IDR_MAIN), IMAGE_ICON, 16, 16, 0));
+// The icon group lists its images; loading an icon at a size would scale
+// whichever image there is, so the group itself is read.
+TEST_F(ProgramResources, IconGroupHoldsA16And32PixelImage) {
+    HRSRC found = FindResourceW(module_, MAKEINTRESOURCEW(IDR_MAIN), MAKEINTRESOURCEW(14));
+    ASSERT_NE(nullptr, found);
+    const BYTE* group = static_cast<const BYTE*>(LockResource(LoadResource(module_, found)));
+    // A 6-byte header whose last word is the count, then 14-byte entries
+    // starting with width and height (0 meaning 256).
+    const DWORD size = SizeofResource(module_, found);
+    ASSERT_LE(6u, size);
+    const int count = group[4] | group[5] << 8;
+    ASSERT_EQ(6u + 14u * count, size);
+    std::set<std::pair<int, int>> sizes;
+    for (int entry = 0; entry < count; ++entry)
+        sizes.insert({group[6 + 14 * entry], group[7 + 14 * entry]});
+    EXPECT_EQ((std::set<std::pair<int, int>>{{16, 16}, {32, 32}}), sizes);
 }
 
 }  // namespace
