@@ -8,10 +8,7 @@ void CRichView::AdjustCreateParams(CREATESTRUCTA& cs) {
 }
 
 void CRichView::AfterCreated() {
-    // No practical limit. Wine ignores a limit that is negative as an int,
-    // such as 0xFFFFFFFF, and keeps its 32,767; the largest positive one
-    // works everywhere.
-    LimitText(0x7FFFFFFF);
+    LimitText(kViewCharacterLimit);
     // Key events and dropped files are reported to the frame.
     SetEventMask(ENM_KEYEVENTS | ENM_DROPFILES);
     ApplyDefaultFont();

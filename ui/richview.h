@@ -5,6 +5,18 @@
 #include "framework/gdi.h"
 #include "framework/richedit.h"
 
+// The most characters the view takes. Wine's control needs some 130 bytes a
+// character and crashes when an allocation fails, so a 32-bit program
+// refuses a note well before its address space runs out, and says so; a
+// 64-bit one has no practical limit. (Wine ignores a limit that is negative
+// as an int, such as 0xFFFFFFFF, and keeps its 32,767; the largest positive
+// one works everywhere.)
+#ifdef _WIN64
+constexpr DWORD kViewCharacterLimit = 0x7FFFFFFF;
+#else
+constexpr DWORD kViewCharacterLimit = 20u << 20;
+#endif
+
 class CRichView : public Casement::CRichEdit {
 public:
     ~CRichView() override = default;

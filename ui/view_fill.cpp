@@ -2,6 +2,9 @@
 
 #include <richedit.h>
 
+#include <climits>
+#include <cstdint>
+
 namespace {
 
 // The note being streamed and what has been given to the view so far.
@@ -62,7 +65,20 @@ std::string_view NextPiece(std::string_view text, std::size_t maxBytes) {
     return text.substr(0, end);
 }
 
+std::size_t ViewCharacters(std::string_view text) {
+    if (text.size() > static_cast<std::size_t>(INT_MAX))
+        return SIZE_MAX;
+    std::size_t characters =
+        static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0));
+    for (std::size_t at = text.find("\r\n"); at != std::string_view::npos; at = text.find("\r\n", at + 2))
+        --characters;
+    return characters;
+}
+
 bool FillView(HWND view, std::string_view text, const FillProgress& progress) {
+    const LRESULT limit = SendMessageA(view, EM_GETLIMITTEXT, 0, 0);
+    if (limit >= 0 && ViewCharacters(text) > static_cast<std::size_t>(limit))
+        return false;
     SendMessageA(view, WM_SETREDRAW, FALSE, 0);
     Feed feed{text, text.size(), progress};
     EDITSTREAM stream = {};

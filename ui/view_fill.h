@@ -20,7 +20,12 @@ std::string_view NextPiece(std::string_view text, std::size_t maxBytes);
 // How far a fill is: bytes of the text given to the view, of all.
 using FillProgress = std::function<void(std::size_t done, std::size_t total)>;
 
+// The characters text becomes in the view: UTF-16 units, each line break
+// one paragraph mark.
+std::size_t ViewCharacters(std::string_view text);
+
 // Replaces the view's text with text: undo history empty, caret at the start.
 // progress, when given, is called after each piece. False when the view
-// holds less than the whole text.
+// holds less than the whole text, and at once, leaving the view as it was,
+// when the text is beyond the view's limit.
 bool FillView(HWND view, std::string_view text, const FillProgress& progress = {});

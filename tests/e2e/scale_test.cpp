@@ -7,6 +7,7 @@
 #include "crypto/document.h"
 #include "tests/e2e/editor.h"
 #include "tests/e2e/stress.h"
+#include "ui/richview.h"
 
 namespace {
 
@@ -155,6 +156,25 @@ TEST_P(LargeNote, IsShownSavedAndShownAgainByteForByte) {
     ASSERT_TRUE(reopened.GetProcess().WaitForExit(LoadTimeoutMs(note.bytes), &code))
         << "the reopened editor did not end; it shows " << VisibleWindows(reopened.GetProcess().Id());
     EXPECT_EQ(0u, code);
+}
+
+// A note beyond what the view takes is not shown in part: the program says
+// so and ends, and the program file stays as it was. Only the 32-bit view's
+// limit is within what a test can seal.
+TEST(BeyondTheView, TheNoteIsRefusedAndTheProgramKeptAsItWas) {
+    if (kViewCharacterLimit > 64u << 20)
+        GTEST_SKIP() << "the view takes " << kViewCharacterLimit << " characters";
+    const std::string note(kViewCharacterLimit + std::size_t{1}, 'x');
+    ProgramCopy copy("beyond the view");
+    ASSERT_TRUE(copy.Seal(note, kPassword, "SM4"));
+    const std::string before = copy.Bytes();
+    Editor editor(copy);
+    ASSERT_TRUE(editor.Unlock(kWidePassword));
+    EXPECT_EQ(L"错误: 文档太大，无法完整显示。\n文档大小：" + std::to_wstring(note.size()) +
+                  L" 字节。\n请用 64 位版本的程序打开它。\n程序将关闭，不保存任何内容。",
+              editor.Answer(IDOK));
+    EXPECT_EQ(0u, editor.WaitForExit());
+    EXPECT_TRUE(before == copy.Bytes());
 }
 
 INSTANTIATE_TEST_SUITE_P(OneMebibyte, LargeNote,

@@ -75,6 +75,17 @@ TEST_F(ViewFill, TheViewHoldsTheWholeTextWithNothingToUndo) {
     EXPECT_EQ("", Text());
 }
 
+// A text beyond the view's limit is refused before the view is touched; one
+// at the limit, its line breaks counting one character each, goes in.
+TEST_F(ViewFill, ATextBeyondTheLimitLeavesTheViewAsItWas) {
+    SendMessageA(m_view, EM_EXLIMITTEXT, 0, 8);
+    SetWindowTextA(m_view, "old");
+    EXPECT_FALSE(FillView(m_view, "\xC4\xFA" "abc\r\nde\nf"));
+    EXPECT_EQ("old", Text());
+    EXPECT_TRUE(FillView(m_view, "\xC4\xFA" "abc\r\nde\n"));
+    EXPECT_EQ("\xC4\xFA" "abc\r\nde\r\n", Text());
+}
+
 // A control that runs out of room keeps part of the text. Wine's grows its
 // limit to whatever it is given, so the loss is made here: after the real
 // stream the last characters are taken out again.
