@@ -66,8 +66,11 @@ std::wstring VisibleWindows(DWORD processId) {
 
 // Unlocks the note and waits until the view holds all of it. The view takes
 // a long note for seconds without answering, but the frame keeps its bars
-// painted meanwhile: the bars, made to need painting again and again from
-// here, are painted while the note is still going in.
+// painted while the note streams in: the bars, made to need painting again
+// and again from here, are painted before the note is whole. Only the
+// largest notes stream for long; for smaller ones, and in Wine's 64-bit
+// control, most of an open is the layout after the last piece, when
+// nothing can be painted, so there the bars are not asked about.
 ::testing::AssertionResult OpensWholeWithBarsPainted(Editor& editor, const std::string& note) {
     if (!editor.Unlock(kWidePassword))
         return ::testing::AssertionFailure() << "no main window";
@@ -89,9 +92,9 @@ std::wstring VisibleWindows(DWORD processId) {
         LoadTimeoutMs(note.size()), 200);
     if (!whole)
         return ::testing::AssertionFailure() << "the view did not take the note";
-    // The frame shows progress after a moment; an open of seconds has shown it.
+    constexpr std::size_t kLongStream = 16 * kMebibyte;
     constexpr DWORD kLongOpenMs = 3000;
-    if (GetTickCount() - start > kLongOpenMs && paintedWhileOpening == 0)
+    if (note.size() >= kLongStream && GetTickCount() - start > kLongOpenMs && paintedWhileOpening == 0)
         return ::testing::AssertionFailure() << "the bars were not painted while the note went in";
     return ::testing::AssertionSuccess();
 }
