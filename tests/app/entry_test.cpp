@@ -64,6 +64,27 @@ TEST_F(Entry, SecondStartOfSamePathEndsSilentlyWhileCopyElsewhereRuns) {
     CloseAndExpectExit(running, window, 0);
 }
 
+// Without the rich edit library there is no view to hold a note: the start
+// fails with the entry's box and exit code -1 instead of a window with a
+// dead view.
+// Wine takes the library away from one program by its name, so the copy has
+// a name of its own (an environment given to CreateProcess does not reach
+// Wine's loader).
+TEST_F(Entry, AStartWithoutTheRichEditLibraryEndsWithItsError) {
+    const std::string program = CopyProgram("no rich edit", "norichedit.exe");
+    const char* overrides = "Software\\Wine\\AppDefaults\\norichedit.exe\\DllOverrides";
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, overrides, "riched20", REG_SZ, "", 1));
+    driver::Process process;
+    ASSERT_TRUE(process.Start(program, Quoted(program)));
+    const std::wstring box = driver::AnswerMessageBox(process.Id(), IDOK, kStartTimeoutMs);
+    DWORD code = 0;
+    const bool ended = process.WaitForExit(10000, &code);
+    RegDeleteKeyA(HKEY_CURRENT_USER, overrides);
+    EXPECT_EQ(L"Casement::CNotSupportedException: Failed to load RICHED32.DLL", box);
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(static_cast<DWORD>(-1), code);
+}
+
 TEST_F(Entry, ArgumentRules) {
     const std::string program = CopyProgram("arguments");
 
