@@ -147,6 +147,12 @@ TEST(FindKeys, FindsNextAndPreviousRoundTheEndWithoutChangingTheNote) {
     EXPECT_EQ(L"one two one two", editor.Text());
     EXPECT_FALSE(editor.Modified());
     PressKey(VK_ESCAPE);
+    EXPECT_TRUE(driver::WaitForWindowToGo(dialog));
+    // Back in the view, Ctrl+A selects the whole note (and the view's own
+    // final paragraph mark).
+    PressKeyWith(VK_CONTROL, 'A');
+    EXPECT_TRUE(driver::WaitUntil([&] { return SelectionOf(editor) == Selection{0, 16}; }, kWaitMs))
+        << ::testing::PrintToString(SelectionOf(editor));
     EXPECT_EQ(0u, editor.CloseUnchanged());
     EXPECT_TRUE(editor.ProgramUnchanged());
 }
