@@ -272,7 +272,16 @@ std::wstring MessageBoxText(HWND box) {
     return text;
 }
 
-std::vector<DWORD> ChildProcesses(DWORD parentId) {
+namespace {
+
+bool IsTemporaryImageName(const std::string& name) {
+    return name.size() > 7 && lstrcmpiA(name.substr(0, 3).c_str(), "TEM") == 0 &&
+           lstrcmpiA(name.substr(name.size() - 4).c_str(), ".tmp") == 0;
+}
+
+}  // namespace
+
+std::vector<DWORD> WriteBackProcesses(DWORD parentId) {
     std::vector<DWORD> children;
     const Casement::CHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot.IsValid())
@@ -280,17 +289,18 @@ std::vector<DWORD> ChildProcesses(DWORD parentId) {
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof entry;
     for (BOOL more = Process32First(snapshot.GetHandle(), &entry); more;
-         more = Process32Next(snapshot.GetHandle(), &entry))
-        if (entry.th32ParentProcessID == parentId)
+         more = Process32Next(snapshot.GetHandle(), &entry)) {
+        if (entry.th32ParentProcessID == parentId && IsTemporaryImageName(entry.szExeFile))
             children.push_back(entry.th32ProcessID);
+    }
     return children;
 }
 
-std::vector<DWORD> WaitForChildProcesses(DWORD parentId, DWORD timeoutMs) {
+std::vector<DWORD> WaitForWriteBackProcesses(DWORD parentId, DWORD timeoutMs) {
     std::vector<DWORD> children;
     WaitUntil(
         [&] {
-            children = ChildProcesses(parentId);
+            children = WriteBackProcesses(parentId);
             return !children.empty();
         },
         timeoutMs, 20);

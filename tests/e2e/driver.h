@@ -99,11 +99,14 @@ HWND WaitForDialog(DWORD processId, const std::wstring& title, DWORD timeoutMs, 
 void SetControlText(HWND dialog, int id, const std::wstring& text);
 // Presses a dialog's button without waiting for what it starts.
 void PressButton(HWND dialog, int id);
-// Processes started by the given one (they outlive it), e.g. a write-back.
-std::vector<DWORD> ChildProcesses(DWORD parentId);
+// The write-backs the given process started (they outlive it): its child
+// processes running from a temporary image "TEM*.tmp". Wine starts helpers
+// of its own as children of a program, such as the desktop's process, which
+// stays for the whole session, so children are told apart by their image.
+std::vector<DWORD> WriteBackProcesses(DWORD parentId);
 // Waits until the given process has started at least one; those it has
 // started by then, none on time-out.
-std::vector<DWORD> WaitForChildProcesses(DWORD parentId, DWORD timeoutMs);
+std::vector<DWORD> WaitForWriteBackProcesses(DWORD parentId, DWORD timeoutMs);
 // Waits until every given process has ended; false on time-out.
 bool WaitForProcesses(const std::vector<DWORD>& processIds, DWORD timeoutMs);
 // Waits for the process's message box; null on time-out.

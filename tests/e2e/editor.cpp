@@ -95,7 +95,7 @@ DWORD Editor::WaitForExit() {
     DWORD code = 0xBAD;
     if (!m_process.WaitForExit(20000, &code))
         return code;
-    WaitForProcesses(ChildProcesses(m_process.Id()), 20000);
+    WaitForProcesses(WriteBackProcesses(m_process.Id()), 20000);
     return code;
 }
 

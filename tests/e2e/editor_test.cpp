@@ -188,7 +188,7 @@ TEST(Editor, SavingWhileTheEditorStaysOpenLeavesTheProgramUnchanged) {
     EXPECT_GT(CountTemporaryImages(), imagesBefore);
 
     // The write-back gives up after about ten seconds and says where the note is.
-    const std::vector<DWORD> writeBacks = driver::ChildProcesses(editor.GetProcess().Id());
+    const std::vector<DWORD> writeBacks = driver::WriteBackProcesses(editor.GetProcess().Id());
     ASSERT_EQ(1u, writeBacks.size());
     const std::wstring report = driver::AnswerMessageBox(writeBacks[0], IDOK, 20000);
     EXPECT_EQ(0u, report.find(L"错误: 无法将文档写回程序文件。新的文档保存在："));

@@ -97,7 +97,7 @@ DWORD StartSaving(Editor& editor) {
         return 0;
     editor.Type(L"new ");
     EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDYES));
-    const std::vector<DWORD> children = driver::WaitForChildProcesses(editor.GetProcess().Id(), 4000);
+    const std::vector<DWORD> children = driver::WaitForWriteBackProcesses(editor.GetProcess().Id(), 4000);
     return children.size() == 1 ? children[0] : 0;
 }
 
@@ -524,7 +524,7 @@ TEST(DiskFull, AProgramFolderWithoutRoomKeepsTheProgramAndSaysWhereTheNoteIs) {
     ASSERT_TRUE(PasteTwoMiB(editor));
     const std::wstring text = editor.Text();
     EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDYES));
-    const std::vector<DWORD> children = driver::WaitForChildProcesses(editor.GetProcess().Id(), 4000);
+    const std::vector<DWORD> children = driver::WaitForWriteBackProcesses(editor.GetProcess().Id(), 4000);
     ASSERT_EQ(1u, children.size());
     const WriteBack writeBack(children[0]);
     const std::string image = writeBack.ImagePath();
