@@ -211,6 +211,14 @@ void CFileDialog::ReadChosenPaths() {
         m_pathNames.push_back(JoinPath(parts[0], parts[i]));
 }
 
+INT_PTR CCommonDialog::DefaultDialogProcedure(UINT msg, WPARAM wParam, LPARAM /*lParam*/) {
+    if (msg == WM_INITDIALOG)
+        return HandleInitDialog();
+    if (msg == WM_COMMAND && LOWORD(wParam) == pshHelp)
+        HandleHelp();
+    return 0;
+}
+
 INT_PTR CFileDialog::DefaultDialogProcedure(UINT msg, WPARAM wParam, LPARAM lParam) {
     const RegisteredMessages& registered = GetRegisteredMessages();
     if (msg == registered.help) {
@@ -226,24 +234,13 @@ INT_PTR CFileDialog::DefaultDialogProcedure(UINT msg, WPARAM wParam, LPARAM lPar
     if (msg == registered.fileNameOk)
         return CheckFileName();
 
-    switch (msg) {
-    case WM_INITDIALOG:
-        return HandleInitDialog();
-    case WM_COMMAND:
-        if (LOWORD(wParam) == pshHelp)
-            HandleHelp();
-        return 0;
-    case WM_NOTIFY:
-        if (m_OFN.Flags & OFN_EXPLORER) {
-            const LRESULT result = HandleFileNotification(*reinterpret_cast<const OFNOTIFYA*>(lParam));
-            // The dialog reads answers such as a rejected name from here.
-            SetWindowLongPtrA(GetHwnd(), DWLP_MSGRESULT, result);
-            return result;
-        }
-        return 0;
-    default:
-        return 0;
+    if (msg == WM_NOTIFY && (m_OFN.Flags & OFN_EXPLORER)) {
+        const LRESULT result = HandleFileNotification(*reinterpret_cast<const OFNOTIFYA*>(lParam));
+        // The dialog reads answers such as a rejected name from here.
+        SetWindowLongPtrA(GetHwnd(), DWLP_MSGRESULT, result);
+        return result;
     }
+    return CCommonDialog::DefaultDialogProcedure(msg, wParam, lParam);
 }
 
 LRESULT CFileDialog::HandleFileNotification(const OFNOTIFYA& notification) {
@@ -357,22 +354,14 @@ CFindReplaceDialog* CFindReplaceDialog::FromRequest(LPARAM lParam) {
 
 void CFindReplaceDialog::SetFindString(LPCSTR text) { SetDlgItemTextA(GetHwnd(), edt1, text); }
 
-INT_PTR CFindReplaceDialog::DefaultDialogProcedure(UINT msg, WPARAM wParam, LPARAM /*lParam*/) {
-    switch (msg) {
-    case WM_INITDIALOG:
-        return HandleInitDialog();
-    case WM_COMMAND:
-        if (LOWORD(wParam) == pshHelp)
-            HandleHelp();
-        // The system's procedure acts on the buttons.
-        return 0;
-    case WM_DESTROY:
+INT_PTR CFindReplaceDialog::DefaultDialogProcedure(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_DESTROY) {
         HandleDestroy();
         UnbindDialog();
         return 0;
-    default:
-        return 0;
     }
+    // The system's procedure acts on the buttons.
+    return CCommonDialog::DefaultDialogProcedure(msg, wParam, lParam);
 }
 
 }  // namespace Casement

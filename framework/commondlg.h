@@ -25,6 +25,9 @@ protected:
     void HandleOK() override {}
     // The help button, or the help message of an old-style dialog.
     virtual void HandleHelp() {}
+    // What the file and find dialogs do with their first message and their
+    // help button; 0, leaving the message to the system, for any other.
+    INT_PTR DefaultDialogProcedure(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
     // The hook procedure of every common dialog; it binds the object on the
     // dialog's first message the way dialogs are bound.
