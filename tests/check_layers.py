@@ -10,6 +10,7 @@ import sys
 # Each folder and the project folders its sources may include besides itself.
 ALLOWED = {
     "crypto": set(),
+    "store": set(),
     "framework": set(),
     "image": {"crypto", "framework"},
     "ui": {"crypto", "image", "framework"},

@@ -1,0 +1,131 @@
+// Reading resource directories: an image laid out by hand, hostile and
+// truncated images, and (when the Windows build is at hand) the real program.
+#include "store/resource_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "pe_fixture.h"
+#include "store/image_error.h"
+
+namespace {
+
+using fixture::Bytes;
+
+constexpr std::uint32_t kHandSectionFile = 0x600;  // file offset of the hand-made section's bytes
+
+ImageErrorKind KindOfFailure(const std::vector<std::uint8_t>& image) {
+    try {
+        ReadResources(image.data(), image.size());
+    } catch (const ImageError& error) {
+        return error.kind();
+    }
+    ADD_FAILURE() << "the image was read";
+    return ImageErrorKind::CannotRewrite;
+}
+
+class HandAssembled : public testing::TestWithParam<bool> {};
+
+TEST_P(HandAssembled, ListsEveryEntryWithItsKeyBytesAndCodePage) {
+    const std::vector<std::uint8_t> image = fixture::HandAssembledImage(GetParam());
+    const std::vector<ResourceEntry> entries = ReadResources(image.data(), image.size());
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].key, (ResourceKey{ResourceId::Name("PACKET"), ResourceId::Name("DATA"), 0}));
+    EXPECT_EQ(entries[0].bytes, Bytes("abc"));
+    EXPECT_EQ(entries[0].codePage, 0u);
+    EXPECT_EQ(entries[1].key, (ResourceKey{ResourceId::Number(16), ResourceId::Number(1), 0x409}));
+    EXPECT_EQ(entries[1].bytes, Bytes("hello"));
+    EXPECT_EQ(entries[1].codePage, 1252u);
+    EXPECT_NE(FindResource(entries, entries[1].key), nullptr);
+    EXPECT_EQ(FindResource(entries, {ResourceId::Name("PACKET"), ResourceId::Name("DATA"), 1}), nullptr);
+}
+
+TEST_P(HandAssembled, EveryShorterFileIsRefused) {
+    const std::vector<std::uint8_t> image = fixture::HandAssembledImage(GetParam());
+    for (std::size_t length = 0; length < image.size(); ++length) {
+        const std::vector<std::uint8_t> truncated(image.begin(), image.begin() + length);
+        EXPECT_THROW(ReadResources(truncated.data(), truncated.size()), ImageError) << length;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, HandAssembled, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "Pe32Plus" : "Pe32"; });
+
+TEST(ResourceReader, RefusesWhatIsNoPeImage) {
+    std::vector<std::uint8_t> image = fixture::HandAssembledImage(false);
+    EXPECT_EQ(KindOfFailure({}), ImageErrorKind::NotPortableExecutable);
+    EXPECT_EQ(KindOfFailure(Bytes("\x7f" "ELF and more bytes than a header needs, more bytes than a header needs")),
+              ImageErrorKind::NotPortableExecutable);
+    std::vector<std::uint8_t> noSignature = image;
+    noSignature[fixture::kPeOffset + 1] = 'X';
+    EXPECT_EQ(KindOfFailure(noSignature), ImageErrorKind::NotPortableExecutable);
+    std::vector<std::uint8_t> farSignature = image;
+    fixture::Put32(farSignature, 0x3c, 0xfffffff0u);
+    EXPECT_EQ(KindOfFailure(farSignature), ImageErrorKind::NotPortableExecutable);
+    std::vector<std::uint8_t> unknownMagic = image;
+    fixture::Put16(unknownMagic, fixture::kOptionalOffset, 0x107);
+    EXPECT_EQ(KindOfFailure(unknownMagic), ImageErrorKind::NotPortableExecutable);
+}
+
+TEST(ResourceReader, RefusesAnImageWithoutResources) {
+    fixture::Image image;
+    image.sections.push_back({".text", std::vector<std::uint8_t>(16, 0xc3), fixture::kCodeCharacteristics});
+    const std::vector<std::uint8_t> bytes = fixture::Build(image);
+    EXPECT_EQ(KindOfFailure(bytes), ImageErrorKind::NoResourceSection);
+}
+
+// One field of the hand-made section changed: each makes the directory
+// one that cannot be trusted.
+struct Damage {
+    const char* name;
+    std::uint32_t sectionOffset;
+    std::uint32_t value;
+};
+
+class DamagedDirectory : public testing::TestWithParam<Damage> {};
+
+TEST_P(DamagedDirectory, IsRefusedAsDamaged) {
+    std::vector<std::uint8_t> image = fixture::HandAssembledImage(false);
+    fixture::Put32(image, kHandSectionFile + GetParam().sectionOffset, GetParam().value);
+    EXPECT_EQ(KindOfFailure(image), ImageErrorKind::DamagedResources);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, DamagedDirectory,
+    testing::Values(Damage{"TypeTableOutsideTheSection", 0x14, 0x80000000u | 0x5000},
+                    Damage{"TableEntriesPastTheSection", 0x0c, 0xffff0000u},
+                    Damage{"TypeLeadsBackToTheRoot", 0x14, 0x80000000u},
+                    Damage{"TwoTypesShareANameTable", 0x1c, 0x80000000u | 0x20},
+                    Damage{"LanguageLeadsToATable", 0x4c, 0x80000000u | 0x38},
+                    Damage{"TypeLeadsToAData", 0x14, 0x90},
+                    Damage{"LanguageGivenAsName", 0x48, 0x80000000u | 0xa0},
+                    Damage{"TwoLanguagesShareARecord", 0x7c, 0x90},
+                    Damage{"NameOutsideTheSection", 0x10, 0x80000000u | 0xd2},
+                    Damage{"NameLongerThanTheSection", 0xa0, 0x0000ffffu},
+                    Damage{"DataBeforeEverySection", 0x90, 0x10},
+                    Damage{"DataPastTheSection", 0x90, fixture::kHandResourceAddress + 0xd2},
+                    Damage{"HugeDataSize", 0x94, 0xfffffff0u},
+                    Damage{"OverlappingData", 0x90, fixture::kHandResourceAddress + 0xc2}),
+    [](const testing::TestParamInfo<Damage>& info) { return info.param.name; });
+
+TEST(ResourceReader, RefusesADirectoryOutsideEverySection) {
+    std::vector<std::uint8_t> image = fixture::HandAssembledImage(false);
+    fixture::Put32(image, fixture::DirectoryOffset(false, 2), 0x9000);
+    EXPECT_EQ(KindOfFailure(image), ImageErrorKind::DamagedResources);
+}
+
+TEST(ResourceReader, RefusesTwoEntriesWithOneKey) {
+    std::vector<std::uint8_t> image = fixture::HandAssembledImage(false);
+    // #16/#1/0x409 becomes a second PACKET/DATA/0 with its own data.
+    fixture::Put32(image, kHandSectionFile + 0x18, 0x80000000u | 0xa0);
+    fixture::Put32(image, kHandSectionFile + 0x60, 0x80000000u | 0xae);
+    fixture::Put32(image, kHandSectionFile + 0x78, 0);
+    fixture::Put16(image, kHandSectionFile + 0x0c, 2);
+    fixture::Put16(image, kHandSectionFile + 0x0e, 0);
+    EXPECT_EQ(KindOfFailure(image), ImageErrorKind::DamagedResources);
+}
+
+}  // namespace
