@@ -11,6 +11,7 @@ import sys
 ALLOWED = {
     "crypto": set(),
     "store": set(),
+    "cli": {"crypto", "store"},
     "framework": set(),
     "image": {"crypto", "framework"},
     "ui": {"crypto", "image", "framework"},
