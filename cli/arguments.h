@@ -1,0 +1,43 @@
+// The command line of scribecrypt-cli: which command, on which file, with
+// which options. Parsing is pure, so every rule is tested without a file.
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+enum class Command { Help, Info, Verify, Show, Export, Lock, Passwd, Clear };
+
+struct CommandLine {
+    Command command = Command::Help;
+    std::string file;        // the program file the command works on
+    std::string output;      // -o: where the result goes instead of the file itself
+    std::string textPath;    // --text: the text to lock, "-" for standard input
+    std::string cipher;      // --cipher, as its identifier; empty when not given
+    bool raw = false;        // --raw: text bytes as stored, no conversion
+    std::string passwordFile;            // --password-file
+    std::optional<int> passwordDescriptor;  // --password-fd
+};
+
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// arguments without the program's name. Throws UsageError for an unknown
+// command or option, an option the command does not take, a missing or
+// surplus operand, or a missing required option.
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
+
+// The --help text, with the exit statuses.
+extern const char kHelpText[];
+
+// The exit statuses, as --help documents them.
+enum ExitStatus : int {
+    kExitSuccess = 0,
+    kExitWrongPassword = 1,
+    kExitUsage = 2,
+    kExitUnusable = 3,
+    kExitWriteFailed = 4,
+};

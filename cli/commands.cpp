@@ -1,0 +1,216 @@
+#include "cli/commands.h"
+
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "cli/file_access.h"
+#include "cli/note_image.h"
+#include "cli/note_password.h"
+#include "cli/text_encoding.h"
+#include "store/image_error.h"
+
+namespace {
+
+// A failure while writing; the target was left as it was.
+class WriteFailed : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The password is not the note's.
+class WrongPassword : public std::runtime_error {
+public:
+    WrongPassword() : std::runtime_error("the password is not the note's") {}
+};
+
+constexpr const char kDefaultCipher[] = "AES";
+
+std::unique_ptr<PasswordSource> Passwords(const CommandLine& line) {
+    if (!line.passwordFile.empty()) return FilePasswords(line.passwordFile);
+    if (line.passwordDescriptor) return DescriptorPasswords(*line.passwordDescriptor);
+    return TerminalPasswords();
+}
+
+NoteImage ReadProgram(const std::string& path) {
+    try {
+        return NoteImage(ReadWholeFile(path));
+    } catch (const ImageError& error) {
+        throw InputRefused(path + ": " + error.what());
+    }
+}
+
+// The note's current password, checked against its verifier.
+SecretString AskNotePassword(const NoteImage& image, PasswordSource& passwords) {
+    SecretString password = AskPassword(passwords, "Password: ");
+    if (!image.PasswordMatches(password.View())) throw WrongPassword();
+    return password;
+}
+
+// The text to lock as note bytes: UTF-8 converted (without a leading byte
+// order mark), or as it is with --raw. A zero byte would end the note early.
+SecretString ReadTextToLock(const CommandLine& line) {
+    const std::vector<std::uint8_t> bytes = line.textPath == "-" ? ReadStandardInput() : ReadWholeFile(line.textPath);
+    std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    std::string converted;
+    if (!line.raw) {
+        if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+        try {
+            converted = Utf8ToCodePage936(text);
+        } catch (const EncodingError& error) {
+            throw InputRefused(line.textPath + ": " + error.what() + " (--raw takes code page 936 bytes as they are)");
+        }
+        text = converted;
+    }
+    const std::size_t zero = text.find('\0');
+    if (zero != std::string_view::npos)
+        throw InputRefused(line.textPath + ": byte " + std::to_string(zero + 1) + " is a zero byte, which a note cannot hold");
+    SecretString secret(text);
+    WipeString(converted);
+    return secret;
+}
+
+// Puts newImage at the command's target (the file itself, or -o), through a
+// checked copy beside it.
+void WriteProgram(const CommandLine& line, const NoteImage& original, const std::vector<std::uint8_t>& newImage,
+                  const SealedDocument* sealed, std::string_view text, std::string_view password) {
+    const std::string& target = line.output.empty() ? line.file : line.output;
+    try {
+        ReplaceFileCheckingCopy(
+            target, newImage,
+            [&](const std::vector<std::uint8_t>& written) { CheckRewrittenImage(original, written, sealed, text, password); },
+            line.file);
+    } catch (const std::exception& error) {
+        throw WriteFailed(std::string(error.what()) + "; " + target + " is as it was");
+    }
+    std::cerr << "wrote " << target << "\n";
+}
+
+void SealAndWrite(const CommandLine& line, const NoteImage& image, const SecretString& text,
+                  const SecretString& password, const std::string& cipher) {
+    const std::optional<SealedDocument> sealed = SealDocument(text.View(), password.View(), cipher);
+    WriteProgram(line, image, image.WithNote(*sealed), &*sealed, text.View(), password.View());
+}
+
+int Info(const CommandLine& line) {
+    const NoteImage image = ReadProgram(line.file);
+    const bool anyEntry = image.Packet("HMAC") || image.Packet("DATA") || image.Packet("TYPE");
+    std::cout << "file: " << line.file << "\n";
+    std::cout << "note: " << (image.HasNote() ? "present" : anyEntry ? "incomplete" : "none") << "\n";
+    if (!anyEntry) return kExitSuccess;
+    const std::string_view cipher = image.CipherIdentifier();
+    std::cout << "cipher: " << (cipher.empty() ? "none" : std::string(cipher)) << "\n";
+    for (const char* name : {"HMAC", "DATA", "TYPE"}) {
+        const ResourceEntry* entry = image.Packet(name);
+        std::cout << name << ": " << (entry ? std::to_string(entry->bytes.size()) + " bytes" : std::string("missing")) << "\n";
+    }
+    const std::vector<std::string> faults = image.Faults();
+    std::cout << "consistent: " << (faults.empty() ? "yes" : "no") << "\n";
+    for (const std::string& fault : faults) std::cout << "  " << fault << "\n";
+    return faults.empty() ? kExitSuccess : kExitUnusable;
+}
+
+int Verify(const CommandLine& line) {
+    const NoteImage image = ReadProgram(line.file);
+    image.RequireWholeNote();
+    const SecretString password = AskPassword(*Passwords(line), "Password: ");
+    const bool matches = image.PasswordMatches(password.View());
+    std::cout << (matches ? "the password is the note's" : "the password is not the note's") << "\n";
+    return matches ? kExitSuccess : kExitWrongPassword;
+}
+
+int ShowOrExport(const CommandLine& line) {
+    const NoteImage image = ReadProgram(line.file);
+    image.RequireWholeNote();
+    const SecretString text = image.Unseal(AskNotePassword(image, *Passwords(line)).View());
+    std::string converted;
+    if (!line.raw) {
+        try {
+            converted = CodePage936ToUtf8(text.View());
+        } catch (const EncodingError& error) {
+            throw InputRefused(std::string("the note's text: ") + error.what() + " (--raw gives the bytes as stored)");
+        }
+    }
+    const SecretString output(line.raw ? text.View() : std::string_view(converted));
+    WipeString(converted);
+    if (line.command == Command::Show) {
+        WriteStandardOutput(output.View());
+        return kExitSuccess;
+    }
+    const std::vector<std::uint8_t> bytes(output.View().begin(), output.View().end());
+    try {
+        ReplaceFileCheckingCopy(
+            line.output, bytes,
+            [&](const std::vector<std::uint8_t>& written) {
+                if (written != bytes) throw FileError("the text read back from the written file differs");
+            },
+            "");
+    } catch (const std::exception& error) {
+        throw WriteFailed(std::string(error.what()) + "; " + line.output + " is as it was");
+    }
+    std::cerr << "wrote " << line.output << "\n";
+    return kExitSuccess;
+}
+
+int Lock(const CommandLine& line) {
+    const NoteImage image = ReadProgram(line.file);
+    const bool inPlace = line.output.empty() || line.output == line.file;
+    const SecretString text = ReadTextToLock(line);
+    const std::unique_ptr<PasswordSource> passwords = Passwords(line);
+    // A note is replaced in place only by someone who can open it.
+    if (inPlace && image.HasNote() && image.Faults().empty()) AskNotePassword(image, *passwords);
+    const SecretString password = AskNewPassword(*passwords);
+    SealAndWrite(line, image, text, password, line.cipher.empty() ? kDefaultCipher : line.cipher);
+    return kExitSuccess;
+}
+
+int Passwd(const CommandLine& line) {
+    const NoteImage image = ReadProgram(line.file);
+    image.RequireWholeNote();
+    const std::unique_ptr<PasswordSource> passwords = Passwords(line);
+    const SecretString text = image.Unseal(AskNotePassword(image, *passwords).View());
+    const SecretString password = AskNewPassword(*passwords);
+    SealAndWrite(line, image, text, password, line.cipher.empty() ? std::string(image.CipherIdentifier()) : line.cipher);
+    return kExitSuccess;
+}
+
+int Clear(const CommandLine& line) {
+    const NoteImage image = ReadProgram(line.file);
+    if (!image.Packet("HMAC") && !image.Packet("DATA") && !image.Packet("TYPE")) throw NoteError("the file holds no note");
+    // A whole note is removed only by someone who can open it; a damaged one
+    // can be opened by nobody.
+    if (image.Faults().empty()) AskNotePassword(image, *Passwords(line));
+    WriteProgram(line, image, image.WithoutNote(), nullptr, {}, {});
+    return kExitSuccess;
+}
+
+int Run(const CommandLine& line) {
+    switch (line.command) {
+    case Command::Help: std::cout << kHelpText; return kExitSuccess;
+    case Command::Info: return Info(line);
+    case Command::Verify: return Verify(line);
+    case Command::Show:
+    case Command::Export: return ShowOrExport(line);
+    case Command::Lock: return Lock(line);
+    case Command::Passwd: return Passwd(line);
+    case Command::Clear: return Clear(line);
+    }
+    return kExitUsage;
+}
+
+}  // namespace
+
+int RunCommand(const CommandLine& line) {
+    try {
+        return Run(line);
+    } catch (const WrongPassword& error) {
+        std::cerr << "scribecrypt-cli: " << error.what() << "\n";
+        return kExitWrongPassword;
+    } catch (const WriteFailed& error) {
+        std::cerr << "scribecrypt-cli: " << error.what() << "\n";
+        return kExitWriteFailed;
+    } catch (const std::exception& error) {
+        std::cerr << "scribecrypt-cli: " << error.what() << "\n";
+        return kExitUnusable;
+    }
+}

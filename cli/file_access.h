@@ -1,0 +1,33 @@
+// The command line's file work: reading whole files and standard input,
+// writing standard output, and replacing a file only with a copy that was
+// written beside it, read back and checked.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A file that cannot be read, or a target that could not be replaced; the
+// message names the path and the system's reason.
+class FileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Paths are UTF-8 on every platform.
+std::vector<std::uint8_t> ReadWholeFile(const std::string& path);
+std::vector<std::uint8_t> ReadStandardInput();
+void WriteStandardOutput(std::string_view bytes);
+
+// Puts bytes at target: writes them to a new file beside target, forces it
+// to disk, reads it back and hands what was read to check, which throws to
+// refuse it; then renames it over target. On any failure the staged file is
+// removed and target stays as it was. A new target takes the permissions of
+// permissionsFrom, or is private to the user when that is empty; an existing
+// one keeps its own.
+void ReplaceFileCheckingCopy(const std::string& target, const std::vector<std::uint8_t>& bytes,
+                             const std::function<void(const std::vector<std::uint8_t>&)>& check,
+                             const std::string& permissionsFrom);

@@ -1,0 +1,130 @@
+#include "cli/file_access.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+namespace {
+
+std::string Reason(const std::string& what, int error) { return what + ": " + std::strerror(error); }
+
+std::vector<std::uint8_t> ReadDescriptor(int descriptor, const std::string& name) {
+    std::vector<std::uint8_t> bytes;
+    struct stat status {};
+    if (fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode)) bytes.reserve(static_cast<std::size_t>(status.st_size));
+    std::uint8_t chunk[1 << 16];
+    for (;;) {
+        const ssize_t got = read(descriptor, chunk, sizeof chunk);
+        if (got == 0) return bytes;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            throw FileError(Reason("cannot read " + name, errno));
+        }
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    }
+}
+
+void WriteAll(int descriptor, const std::uint8_t* bytes, std::size_t size, const std::string& name) {
+    while (size > 0) {
+        const ssize_t written = write(descriptor, bytes, size);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            throw FileError(Reason("cannot write " + name, errno));
+        }
+        bytes += written;
+        size -= static_cast<std::size_t>(written);
+    }
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The staged file; removed when it is not renamed over the target.
+class StagedFile {
+public:
+    explicit StagedFile(const std::string& target) : m_path(FolderOf(target) + "/TEMXXXXXX.tmp") {
+        m_descriptor = mkstemps(&m_path[0], 4);
+        if (m_descriptor < 0) throw FileError(Reason("cannot create a file beside " + target, errno));
+    }
+    ~StagedFile() {
+        if (m_descriptor >= 0) close(m_descriptor);
+        if (!m_renamed) unlink(m_path.c_str());
+    }
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
+
+    const std::string& path() const { return m_path; }
+    int descriptor() const { return m_descriptor; }
+    void Close() {
+        const int descriptor = m_descriptor;
+        m_descriptor = -1;
+        if (close(descriptor) != 0) throw FileError(Reason("cannot write " + m_path, errno));
+    }
+    void RenameOver(const std::string& target) {
+        if (rename(m_path.c_str(), target.c_str()) != 0) throw FileError(Reason("cannot replace " + target, errno));
+        m_renamed = true;
+    }
+
+private:
+    std::string m_path;
+    int m_descriptor = -1;
+    bool m_renamed = false;
+};
+
+}  // namespace
+
+std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
+    const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) throw FileError(Reason("cannot open " + path, errno));
+    struct stat status {};
+    if (fstat(descriptor, &status) == 0 && S_ISDIR(status.st_mode)) {
+        close(descriptor);
+        throw FileError("cannot read " + path + ": it is a folder");
+    }
+    try {
+        std::vector<std::uint8_t> bytes = ReadDescriptor(descriptor, path);
+        close(descriptor);
+        return bytes;
+    } catch (...) {
+        close(descriptor);
+        throw;
+    }
+}
+
+std::vector<std::uint8_t> ReadStandardInput() { return ReadDescriptor(STDIN_FILENO, "standard input"); }
+
+void WriteStandardOutput(std::string_view bytes) {
+    WriteAll(STDOUT_FILENO, reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), "standard output");
+}
+
+void ReplaceFileCheckingCopy(const std::string& target, const std::vector<std::uint8_t>& bytes,
+                             const std::function<void(const std::vector<std::uint8_t>&)>& check,
+                             const std::string& permissionsFrom) {
+    struct stat status {};
+    mode_t mode = S_IRUSR | S_IWUSR;
+    if (stat(target.c_str(), &status) == 0 || (!permissionsFrom.empty() && stat(permissionsFrom.c_str(), &status) == 0))
+        mode = status.st_mode & 07777;
+
+    StagedFile staged(target);
+    if (fchmod(staged.descriptor(), mode) != 0) throw FileError(Reason("cannot set the permissions of " + staged.path(), errno));
+    WriteAll(staged.descriptor(), bytes.data(), bytes.size(), staged.path());
+    if (fsync(staged.descriptor()) != 0) throw FileError(Reason("cannot write " + staged.path(), errno));
+    staged.Close();
+
+    check(ReadWholeFile(staged.path()));
+    staged.RenameOver(target);
+
+    // The rename itself reaches the disk with the folder.
+    const int folder = open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        fsync(folder);
+        close(folder);
+    }
+}

@@ -1,0 +1,144 @@
+#include "cli/file_access.h"
+
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <string>
+
+#include "cli/wide_text.h"
+
+namespace {
+
+// The system's text for an error code, in English words where the system
+// has them, without the trailing line end.
+std::string Reason(const std::string& what, DWORD error) {
+    wchar_t* text = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   error, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message = text != nullptr ? text : L"";
+    LocalFree(text);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L'.'))
+        message.pop_back();
+    if (message.empty()) message = L"error " + std::to_wstring(error);
+    std::string result = what + ": " + Utf8FromWide(message);
+    if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION)
+        result += " (a running program cannot be rewritten; close it or write a copy with -o)";
+    return result;
+}
+
+class Handle {
+public:
+    explicit Handle(HANDLE handle) : m_handle(handle) {}
+    ~Handle() { Close(); }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE get() const { return m_handle; }
+    bool valid() const { return m_handle != INVALID_HANDLE_VALUE; }
+    bool Close() {
+        const bool closed = !valid() || CloseHandle(m_handle);
+        m_handle = INVALID_HANDLE_VALUE;
+        return closed;
+    }
+
+private:
+    HANDLE m_handle;
+};
+
+std::vector<std::uint8_t> ReadHandle(HANDLE handle, const std::string& name) {
+    std::vector<std::uint8_t> bytes;
+    LARGE_INTEGER size{};
+    if (GetFileType(handle) == FILE_TYPE_DISK && GetFileSizeEx(handle, &size)) bytes.reserve(static_cast<std::size_t>(size.QuadPart));
+    std::uint8_t chunk[1 << 16];
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(handle, chunk, sizeof chunk, &got, nullptr)) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_BROKEN_PIPE) return bytes;
+            throw FileError(Reason("cannot read " + name, error));
+        }
+        if (got == 0) return bytes;
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    }
+}
+
+void WriteAll(HANDLE handle, const std::uint8_t* bytes, std::size_t size, const std::string& name) {
+    while (size > 0) {
+        const DWORD part = static_cast<DWORD>(size < (1u << 30) ? size : (1u << 30));
+        DWORD written = 0;
+        if (!WriteFile(handle, bytes, part, &written, nullptr)) throw FileError(Reason("cannot write " + name, GetLastError()));
+        bytes += written;
+        size -= written;
+    }
+}
+
+std::wstring FolderOf(const std::wstring& path) {
+    const std::size_t separator = path.find_last_of(L"\\/:");
+    if (separator == std::wstring::npos) return L".";
+    return path.substr(0, path[separator] == L':' ? separator + 1 : separator + (separator == 0 ? 1 : 0));
+}
+
+// The staged file beside the target, named like the program's own staged
+// copies; removed unless it was renamed over the target.
+class StagedFile {
+public:
+    explicit StagedFile(const std::string& target) {
+        wchar_t path[MAX_PATH + 1] = {};
+        if (GetTempFileNameW(FolderOf(WideFromUtf8(target)).c_str(), L"TEM", 0, path) == 0)
+            throw FileError(Reason("cannot create a file beside " + target, GetLastError()));
+        m_path = path;
+    }
+    ~StagedFile() {
+        if (!m_renamed) DeleteFileW(m_path.c_str());
+    }
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
+
+    const std::wstring& path() const { return m_path; }
+    std::string name() const { return Utf8FromWide(m_path); }
+    void RenameOver(const std::string& target) {
+        if (!MoveFileExW(m_path.c_str(), WideFromUtf8(target).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            throw FileError(Reason("cannot replace " + target, GetLastError()));
+        m_renamed = true;
+    }
+
+private:
+    std::wstring m_path;
+    bool m_renamed = false;
+};
+
+}  // namespace
+
+std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
+    Handle file(CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) throw FileError(Reason("cannot open " + path, GetLastError()));
+    return ReadHandle(file.get(), path);
+}
+
+std::vector<std::uint8_t> ReadStandardInput() {
+    _setmode(_fileno(stdin), _O_BINARY);
+    return ReadHandle(GetStdHandle(STD_INPUT_HANDLE), "standard input");
+}
+
+void WriteStandardOutput(std::string_view bytes) {
+    WriteAll(GetStdHandle(STD_OUTPUT_HANDLE), reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(),
+             "standard output");
+}
+
+void ReplaceFileCheckingCopy(const std::string& target, const std::vector<std::uint8_t>& bytes,
+                             const std::function<void(const std::vector<std::uint8_t>&)>& check,
+                             const std::string&) {
+    StagedFile staged(target);
+    {
+        Handle file(CreateFileW(staged.path().c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.valid()) throw FileError(Reason("cannot write " + staged.name(), GetLastError()));
+        WriteAll(file.get(), bytes.data(), bytes.size(), staged.name());
+        if (!FlushFileBuffers(file.get()) || !file.Close()) throw FileError(Reason("cannot write " + staged.name(), GetLastError()));
+    }
+    check(ReadWholeFile(staged.name()));
+    staged.RenameOver(target);
+}

@@ -1,0 +1,135 @@
+#include "cli/note_image.h"
+
+#include "crypto/cipher_table.h"
+#include "store/image_rewriter.h"
+#include "store/resource_changes.h"
+#include "store/resource_reader.h"
+
+namespace {
+
+constexpr const char* kPacketNames[] = {"HMAC", "DATA", "TYPE"};
+
+bool IsNoteEntry(const ResourceKey& key) {
+    if (key.type != ResourceId::Name("PACKET")) return false;
+    for (const char* name : kPacketNames) {
+        if (key.name == ResourceId::Name(name)) return true;
+    }
+    return false;
+}
+
+// Removes every note entry, in whatever language an image holds it, so the
+// image keeps no second copy beside the new language-neutral entries.
+std::vector<ResourceChange> RemoveNoteEntries(const std::vector<ResourceEntry>& resources) {
+    std::vector<ResourceChange> changes;
+    for (const ResourceEntry& entry : resources) {
+        if (IsNoteEntry(entry.key)) changes.push_back({entry.key, std::nullopt});
+    }
+    return changes;
+}
+
+std::vector<ResourceEntry> OtherResources(const std::vector<ResourceEntry>& resources) {
+    std::vector<ResourceEntry> others;
+    for (const ResourceEntry& entry : resources) {
+        if (!IsNoteEntry(entry.key)) others.push_back(entry);
+    }
+    return others;
+}
+
+std::vector<std::uint8_t> Bytes(const std::vector<unsigned char>& bytes) {
+    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+}
+
+}  // namespace
+
+NoteImage::NoteImage(std::vector<std::uint8_t> image)
+    : m_image(std::move(image)), m_resources(ReadResources(m_image.data(), m_image.size())) {}
+
+const ResourceEntry* NoteImage::Packet(const char* name) const {
+    for (const ResourceEntry& entry : m_resources) {
+        if (entry.key.type == ResourceId::Name("PACKET") && entry.key.name == ResourceId::Name(name)) return &entry;
+    }
+    return nullptr;
+}
+
+bool NoteImage::HasNote() const {
+    return Packet("HMAC") != nullptr && Packet("DATA") != nullptr && Packet("TYPE") != nullptr;
+}
+
+std::string_view NoteImage::CipherIdentifier() const {
+    const ResourceEntry* type = Packet("TYPE");
+    if (type == nullptr) return {};
+    return CipherIdentifierFromType(type->bytes.data(), type->bytes.size());
+}
+
+std::vector<std::string> NoteImage::Faults() const {
+    std::vector<std::string> faults;
+    for (const char* name : kPacketNames) {
+        if (Packet(name) == nullptr) faults.push_back(std::string("no ") + name + " entry");
+    }
+    if (const ResourceEntry* hmac = Packet("HMAC"); hmac != nullptr && hmac->bytes.size() != 64)
+        faults.push_back("HMAC holds " + std::to_string(hmac->bytes.size()) + " bytes, not 64");
+    if (const ResourceEntry* data = Packet("DATA"); data != nullptr && (data->bytes.empty() || data->bytes.size() % 16 != 0))
+        faults.push_back("DATA holds " + std::to_string(data->bytes.size()) + " bytes, not a positive multiple of 16");
+    if (Packet("TYPE") != nullptr && CipherIdentifier().empty()) faults.push_back("TYPE names no known cipher");
+    return faults;
+}
+
+void NoteImage::RequireWholeNote() const {
+    if (!HasNote() && Packet("HMAC") == nullptr && Packet("DATA") == nullptr && Packet("TYPE") == nullptr)
+        throw NoteError("the file holds no note");
+    const std::vector<std::string> faults = Faults();
+    if (!faults.empty()) throw NoteError("the note is damaged: " + faults.front());
+}
+
+bool NoteImage::PasswordMatches(std::string_view password) const {
+    const ResourceEntry* hmac = Packet("HMAC");
+    return hmac != nullptr && hmac->bytes.size() == 64 &&
+           PasswordMatchesVerifier(password, hmac->bytes.data(), hmac->bytes.size());
+}
+
+SecretString NoteImage::Unseal(std::string_view password) const {
+    const ResourceEntry* data = Packet("DATA");
+    std::string text = UnsealDocumentData(data->bytes.data(), data->bytes.size(), password, CipherIdentifier());
+    SecretString secret(text);
+    WipeString(text);
+    return secret;
+}
+
+std::vector<std::uint8_t> NoteImage::WithNote(const SealedDocument& sealed) const {
+    std::vector<ResourceChange> changes = RemoveNoteEntries(m_resources);
+    for (ResourceChange& put : PutPackets(Bytes(sealed.hmac), Bytes(sealed.data), Bytes(sealed.type)))
+        changes.push_back(std::move(put));
+    return RewriteResources(m_image.data(), m_image.size(), changes);
+}
+
+std::vector<std::uint8_t> NoteImage::WithoutNote() const {
+    return RewriteResources(m_image.data(), m_image.size(), RemoveNoteEntries(m_resources));
+}
+
+void CheckRewrittenImage(const NoteImage& original, const std::vector<std::uint8_t>& written,
+                         const SealedDocument* sealed, std::string_view text, std::string_view password) {
+    const NoteImage rewritten(written);
+    const std::vector<ResourceEntry> before = OtherResources(original.resources());
+    const std::vector<ResourceEntry> after = OtherResources(rewritten.resources());
+    if (before.size() != after.size()) throw NoteError("the written file lost or gained resources");
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        if (!(before[i].key == after[i].key) || before[i].bytes != after[i].bytes)
+            throw NoteError("the written file changed resource " + before[i].key.Describe());
+    }
+
+    if (sealed == nullptr) {
+        if (rewritten.Packet("HMAC") || rewritten.Packet("DATA") || rewritten.Packet("TYPE"))
+            throw NoteError("the written file still holds a note entry");
+        return;
+    }
+    const std::pair<const char*, const std::vector<unsigned char>*> expected[] = {
+        {"HMAC", &sealed->hmac}, {"DATA", &sealed->data}, {"TYPE", &sealed->type}};
+    for (const auto& [name, bytes] : expected) {
+        const ResourceEntry* entry = rewritten.Packet(name);
+        if (entry == nullptr || entry->key.language != 0 ||
+            !std::equal(entry->bytes.begin(), entry->bytes.end(), bytes->begin(), bytes->end()))
+            throw NoteError(std::string("the written file's ") + name + " entry is not the one sealed");
+    }
+    if (!rewritten.PasswordMatches(password) || rewritten.Unseal(password).View() != text)
+        throw NoteError("the written note does not unseal to the text");
+}

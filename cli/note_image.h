@@ -1,0 +1,63 @@
+// The note a program image carries, read and rewritten as data: the three
+// "PACKET" entries ("HMAC", "DATA", "TYPE") of its resource directory.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "crypto/document.h"
+#include "crypto/wipe.h"
+#include "store/resource_entry.h"
+
+// A note that is missing, incomplete or damaged where a command needs a whole one.
+class NoteError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class NoteImage {
+public:
+    // Parses the image's resources; throws ImageError when it cannot.
+    explicit NoteImage(std::vector<std::uint8_t> image);
+
+    const std::vector<std::uint8_t>& bytes() const { return m_image; }
+    const std::vector<ResourceEntry>& resources() const { return m_resources; }
+
+    // The entry of type "PACKET" with this name, in any language, as the
+    // program finds it; null when absent.
+    const ResourceEntry* Packet(const char* name) const;
+    // All three entries are there.
+    bool HasNote() const;
+    // The cipher "TYPE" selects, or an empty view.
+    std::string_view CipherIdentifier() const;
+    // What keeps the note from being read: a missing entry, a verifier that
+    // is not 64 bytes, a "DATA" that is empty or not a multiple of 16, a
+    // "TYPE" that selects no cipher. Empty for a whole note.
+    std::vector<std::string> Faults() const;
+
+    // Throws NoteError unless the note is whole.
+    void RequireWholeNote() const;
+    bool PasswordMatches(std::string_view password) const;
+    // The text the note holds, unsealed with password (already checked).
+    SecretString Unseal(std::string_view password) const;
+
+    // The image with sealed as its note, replacing the note it had.
+    std::vector<std::uint8_t> WithNote(const SealedDocument& sealed) const;
+    // The image without a note.
+    std::vector<std::uint8_t> WithoutNote() const;
+
+private:
+    std::vector<std::uint8_t> m_image;
+    std::vector<ResourceEntry> m_resources;
+};
+
+// Checks a rewritten image as it was read back from disk: every resource
+// other than the note's entries byte for byte as in original, and the note
+// exactly sealed (its three entries, unsealing to text under password) or,
+// without sealed, no note entry at all. Throws NoteError naming the first
+// difference.
+void CheckRewrittenImage(const NoteImage& original, const std::vector<std::uint8_t>& written,
+                         const SealedDocument* sealed, std::string_view text, std::string_view password);

@@ -1,0 +1,51 @@
+// The command line's rules: what each command takes, and the refusals a
+// user sees before any file is touched.
+#include "cli/arguments.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(Arguments, OptionsLandInTheirFieldsInAnyOrder) {
+    const CommandLine lock = ParseCommandLine(
+        {"lock", "--password-fd", "3", "--cipher", "camellia", "a.exe", "--text", "-", "-o", "b.exe", "--raw"});
+    EXPECT_EQ(Command::Lock, lock.command);
+    EXPECT_EQ("a.exe", lock.file);
+    EXPECT_EQ("-", lock.textPath);
+    EXPECT_EQ("b.exe", lock.output);
+    EXPECT_EQ("CAMELLIA", lock.cipher);
+    EXPECT_TRUE(lock.raw);
+    EXPECT_EQ(3, lock.passwordDescriptor.value_or(-1));
+
+    const CommandLine info = ParseCommandLine({"info", "-"});
+    EXPECT_EQ("-", info.file) << "a lone dash is an operand";
+    EXPECT_EQ(Command::Help, ParseCommandLine({"--help"}).command);
+}
+
+TEST(Arguments, EveryMisuseIsRefused) {
+    const std::vector<std::vector<std::string>> misuses = {
+        {},
+        {"show"},
+        {"show", "a.exe", "b.exe"},
+        {"info", "a.exe", "--raw"},
+        {"verify", "a.exe", "-o", "x"},
+        {"show", "a.exe", "--password", "secret"},
+        {"lock", "a.exe"},
+        {"export", "a.exe"},
+        {"lock", "a.exe", "--text", "t", "--cipher", "DES"},
+        {"lock", "a.exe", "--text"},
+        {"lock", "a.exe", "--text", ""},
+        {"show", "a.exe", "--password-fd", "x"},
+        {"show", "a.exe", "--password-fd", "-1"},
+        {"show", "a.exe", "--password-file", "p", "--password-fd", "0"},
+        {"show", "a.exe", "--raw", "--raw"},
+        {"--help", "show"},
+    };
+    for (const auto& misuse : misuses) {
+        std::string line;
+        for (const std::string& argument : misuse) line += argument + " ";
+        EXPECT_THROW(ParseCommandLine(misuse), UsageError) << line;
+    }
+}
+
+}  // namespace

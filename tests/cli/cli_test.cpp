@@ -1,0 +1,214 @@
+// The command-line companion run as a user runs it, natively, on a program
+// image assembled for the test: each command's output, exit status and file
+// effects, and every refusal leaving the files as they were.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "crypto/document.h"
+#include "store/resource_reader.h"
+#include "tests/store/pe_fixture.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// "机密笔记" and "第二行" (a secret note, second line) in UTF-8 and code page 936.
+const std::string kTextUtf8 = "\xE6\x9C\xBA\xE5\xAF\x86\xE7\xAC\x94\xE8\xAE\xB0\r\n\xE7\xAC\xAC\xE4\xBA\x8C\xE8\xA1\x8C";
+const std::string kText936 = "\xBB\xFA\xC3\xDC\xB1\xCA\xBC\xC7\r\n\xB5\xDA\xB6\xFE\xD0\xD0";
+// "口令" (password) in both encodings.
+const std::string kPasswordUtf8 = "\xE5\x8F\xA3\xE4\xBB\xA4 1";
+const std::string kPassword936 = "\xBF\xDA\xC1\xEE 1";
+
+struct Result {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string ReadText(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+void WriteText(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class Cli : public testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/cli-test-XXXXXX";
+        ASSERT_NE(nullptr, mkdtemp(pattern));
+        m_folder = pattern;
+        m_program = m_folder / "scribecrypt.exe";
+        const std::vector<std::uint8_t> image = fixture::Build(fixture::SampleImage(false, fixture::SampleEntries()));
+        WriteText(m_program, std::string(image.begin(), image.end()));
+        chmod(m_program.c_str(), 0755);
+        WriteText(m_folder / "note.txt", kTextUtf8);
+    }
+    void TearDown() override { fs::remove_all(m_folder); }
+
+    // Runs the program with passwords, one per line, on standard input.
+    Result Run(std::vector<std::string> arguments, const std::string& passwords = "") {
+        WriteText(m_folder / "stdin", passwords);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, (m_folder / "stdin").c_str(), O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, (m_folder / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_addopen(&actions, 2, (m_folder / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        arguments.insert(arguments.begin(), SCRIBECRYPT_CLI);
+        if (!passwords.empty()) arguments.insert(arguments.end(), {"--password-fd", "0"});
+        std::vector<char*> argv;
+        for (std::string& argument : arguments) argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        pid_t child = 0;
+        Result result;
+        if (posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+            int status = 0;
+            waitpid(child, &status, 0);
+            result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }
+        posix_spawn_file_actions_destroy(&actions);
+        result.out = ReadText(m_folder / "stdout");
+        result.err = ReadText(m_folder / "stderr");
+        return result;
+    }
+
+    std::string Program() const { return m_program.string(); }
+    std::string In(const char* name) const { return (m_folder / name).string(); }
+    std::vector<ResourceEntry> Resources(const std::string& path) const {
+        const std::string bytes = ReadText(path);
+        return ReadResources(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    }
+    // Files in the folder besides the ones a test made on purpose.
+    std::vector<std::string> StagedLeftovers() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(m_folder)) {
+            const std::string name = entry.path().filename().string();
+            if (name.rfind("TEM", 0) == 0) names.push_back(name);
+        }
+        return names;
+    }
+
+    fs::path m_folder, m_program;
+};
+
+const std::string kNewPassword = kPasswordUtf8 + "\n" + kPasswordUtf8 + "\n";
+
+TEST_F(Cli, LockedNoteShowsVerifiesAndMatchesTheProgramsSealing) {
+    EXPECT_EQ("file: " + Program() + "\nnote: none\n", Run({"info", Program()}).out);
+
+    const std::string source = ReadText(m_program);
+    const Result locked = Run({"lock", Program(), "--text", In("note.txt"), "--cipher", "sm4", "-o", In("out.exe")}, kNewPassword);
+    ASSERT_EQ(0, locked.status) << locked.err;
+    EXPECT_EQ(source, ReadText(m_program)) << "the source stays as it was";
+    EXPECT_EQ(fs::perms::owner_exec, fs::status(In("out.exe")).permissions() & fs::perms::owner_exec);
+
+    const std::optional<SealedDocument> expected = SealDocument(kText936, kPassword936, "SM4");
+    const std::vector<ResourceEntry> resources = Resources(In("out.exe"));
+    EXPECT_EQ(fixture::SampleEntries().size() + 3, resources.size());
+    for (const auto& [name, bytes] : {std::pair{"HMAC", expected->hmac}, {"DATA", expected->data}, {"TYPE", expected->type}}) {
+        const ResourceEntry* entry = FindResource(resources, {ResourceId::Name("PACKET"), ResourceId::Name(name), 0});
+        ASSERT_NE(nullptr, entry) << name;
+        EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), entry->bytes) << name;
+    }
+
+    EXPECT_EQ("file: " + In("out.exe") + "\nnote: present\ncipher: SM4\nHMAC: 64 bytes\nDATA: 16 bytes\nTYPE: 3 bytes\nconsistent: yes\n",
+              Run({"info", In("out.exe")}).out);
+    const Result shown = Run({"show", In("out.exe")}, kPasswordUtf8 + "\n");
+    EXPECT_EQ(0, shown.status) << shown.err;
+    EXPECT_EQ(kTextUtf8, shown.out);
+    EXPECT_EQ(kText936, Run({"show", In("out.exe"), "--raw"}, kPasswordUtf8 + "\n").out);
+    EXPECT_EQ(0, Run({"verify", In("out.exe")}, kPasswordUtf8 + "\n").status);
+    EXPECT_EQ(1, Run({"verify", In("out.exe")}, "\xE5\x8F\xA3\xE4\xBB\xA4 2\n").status);
+    EXPECT_EQ(1, Run({"show", In("out.exe")}, "wrong\n").status);
+
+    ASSERT_EQ(0, Run({"export", In("out.exe"), "-o", In("plain.txt")}, kPasswordUtf8 + "\n").status);
+    EXPECT_EQ(kTextUtf8, ReadText(In("plain.txt")));
+    EXPECT_EQ(fs::perms::none, fs::status(In("plain.txt")).permissions() & (fs::perms::group_all | fs::perms::others_all));
+    EXPECT_TRUE(StagedLeftovers().empty());
+}
+
+TEST_F(Cli, PasswdAndClearRewriteOnlyTheNote) {
+    ASSERT_EQ(0, Run({"lock", Program(), "--text", In("note.txt")}, kNewPassword).status);
+    EXPECT_NE(std::string::npos, Run({"info", Program()}).out.find("cipher: AES\n")) << "the default cipher";
+
+    // In place, a note is replaced only with its password.
+    const std::string locked = ReadText(m_program);
+    EXPECT_EQ(1, Run({"lock", Program(), "--text", In("note.txt")}, "wrong\n" + kNewPassword).status);
+    EXPECT_EQ(locked, ReadText(m_program));
+
+    const Result rekeyed = Run({"passwd", Program(), "--cipher", "SEED"}, kPasswordUtf8 + "\nnew one\nnew one\n");
+    ASSERT_EQ(0, rekeyed.status) << rekeyed.err;
+    EXPECT_EQ(1, Run({"show", Program()}, kPasswordUtf8 + "\n").status);
+    EXPECT_EQ(kTextUtf8, Run({"show", Program()}, "new one\n").out);
+    EXPECT_NE(std::string::npos, Run({"info", Program()}).out.find("cipher: SEED\n"));
+
+    EXPECT_EQ(1, Run({"clear", Program()}, "wrong\n").status);
+    ASSERT_EQ(0, Run({"clear", Program()}, "new one\n").status);
+    const std::vector<ResourceEntry> resources = Resources(Program());
+    ASSERT_EQ(fixture::SampleEntries().size(), resources.size());
+    for (std::size_t i = 0; i < resources.size(); ++i) EXPECT_EQ(fixture::SampleEntries()[i].bytes, resources[i].bytes);
+    EXPECT_EQ(3, Run({"clear", Program()}).status) << "nothing left to remove";
+    EXPECT_TRUE(StagedLeftovers().empty());
+}
+
+TEST_F(Cli, RefusedInputLeavesEveryFileAsItWas) {
+    const std::string before = ReadText(m_program);
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string passwords;
+        int status;
+        std::string message;
+    };
+    WriteText(In("emoji.txt"), "ok\nab\xF0\x9F\x98\x80");
+    WriteText(In("zero.txt"), std::string("a\0b", 3));
+    const Case cases[] = {
+        {{"lock", Program(), "--text", In("emoji.txt")}, kNewPassword, 3, "character 6 (line 2, column 3), U+1F600"},
+        {{"lock", Program(), "--text", In("zero.txt"), "--raw"}, kNewPassword, 3, "byte 2 is a zero byte"},
+        {{"lock", Program(), "--text", In("note.txt")}, "\n\n", 3, "empty password"},
+        {{"lock", Program(), "--text", In("note.txt")}, "one\ntwo\n", 3, "differ"},
+        {{"lock", Program(), "--text", In("note.txt")}, "\xF0\x9F\x98\x80\n\xF0\x9F\x98\x80\n", 3, "code page 936 cannot hold"},
+        {{"lock", Program(), "--text", In("note.txt")}, std::string(513, 'p') + "\n" + std::string(513, 'p') + "\n", 3, "at most 512"},
+        {{"lock", Program(), "--text", In("missing.txt")}, kNewPassword, 3, "cannot open"},
+        {{"lock", Program(), "--text", In("note.txt"), "-o", In("no-folder/out.exe")}, kNewPassword, 4, "is as it was"},
+        {{"show", Program()}, kPasswordUtf8 + "\n", 3, "holds no note"},
+        {{"info", In("note.txt")}, "", 3, "not a PE file"},
+        {{"info", m_folder.string()}, "", 3, "it is a folder"},
+        {{"show", Program(), "--password", "x"}, "", 2, "does not take --password"},
+        {{"export", Program()}, "", 2, "needs -o"},
+        {{"lock", Program(), "--text", In("note.txt"), "--cipher", "DES"}, "", 2, "unknown cipher"},
+        {{"frobnicate", Program()}, "", 2, "unknown command"},
+    };
+    for (const Case& c : cases) {
+        const Result result = Run(c.arguments, c.passwords);
+        EXPECT_EQ(c.status, result.status) << c.arguments[0] << " " << c.message << ": " << result.err;
+        EXPECT_NE(std::string::npos, result.err.find(c.message)) << result.err;
+        EXPECT_EQ(before, ReadText(m_program)) << c.message;
+        EXPECT_TRUE(StagedLeftovers().empty()) << c.message;
+    }
+    EXPECT_FALSE(fs::exists(In("no-folder")));
+}
+
+TEST_F(Cli, HelpListsTheExitStatuses) {
+    const Result help = Run({"--help"});
+    EXPECT_EQ(0, help.status);
+    for (const char* line : {"  0  done", "  1  the password", "  2  the command line", "  3  the file", "  4  writing failed"})
+        EXPECT_NE(std::string::npos, help.out.find(line)) << line;
+    EXPECT_EQ(2, Run({}).status);
+}
+
+}  // namespace
