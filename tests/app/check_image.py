@@ -1,13 +1,15 @@
 #!/usr/bin/python3
 """Checks a built program without running it: the PE header of its
-architecture, the flags it ships with, an import table of system DLLs only,
-the resources the editor loads, with no note stored, and no debug
-information, only the name of the file that holds it.
+architecture, an import table of system DLLs only, and no debug
+information, only the name of the file that holds it. For the editor also
+the flags it ships with and the resources it loads, with no note stored; the
+command-line companion is checked as a console program.
 
-    check_image.py <exe> win32|win64
+    check_image.py <exe> win32|win64 [editor|console]
 
 Runs on any machine, so a build that this machine cannot run under Wine is
 still checked."""
+import os
 import re
 import sys
 
@@ -55,7 +57,7 @@ def sections_by_name(pe):
     return found
 
 
-def check(pe, build):
+def check(pe, build, kind, debug_file):
     failures = []
 
     def expect(condition, text):
@@ -66,36 +68,39 @@ def check(pe, build):
     magic, machine = ARCHITECTURES[build]
     expect(pe.OPTIONAL_HEADER.Magic == magic and pe.FILE_HEADER.Machine == machine,
            f"{'PE32+' if build == 'win64' else 'PE32'} header for {build}")
-    expect(pe.OPTIONAL_HEADER.Subsystem == pefile.SUBSYSTEM_TYPE["IMAGE_SUBSYSTEM_WINDOWS_GUI"],
-           "Windows GUI subsystem")
-    expect(pe.FILE_HEADER.Characteristics & pefile.IMAGE_CHARACTERISTICS["IMAGE_FILE_LARGE_ADDRESS_AWARE"],
-           "large address aware")
+    subsystem = "IMAGE_SUBSYSTEM_WINDOWS_CUI" if kind == "console" else "IMAGE_SUBSYSTEM_WINDOWS_GUI"
+    expect(pe.OPTIONAL_HEADER.Subsystem == pefile.SUBSYSTEM_TYPE[subsystem], subsystem)
 
     dlls = [i.dll.decode().lower() for i in getattr(pe, "DIRECTORY_ENTRY_IMPORT", [])]
     expect(len(dlls) > 0, "an import table")
     for dll in dlls:
         expect(SYSTEM_DLLS.match(dll) is not None, f"imports only system DLLs: {dll}")
 
-    resources = resource_ids(pe)
-    for kind, ident in REQUIRED_RESOURCES:
-        expect(ident in resources.get(kind, set()), f"resource {kind} {ident}")
-    expect(len(resources.get("RT_STRING", set())) > 0, "a string table")
-    expect("PACKET" not in resources, "no PACKET resources: a fresh program carries no note")
+    if kind == "editor":
+        expect(pe.FILE_HEADER.Characteristics & pefile.IMAGE_CHARACTERISTICS["IMAGE_FILE_LARGE_ADDRESS_AWARE"],
+               "large address aware")
+        resources = resource_ids(pe)
+        for resource_type, ident in REQUIRED_RESOURCES:
+            expect(ident in resources.get(resource_type, set()), f"resource {resource_type} {ident}")
+        expect(len(resources.get("RT_STRING", set())) > 0, "a string table")
+        expect("PACKET" not in resources, "no PACKET resources: a fresh program carries no note")
 
     sections = sections_by_name(pe)
     expect(not any(name.startswith(".debug") for name in sections),
            f"no debug information: {sorted(sections)}")
     expect(pe.FILE_HEADER.NumberOfSymbols == 0, "no symbol table")
     link = sections.get(".gnu_debuglink")
-    expect(link is not None and link.get_data().split(b"\0")[0] == b"scribecrypt.exe.debug",
-           "names its debug information file, scribecrypt.exe.debug")
+    expect(link is not None and link.get_data().split(b"\0")[0] == debug_file.encode(),
+           f"names its debug information file, {debug_file}")
     return failures
 
 
 def main():
-    if len(sys.argv) != 3 or sys.argv[2] not in ARCHITECTURES:
-        sys.exit("usage: check_image.py <exe> win32|win64")
-    failures = check(pefile.PE(sys.argv[1]), sys.argv[2])
+    if len(sys.argv) not in (3, 4) or sys.argv[2] not in ARCHITECTURES or sys.argv[3:] not in ([], ["editor"], ["console"]):
+        sys.exit("usage: check_image.py <exe> win32|win64 [editor|console]")
+    kind = sys.argv[3] if len(sys.argv) == 4 else "editor"
+    debug_file = os.path.basename(sys.argv[1]) + ".debug"
+    failures = check(pefile.PE(sys.argv[1]), sys.argv[2], kind, debug_file)
     sys.exit(1 if failures else 0)
 
 

@@ -1,0 +1,81 @@
+// The command-line companion and the program read each other's notes: a
+// note the companion locks opens in the program, its entries equal to the
+// program's own sealing, and what the program then saves the companion
+// exports. A running program is never rewritten.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/e2e/editor.h"
+#include "tests/e2e/stress.h"
+
+namespace {
+
+using driver::Editor;
+using driver::ProgramCopy;
+
+// "命令行锁上的笔记" (a note locked on the command line) in UTF-8 and code page 936.
+const std::string kNoteUtf8 =
+    "\xE5\x91\xBD\xE4\xBB\xA4\xE8\xA1\x8C\xE9\x94\x81\xE4\xB8\x8A\xE7\x9A\x84\xE7\xAC\x94\xE8\xAE\xB0";
+const std::string kNote936 = "\xC3\xFC\xC1\xEE\xD0\xD0\xCB\xF8\xC9\xCF\xB5\xC4\xB1\xCA\xBC\xC7";
+// "口令 cli" (password cli).
+const std::string kPasswordUtf8 = "\xE5\x8F\xA3\xE4\xBB\xA4 cli";
+const std::string kPassword936 = "\xBF\xDA\xC1\xEE cli";
+const std::wstring kWidePassword = L"口令 cli";
+const std::wstring kEdit = L"saved by the program: ";
+
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+// Runs the companion with these arguments and gives its exit code.
+DWORD RunCli(const std::string& arguments) {
+    const std::string image = driver::PathFromEnvironment("SCRIBECRYPT_CLI");
+    driver::Process cli;
+    DWORD code = 0xBAD;
+    if (cli.Start(image, Quoted(image) + " " + arguments) && !cli.WaitForExit(60000, &code)) cli.Kill();
+    return code;
+}
+
+class CliInterop : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(driver::WriteFileBytes(m_text, kNoteUtf8));
+        ASSERT_TRUE(driver::WriteFileBytes(m_passwords, kPasswordUtf8 + "\r\n" + kPasswordUtf8 + "\r\n"));
+    }
+    std::string PasswordFile() const { return " --password-file " + Quoted(m_passwords); }
+
+    ProgramCopy m_locked{"cli-locked"};
+    const std::string m_text = m_locked.Folder() + "\\note.txt";
+    const std::string m_passwords = m_locked.Folder() + "\\passwords.txt";
+};
+
+TEST_F(CliInterop, ALockedNoteOpensInTheProgramAndWhatItSavesExports) {
+    ASSERT_EQ(0u, RunCli("lock " + Quoted(m_locked.Path()) + " --text " + Quoted(m_text) + " --cipher CAMELLIA" +
+                         PasswordFile()));
+    ProgramCopy sealed("cli-sealed");
+    ASSERT_TRUE(sealed.Seal(kNote936, kPassword936, "CAMELLIA"));
+    for (const char* name : {"HMAC", "DATA", "TYPE"}) EXPECT_EQ(sealed.Packet(name), m_locked.Packet(name)) << name;
+
+    {
+        Editor editor(m_locked);
+        ASSERT_TRUE(editor.Open(kWidePassword));
+        EXPECT_EQ(driver::FromCodePage936(kNote936), editor.Text());
+        editor.Type(kEdit);
+        EXPECT_EQ(driver::kSaveQuestion, editor.CloseAnswering(IDYES));
+        ASSERT_EQ(0u, editor.WaitForExit());
+    }
+    const std::string exported = m_locked.Folder() + "\\exported.txt";
+    ASSERT_EQ(0u, RunCli("export " + Quoted(m_locked.Path()) + " -o " + Quoted(exported) + PasswordFile()));
+    EXPECT_EQ("saved by the program: " + kNoteUtf8, driver::ReadFileBytes(exported));
+}
+
+TEST_F(CliInterop, ARunningProgramIsNotRewritten) {
+    Editor editor(m_locked);
+    ASSERT_TRUE(editor.Open());
+    const std::string before = m_locked.Bytes();
+    EXPECT_EQ(4u, RunCli("lock " + Quoted(m_locked.Path()) + " --text " + Quoted(m_text) + PasswordFile()));
+    EXPECT_EQ(0u, editor.CloseUnchanged());
+    EXPECT_EQ(before, m_locked.Bytes());
+    EXPECT_EQ(0, driver::CountFiles(m_locked.Folder() + "\\TEM*.tmp")) << "no staged copy left behind";
+}
+
+}  // namespace
