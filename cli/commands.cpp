@@ -120,6 +120,8 @@ int Verify(const CommandLine& line) {
 }
 
 int ShowOrExport(const CommandLine& line) {
+    if (line.command == Command::Export && IsSameFile(line.output, line.file))
+        throw InputRefused("export would write the text over the program file itself");
     const NoteImage image = ReadProgram(line.file);
     image.RequireWholeNote();
     const SecretString text = image.Unseal(AskNotePassword(image, *Passwords(line)).View());
@@ -154,7 +156,7 @@ int ShowOrExport(const CommandLine& line) {
 
 int Lock(const CommandLine& line) {
     const NoteImage image = ReadProgram(line.file);
-    const bool inPlace = line.output.empty() || line.output == line.file;
+    const bool inPlace = line.output.empty() || IsSameFile(line.output, line.file);
     const SecretString text = ReadTextToLock(line);
     const std::unique_ptr<PasswordSource> passwords = Passwords(line);
     // A note is replaced in place only by someone who can open it.

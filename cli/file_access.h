@@ -22,6 +22,9 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path);
 std::vector<std::uint8_t> ReadStandardInput();
 void WriteStandardOutput(std::string_view bytes);
 
+// Both paths name one existing file (through links or other spellings).
+bool IsSameFile(const std::string& first, const std::string& second);
+
 // Puts bytes at target: writes them to a new file beside target, forces it
 // to disk, reads it back and hands what was read to check, which throws to
 // refuse it; then renames it over target. On any failure the staged file is

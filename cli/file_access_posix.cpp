@@ -98,6 +98,11 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
     }
 }
 
+bool IsSameFile(const std::string& first, const std::string& second) {
+    struct stat a {}, b {};
+    return stat(first.c_str(), &a) == 0 && stat(second.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
 std::vector<std::uint8_t> ReadStandardInput() { return ReadDescriptor(STDIN_FILENO, "standard input"); }
 
 void WriteStandardOutput(std::string_view bytes) {

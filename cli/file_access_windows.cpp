@@ -118,6 +118,17 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
     return ReadHandle(file.get(), path);
 }
 
+bool IsSameFile(const std::string& first, const std::string& second) {
+    BY_HANDLE_FILE_INFORMATION a{}, b{};
+    const auto identify = [](const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+        Handle file(CreateFileW(WideFromUtf8(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return file.valid() && GetFileInformationByHandle(file.get(), &info);
+    };
+    return identify(first, a) && identify(second, b) && a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+}
+
 std::vector<std::uint8_t> ReadStandardInput() {
     _setmode(_fileno(stdin), _O_BINARY);
     return ReadHandle(GetStdHandle(STD_INPUT_HANDLE), "standard input");

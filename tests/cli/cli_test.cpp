@@ -186,6 +186,7 @@ TEST_F(Cli, RefusedInputLeavesEveryFileAsItWas) {
         {{"lock", Program(), "--text", In("missing.txt")}, kNewPassword, 3, "cannot open"},
         {{"lock", Program(), "--text", In("note.txt"), "-o", In("no-folder/out.exe")}, kNewPassword, 4, "is as it was"},
         {{"show", Program()}, kPasswordUtf8 + "\n", 3, "holds no note"},
+        {{"export", Program(), "-o", m_folder.string() + "/./scribecrypt.exe"}, kPasswordUtf8 + "\n", 3, "over the program file"},
         {{"info", In("note.txt")}, "", 3, "not a PE file"},
         {{"info", m_folder.string()}, "", 3, "it is a folder"},
         {{"show", Program(), "--password", "x"}, "", 2, "does not take --password"},
