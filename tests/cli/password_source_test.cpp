@@ -14,8 +14,14 @@
 #include <process.h>
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <thread>
 #endif
 
 namespace {
@@ -185,5 +191,81 @@ TEST(PasswordTerminal, WithoutOneSaysHowElseToGivePasswords) {
     EXPECT_EQ(TerminalMessageWithoutTerminal(),
               "there is no terminal to ask for the password on; use --password-file or --password-fd");
 }
+
+#ifndef _WIN32
+// A child in its own session whose controlling terminal is a pseudo-terminal
+// this test holds the other side of, asking it for one password.
+class TerminalChild : public testing::Test {
+protected:
+    void SetUp() override {
+        m_master = posix_openpt(O_RDWR | O_NOCTTY);
+        ASSERT_GE(m_master, 0);
+        ASSERT_EQ(grantpt(m_master), 0);
+        ASSERT_EQ(unlockpt(m_master), 0);
+        const std::string terminalName = ptsname(m_master);
+        int answer[2];
+        ASSERT_EQ(pipe(answer), 0);
+        m_child = fork();
+        if (m_child == 0) {
+            close(answer[0]);
+            // Opened in a new session, the terminal becomes the controlling one.
+            if (setsid() < 0 || open(terminalName.c_str(), O_RDWR) < 0) {
+                _exit(2);
+            }
+            const SecretString password = TerminalPasswords()->Next("Password: ");
+            _exit(write(answer[1], password.c_str(), password.size()) == static_cast<ssize_t>(password.size())
+                      ? 0
+                      : 1);
+        }
+        close(answer[1]);
+        m_answer = answer[0];
+    }
+    void TearDown() override {
+        close(m_answer);
+        close(m_master);
+    }
+
+    bool Echoes() const {
+        termios settings{};
+        tcgetattr(m_master, &settings);
+        return (settings.c_lflag & ECHO) != 0;
+    }
+
+    // Waits for the child to turn echo off, as it does right after the prompt.
+    bool WaitForEchoOff() const {
+        for (int attempt = 0; attempt < 500 && Echoes(); ++attempt) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return !Echoes();
+    }
+
+    int WaitForChild() const {
+        int status = 0;
+        waitpid(m_child, &status, 0);
+        return status;
+    }
+
+    int m_master = -1;
+    int m_answer = -1;
+    pid_t m_child = -1;
+};
+
+TEST_F(TerminalChild, ReadsWithoutEchoAndRestoresTheTerminal) {
+    ASSERT_TRUE(WaitForEchoOff());
+    const std::string typed = u8"s3cret 密码\r";
+    ASSERT_EQ(write(m_master, typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
+    EXPECT_EQ(ReadRest(m_answer), u8"s3cret 密码");
+    EXPECT_EQ(WaitForChild(), 0);
+    EXPECT_TRUE(Echoes());
+}
+
+TEST_F(TerminalChild, RestoresTheTerminalWhenInterrupted) {
+    ASSERT_TRUE(WaitForEchoOff());
+    kill(m_child, SIGINT);
+    const int status = WaitForChild();
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << "status " << status;
+    EXPECT_TRUE(Echoes());
+}
+#endif
 
 }  // namespace
