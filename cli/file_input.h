@@ -1,0 +1,16 @@
+// Reading through descriptors beneath the password sources: the POSIX calls
+// natively, the C runtime's on Windows, where a UTF-8 path is opened through
+// the wide-character call so that any name works.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// A descriptor open for reading, or -1 with errno set.
+int OpenForReading(const std::string& utf8Path);
+
+// Reads up to size bytes: the count read, 0 at the end of the input, or -1
+// with errno set. An interrupted call is retried.
+std::ptrdiff_t ReadFromDescriptor(int descriptor, char* buffer, std::size_t size);
+
+void CloseDescriptor(int descriptor);
