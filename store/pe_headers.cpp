@@ -48,15 +48,17 @@ SectionHeader ReadSectionHeader(const ByteView& file, std::size_t offset) {
 
 }  // namespace
 
-std::uint32_t SectionHeader::MappedFileBytes() const {
+std::uint32_t SectionHeader::MappedFileBytes(std::uint32_t sectionAlignment) const {
     if (virtualSize == 0) return rawSize;
-    return virtualSize < rawSize ? virtualSize : rawSize;
+    const std::uint64_t page = sectionAlignment != 0 ? sectionAlignment : 1;
+    const std::uint64_t mapped = (std::uint64_t{virtualSize} + page - 1) / page * page;
+    return mapped < rawSize ? static_cast<std::uint32_t>(mapped) : rawSize;
 }
 
 std::optional<std::uint64_t> PeHeaders::FileOffsetOf(std::uint32_t rva, std::uint32_t length) const {
     for (const SectionHeader& section : sections) {
         const std::uint64_t start = section.virtualAddress;
-        const std::uint64_t end = start + section.MappedFileBytes();
+        const std::uint64_t end = start + section.MappedFileBytes(sectionAlignment);
         if (rva >= start && std::uint64_t{rva} + length <= end) return std::uint64_t{section.rawOffset} + (rva - start);
     }
     return std::nullopt;

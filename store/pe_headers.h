@@ -18,9 +18,12 @@ struct SectionHeader {
     std::uint32_t characteristics = 0;
     std::size_t headerOffset = 0;  // file offset of this section's 40-byte header
 
-    // Bytes of the section that the file holds and the loader maps: a
-    // virtual size of 0 (old linkers) means the raw size.
-    std::uint32_t MappedFileBytes() const;
+    // Bytes of the section that the file holds and the loader maps: the raw
+    // data up to the virtual size rounded up to whole pages of
+    // sectionAlignment, for the loader maps pages (Wine's resource update
+    // leaves data in the last page past the virtual size); a virtual size of
+    // 0 (old linkers) means the raw size.
+    std::uint32_t MappedFileBytes(std::uint32_t sectionAlignment) const;
 };
 
 struct DataDirectory {

@@ -130,7 +130,7 @@ std::vector<ResourceEntry> ReadResources(const PeHeaders& headers, const std::ui
     const std::optional<std::uint64_t> start = headers.FileOffsetOf(resources.rva, 0);
     if (!sectionIndex || !start) Refuse("the directory lies outside the file's sections");
     const SectionHeader& section = headers.sections[*sectionIndex];
-    const std::uint64_t end = std::uint64_t{section.rawOffset} + section.MappedFileBytes();
+    const std::uint64_t end = std::uint64_t{section.rawOffset} + section.MappedFileBytes(headers.sectionAlignment);
 
     const ByteView file(image, imageBytes, ImageErrorKind::DamagedResources);
     const ByteView directory = file.Slice(*start, end - *start, "resource directory");

@@ -1,7 +1,8 @@
 // The command-line companion and the program read each other's notes: a
 // note the companion locks opens in the program, its entries equal to the
-// program's own sealing, and what the program then saves the companion
-// exports. A running program is never rewritten.
+// program's own sealing; what the program then saves the companion exports
+// and re-keys, and the program opens that again. A running program is never
+// rewritten.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -66,6 +67,15 @@ TEST_F(CliInterop, ALockedNoteOpensInTheProgramAndWhatItSavesExports) {
     const std::string exported = m_locked.Folder() + "\\exported.txt";
     ASSERT_EQ(0u, RunCli("export " + Quoted(m_locked.Path()) + " -o " + Quoted(exported) + PasswordFile()));
     EXPECT_EQ("saved by the program: " + kNoteUtf8, driver::ReadFileBytes(exported));
+
+    // Re-keyed by the companion, the program's own save opens again.
+    ASSERT_TRUE(driver::WriteFileBytes(m_passwords, kPasswordUtf8 + "\nnew key\nnew key\n"));
+    ASSERT_EQ(0u, RunCli("passwd " + Quoted(m_locked.Path()) + " --cipher SEED" + PasswordFile()));
+    EXPECT_EQ("SEED", m_locked.Packet("TYPE"));
+    Editor editor(m_locked);
+    ASSERT_TRUE(editor.Open(L"new key"));
+    EXPECT_EQ(kEdit + driver::FromCodePage936(kNote936), editor.Text());
+    EXPECT_EQ(0u, editor.CloseUnchanged());
 }
 
 TEST_F(CliInterop, ARunningProgramIsNotRewritten) {

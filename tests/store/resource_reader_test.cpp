@@ -51,6 +51,17 @@ TEST_P(HandAssembled, EveryShorterFileIsRefused) {
     }
 }
 
+// Wine's resource update leaves data in the section's last page past its
+// virtual size; the loader maps whole pages of raw data, so it is read.
+TEST_P(HandAssembled, ReadsDataInTheLastPagePastTheVirtualSize) {
+    std::vector<std::uint8_t> image = fixture::HandAssembledImage(GetParam());
+    const std::vector<ResourceEntry> whole = ReadResources(image.data(), image.size());
+    fixture::Put32(image, fixture::SectionHeaderOffset(GetParam(), 1) + 8, 0x10);
+    const std::vector<ResourceEntry> entries = ReadResources(image.data(), image.size());
+    ASSERT_EQ(entries.size(), whole.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) EXPECT_EQ(entries[i].bytes, whole[i].bytes);
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, HandAssembled, testing::Values(false, true),
                          [](const testing::TestParamInfo<bool>& info) { return info.param ? "Pe32Plus" : "Pe32"; });
 
@@ -103,10 +114,10 @@ INSTANTIATE_TEST_SUITE_P(
                     Damage{"TypeLeadsToAData", 0x14, 0x90},
                     Damage{"LanguageGivenAsName", 0x48, 0x80000000u | 0xa0},
                     Damage{"TwoLanguagesShareARecord", 0x7c, 0x90},
-                    Damage{"NameOutsideTheSection", 0x10, 0x80000000u | 0xd2},
+                    Damage{"NameOutsideTheSection", 0x10, 0x80000000u | 0x200},
                     Damage{"NameLongerThanTheSection", 0xa0, 0x0000ffffu},
                     Damage{"DataBeforeEverySection", 0x90, 0x10},
-                    Damage{"DataPastTheSection", 0x90, fixture::kHandResourceAddress + 0xd2},
+                    Damage{"DataPastTheSection", 0x90, fixture::kHandResourceAddress + 0x200},
                     Damage{"HugeDataSize", 0x94, 0xfffffff0u},
                     Damage{"OverlappingData", 0x90, fixture::kHandResourceAddress + 0xc2}),
     [](const testing::TestParamInfo<Damage>& info) { return info.param.name; });
