@@ -89,6 +89,7 @@ void WriteProgram(const CommandLine& line, const NoteImage& original, const std:
 void SealAndWrite(const CommandLine& line, const NoteImage& image, const SecretString& text,
                   const SecretString& password, const std::string& cipher) {
     const std::optional<SealedDocument> sealed = SealDocument(text.View(), password.View(), cipher);
+    if (!sealed) throw InputRefused("cannot seal a note with the cipher '" + cipher + "'");
     WriteProgram(line, image, image.WithNote(*sealed), &*sealed, text.View(), password.View());
 }
 
