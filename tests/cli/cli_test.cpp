@@ -1,6 +1,6 @@
-// The command-line companion run as a user runs it, natively, on a program
-// image assembled for the test: each command's output, exit status and file
-// effects, and every refusal leaving the files as they were.
+// The command-line companion run as a user runs it, natively, on a PE32 and
+// a PE32+ program image assembled for the test: each command's output, exit
+// status and file effects, and every refusal leaving the files as they were.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -47,14 +47,14 @@ void WriteText(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-class Cli : public testing::Test {
+class Cli : public testing::TestWithParam<bool> {
 protected:
     void SetUp() override {
         char pattern[] = "/tmp/cli-test-XXXXXX";
         ASSERT_NE(nullptr, mkdtemp(pattern));
         m_folder = pattern;
         m_program = m_folder / "scribecrypt.exe";
-        const std::vector<std::uint8_t> image = fixture::Build(fixture::SampleImage(false, fixture::SampleEntries()));
+        const std::vector<std::uint8_t> image = fixture::Build(fixture::SampleImage(GetParam(), fixture::SampleEntries()));
         WriteText(m_program, std::string(image.begin(), image.end()));
         chmod(m_program.c_str(), 0755);
         WriteText(m_folder / "note.txt", kTextUtf8);
@@ -108,7 +108,7 @@ protected:
 
 const std::string kNewPassword = kPasswordUtf8 + "\n" + kPasswordUtf8 + "\n";
 
-TEST_F(Cli, LockedNoteShowsVerifiesAndMatchesTheProgramsSealing) {
+TEST_P(Cli, LockedNoteShowsVerifiesAndMatchesTheProgramsSealing) {
     EXPECT_EQ("file: " + Program() + "\nnote: none\n", Run({"info", Program()}).out);
 
     const std::string source = ReadText(m_program);
@@ -142,7 +142,7 @@ TEST_F(Cli, LockedNoteShowsVerifiesAndMatchesTheProgramsSealing) {
     EXPECT_TRUE(StagedLeftovers().empty());
 }
 
-TEST_F(Cli, PasswdAndClearRewriteOnlyTheNote) {
+TEST_P(Cli, PasswdAndClearRewriteOnlyTheNote) {
     ASSERT_EQ(0, Run({"lock", Program(), "--text", In("note.txt")}, kNewPassword).status);
     EXPECT_NE(std::string::npos, Run({"info", Program()}).out.find("cipher: AES\n")) << "the default cipher";
 
@@ -166,7 +166,7 @@ TEST_F(Cli, PasswdAndClearRewriteOnlyTheNote) {
     EXPECT_TRUE(StagedLeftovers().empty());
 }
 
-TEST_F(Cli, RefusedInputLeavesEveryFileAsItWas) {
+TEST_P(Cli, RefusedInputLeavesEveryFileAsItWas) {
     const std::string before = ReadText(m_program);
     struct Case {
         std::vector<std::string> arguments;
@@ -204,12 +204,15 @@ TEST_F(Cli, RefusedInputLeavesEveryFileAsItWas) {
     EXPECT_FALSE(fs::exists(In("no-folder")));
 }
 
-TEST_F(Cli, HelpListsTheExitStatuses) {
+TEST_P(Cli, HelpListsTheExitStatuses) {
     const Result help = Run({"--help"});
     EXPECT_EQ(0, help.status);
     for (const char* line : {"  0  done", "  1  the password", "  2  the command line", "  3  the file", "  4  writing failed"})
         EXPECT_NE(std::string::npos, help.out.find(line)) << line;
     EXPECT_EQ(2, Run({}).status);
 }
+
+INSTANTIATE_TEST_SUITE_P(Formats, Cli, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "Pe32Plus" : "Pe32"; });
 
 }  // namespace
