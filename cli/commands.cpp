@@ -95,7 +95,7 @@ void SealAndWrite(const CommandLine& line, const NoteImage& image, const SecretS
 
 int Info(const CommandLine& line) {
     const NoteImage image = ReadProgram(line.file);
-    const bool anyEntry = image.Packet("HMAC") || image.Packet("DATA") || image.Packet("TYPE");
+    const bool anyEntry = image.HasAnyNoteEntry();
     std::cout << "file: " << line.file << "\n";
     std::cout << "note: " << (image.HasNote() ? "present" : anyEntry ? "incomplete" : "none") << "\n";
     if (!anyEntry) return kExitSuccess;
@@ -179,7 +179,7 @@ int Passwd(const CommandLine& line) {
 
 int Clear(const CommandLine& line) {
     const NoteImage image = ReadProgram(line.file);
-    if (!image.Packet("HMAC") && !image.Packet("DATA") && !image.Packet("TYPE")) throw NoteError("the file holds no note");
+    if (!image.HasAnyNoteEntry()) throw NoteError("the file holds no note");
     // A whole note is removed only by someone who can open it; a damaged one
     // can be opened by nobody.
     if (image.Faults().empty()) AskNotePassword(image, *Passwords(line));

@@ -55,6 +55,10 @@ bool NoteImage::HasNote() const {
     return Packet("HMAC") != nullptr && Packet("DATA") != nullptr && Packet("TYPE") != nullptr;
 }
 
+bool NoteImage::HasAnyNoteEntry() const {
+    return Packet("HMAC") != nullptr || Packet("DATA") != nullptr || Packet("TYPE") != nullptr;
+}
+
 std::string_view NoteImage::CipherIdentifier() const {
     const ResourceEntry* type = Packet("TYPE");
     if (type == nullptr) return {};
@@ -75,8 +79,7 @@ std::vector<std::string> NoteImage::Faults() const {
 }
 
 void NoteImage::RequireWholeNote() const {
-    if (!HasNote() && Packet("HMAC") == nullptr && Packet("DATA") == nullptr && Packet("TYPE") == nullptr)
-        throw NoteError("the file holds no note");
+    if (!HasAnyNoteEntry()) throw NoteError("the file holds no note");
     const std::vector<std::string> faults = Faults();
     if (!faults.empty()) throw NoteError("the note is damaged: " + faults.front());
 }
@@ -118,8 +121,7 @@ void CheckRewrittenImage(const NoteImage& original, const std::vector<std::uint8
     }
 
     if (sealed == nullptr) {
-        if (rewritten.Packet("HMAC") || rewritten.Packet("DATA") || rewritten.Packet("TYPE"))
-            throw NoteError("the written file still holds a note entry");
+        if (rewritten.HasAnyNoteEntry()) throw NoteError("the written file still holds a note entry");
         return;
     }
     const std::pair<const char*, const std::vector<unsigned char>*> expected[] = {

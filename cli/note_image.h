@@ -31,6 +31,8 @@ public:
     const ResourceEntry* Packet(const char* name) const;
     // All three entries are there.
     bool HasNote() const;
+    // At least one of them is there.
+    bool HasAnyNoteEntry() const;
     // The cipher "TYPE" selects, or an empty view.
     std::string_view CipherIdentifier() const;
     // What keeps the note from being read: a missing entry, a verifier that
