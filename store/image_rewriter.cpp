@@ -61,6 +61,10 @@ std::size_t FindResourceSection(const PeHeaders& headers) {
             Refuse(std::string("the resource section also holds the ") + kDirectoryNames[d] + " directory");
         }
     }
+    // The rebuilt section is written from its raw offset on: it must not
+    // reach back into the headers or the section table.
+    const std::uint64_t headersEnd = std::max<std::uint64_t>(headers.sizeOfHeaders, headers.sections.back().headerOffset + 40);
+    if (section.rawOffset < headersEnd) Refuse("the resource section's file bytes overlap the headers");
     for (std::size_t i = 0; i < headers.sections.size(); ++i) {
         const SectionHeader& other = headers.sections[i];
         if (i == index || other.rawSize == 0) continue;

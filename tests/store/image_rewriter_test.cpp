@@ -185,6 +185,16 @@ TEST(RewriterLimits, RefusesImagesItCannotRead) {
     EXPECT_THROW(Rewrite(damaged, DeletePackets()), ImageError);
 }
 
+// Headers that claim the resource section's first file bytes: rebuilding the
+// section there would overwrite them.
+TEST(RewriterLimits, RefusesAResourceSectionOverlappingTheHeaders) {
+    std::vector<std::uint8_t> bytes = fixture::Build(fixture::SampleImage(false, fixture::SampleEntries()));
+    const std::uint32_t resourcesRaw = Section(bytes, false, kResources).rawOffset;
+    fixture::Put32(bytes, fixture::kOptionalOffset + 60, resourcesRaw + fixture::kFileAlignment);
+    ASSERT_FALSE(Read(bytes).empty());
+    EXPECT_THROW(Rewrite(bytes, SamplePackets(16)), ImageError);
+}
+
 TEST(RewriterLimits, RefusesAResourceSectionThatHoldsAnotherDirectory) {
     fixture::Image image = fixture::SampleImage(false, fixture::SampleEntries());
     image.relocationSection = kResources;
