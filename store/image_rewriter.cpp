@@ -30,14 +30,6 @@ bool IsPowerOfTwo(std::uint32_t value) {
     return value != 0 && (value & (value - 1)) == 0;
 }
 
-std::uint64_t MemorySpan(const SectionHeader& section) {
-    return section.virtualSize != 0 ? section.virtualSize : section.rawSize;
-}
-
-bool InSection(const SectionHeader& section, std::uint32_t rva) {
-    return rva >= section.virtualAddress && rva - section.virtualAddress < MemorySpan(section);
-}
-
 // How the sections after the resource section move, in the file and in memory.
 struct Layout {
     std::size_t resourceSection = 0;
@@ -57,7 +49,7 @@ std::size_t FindResourceSection(const PeHeaders& headers) {
     }
     for (std::size_t d = 0; d < headers.directories.size(); ++d) {
         if (d == kResourceDirectory || d == kCertificateDirectory || headers.directories[d].rva == 0) continue;
-        if (InSection(section, headers.directories[d].rva)) {
+        if (section.Contains(headers.directories[d].rva)) {
             Refuse(std::string("the resource section also holds the ") + kDirectoryNames[d] + " directory");
         }
     }
@@ -79,10 +71,10 @@ std::size_t FindResourceSection(const PeHeaders& headers) {
 // address: discardable, and no directory but the base relocations in it.
 std::string WhyCannotMove(const PeHeaders& headers, const SectionHeader& section) {
     if ((section.characteristics & kSectionDiscardable) == 0) return "is not discardable";
-    if (InSection(section, headers.addressOfEntryPoint)) return "holds the entry point";
+    if (section.Contains(headers.addressOfEntryPoint)) return "holds the entry point";
     for (std::size_t d = 0; d < headers.directories.size(); ++d) {
         if (d == kBaseRelocationDirectory || d == kCertificateDirectory || headers.directories[d].rva == 0) continue;
-        if (InSection(section, headers.directories[d].rva)) {
+        if (section.Contains(headers.directories[d].rva)) {
             return std::string("holds the ") + kDirectoryNames[d] + " directory";
         }
     }
@@ -173,7 +165,7 @@ void PatchHeaders(const PeHeaders& headers, const Layout& layout, std::vector<st
     for (std::size_t i = 0; i < headers.sections.size(); ++i) {
         const SectionHeader& section = headers.sections[i];
         std::uint64_t address = section.virtualAddress;
-        std::uint64_t span = MemorySpan(section);
+        std::uint64_t span = section.MemorySpan();
         if (i == layout.resourceSection) {
             patch.Put32(section.headerOffset + 8, layout.newVirtualSize);
             patch.Put32(section.headerOffset + 16, layout.newRawSize);

@@ -66,9 +66,7 @@ std::optional<std::uint64_t> PeHeaders::FileOffsetOf(std::uint32_t rva, std::uin
 
 std::optional<std::size_t> PeHeaders::SectionAt(std::uint32_t rva) const {
     for (std::size_t i = 0; i < sections.size(); ++i) {
-        const SectionHeader& section = sections[i];
-        const std::uint32_t span = section.virtualSize != 0 ? section.virtualSize : section.rawSize;
-        if (rva >= section.virtualAddress && rva - section.virtualAddress < span) return i;
+        if (sections[i].Contains(rva)) return i;
     }
     return std::nullopt;
 }

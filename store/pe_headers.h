@@ -24,6 +24,10 @@ struct SectionHeader {
     // leaves data in the last page past the virtual size); a virtual size of
     // 0 (old linkers) means the raw size.
     std::uint32_t MappedFileBytes(std::uint32_t sectionAlignment) const;
+    // Bytes the section spans in memory: its virtual size, or for a virtual
+    // size of 0 its raw size.
+    std::uint64_t MemorySpan() const { return virtualSize != 0 ? virtualSize : rawSize; }
+    bool Contains(std::uint32_t rva) const { return rva >= virtualAddress && rva - virtualAddress < MemorySpan(); }
 };
 
 struct DataDirectory {
