@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -70,20 +71,26 @@ SecretString ReadTextToLock(const CommandLine& line) {
     return secret;
 }
 
-// Puts newImage at the command's target (the file itself, or -o), through a
-// checked copy beside it.
-void WriteProgram(const CommandLine& line, const NoteImage& original, const std::vector<std::uint8_t>& newImage,
-                  const SealedDocument* sealed, std::string_view text, std::string_view password) {
-    const std::string& target = line.output.empty() ? line.file : line.output;
+// Puts bytes at target through a checked copy beside it, and says so; any
+// failure is a WriteFailed that says the target is as it was.
+void WriteChecked(const std::string& target, const std::vector<std::uint8_t>& bytes,
+                  const std::function<void(const std::vector<std::uint8_t>&)>& check,
+                  const std::string& permissionsFrom) {
     try {
-        ReplaceFileCheckingCopy(
-            target, newImage,
-            [&](const std::vector<std::uint8_t>& written) { CheckRewrittenImage(original, written, sealed, text, password); },
-            line.file);
+        ReplaceFileCheckingCopy(target, bytes, check, permissionsFrom);
     } catch (const std::exception& error) {
         throw WriteFailed(std::string(error.what()) + "; " + target + " is as it was");
     }
     std::cerr << "wrote " << target << "\n";
+}
+
+// Puts newImage at the command's target (the file itself, or -o).
+void WriteProgram(const CommandLine& line, const NoteImage& original, const std::vector<std::uint8_t>& newImage,
+                  const SealedDocument* sealed, std::string_view text, std::string_view password) {
+    WriteChecked(
+        line.output.empty() ? line.file : line.output, newImage,
+        [&](const std::vector<std::uint8_t>& written) { CheckRewrittenImage(original, written, sealed, text, password); },
+        line.file);
 }
 
 void SealAndWrite(const CommandLine& line, const NoteImage& image, const SecretString& text,
@@ -141,17 +148,12 @@ int ShowOrExport(const CommandLine& line) {
         return kExitSuccess;
     }
     const std::vector<std::uint8_t> bytes(output.View().begin(), output.View().end());
-    try {
-        ReplaceFileCheckingCopy(
-            line.output, bytes,
-            [&](const std::vector<std::uint8_t>& written) {
-                if (written != bytes) throw FileError("the text read back from the written file differs");
-            },
-            "");
-    } catch (const std::exception& error) {
-        throw WriteFailed(std::string(error.what()) + "; " + line.output + " is as it was");
-    }
-    std::cerr << "wrote " << line.output << "\n";
+    WriteChecked(
+        line.output, bytes,
+        [&](const std::vector<std::uint8_t>& written) {
+            if (written != bytes) throw FileError("the text read back from the written file differs");
+        },
+        "");
     return kExitSuccess;
 }
 
