@@ -24,6 +24,7 @@
 # program is the slower one, most of them waiting for the 16 MiB notes.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
+bash "$repo/tools/setup.sh"
 source "$repo/tools/wine-builds.sh"
 wine_pick_build
 bash "$repo/tools/build.sh" "$wine_build" >/dev/null

@@ -7,11 +7,7 @@
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 
-if [ "$(id -u)" -eq 0 ]; then
-  bash "$repo/tools/setup.sh"
-else
-  sudo bash "$repo/tools/setup.sh"
-fi
+bash "$repo/tools/setup.sh"
 
 builds=("$@")
 [ ${#builds[@]} -gt 0 ] || builds=(win32 win64 native)

@@ -5,6 +5,7 @@
 # screenshot after a few seconds.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
+bash "$repo/tools/setup.sh"
 source "$repo/tools/wine-builds.sh"
 wine_pick_build
 bash "$repo/tools/build.sh" "$wine_build"

@@ -4,6 +4,7 @@
 # open, in build/screenshots/. Runs the build tools/run.sh would start.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
+bash "$repo/tools/setup.sh"
 source "$repo/tools/wine-builds.sh"
 wine_pick_build
 bash "$repo/tools/build.sh" "$wine_build"

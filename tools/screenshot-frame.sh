@@ -6,6 +6,7 @@
 # Uses the build's running Wine session, or starts one and stops it again.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+bash "$root/tools/setup.sh"
 if [ -z "${1:-}" ]; then
   source "$root/tools/wine-builds.sh"
   wine_pick_build

@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
 # Installs everything the Windows cross build, the native build and the Wine
 # test harness need on a Debian 12 machine, and unpacks the Mbed TLS source.
-# Run as root. Does nothing when everything is already present.
+# Runs itself through sudo when not started as root. Does nothing when
+# everything is already present. Every script that builds, runs or probes
+# the programs calls it first.
 set -euo pipefail
+if [ "$(id -u)" -ne 0 ]; then
+  exec sudo bash "$0" "$@"
+fi
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
 deps="$repo/build/deps"
@@ -36,12 +41,35 @@ fi
 if [ ${#missing[@]} -gt 0 ] || [ ! -f "$deps/mbedtls/include/mbedtls/version.h" ]; then
   need_update=1
 fi
+# A mirror part-way through a sync serves an index that does not match its
+# Release file; apt then ignores that index and the update fails. A retry
+# often finds it complete; if not, the install below copes without it.
+index_complete=yes
 if [ $need_update -eq 1 ]; then
-  apt-get update -q
+  index_complete=no
+  for attempt in 1 2 3; do
+    if apt-get update -q; then
+      index_complete=yes
+      break
+    fi
+    echo "setup: apt-get update left an index out (attempt $attempt of 3)" >&2
+    sleep $((attempt * 10))
+  done
 fi
+install() {
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$@" "${missing[@]}"
+}
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+  if ! install; then
+    # The 32-bit libraries must have the very versions of their 64-bit
+    # twins. With the i386 index of the security suite missing, its amd64
+    # updates have no i386 twins; the release's own suite has both.
+    [ "$index_complete" = no ] || exit 1
+    release=$(. /etc/os-release && echo "$VERSION_CODENAME")
+    echo "setup: installing from $release alone, since an index of its updates could not be read" >&2
+    install -t "$release"
+  fi
 fi
 
 # Wine takes the ANSI code page from the locale; without zh_CN it silently uses 1252.

@@ -4,8 +4,11 @@
 # Windows build this machine runs, and only the static checks of a build it
 # cannot run (tools/wine-builds.sh tells which; SCRIBECRYPT_ASSUME_NO_32BIT=1
 # makes this run act as on a machine that runs no 32-bit programs).
+# The run fails unless at least one Windows build ran its complete suite:
+# static checks alone say nothing of how the program behaves.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
+bash "$repo/tools/setup.sh"
 source "$repo/tools/wine-builds.sh"
 
 wine_probe_builds
@@ -15,30 +18,39 @@ bash "$repo/tools/build.sh"
 
 status=0
 summary=""
+complete_suites=()
 # run_suite <build> <what> [ctest options...]: runs one build's tests and
-# adds its result line to the summary.
+# adds its result line to the summary; suite_result is passed or FAILED.
+# A run that finds no tests fails.
 run_suite() {
-  local build=$1 what=$2 log result
+  local build=$1 what=$2 log
   shift 2
   log="$repo/build/$build/test-run.log"
   echo "== $build: $what"
-  if ctest --test-dir "$repo/build/$build" -j2 --output-on-failure "$@" 2>&1 | tee "$log"; then
-    result=passed
+  if ctest --test-dir "$repo/build/$build" -j2 --output-on-failure --no-tests=error "$@" 2>&1 | tee "$log"; then
+    suite_result=passed
   else
-    result=FAILED
+    suite_result=FAILED
     status=1
   fi
-  summary+="$build: $what, $result ($(grep -Eo '[0-9]+ tests failed out of [0-9]+' "$log" || echo 'no tests ran'))"$'\n'
+  summary+="$build: $what, $suite_result ($(grep -Eo '[0-9]+ tests failed out of [0-9]+' "$log" || echo 'no tests ran'))"$'\n'
 }
 
 run_suite native "native tests"
 for build in win32 win64; do
   if [[ " ${wine_builds[*]} " == *" $build "* ]]; then
     run_suite "$build" "complete suite under Wine"
+    [ "$suite_result" = FAILED ] || complete_suites+=("$build")
   else
     run_suite "$build" "static checks only" -L static
   fi
 done
+if [ ${#complete_suites[@]} -gt 0 ]; then
+  summary+="complete Windows suite passed under Wine: ${complete_suites[*]}"$'\n'
+else
+  summary+="FAILED: no Windows build passed its complete suite under Wine"$'\n'
+  status=1
+fi
 
 echo "== Summary"
 printf '%s' "$summary"

@@ -4,8 +4,12 @@
 # per build saying whether it runs and why). Each build needs its Wine loader,
 # a Linux program of that architecture: kernels with 32-bit emulation switched
 # off refuse the i386 one ("Exec format error"), so no 32-bit Windows program
-# runs there at all.
-# SCRIBECRYPT_ASSUME_NO_32BIT=1 makes the probe answer as on such a machine.
+# runs there at all, and that build is checked statically only.
+# A loader that is missing, or present but failing for any other reason, is
+# a set-up fault: the probe says so and returns 1, so that no run can pass by
+# skipping what it could not start. Call tools/setup.sh before probing.
+# SCRIBECRYPT_ASSUME_NO_32BIT=1 makes the probe answer as on a machine that
+# runs no 32-bit programs.
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
 wine_probe_builds() {
@@ -16,10 +20,17 @@ wine_probe_builds() {
     loader=$(wine_loader_of "$build")
     if [ "$build" = win32 ] && [ "${SCRIBECRYPT_ASSUME_NO_32BIT:-0}" = 1 ]; then
       output="SCRIBECRYPT_ASSUME_NO_32BIT=1 says this machine runs no 32-bit programs"
-    elif output=$("$loader" --version 2>&1); then
+    elif [ ! -e "$loader" ]; then
+      echo "set-up error: the Wine loader of the $build build, $loader, is missing." \
+        "Install Debian's package $(wine_package_of "$build") (bash tools/setup.sh does, as root)." >&2
+      return 1
+    elif output=$(LC_ALL=C "$loader" --version 2>&1); then
       wine_builds+=("$build")
       wine_probe_report+="$build: runs under Wine ($output from $loader)"$'\n'
       continue
+    elif [[ "$output" != *"Exec format error"* ]]; then
+      echo "set-up error: the Wine loader of the $build build, $loader, is there but does not work: $output" >&2
+      return 1
     fi
     wine_probe_report+="$build: checked statically only; its Wine loader $loader does not run here: ${output##*: }"$'\n'
   done
@@ -30,7 +41,7 @@ wine_probe_builds() {
 # (win32 or win64), else the 32-bit program we ship where this machine runs
 # it, else the 64-bit one. Fails when the chosen build cannot run here.
 wine_pick_build() {
-  wine_probe_builds
+  wine_probe_builds || return
   wine_build=${SCRIBECRYPT_BUILD:-${wine_builds[0]:-}}
   if [[ -z "$wine_build" || " ${wine_builds[*]} " != *" $wine_build "* ]]; then
     printf '%s' "$wine_probe_report" >&2

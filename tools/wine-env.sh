@@ -6,20 +6,32 @@
 #                                and wine_server
 # <dir> holds the Wine prefix ("prefix") and, while a session is active, the
 # display of its Xvfb ("session/display"); without one, $DISPLAY is used.
+#   wine_package_of win32|win64  prints the Debian package of that loader
 # The loaders are called directly: Debian's "wine" wrapper picks the 32-bit
 # one whenever wine32 is installed, even on a kernel that cannot run it.
+# SCRIBECRYPT_WINE_LOADERS names another folder holding the loaders and the
+# server (/usr/lib/wine by default).
+wine_loaders=${SCRIBECRYPT_WINE_LOADERS:-/usr/lib/wine}
+
 wine_loader_of() {
   case "$1" in
-    win32) echo /usr/lib/wine/wine ;;
-    win64) echo /usr/lib/wine/wine64 ;;
+    win32) echo "$wine_loaders/wine" ;;
+    win64) echo "$wine_loaders/wine64" ;;
     *) echo "unknown Windows build '$1' (win32 or win64)" >&2; return 2 ;;
+  esac
+}
+
+wine_package_of() {
+  case "$1" in
+    win32) echo wine32:i386 ;;
+    win64) echo wine64 ;;
   esac
 }
 
 wine_use() {
   wine_loader=$(wine_loader_of "$1") || return
   # One server serves both loaders; it is what Debian's wrapper starts too.
-  wine_server=/usr/lib/wine/wineserver64
+  wine_server="$wine_loaders/wineserver64"
   export WINESERVER=$wine_server
   local dir
   dir=$(realpath -m "$2")
