@@ -53,7 +53,7 @@ if [ $need_update -eq 1 ]; then
       break
     fi
     echo "setup: apt-get update left an index out (attempt $attempt of 3)" >&2
-    sleep $((attempt * 10))
+    [ $attempt -eq 3 ] || sleep $((attempt * 10))
   done
 fi
 install() {
