@@ -1,6 +1,7 @@
 // The instance check every process start makes first.
 #pragma once
 
-// True when another process of this executable's path already runs. The
-// mutex that proves this process the first stays open until it ends.
+// True when another process of this executable file already runs, under
+// whatever spelling of its path. The mutex that proves this process the
+// first stays open until it ends.
 bool IsSecondInstance();

@@ -110,8 +110,10 @@ CFileDialog::CFileDialog(BOOL openFileDialog, LPCSTR defaultExtension, LPCSTR fi
     SetFilter(filter, filter != nullptr ? std::strlen(filter) + 1 : 0);
 
     // The name buffer, and the title and custom-filter buffers a caller may
-    // give through the record, hold at least a path.
-    m_OFN.nMaxFile = std::max<DWORD>(MAX_PATH, static_cast<DWORD>(m_strFileName.size() + 1));
+    // give through the record, hold at least a path. The name buffer counts
+    // bytes, and the longest path Windows allows takes two bytes a character
+    // in a double-byte code page.
+    m_OFN.nMaxFile = std::max<DWORD>(2 * MAX_PATH, static_cast<DWORD>(m_strFileName.size() + 1));
     m_OFN.nMaxFileTitle = MAX_PATH;
     m_OFN.nMaxCustFilter = MAX_PATH;
 }

@@ -9,13 +9,14 @@
 #include "crypto/document.h"
 #include "crypto/wipe.h"
 #include "framework/unique_handle.h"
+#include "image/paths.h"
 #include "image/resources.h"
 
 namespace {
 
 // Opens a file for reading while others may still read, write or delete it.
-Casement::CHandle OpenForReading(const std::string& path) {
-    return Casement::CHandle(CreateFileA(path.c_str(), GENERIC_READ,
+Casement::CHandle OpenForReading(const std::wstring& path) {
+    return Casement::CHandle(CreateFileW(path.c_str(), GENERIC_READ,
                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                          OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 }
@@ -24,7 +25,7 @@ Casement::CHandle OpenForReading(const std::string& path) {
 // fills up meanwhile faults the writing process instead of failing the call.
 // So they are written only where the volume has room for the whole image
 // once more, besides the new entries.
-bool HasRoomToRewrite(const std::string& image, std::size_t newBytes) {
+bool HasRoomToRewrite(const std::wstring& image, std::size_t newBytes) {
     constexpr unsigned long long kSlack = 64 * 1024;
     const long long size = FileSize(image);
     return size >= 0 && HasRoomFor(FolderOf(image), static_cast<unsigned long long>(size) + newBytes + kSlack);
@@ -36,7 +37,7 @@ void Report(const SaveProgress& progress, int percent) {
 }
 
 // Gives the image its note and checks what the file then holds.
-bool WriteNote(const std::string& image, const ImageNote& note, const SaveProgress& progress) {
+bool WriteNote(const std::wstring& image, const ImageNote& note, const SaveProgress& progress) {
     switch (note.kind) {
     case ImageNote::Kind::Unchanged:
         return true;
@@ -65,24 +66,19 @@ bool WriteNote(const std::string& image, const ImageNote& note, const SaveProgre
 
 }  // namespace
 
-std::string FolderOf(const std::string& path) {
-    const std::string::size_type slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
-
-long long FileSize(const std::string& path) {
+long long FileSize(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data = {};
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
         return -1;
     return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-bool HasRoomFor(const std::string& folder, unsigned long long bytes) {
+bool HasRoomFor(const std::wstring& folder, unsigned long long bytes) {
     ULARGE_INTEGER available = {};
-    return GetDiskFreeSpaceExA(folder.c_str(), &available, nullptr, nullptr) && available.QuadPart >= bytes;
+    return GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr) && available.QuadPart >= bytes;
 }
 
-bool FilesAreIdentical(const std::string& first, const std::string& second) {
+bool FilesAreIdentical(const std::wstring& first, const std::wstring& second) {
     const Casement::CHandle a = OpenForReading(first);
     const Casement::CHandle b = OpenForReading(second);
     LARGE_INTEGER sizeA = {}, sizeB = {};
@@ -103,43 +99,34 @@ bool FilesAreIdentical(const std::string& first, const std::string& second) {
     return true;
 }
 
-std::string NewFileIn(const std::string& folder) {
-    char name[MAX_PATH] = {};
-    // Wine's GetTempFileNameA can report a name it could not create, so the
-    // file itself says whether the folder took it.
-    if (folder.empty() || GetTempFileNameA(folder.c_str(), "TEM", 0, name) == 0 ||
-        GetFileAttributesA(name) == INVALID_FILE_ATTRIBUTES)
-        return std::string();
-    return name;
+std::wstring WriteCheckedImage(const std::wstring& folder, const ImageNote& note, const SaveProgress& progress) {
+    const std::wstring image = NewFileIn(folder);
+    return !image.empty() && WriteCheckedImageInto(image, note, progress) ? image : std::wstring();
 }
 
-std::string WriteCheckedImage(const std::string& folder, const ImageNote& note, const SaveProgress& progress) {
-    const std::string image = NewFileIn(folder);
-    return !image.empty() && WriteCheckedImageInto(image, note, progress) ? image : std::string();
-}
-
-bool WriteCheckedImageInto(const std::string& path, const ImageNote& note, const SaveProgress& progress) {
-    const std::string self = OwnImagePath();
-    const bool copied = CopyFileA(self.c_str(), path.c_str(), FALSE) && FilesAreIdentical(self, path);
+bool WriteCheckedImageInto(const std::wstring& path, const ImageNote& note, const SaveProgress& progress) {
+    const std::wstring self = OwnImagePath();
+    const bool copied =
+        !self.empty() && CopyFileW(self.c_str(), path.c_str(), FALSE) && FilesAreIdentical(self, path);
     if (copied)
         Report(progress, 20);
     if (copied && WriteNote(path, note, progress)) {
         Report(progress, 100);
         return true;
     }
-    DeleteFileA(path.c_str());
+    DeleteFileW(path.c_str());
     return false;
 }
 
-bool SaveCheckedImageAs(const std::string& target, const ImageNote& note, const SaveProgress& progress) {
+bool SaveCheckedImageAs(const std::wstring& target, const ImageNote& note, const SaveProgress& progress) {
     // The running program cannot be replaced while it runs.
     if (IsOwnImagePath(target))
         return false;
-    const std::string staged = WriteCheckedImage(FolderOf(target), note, progress);
+    const std::wstring staged = WriteCheckedImage(FolderOf(target), note, progress);
     if (staged.empty())
         return false;
-    if (MoveFileExA(staged.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (MoveFileExW(staged.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
-    DeleteFileA(staged.c_str());
+    DeleteFileW(staged.c_str());
     return false;
 }

@@ -22,32 +22,25 @@ struct ImageNote {
 // copy has passed its checks.
 using SaveProgress = std::function<void(int percent)>;
 
-// A new empty file "TEM*.tmp" made in folder; empty when the folder takes no
-// new file.
-std::string NewFileIn(const std::string& folder);
-
 // Copies the running program into a new file "TEM*.tmp" in folder and gives
 // it the note. The copy is then checked: it must first be byte for byte the
 // running program; after the note is written its other resources must be
 // unchanged, its three entries the bytes sealed (or absent), and a sealed
 // note must unseal with the password to the text. Returns the checked
 // file's path; empty when a step or a check failed, with nothing left behind.
-std::string WriteCheckedImage(const std::string& folder, const ImageNote& note, const SaveProgress& progress = {});
+std::wstring WriteCheckedImage(const std::wstring& folder, const ImageNote& note, const SaveProgress& progress = {});
 // The same into a file already made for it; false, with the file removed,
 // when a step or a check failed.
-bool WriteCheckedImageInto(const std::string& path, const ImageNote& note, const SaveProgress& progress = {});
+bool WriteCheckedImageInto(const std::wstring& path, const ImageNote& note, const SaveProgress& progress = {});
 
 // The same, staged beside target and renamed over it once checked. On
 // failure a file already at target is left as it was.
-bool SaveCheckedImageAs(const std::string& target, const ImageNote& note, const SaveProgress& progress = {});
+bool SaveCheckedImageAs(const std::wstring& target, const ImageNote& note, const SaveProgress& progress = {});
 
 // The size of a file in bytes; -1 when it cannot be read.
-long long FileSize(const std::string& path);
+long long FileSize(const std::wstring& path);
 // True when the folder's volume has at least this many bytes free.
-bool HasRoomFor(const std::string& folder, unsigned long long bytes);
+bool HasRoomFor(const std::wstring& folder, unsigned long long bytes);
 
 // True when both files can be read and hold the same bytes.
-bool FilesAreIdentical(const std::string& first, const std::string& second);
-
-// The folder part of a path, without its last separator.
-std::string FolderOf(const std::string& path);
+bool FilesAreIdentical(const std::wstring& first, const std::wstring& second);

@@ -99,8 +99,8 @@ BOOL CALLBACK CollectType(HMODULE module, LPSTR type, LONG_PTR context) {
 // The resources of the image file, in a fixed order. The entries of the
 // document are left out unless asked for: a save replaces them, whatever
 // state they are in.
-std::optional<std::vector<Resource>> CollectResources(const std::string& imagePath, bool withPackets) {
-    HMODULE module = LoadLibraryExA(imagePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+std::optional<std::vector<Resource>> CollectResources(const std::wstring& imagePath, bool withPackets) {
+    HMODULE module = LoadLibraryExW(imagePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (module == nullptr)
         return std::nullopt;
     Collection collection{module, withPackets, {}, {}, {}};
@@ -120,7 +120,7 @@ Resource PacketResource(LPCSTR name, const std::vector<unsigned char>& bytes) {
 // not reliable everywhere (Wine reports success and keeps them), starting
 // from an empty resource store is. The file is read back afterwards: true
 // only when it holds exactly the other resources it had and the packets.
-bool RewriteResources(const std::string& imagePath, const SealedDocument* packets) {
+bool RewriteResources(const std::wstring& imagePath, const SealedDocument* packets) {
     std::optional<std::vector<Resource>> expected = CollectResources(imagePath, false);
     if (!expected)
         return false;
@@ -134,7 +134,7 @@ bool RewriteResources(const std::string& imagePath, const SealedDocument* packet
         expected->push_back(PacketResource(kTypeName, packets->type));
     }
 
-    HANDLE update = BeginUpdateResourceA(imagePath.c_str(), TRUE);
+    HANDLE update = BeginUpdateResourceW(imagePath.c_str(), TRUE);
     if (update == nullptr)
         return false;
     bool ok = true;
@@ -169,29 +169,17 @@ ImageResource LoadOwnPacket(LPCSTR name) {
 
 }  // namespace
 
-std::string OwnImagePath() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return path;
-}
-
-bool IsOwnImagePath(const std::string& path) {
-    char full[MAX_PATH] = {};
-    const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
-    return length > 0 && length < MAX_PATH && lstrcmpiA(full, OwnImagePath().c_str()) == 0;
-}
-
 OwnDocument LoadOwnDocument() {
     return OwnDocument{LoadOwnPacket(kHmacName), LoadOwnPacket(kDataName), LoadOwnPacket(kTypeName)};
 }
 
-bool WritePackets(const std::string& imagePath, const SealedDocument& packets) {
+bool WritePackets(const std::wstring& imagePath, const SealedDocument& packets) {
     return RewriteResources(imagePath, &packets);
 }
 
-bool DeletePackets(const std::string& imagePath) { return RewriteResources(imagePath, nullptr); }
+bool DeletePackets(const std::wstring& imagePath) { return RewriteResources(imagePath, nullptr); }
 
-bool ReadPackets(const std::string& imagePath, SealedDocument& packets) {
+bool ReadPackets(const std::wstring& imagePath, SealedDocument& packets) {
     const std::optional<std::vector<Resource>> resources = CollectResources(imagePath, true);
     if (!resources)
         return false;

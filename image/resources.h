@@ -9,11 +9,6 @@
 
 #include "crypto/document.h"
 
-// The full path of the running executable, as the system reports it.
-std::string OwnImagePath();
-// True when path (relative or full, in any letter case) names it.
-bool IsOwnImagePath(const std::string& path);
-
 // Bytes of a resource of the running image; they stay valid until the
 // process ends. Null bytes mean the resource is absent or unreadable.
 struct ImageResource {
@@ -37,9 +32,9 @@ OwnDocument LoadOwnDocument();
 // reads the file back. False when a resource of the file cannot be read or
 // written, or when the file does not then hold exactly its other resources
 // (same type, name, language and bytes) and these three entries.
-bool WritePackets(const std::string& imagePath, const SealedDocument& packets);
+bool WritePackets(const std::wstring& imagePath, const SealedDocument& packets);
 // Removes all three entries the same way, checked the same way.
-bool DeletePackets(const std::string& imagePath);
+bool DeletePackets(const std::wstring& imagePath);
 // The document's entries as the image file holds them (an absent one is
 // empty); false when its resources cannot be read.
-bool ReadPackets(const std::string& imagePath, SealedDocument& packets);
+bool ReadPackets(const std::wstring& imagePath, SealedDocument& packets);

@@ -2,30 +2,24 @@
 
 #include <windows.h>
 
-#include <cstring>
+#include <cwchar>
 
 #include "framework/unique_handle.h"
 #include "image/checked_image.h"
-#include "image/resources.h"
+#include "image/paths.h"
 
 namespace {
 
-constexpr char kWriteBackArgument[] = "writeback";
+constexpr wchar_t kWriteBackArgument[] = L"writeback";
 constexpr int kAttempts = 101;
 constexpr DWORD kIntervalMs = 100;
 
-std::string TemporaryFolder() {
-    char folder[MAX_PATH] = {};
-    const DWORD length = GetTempPathA(MAX_PATH, folder);
-    return length > 0 && length < MAX_PATH ? std::string(folder) : std::string();
-}
-
-bool StartWriteBack(const std::string& image, const std::string& executable) {
-    std::string commandLine = WriteBackCommandLine(executable);
-    STARTUPINFOA startup = {};
+bool StartWriteBack(const std::wstring& image, const std::wstring& executable) {
+    std::wstring commandLine = WriteBackCommandLine(executable);
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(image.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+    if (!CreateProcessW(image.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                         &process))
         return false;
     // The write-back runs on its own: neither handle is needed.
@@ -36,7 +30,7 @@ bool StartWriteBack(const std::string& image, const std::string& executable) {
 
 // Overwriting in place gives up the target's space first; what is free then
 // must hold the whole image, or the target would be left cut short.
-bool FitsInPlace(const std::string& self, const std::string& target) {
+bool FitsInPlace(const std::wstring& self, const std::wstring& target) {
     const long long selfSize = FileSize(self);
     const long long targetSize = FileSize(target);
     return selfSize >= 0 && targetSize >= 0 &&
@@ -46,39 +40,39 @@ bool FitsInPlace(const std::string& self, const std::string& target) {
 // One attempt to put this image in the target's place. A checked copy is
 // staged beside the target, so that the target is replaced by a rename,
 // which never leaves it half written; a copy that fails its check is
-// removed and the attempt fails. Only where the folder takes no new file is
+// removed and the attempt fails. Only where the folder refuses new files is
 // the target overwritten in place, and checked afterwards.
-bool ReplaceTarget(const std::string& self, std::string& staged, const std::string& target) {
+bool ReplaceTarget(const std::wstring& self, std::wstring& staged, const std::wstring& target) {
     if (staged.empty()) {
-        const std::string name = NewFileIn(FolderOf(target));
+        const std::wstring name = NewFileIn(FolderOf(target));
         if (name.empty())
-            return FitsInPlace(self, target) && CopyFileA(self.c_str(), target.c_str(), FALSE) &&
-                   FilesAreIdentical(self, target);
+            return GetLastError() == ERROR_ACCESS_DENIED && FitsInPlace(self, target) &&
+                   CopyFileW(self.c_str(), target.c_str(), FALSE) && FilesAreIdentical(self, target);
         if (!WriteCheckedImageInto(name, ImageNote()))
             return false;
         staged = name;
     }
-    return MoveFileExA(staged.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
+    return MoveFileExW(staged.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
            FALSE;
 }
 
 // A write-back that gives up must not hide the new note: say where it is.
-void ReportFailure(const std::string& temporaryImage) {
-    const std::string text = "无法将文档写回程序文件。新的文档保存在：" + temporaryImage;
-    MessageBoxA(nullptr, text.c_str(), "错误", MB_SYSTEMMODAL | MB_ICONERROR);
+void ReportFailure(const std::wstring& temporaryImage) {
+    const std::wstring text = FromAnsi("无法将文档写回程序文件。新的文档保存在：") + temporaryImage;
+    MessageBoxW(nullptr, text.c_str(), FromAnsi("错误").c_str(), MB_SYSTEMMODAL | MB_ICONERROR);
 }
 
-void WriteBack(const std::string& target) {
+void WriteBack(const std::wstring& target) {
     // The saving process may still hold its executable; retry until it ends.
-    const std::string self = OwnImagePath();
-    std::string staged;
+    const std::wstring self = OwnImagePath();
+    std::wstring staged;
     for (int attempt = 1; attempt <= kAttempts; ++attempt) {
         if (ReplaceTarget(self, staged, target))
             return;
         Sleep(kIntervalMs);
     }
     if (!staged.empty())
-        DeleteFileA(staged.c_str());
+        DeleteFileW(staged.c_str());
     ReportFailure(self);
 }
 
@@ -87,43 +81,46 @@ void WriteBack(const std::string& target) {
 bool SaveThroughTemporaryImage(std::string_view text, std::string_view password, std::string_view cipher,
                                const SaveProgress& progress) {
     const ImageNote note{text.empty() ? ImageNote::Kind::Removed : ImageNote::Kind::Sealed, text, password, cipher};
-    const std::string executable = OwnImagePath();
-    const std::string image = WriteCheckedImage(TemporaryFolder(), note, progress);
+    const std::wstring executable = OwnImagePath();
+    if (executable.empty())
+        return false;
+    const std::wstring image = WriteCheckedImage(TemporaryFolder(), note, progress);
     if (image.empty())
         return false;
     if (StartWriteBack(image, executable))
         return true;
-    DeleteFileA(image.c_str());
+    DeleteFileW(image.c_str());
     return false;
 }
 
 void RemoveRedundantTemporaryImages() {
-    const std::string folder = TemporaryFolder();
-    const std::string self = OwnImagePath();
+    const std::wstring folder = TemporaryFolder();
+    const std::wstring self = OwnImagePath();
     const long long selfSize = FileSize(self);
-    WIN32_FIND_DATAA found = {};
-    HANDLE search = folder.empty() ? INVALID_HANDLE_VALUE : FindFirstFileA((folder + "TEM*.tmp").c_str(), &found);
+    WIN32_FIND_DATAW found = {};
+    HANDLE search =
+        folder.empty() || self.empty() ? INVALID_HANDLE_VALUE : FindFirstFileW((folder + L"TEM*.tmp").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
         return;
     do {
         // Sizes first, so that unrelated files are never read.
         const long long size = (static_cast<long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-        const std::string path = folder + found.cFileName;
+        const std::wstring path = folder + found.cFileName;
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && size == selfSize &&
             FilesAreIdentical(self, path))
-            DeleteFileA(path.c_str());
-    } while (FindNextFileA(search, &found));
+            DeleteFileW(path.c_str());
+    } while (FindNextFileW(search, &found));
     FindClose(search);
 }
 
-std::string WriteBackCommandLine(const std::string& executablePath) {
-    return "\"" + executablePath + "\" " + kWriteBackArgument;
+std::wstring WriteBackCommandLine(const std::wstring& executablePath) {
+    return L"\"" + executablePath + L"\" " + kWriteBackArgument;
 }
 
-bool HandleWriteBack(int argc, char** argv) {
+bool HandleWriteBack(int argc, wchar_t** argv) {
     if (argc > 2)
         return true;
-    if (argc != 2 || std::strcmp(argv[1], kWriteBackArgument) != 0)
+    if (argc != 2 || std::wcscmp(argv[1], kWriteBackArgument) != 0)
         return false;
     // Started by hand as its own target, it has nothing to write back.
     if (!IsOwnImagePath(argv[0]))

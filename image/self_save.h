@@ -19,7 +19,7 @@ bool SaveThroughTemporaryImage(std::string_view text, std::string_view password,
 
 // The command line a write-back process is started with: the executable's
 // path in double quotes, so a path with blanks stays one argument.
-std::string WriteBackCommandLine(const std::string& executablePath);
+std::wstring WriteBackCommandLine(const std::wstring& executablePath);
 
 // Removes the temporary images in the temporary folder that are byte for
 // byte this program: a completed write-back leaves exactly that behind, and
@@ -27,7 +27,9 @@ std::string WriteBackCommandLine(const std::string& executablePath);
 // the image of a write-back that gave up, which holds a newer note.
 void RemoveRedundantTemporaryImages();
 
-// The other half, in the started copy. True when the process must end now:
-// it had too many arguments, or it was started in write-back mode and has
-// written itself back, given up, or found itself named as the target.
-bool HandleWriteBack(int argc, char** argv);
+// The other half, in the started copy, given the process's arguments as
+// UTF-16 (the target's path may hold what code page 936 cannot spell). True
+// when the process must end now: it had too many arguments, or it was
+// started in write-back mode and has written itself back, given up, or found
+// itself named as the target.
+bool HandleWriteBack(int argc, wchar_t** argv);

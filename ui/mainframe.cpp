@@ -186,8 +186,9 @@ LRESULT CMainFrame::HandleNotify(WPARAM wParam, LPARAM lParam) {
 void CMainFrame::OnFindReplace(Casement::CFindReplaceDialog& dialog) { m_search.HandleRequest(dialog); }
 
 BOOL CMainFrame::HandleDropFiles(HDROP drop) {
-    char path[MAX_PATH] = {};
-    DragQueryFileA(drop, 0, path, MAX_PATH);
+    // A path's length in the ANSI code page is in bytes, up to two a character.
+    std::string path(DragQueryFileA(drop, 0, nullptr, 0) + 1, '\0');
+    path.resize(DragQueryFileA(drop, 0, &path[0], static_cast<UINT>(path.size())));
     const std::optional<std::string> text = ReadTextFile(path);
     if (!text)
         return TRUE;

@@ -5,16 +5,36 @@
 
 #include "framework/commondlg.h"
 #include "image/checked_image.h"
+#include "image/paths.h"
 #include "ui/document_state.h"
 #include "ui/mainframe.h"
 #include "ui/textfile.h"
 #include "ui/uitext.h"
 
+namespace {
+
+// The save dialog speaks code page 936: a character it cannot spell comes
+// back as "?", which no file name holds. Such a path, or one longer than
+// Windows allows, is refused with a message that names it.
+bool IsUsablePath(const std::string& path) {
+    const char* problem = nullptr;
+    if (path.find('?') != std::string::npos)
+        problem = "路径中有无法用简体中文编码表示的字符。";
+    else if (FromAnsi(path).size() > kLongestPath)
+        problem = "路径超过了 Windows 允许的 259 个字符。";
+    if (problem == nullptr)
+        return true;
+    ShowError(("无法保存到“" + path + "”：" + problem).c_str());
+    return false;
+}
+
+}  // namespace
+
 // The copy is staged beside the path and checked before it takes the path's
 // place, so a failure leaves a file already there as it was.
 void CMainFrame::WriteExecutable(const std::string& path, const ImageNote& note) {
     ShowProgress("正在保存文档...");
-    const bool saved = SaveCheckedImageAs(path, note, SavingProgress());
+    const bool saved = SaveCheckedImageAs(FromAnsi(path), note, SavingProgress());
     ShowReady();
     if (!saved)
         ShowError("无法保存文档。");
@@ -34,6 +54,8 @@ BOOL CMainFrame::SaveAs() {
     if (dialog.DoModal(*this) != IDOK)
         return TRUE;
     const std::string path = dialog.GetPathName();
+    if (!IsUsablePath(path))
+        return TRUE;
     std::optional<PromptOutcome> password;
     for (;;) {
         switch (NextSaveAsStep(path, CurrentFacts(), password)) {

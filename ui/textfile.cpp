@@ -5,9 +5,16 @@
 
 #include "framework/cexception.h"
 #include "framework/file.h"
+#include "image/paths.h"
 #include "ui/uitext.h"
 
 namespace {
+
+// The first characters of an ANSI path, never cutting one in two.
+std::string FirstCharacters(std::string_view path, std::size_t count) {
+    const std::wstring wide = FromAnsi(path);
+    return wide.size() <= count ? std::string(path) : ToAnsi(std::wstring_view(wide).substr(0, count));
+}
 
 void ShowWarning(const std::string& text, LPCSTR caption) {
     MessageBoxA(MessageOwner(), text.c_str(), caption, MB_OK | MB_ICONWARNING | MB_SYSTEMMODAL);
@@ -51,9 +58,9 @@ std::optional<std::string> ReadTextFile(const std::string& path) {
         text.resize(have);
         return text;
     } catch (const Casement::CFileException& e) {
-        ShowWarning(std::string("无法加载:  ") + std::string(e.GetFileName()).substr(0, 253), e.what());
+        ShowWarning(std::string("无法加载:  ") + FirstCharacters(e.GetFileName(), 253), e.what());
     } catch (const std::bad_alloc&) {
-        ShowWarning(std::string("无法加载:  ") + path.substr(0, 253), "文件太大");
+        ShowWarning(std::string("无法加载:  ") + FirstCharacters(path, 253), "文件太大");
     }
     return std::nullopt;
 }

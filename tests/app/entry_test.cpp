@@ -64,6 +64,37 @@ TEST_F(Entry, SecondStartOfSamePathEndsSilentlyWhileCopyElsewhereRuns) {
     CloseAndExpectExit(running, window, 0);
 }
 
+TEST_F(Entry, OneFileRunsOnceUnderAnySpellingAndTwoFilesSideBySide) {
+    const std::string folder = driver::MakeTempFolder("spellings");
+    ASSERT_TRUE(CreateDirectoryA((folder + "\\ab").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((folder + "\\a").c_str(), nullptr));
+    const std::string first = folder + "\\ab\\c.exe";
+    const std::string joinedAlike = folder + "\\a\\bc.exe";  // the same once backslashes are dropped
+    ASSERT_TRUE(driver::CopyInto(driver::PathFromEnvironment("SCRIBECRYPT_EXE"), first));
+    ASSERT_TRUE(driver::CopyInto(driver::PathFromEnvironment("SCRIBECRYPT_EXE"), joinedAlike));
+
+    driver::Process running;
+    ASSERT_TRUE(running.Start(first, Quoted(first)));
+    HWND window = driver::WaitForWindow(running.Id(), nullptr, kStartTimeoutMs);
+    ASSERT_NE(nullptr, window);
+
+    std::string respelled = folder + "\\AB\\.\\C.EXE";
+    respelled[0] = static_cast<char>(respelled[0] == 'C' ? 'c' : 'C');
+    driver::Process second;
+    ASSERT_TRUE(second.Start(respelled, Quoted(respelled)));
+    DWORD code = 0;
+    ASSERT_TRUE(second.WaitForExit(10000, &code));
+    EXPECT_EQ(1u, code);
+
+    driver::Process other;
+    ASSERT_TRUE(other.Start(joinedAlike, Quoted(joinedAlike)));
+    HWND otherWindow = driver::WaitForWindow(other.Id(), nullptr, kStartTimeoutMs);
+    ASSERT_NE(nullptr, otherWindow);
+
+    CloseAndExpectExit(other, otherWindow, 0);
+    CloseAndExpectExit(running, window, 0);
+}
+
 // Without the rich edit library there is no view to hold a note: the start
 // fails with the entry's box and exit code -1 instead of a window with a
 // dead view.

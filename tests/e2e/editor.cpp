@@ -89,6 +89,22 @@ void Editor::DeleteAll() const {
 
 void Editor::Command(UINT id) const { PostMessageW(m_main, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 
+void Editor::SaveAs(const std::wstring& path, int replace) {
+    constexpr int kFileNameField = 1148;
+    Command(IDM_SAVE_AS);
+    const HWND dialog = WaitForWindow(
+        m_process.Id(), L"#32770", [](HWND window) { return GetDlgItem(window, kFileNameField) != nullptr; },
+        kWindowTimeoutMs);
+    if (dialog == nullptr)
+        return;
+    SetControlText(dialog, kFileNameField, path);
+    PressButton(dialog, IDOK);
+    if (replace != 0)
+        Answer(replace);
+    WaitForWindowToGo(dialog);
+    Sleep(300);
+}
+
 void Editor::Close() const { PostMessageW(m_main, WM_CLOSE, 0, 0); }
 
 DWORD Editor::WaitForExit() {

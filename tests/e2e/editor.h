@@ -51,6 +51,9 @@ public:
     // Selects everything and presses Delete.
     void DeleteAll() const;
     void Command(UINT id) const;
+    // Chooses path in the Save As dialog; answers the question about
+    // replacing an existing file with replace (0: none is expected).
+    void SaveAs(const std::wstring& path, int replace = 0);
     void Close() const;
     // Waits for the end of the program and of the write-back it started.
     DWORD WaitForExit();

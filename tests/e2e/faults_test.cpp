@@ -9,6 +9,7 @@
 
 #include "crypto/document.h"
 #include "crypto/key_material.h"
+#include "image/paths.h"
 #include "image/resources.h"
 #include "tests/e2e/editor.h"
 #include "tests/e2e/stress.h"
@@ -534,7 +535,7 @@ TEST(DiskFull, AProgramFolderWithoutRoomKeepsTheProgramAndSaysWhereTheNoteIs) {
     EXPECT_EQ(0, CountStagedImages(disks.program));
 
     SealedDocument stored;
-    ASSERT_TRUE(ReadPackets(image, stored));
+    ASSERT_TRUE(ReadPackets(FromAnsi(image), stored));
     std::string narrow(text.size() * 2, '\0');
     narrow.resize(static_cast<size_t>(WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
                                                           &narrow[0], static_cast<int>(narrow.size()), nullptr,

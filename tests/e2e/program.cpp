@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "crypto/document.h"
+#include "image/paths.h"
 #include "image/resources.h"
 
 namespace driver {
@@ -90,17 +91,17 @@ ProgramCopy::ProgramCopy(const std::string& hint, const std::string& fileName, c
     CopyInto(PathFromEnvironment(programVariable), m_path);
 }
 
-ProgramCopy::ProgramCopy(const InFolder& place) : m_folder(place.folder), m_path(m_folder + "\\scribecrypt.exe") {
+ProgramCopy::ProgramCopy(const InFolder& place) : m_folder(place.folder), m_path(m_folder + "\\" + place.fileName) {
     CopyInto(PathFromEnvironment("SCRIBECRYPT_EXE"), m_path);
 }
 
 bool ProgramCopy::Seal(const std::string& text, const std::string& password, const std::string& cipher) const {
     const std::optional<SealedDocument> sealed = SealDocument(text, password, cipher);
-    return sealed && WritePackets(m_path, *sealed);
+    return sealed && WritePackets(FromAnsi(m_path), *sealed);
 }
 
 bool ProgramCopy::WriteRaw(const std::string& hmac, const std::string& data, const std::string& type) const {
-    return WritePackets(m_path, SealedDocument{ToBytes(hmac), ToBytes(data), ToBytes(type)});
+    return WritePackets(FromAnsi(m_path), SealedDocument{ToBytes(hmac), ToBytes(data), ToBytes(type)});
 }
 
 bool ProgramCopy::AddPacket(const char* name, const std::string& bytes) const {

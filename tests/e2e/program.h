@@ -14,9 +14,11 @@ public:
     // programVariable, into a new folder named after hint.
     explicit ProgramCopy(const std::string& hint, const std::string& fileName = "scribecrypt.exe",
                          const char* programVariable = "SCRIBECRYPT_EXE");
-    // The built program copied as "scribecrypt.exe" into an existing folder.
+    // The built program copied into an existing folder, which may be given
+    // relative to the current folder.
     struct InFolder {
         std::string folder;
+        std::string fileName = "scribecrypt.exe";
     };
     explicit ProgramCopy(const InFolder& place);
 

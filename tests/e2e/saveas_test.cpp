@@ -14,24 +14,10 @@ using driver::kSaveQuestion;
 using driver::OpenedImageText;
 using driver::ProgramCopy;
 
-constexpr int kFileNameField = 1148;
-
-// Chooses path in the save dialog; answers the question about replacing an
-// existing file with replace.
 void SaveAs(Editor& editor, const std::string& path, int replace = 0) {
-    editor.Command(IDM_SAVE_AS);
-    const HWND dialog = driver::WaitForWindow(
-        editor.GetProcess().Id(), L"#32770",
-        [](HWND window) { return GetDlgItem(window, kFileNameField) != nullptr; }, driver::kWindowTimeoutMs);
-    ASSERT_NE(nullptr, dialog);
     wchar_t widePath[MAX_PATH] = {};
     MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath, MAX_PATH);
-    driver::SetControlText(dialog, kFileNameField, widePath);
-    driver::PressButton(dialog, IDOK);
-    if (replace != 0)
-        editor.Answer(replace);
-    driver::WaitForWindowToGo(dialog);
-    Sleep(300);
+    editor.SaveAs(widePath, replace);
 }
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }

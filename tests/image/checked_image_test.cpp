@@ -8,6 +8,7 @@
 
 #include "crypto/document.h"
 #include "image/checked_image.h"
+#include "image/paths.h"
 #include "image/resources.h"
 #include "tests/e2e/driver.h"
 
@@ -22,23 +23,23 @@ TEST(CheckedImage, CopiesCarryTheNoteTheyWereGiven) {
     const std::string folder = driver::MakeTempFolder("checked");
     std::vector<int> progress;
     const SaveProgress record = [&](int percent) { progress.push_back(percent); };
-    const std::string sealed =
-        WriteCheckedImage(folder, ImageNote{ImageNote::Kind::Sealed, "a note", "pass", "SEED"}, record);
+    const std::wstring sealed =
+        WriteCheckedImage(FromAnsi(folder), ImageNote{ImageNote::Kind::Sealed, "a note", "pass", "SEED"}, record);
     ASSERT_FALSE(sealed.empty());
     ASSERT_LT(2u, progress.size());
     EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
     EXPECT_EQ(100, progress.back());
-    EXPECT_EQ(folder + "\\TEM", sealed.substr(0, folder.size() + 4));
+    EXPECT_EQ(FromAnsi(folder + "\\TEM"), sealed.substr(0, FromAnsi(folder).size() + 4));
     SealedDocument stored;
     ASSERT_TRUE(ReadPackets(sealed, stored));
     EXPECT_EQ("a note", Unsealed(stored, "pass"));
 
-    const std::string removed = WriteCheckedImage(folder, ImageNote{ImageNote::Kind::Removed, {}, {}, {}});
+    const std::wstring removed = WriteCheckedImage(FromAnsi(folder), ImageNote{ImageNote::Kind::Removed, {}, {}, {}});
     ASSERT_FALSE(removed.empty());
     ASSERT_TRUE(ReadPackets(removed, stored));
     EXPECT_TRUE(stored.hmac.empty() && stored.data.empty() && stored.type.empty());
 
-    const std::string unchanged = WriteCheckedImage(folder, ImageNote());
+    const std::wstring unchanged = WriteCheckedImage(FromAnsi(folder), ImageNote());
     ASSERT_FALSE(unchanged.empty());
     EXPECT_TRUE(FilesAreIdentical(OwnImagePath(), unchanged));
     EXPECT_EQ(3, driver::CountFiles(folder + "\\TEM*.tmp"));
@@ -49,40 +50,41 @@ TEST(CheckedImage, AFailedStepLeavesNothingBehind) {
     // No cipher of that name: nothing can be sealed, and the save never
     // says it is done.
     int reached = 0;
-    EXPECT_EQ("", WriteCheckedImage(folder, ImageNote{ImageNote::Kind::Sealed, "text", "pass", "NONE"},
+    EXPECT_EQ(L"", WriteCheckedImage(FromAnsi(folder), ImageNote{ImageNote::Kind::Sealed, "text", "pass", "NONE"},
                                     [&](int percent) { reached = percent; }));
     EXPECT_GT(100, reached);
-    EXPECT_EQ("", WriteCheckedImage(folder + "\\missing", ImageNote()));
-    EXPECT_EQ("", WriteCheckedImage("", ImageNote()));
+    EXPECT_EQ(L"", WriteCheckedImage(FromAnsi(folder + "\\missing"), ImageNote()));
+    EXPECT_EQ(L"", WriteCheckedImage(L"", ImageNote()));
     EXPECT_EQ(0, driver::CountFiles(folder + "\\TEM*"));
 
     // Save As never replaces the running program, nor writes where it cannot stage.
     EXPECT_FALSE(SaveCheckedImageAs(OwnImagePath(), ImageNote()));
-    EXPECT_FALSE(SaveCheckedImageAs(folder + "\\missing\\copy.exe", ImageNote()));
+    EXPECT_FALSE(SaveCheckedImageAs(FromAnsi(folder + "\\missing\\copy.exe"), ImageNote()));
 
     const std::string target = folder + "\\copy.exe";
     ASSERT_TRUE(driver::WriteFileBytes(target, "earlier"));
-    EXPECT_FALSE(SaveCheckedImageAs(target, ImageNote{ImageNote::Kind::Sealed, "text", "", "AES"}));
+    EXPECT_FALSE(SaveCheckedImageAs(FromAnsi(target), ImageNote{ImageNote::Kind::Sealed, "text", "", "AES"}));
     EXPECT_EQ("earlier", driver::ReadFileBytes(target));
-    ASSERT_TRUE(SaveCheckedImageAs(target, ImageNote()));
-    EXPECT_TRUE(FilesAreIdentical(OwnImagePath(), target));
+    ASSERT_TRUE(SaveCheckedImageAs(FromAnsi(target), ImageNote()));
+    EXPECT_TRUE(FilesAreIdentical(OwnImagePath(), FromAnsi(target)));
     EXPECT_EQ(0, driver::CountFiles(folder + "\\TEM*"));
 }
 
 TEST(CheckedImage, FilesAreIdenticalOnlyByteForByte) {
     const std::string folder = driver::MakeTempFolder("identical");
     const std::string a = folder + "\\a", b = folder + "\\b";
+    const std::wstring wideA = FromAnsi(a), wideB = FromAnsi(b);
     const std::string bytes(3 << 20, 'x');  // spans several reads
     ASSERT_TRUE(driver::WriteFileBytes(a, bytes));
     ASSERT_TRUE(driver::WriteFileBytes(b, bytes));
-    EXPECT_TRUE(FilesAreIdentical(a, b));
+    EXPECT_TRUE(FilesAreIdentical(wideA, wideB));
     std::string last = bytes;
     last.back() = 'y';
     ASSERT_TRUE(driver::WriteFileBytes(b, last));
-    EXPECT_FALSE(FilesAreIdentical(a, b));
+    EXPECT_FALSE(FilesAreIdentical(wideA, wideB));
     ASSERT_TRUE(driver::WriteFileBytes(b, bytes.substr(1)));
-    EXPECT_FALSE(FilesAreIdentical(a, b));
-    EXPECT_FALSE(FilesAreIdentical(a, folder + "\\missing"));
+    EXPECT_FALSE(FilesAreIdentical(wideA, wideB));
+    EXPECT_FALSE(FilesAreIdentical(wideA, FromAnsi(folder + "\\missing")));
 }
 
 }  // namespace

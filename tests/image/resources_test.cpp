@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "image/paths.h"
 #include "image/resources.h"
 #include "tests/e2e/driver.h"
 
@@ -68,7 +69,7 @@ TEST_F(PacketResources, RunningImageReadsItsOwnDocumentWithExactLengths) {
 
 TEST_F(PacketResources, WriteReplacesTheDocumentAndKeepsEverythingElse) {
     const std::string path = CopyOfSelf();
-    ASSERT_TRUE(WritePackets(path, Sample()));
+    ASSERT_TRUE(WritePackets(FromAnsi(path), Sample()));
 
     ImageFile image(path);
     ASSERT_TRUE(image.IsOpen());
@@ -82,7 +83,7 @@ TEST_F(PacketResources, WriteReplacesTheDocumentAndKeepsEverythingElse) {
 
 TEST_F(PacketResources, DeleteLeavesNoEntryAndKeepsEverythingElse) {
     const std::string path = CopyOfSelf();
-    ASSERT_TRUE(DeletePackets(path));
+    ASSERT_TRUE(DeletePackets(FromAnsi(path)));
 
     ImageFile image(path);
     for (LPCSTR name : {"HMAC", "DATA", "TYPE"})
@@ -93,7 +94,7 @@ TEST_F(PacketResources, DeleteLeavesNoEntryAndKeepsEverythingElse) {
 TEST_F(PacketResources, TheProgramCarriesItsDocumentIntoACopy) {
     const std::string program = driver::MakeTempFolder("program") + "\\scribecrypt.exe";
     ASSERT_TRUE(driver::CopyInto(driver::PathFromEnvironment("SCRIBECRYPT_EXE"), program));
-    ASSERT_TRUE(WritePackets(program, Sample()));
+    ASSERT_TRUE(WritePackets(FromAnsi(program), Sample()));
     const std::string copy = program + ".copy.exe";
     ASSERT_TRUE(driver::CopyInto(program, copy));
 
@@ -104,19 +105,16 @@ TEST_F(PacketResources, TheProgramCarriesItsDocumentIntoACopy) {
 }
 
 TEST_F(PacketResources, MissingOrRunningTargetReportsFailure) {
-    EXPECT_FALSE(WritePackets("C:\\no such folder\\image.exe", Sample()));
-    EXPECT_FALSE(DeletePackets("C:\\no such folder\\image.exe"));
-
-    char self[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    EXPECT_FALSE(WritePackets(self, Sample()));
+    EXPECT_FALSE(WritePackets(L"C:\\no such folder\\image.exe", Sample()));
+    EXPECT_FALSE(DeletePackets(L"C:\\no such folder\\image.exe"));
+    EXPECT_FALSE(WritePackets(OwnImagePath(), Sample()));
 }
 
 TEST_F(PacketResources, AnEmptyEntryIsRefusedAndTheFileKeepsItsDocument) {
     const std::string path = CopyOfSelf();
     SealedDocument broken = Sample();
     broken.data.clear();
-    EXPECT_FALSE(WritePackets(path, broken));
+    EXPECT_FALSE(WritePackets(FromAnsi(path), broken));
     EXPECT_EQ("SM4", ImageFile(path).Packet("TYPE"));
 }
 

@@ -1,0 +1,115 @@
+// The program saves, reopens and Saves As wherever Windows lets a program
+// be: in a folder of Chinese characters or of ASCII letters as long as a path
+// may be, under a name with characters whose second byte in code page 936
+// is a backslash, and in a folder whose name code page 936 cannot spell.
+// The folders are made by their UTF-16 names and the program is started
+// from them as the current folder, so that the test itself never has to
+// spell them in code page 936.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "image/paths.h"
+#include "tests/e2e/editor.h"
+
+namespace {
+
+using driver::Editor;
+using driver::ProgramCopy;
+
+// The identity of a file: a rename over a path gives it another file, an
+// overwrite in place keeps the one it had.
+ULONGLONG FileIdentity(const std::wstring& path) {
+    const Casement::CHandle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                             nullptr, OPEN_EXISTING, 0, nullptr));
+    BY_HANDLE_FILE_INFORMATION information = {};
+    if (!file.IsValid() || !GetFileInformationByHandle(file.GetHandle(), &information))
+        return 0;
+    return (ULONGLONG{information.nFileIndexHigh} << 32) | information.nFileIndexLow;
+}
+
+class Paths : public ::testing::Test {
+protected:
+    void SetUp() override {
+        base_ = FromAnsi(driver::MakeTempFolder("paths"));
+        ASSERT_FALSE(base_.empty());
+    }
+    void TearDown() override { SetCurrentDirectoryW(base_.c_str()); }
+
+    // A folder under the test's own one, named name.
+    std::wstring Folder(const std::wstring& name) const {
+        const std::wstring folder = base_ + L"\\" + name;
+        EXPECT_TRUE(CreateDirectoryW(folder.c_str(), nullptr)) << "folder of " << name.size() << " characters";
+        return folder;
+    }
+    // A folder name of repeated characters that makes folder\fileName
+    // exactly as long as Windows allows.
+    std::wstring LongestName(const std::wstring& characters, const std::wstring& fileName) const {
+        std::wstring name;
+        while (base_.size() + 1 + name.size() + 1 + fileName.size() < kLongestPath)
+            name += characters[name.size() % characters.size()];
+        return name;
+    }
+
+    // With the program as fileName in folder: a stored note is edited and
+    // saved on closing, which replaces the program file by a rename and
+    // opens with the edit; then it is edited again and saved as saveAs.
+    void SavesReopensAndSavesAs(const std::wstring& folder, const std::string& fileName,
+                                const std::wstring& saveAs) {
+        ASSERT_TRUE(SetCurrentDirectoryW(folder.c_str()));
+        const ProgramCopy copy(ProgramCopy::InFolder{".", fileName});
+        ASSERT_TRUE(copy.Seal("旧", "pw", "AES"));
+        const std::wstring program = folder + L"\\" + FromAnsi(fileName);
+        ASSERT_GE(kLongestPath, program.size());
+        const ULONGLONG before = FileIdentity(program);
+        ASSERT_NE(0u, before);
+
+        std::wstring edited;
+        {
+            Editor editor(copy);
+            ASSERT_TRUE(editor.Open(L"pw"));
+            editor.Type(L"新");
+            edited = editor.Text();
+            EXPECT_EQ(driver::kSaveQuestion, editor.CloseAnswering(IDYES));
+            EXPECT_EQ(0u, editor.WaitForExit());
+        }
+        EXPECT_NE(before, FileIdentity(program)) << "the program file was rewritten in place";
+        EXPECT_EQ(edited, driver::OpenedText(copy, L"pw"));
+
+        Editor editor(copy);
+        ASSERT_TRUE(editor.Open(L"pw"));
+        editor.Type(L"另");
+        const std::wstring savedAs = editor.Text();
+        editor.SaveAs(saveAs);
+        EXPECT_EQ(driver::kSaveQuestion, editor.CloseAnswering(IDNO));
+        EXPECT_EQ(0u, editor.WaitForExit());
+        const ProgramCopy reopened(ProgramCopy::InFolder{".", "reopened.exe"});
+        ASSERT_TRUE(CopyFileW(saveAs.c_str(), L"reopened.exe", FALSE)) << "Save As wrote nothing";
+        EXPECT_EQ(savedAs, driver::OpenedText(reopened, L"pw"));
+    }
+
+    std::wstring base_;
+};
+
+TEST_F(Paths, AFolderOfChineseCharactersAsLongAsAPathMayBe) {
+    const std::wstring folder = Folder(LongestName(L"长路径的文件夹", L"h.exe"));
+    SavesReopensAndSavesAs(folder, "h.exe", folder + L"\\c.exe");
+}
+
+TEST_F(Paths, AFolderOfASCIILettersAsLongAsAPathMayBe) {
+    const std::wstring folder = Folder(LongestName(L"abcdefgh", L"h.exe"));
+    SavesReopensAndSavesAs(folder, "h.exe", folder + L"\\c.exe");
+}
+
+TEST_F(Paths, ANameWithCharactersEndingInABackslashByte) {
+    // 運 is b0 5c and 誠 is d5 5c in code page 936.
+    const std::wstring folder = Folder(L"運誠");
+    SavesReopensAndSavesAs(folder, "運誠.exe", folder + L"\\錦衆.exe");
+}
+
+TEST_F(Paths, AFolderWhoseNameCodePage936CannotSpell) {
+    const std::wstring folder = Folder(L"메모");
+    SavesReopensAndSavesAs(folder, "h.exe", base_ + L"\\copy.exe");
+}
+
+}  // namespace
