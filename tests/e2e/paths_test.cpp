@@ -11,6 +11,7 @@
 
 #include "image/paths.h"
 #include "tests/e2e/editor.h"
+#include "ui/resource_ids.h"
 
 namespace {
 
@@ -110,6 +111,28 @@ TEST_F(Paths, ANameWithCharactersEndingInABackslashByte) {
 TEST_F(Paths, AFolderWhoseNameCodePage936CannotSpell) {
     const std::wstring folder = Folder(L"메모");
     SavesReopensAndSavesAs(folder, "h.exe", base_ + L"\\copy.exe");
+}
+
+TEST_F(Paths, SaveAsToAPathLongerThanWindowsAllowsSaysSoAndWritesNothing) {
+    const std::wstring folder = Folder(LongestName(L"长路径的文件夹", L"h.exe"));
+    const std::wstring target = folder + L"\\cc.exe";
+    ASSERT_TRUE(SetCurrentDirectoryW(base_.c_str()));
+    const ProgramCopy copy(ProgramCopy::InFolder{".", "h.exe"});
+    ASSERT_TRUE(copy.Seal("旧", "pw", "AES"));
+    Editor editor(copy);
+    ASSERT_TRUE(editor.Open(L"pw"));
+    editor.Type(L"新");
+    editor.Command(IDM_SAVE_AS);
+    const HWND dialog = driver::WaitForWindow(
+        editor.GetProcess().Id(), L"#32770", [](HWND window) { return GetDlgItem(window, 1148) != nullptr; },
+        driver::kWindowTimeoutMs);
+    ASSERT_NE(nullptr, dialog);
+    driver::SetControlText(dialog, 1148, target);
+    driver::PressButton(dialog, IDOK);
+    EXPECT_EQ(L"错误: 无法保存到“" + target + L"”：路径超过了 Windows 允许的 259 个字符。", editor.Answer(IDOK));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(target.c_str()));
+    EXPECT_EQ(driver::kSaveQuestion, editor.CloseAnswering(IDNO));
+    EXPECT_EQ(0u, editor.WaitForExit());
 }
 
 }  // namespace
