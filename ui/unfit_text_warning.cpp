@@ -1,0 +1,55 @@
+#include "ui/unfit_text_warning.h"
+
+#include <cstdio>
+#include <string>
+
+#include "crypto/wipe.h"
+#include "ui/text_fit.h"
+#include "ui/uitext.h"
+
+namespace {
+
+// The program's literals are code page 936 bytes.
+std::wstring FromCodePage936(const std::string& bytes) {
+    std::wstring wide(bytes.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(MultiByteToWideChar(936, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                                             &wide[0], static_cast<int>(wide.size()))));
+    return wide;
+}
+
+// "U+D55C" for one or two UTF-16 units, which help to tell a character that
+// shows as nothing, such as a no-break space.
+std::string CodePointName(const std::wstring& character) {
+    unsigned long point = character[0];
+    if (character.size() == 2)
+        point = 0x10000 + ((point - 0xD800) << 10) + (character[1] - 0xDC00UL);
+    char name[16];
+    std::snprintf(name, sizeof name, "U+%04lX", point);
+    return name;
+}
+
+// The warning names the character that code page 936 cannot hold, so it is
+// put together in UTF-16.
+std::wstring WarningText(const UnfitCharacters& unfit) {
+    return FromCodePage936("文档中有 " + std::to_string(unfit.count) + " 个字符无法用 GBK 编码保存，将被存为“?”。\n第一个是第 " +
+                           std::to_string(unfit.line) + " 行第 " + std::to_string(unfit.column) + " 列的“") +
+           unfit.first + FromCodePage936("”(" + CodePointName(unfit.first) + ")。\n\n是否仍要保存?");
+}
+
+}  // namespace
+
+bool ConfirmCodePage936Save(const Casement::CRichEdit& view) {
+    std::wstring text = WideViewText(view);
+    const WipeOnExit wipe(&text[0], text.capacity() * sizeof(wchar_t));
+    const UnfitCharacters unfit = FindUnfitCharacters(text);
+    if (unfit.count == 0)
+        return true;
+    // No is the default: a key pressed by habit keeps the text.
+    const int answer = MessageBoxW(MessageOwner(), WarningText(unfit).c_str(), L"Scribecrypt",
+                                   MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2 | MB_SYSTEMMODAL);
+    if (answer == IDYES)
+        return true;
+    SelectAndShow(view, unfit.firstOffset, unfit.firstOffset + unfit.first.size());
+    view.SetModify(TRUE);
+    return false;
+}
