@@ -29,10 +29,13 @@ std::string CodePointName(const std::wstring& character) {
 }
 
 // The warning names the character that code page 936 cannot hold, so it is
-// put together in UTF-16.
+// put together in UTF-16 and shown by MessageBoxW.
 std::wstring WarningText(const UnfitCharacters& unfit) {
-    return FromCodePage936("文档中有 " + std::to_string(unfit.count) + " 个字符无法用 GBK 编码保存，将被存为“?”。\n第一个是第 " +
-                           std::to_string(unfit.line) + " 行第 " + std::to_string(unfit.column) + " 列的“") +
+    const std::string count = std::to_string(unfit.count);
+    const std::string line = std::to_string(unfit.line);
+    const std::string column = std::to_string(unfit.column);
+    return FromCodePage936("文档中有 " + count + " 个字符无法用 GBK 编码保存，将被存为“?”。\n" +
+                           "第一个是第 " + line + " 行第 " + column + " 列的“") +
            unfit.first + FromCodePage936("”(" + CodePointName(unfit.first) + ")。\n\n是否仍要保存?");
 }
 

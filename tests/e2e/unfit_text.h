@@ -20,7 +20,8 @@ inline const std::wstring kMixedTextStored = L"中文 € ??? ?? end";
 // The same as code page 936 bytes.
 inline const std::string kMixedTextBytes = "\xD6\xD0\xCE\xC4 \x80 ??? ?? end";
 inline const std::wstring kMixedTextWarning =
-    L"Scribecrypt: 文档中有 4 个字符无法用 GBK 编码保存，将被存为“?”。\n第一个是第 1 行第 6 列的“한”(U+D55C)。\n\n是否仍要保存?";
+    L"Scribecrypt: 文档中有 4 个字符无法用 GBK 编码保存，将被存为“?”。\n"
+    L"第一个是第 1 行第 6 列的“한”(U+D55C)。\n\n是否仍要保存?";
 
 // After No: the window is open with the text as it was and still modified,
 // and the first character that does not fit, "한", is selected.
