@@ -13,6 +13,7 @@
 #include "ui/resource_ids.h"
 #include "ui/textfile.h"
 #include "ui/uitext.h"
+#include "ui/unfit_text_warning.h"
 #include "ui/view_fill.h"
 
 namespace {
@@ -283,6 +284,8 @@ BOOL CMainFrame::EnsureSealable(bool textIsEmpty, bool sealsEmptyText) {
 }
 
 BOOL CMainFrame::SaveIntoImage() {
+    if (!ConfirmCodePage936Save(m_richView))
+        return FALSE;
     const SecretString text = SecretWindowText(m_richView);
     if (!EnsureSealable(text.empty(), false))
         return FALSE;

@@ -19,7 +19,8 @@ public:
     ~CMainFrame() override = default;
 
     // Saves the view's text into the program through a write-back copy;
-    // FALSE, after telling the user, when nothing could be saved.
+    // FALSE, after telling the user, when nothing could be saved, and when
+    // the user keeps characters code page 936 cannot hold from being saved.
     BOOL SaveIntoImage();
     BOOL SaveAs();
     BOOL ChangePassword();

@@ -10,6 +10,7 @@
 #include "ui/mainframe.h"
 #include "ui/textfile.h"
 #include "ui/uitext.h"
+#include "ui/unfit_text_warning.h"
 
 namespace {
 
@@ -41,6 +42,8 @@ void CMainFrame::WriteExecutable(const std::string& path, const ImageNote& note)
 }
 
 void CMainFrame::WriteLockedExecutable(const std::string& path) {
+    if (!ConfirmCodePage936Save(m_richView))
+        return;
     const SecretString text = SecretWindowText(m_richView);
     if (!EnsureSealable(text.empty(), true))
         return;
@@ -60,7 +63,8 @@ BOOL CMainFrame::SaveAs() {
     for (;;) {
         switch (NextSaveAsStep(path, CurrentFacts(), password)) {
         case SaveAsStep::WriteText:
-            WriteTextFile(m_richView, path);
+            if (ConfirmCodePage936Save(m_richView))
+                WriteTextFile(m_richView, path);
             return TRUE;
         case SaveAsStep::Nothing:
             return TRUE;

@@ -1,5 +1,7 @@
 #include "ui/uitext.h"
 
+#include <richedit.h>
+
 #include "framework/appcore.h"
 
 HWND MessageOwner() {
@@ -20,4 +22,25 @@ SecretString SecretWindowText(HWND window) {
     const int copied = GetWindowTextA(window, text.data(), capacity);
     text.Truncate(copied > 0 ? static_cast<std::size_t>(copied) : 0);
     return text;
+}
+
+std::wstring WideViewText(HWND view) {
+    GETTEXTLENGTHEX length = {GTL_NUMCHARS | GTL_PRECISE, kUnicodeCodePage};
+    const LRESULT count = SendMessageA(view, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0);
+    if (count <= 0)
+        return std::wstring();
+    std::wstring text(static_cast<std::size_t>(count) + 1, L'\0');
+    GETTEXTEX request = {};
+    request.cb = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    request.flags = GT_DEFAULT;
+    request.codepage = kUnicodeCodePage;
+    text.resize(static_cast<std::size_t>(
+        SendMessageA(view, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&request), reinterpret_cast<LPARAM>(&text[0]))));
+    return text;
+}
+
+void SelectAndShow(HWND view, std::size_t start, std::size_t end) {
+    CHARRANGE selection = {static_cast<LONG>(start), static_cast<LONG>(end)};
+    SendMessageA(view, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    SendMessageA(view, EM_SCROLLCARET, 0, 0);
 }

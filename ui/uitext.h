@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include <cstddef>
+#include <string>
+
 #include "crypto/wipe.h"
 #include "framework/cstring.h"
 #include "framework/wincore.h"
@@ -29,3 +32,14 @@ inline Casement::CString ViewText(const Casement::CWnd& view) {
 // A window's whole text read straight into a string that wipes itself, for
 // passwords and the note's text, which must leave no copy behind.
 SecretString SecretWindowText(HWND window);
+
+// The code page by which rich edit messages take and give UTF-16 text.
+constexpr UINT kUnicodeCodePage = 1200;
+
+// A rich edit control's text as UTF-16 with "\r" ending each paragraph, so
+// that an offset into it is the control's own character position.
+std::wstring WideViewText(HWND view);
+
+// Selects characters [start, end) of a rich edit control and scrolls them
+// into sight.
+void SelectAndShow(HWND view, std::size_t start, std::size_t end);

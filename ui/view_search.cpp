@@ -4,38 +4,14 @@
 #include <richedit.h>
 
 #include "ui/resource_ids.h"
+#include "ui/uitext.h"
 
 namespace {
-
-constexpr UINT kUnicodeCodePage = 1200;
-
-// The view's text as UTF-16 with "\r" ending each paragraph, so that an
-// offset into it is the view's own character position.
-std::wstring ViewText(HWND view) {
-    GETTEXTLENGTHEX length = {GTL_NUMCHARS | GTL_PRECISE, kUnicodeCodePage};
-    const LRESULT count = SendMessageA(view, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0);
-    if (count <= 0)
-        return std::wstring();
-    std::wstring text(static_cast<std::size_t>(count) + 1, L'\0');
-    GETTEXTEX request = {};
-    request.cb = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    request.flags = GT_DEFAULT;
-    request.codepage = kUnicodeCodePage;
-    text.resize(static_cast<std::size_t>(
-        SendMessageA(view, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&request), reinterpret_cast<LPARAM>(&text[0]))));
-    return text;
-}
 
 TextRange ViewSelection(HWND view) {
     CHARRANGE range = {};
     SendMessageA(view, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
     return {static_cast<std::size_t>(range.cpMin), static_cast<std::size_t>(range.cpMax)};
-}
-
-void SelectAndShow(HWND view, TextRange range) {
-    CHARRANGE selection = {static_cast<LONG>(range.start), static_cast<LONG>(range.end)};
-    SendMessageA(view, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-    SendMessageA(view, EM_SCROLLCARET, 0, 0);
 }
 
 // Replaces the selection with text as one step the user can undo.
@@ -65,7 +41,7 @@ std::string SelectionAsTerm(HWND view) {
     const TextRange selection = ViewSelection(view);
     if (selection.end <= selection.start)
         return std::string();
-    const std::wstring text = ViewText(view);
+    const std::wstring text = WideViewText(view);
     if (selection.end > text.size())
         return std::string();
     const std::wstring_view selected = std::wstring_view(text).substr(selection.start, selection.end - selection.start);
@@ -158,14 +134,14 @@ std::wstring CViewSearch::WideTerm() const { return Widened(m_term); }
 SearchOptions CViewSearch::OptionsFor(bool down) const { return SearchOptions{m_matchCase, m_wholeWord, down}; }
 
 bool CViewSearch::FindNext(bool down) {
-    const std::wstring text = ViewText(m_view);
+    const std::wstring text = WideViewText(m_view);
     const std::wstring term = WideTerm();
     const std::optional<FoundMatch> found = TextSearch(text, term, OptionsFor(down)).FindFrom(ViewSelection(m_view));
     if (!found) {
         ReportNotFound();
         return false;
     }
-    SelectAndShow(m_view, found->range);
+    SelectAndShow(m_view, found->range.start, found->range.end);
     if (found->wrapped)
         m_showStatus(down ? "已到达文档末尾，从开头继续查找" : "已到达文档开头，从末尾继续查找");
     else
@@ -174,7 +150,7 @@ bool CViewSearch::FindNext(bool down) {
 }
 
 void CViewSearch::ReplaceCurrent() {
-    const std::wstring text = ViewText(m_view);
+    const std::wstring text = WideViewText(m_view);
     const std::wstring term = WideTerm();
     if (TextSearch(text, term, OptionsFor(true)).IsMatch(ViewSelection(m_view))) {
         ReplaceSelection(m_view, Widened(m_replacement));
@@ -184,13 +160,13 @@ void CViewSearch::ReplaceCurrent() {
 }
 
 void CViewSearch::ReplaceAll() {
-    const std::wstring text = ViewText(m_view);
+    const std::wstring text = WideViewText(m_view);
     const Replacement change = ReplaceEveryMatch(text, WideTerm(), Widened(m_replacement), OptionsFor(true));
     if (change.count == 0) {
         ReportNotFound();
         return;
     }
-    SelectAndShow(m_view, change.replaced);
+    SelectAndShow(m_view, change.replaced.start, change.replaced.end);
     ReplaceSelection(m_view, change.text);
     m_view.SetModify(TRUE);
     m_showStatus("已替换 " + std::to_string(change.count) + " 处");

@@ -1,5 +1,7 @@
 #include "tests/e2e/editor.h"
 
+#include <cstring>
+
 #include "tests/e2e/stress.h"
 #include "ui/resource_ids.h"
 
@@ -85,6 +87,45 @@ void Editor::DeleteAll() const {
     SendMessageW(m_view, EM_SETSEL, 0, -1);
     SendMessageW(m_view, WM_KEYDOWN, VK_DELETE, 1);
     SendMessageW(m_view, WM_KEYUP, VK_DELETE, 0xC0000001);
+}
+
+std::wstring Editor::CopiedText() const {
+    SendMessageW(m_view, EM_SETSEL, 0, -1);
+    SendMessageW(m_view, WM_COPY, 0, 0);
+    if (!OpenClipboard(nullptr))
+        return L"<no clipboard>";
+    std::wstring text = L"<no text>";
+    if (HANDLE memory = GetClipboardData(CF_UNICODETEXT)) {
+        text = static_cast<const wchar_t*>(GlobalLock(memory));
+        GlobalUnlock(memory);
+    }
+    CloseClipboard();
+    return text;
+}
+
+bool Editor::PasteOverAll(const std::wstring& text) const {
+    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (memory == nullptr)
+        return false;
+    std::memcpy(GlobalLock(memory), text.c_str(), bytes);
+    GlobalUnlock(memory);
+    if (!OpenClipboard(nullptr)) {
+        GlobalFree(memory);
+        return false;
+    }
+    EmptyClipboard();
+    const bool placed = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+    CloseClipboard();
+    if (!placed) {
+        GlobalFree(memory);
+        return false;
+    }
+    SendMessageW(m_view, EM_SETSEL, 0, -1);
+    // Sent, not posted: reading the text back copies it to the clipboard,
+    // which must not come before the paste.
+    SendMessageW(m_main, WM_COMMAND, MAKEWPARAM(IDM_PASTE, 0), 0);
+    return CopiedText() == text;
 }
 
 void Editor::Command(UINT id) const { PostMessageW(m_main, WM_COMMAND, MAKEWPARAM(id, 0), 0); }

@@ -41,6 +41,10 @@ public:
     Process& GetProcess() { return m_process; }
 
     std::wstring Text() const;
+    // The view's text exactly, through the clipboard (it selects all):
+    // WM_GETTEXT from another process reaches the view, an ANSI window, in
+    // code page 936, which cannot hold every character the view can.
+    std::wstring CopiedText() const;
     bool Modified() const;
     // The view's text while the window stays open with the text marked
     // changed, as after a save that failed or was cancelled; "<closed>" or
@@ -50,6 +54,10 @@ public:
     void Type(const std::wstring& text) const;
     // Selects everything and presses Delete.
     void DeleteAll() const;
+    // Puts text on the clipboard as Unicode text, as another program does,
+    // and pastes it over the whole view with the paste command; true when
+    // the view then holds it.
+    bool PasteOverAll(const std::wstring& text) const;
     void Command(UINT id) const;
     // Chooses path in the Save As dialog; answers the question about
     // replacing an existing file with replace (0: none is expected).

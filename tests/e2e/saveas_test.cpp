@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/e2e/editor.h"
+#include "tests/e2e/unfit_text.h"
 #include "ui/resource_ids.h"
 
 namespace {
@@ -113,6 +114,21 @@ TEST_F(SaveAsTest, AFailedSaveLeavesTheFileAtThePathAsItWasAndNothingBeside) {
         EXPECT_EQ(0, driver::CountFiles(Target("TEM*.tmp"))) << sharing;
         EXPECT_TRUE(editor_.Modified());
     }
+}
+
+TEST_F(SaveAsTest, EitherFormOfTextCodePage936CannotHoldIsWrittenOnlyAfterYes) {
+    ASSERT_TRUE(editor_.PasteOverAll(driver::kMixedText));
+    for (const char* name : {"mixed.txt", "mixed.exe"}) {
+        SaveAs(editor_, Target(name));
+        EXPECT_EQ(driver::kMixedTextWarning, editor_.Answer(IDNO)) << name;
+        EXPECT_TRUE(driver::FirstUnfitSelected(editor_)) << name;
+        EXPECT_FALSE(Exists(Target(name))) << name;
+        SaveAs(editor_, Target(name));
+        EXPECT_EQ(driver::kMixedTextWarning, editor_.Answer(IDYES)) << name;
+        EXPECT_TRUE(driver::WaitUntil([&] { return Exists(Target(name)); }, driver::kWindowTimeoutMs)) << name;
+    }
+    EXPECT_EQ(driver::kMixedTextBytes, driver::ReadFileBytes(Target("mixed.txt")));
+    EXPECT_EQ(driver::kMixedTextStored, OpenedImageText(Target("mixed.exe"), L"pw"));
 }
 
 // A new note typed and then saved as a locked executable, which first asks
