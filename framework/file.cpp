@@ -1,6 +1,7 @@
 #include "framework/file.h"
 
 #include <cassert>
+#include <string>
 
 #include "framework/cexception.h"
 
@@ -40,6 +41,8 @@ DWORD ShareMode(UINT flags) {
 }  // namespace
 
 CFile::CFile(LPCSTR pszFileName, UINT nOpenFlags) { Open(pszFileName, nOpenFlags); }
+
+CFile::CFile(LPCWSTR pszFileName, UINT nOpenFlags) { Open(pszFileName, nOpenFlags); }
 
 CFile::~CFile() { Close(); }
 
@@ -87,8 +90,26 @@ ULONGLONG CFile::GetPosition() const {
 void CFile::Open(LPCSTR pszFileName, UINT nOpenFlags) {
     assert(pszFileName);
     Close();
-    HANDLE file = CreateFileA(pszFileName, DesiredAccess(nOpenFlags), ShareMode(nOpenFlags), nullptr,
+    Adopt(CreateFileA(pszFileName, DesiredAccess(nOpenFlags), ShareMode(nOpenFlags), nullptr,
+                      CreationDisposition(nOpenFlags), FILE_ATTRIBUTE_NORMAL, nullptr),
+          pszFileName);
+}
+
+void CFile::Open(LPCWSTR pszFileName, UINT nOpenFlags) {
+    assert(pszFileName);
+    Close();
+    HANDLE file = CreateFileW(pszFileName, DesiredAccess(nOpenFlags), ShareMode(nOpenFlags), nullptr,
                               CreationDisposition(nOpenFlags), FILE_ATTRIBUTE_NORMAL, nullptr);
+    // The conversion must not change the error the exception traces.
+    const DWORD error = GetLastError();
+    const int size = WideCharToMultiByte(CP_ACP, 0, pszFileName, -1, nullptr, 0, nullptr, nullptr);
+    std::string name(size > 0 ? static_cast<std::size_t>(size) : 1, '\0');
+    WideCharToMultiByte(CP_ACP, 0, pszFileName, -1, &name[0], size, nullptr, nullptr);
+    SetLastError(error);
+    Adopt(file, name.c_str());
+}
+
+void CFile::Adopt(HANDLE file, LPCSTR pszFileName) {
     if (file == INVALID_HANDLE_VALUE)
         throw CFileException(pszFileName, "Failed to open file");
     m_hFile = file;

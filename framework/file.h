@@ -1,5 +1,6 @@
-// A file opened with CreateFileA, owned by the object: the handle is closed
-// by Close, by reopening and by the destructor.
+// A file opened with CreateFileA, or CreateFileW for a path given in UTF-16,
+// owned by the object: the handle is closed by Close, by reopening and by
+// the destructor.
 #pragma once
 
 #include <windows.h>
@@ -31,6 +32,9 @@ public:
     CFile() = default;
     // Opens the file; throws CFileException "Failed to open file".
     CFile(LPCSTR pszFileName, UINT nOpenFlags);
+    // The same for a path that the ANSI code page may not spell; the path
+    // the object keeps, and an exception names, is its ANSI form.
+    CFile(LPCWSTR pszFileName, UINT nOpenFlags);
     CFile(const CFile&) = delete;
     CFile& operator=(const CFile&) = delete;
     virtual ~CFile();
@@ -50,6 +54,7 @@ public:
     // Closes a file that is still open, then opens pszFileName; throws
     // CFileException "Failed to open file" with that name.
     virtual void Open(LPCSTR pszFileName, UINT nOpenFlags);
+    virtual void Open(LPCWSTR pszFileName, UINT nOpenFlags);
     // Reads once; returns the bytes read, fewer than nCount at the end of the
     // file. Throws CFileException "Failed to read from file".
     virtual UINT Read(LPVOID pBuf, UINT nCount);
@@ -72,6 +77,9 @@ public:
     HANDLE GetHandle() const { return m_hFile; }
 
 private:
+    // Takes a handle just opened for pszFileName, or throws.
+    void Adopt(HANDLE file, LPCSTR pszFileName);
+
     CString m_FilePath;
     CString m_FileName;
     HANDLE m_hFile = nullptr;

@@ -29,10 +29,11 @@ public:
     BOOL Redo() const { return Send(EM_REDO, 0, 0) != 0; }
     void Cut() const { Send(WM_CUT, 0, 0); }
     void Copy() const { Send(WM_COPY, 0, 0); }
-    // Inserts the clipboard's plain text form only, never rich content.
+    // Inserts the clipboard's plain text form only, never rich content, and
+    // as UTF-16, so that text the ANSI code page cannot hold arrives whole.
     void Paste() const {
         REPASTESPECIAL special = {0, 0};
-        Send(EM_PASTESPECIAL, CF_TEXT, reinterpret_cast<LPARAM>(&special));
+        Send(EM_PASTESPECIAL, CF_UNICODETEXT, reinterpret_cast<LPARAM>(&special));
     }
     void Clear() const { Send(WM_CLEAR, 0, 0); }
     void SelectAll() const { Send(EM_SETSEL, 0, -1); }

@@ -187,21 +187,24 @@ LRESULT CMainFrame::HandleNotify(WPARAM wParam, LPARAM lParam) {
 void CMainFrame::OnFindReplace(Casement::CFindReplaceDialog& dialog) { m_search.HandleRequest(dialog); }
 
 BOOL CMainFrame::HandleDropFiles(HDROP drop) {
-    // A path's length in the ANSI code page is in bytes, up to two a character.
-    std::string path(DragQueryFileA(drop, 0, nullptr, 0) + 1, '\0');
-    path.resize(DragQueryFileA(drop, 0, &path[0], static_cast<UINT>(path.size())));
+    // In UTF-16, since the file's folder may have a name that the ANSI code
+    // page cannot spell.
+    std::wstring path(DragQueryFileW(drop, 0, nullptr, 0) + 1, L'\0');
+    path.resize(DragQueryFileW(drop, 0, &path[0], static_cast<UINT>(path.size())));
     const std::optional<std::string> text = ReadTextFile(path);
     if (!text)
         return TRUE;
-    // The note in the view is kept until the file is shown whole.
-    const SecretString previous = SecretWindowText(m_richView);
+    // The note in the view is kept until the file is shown whole, exactly:
+    // as UTF-16, since it may hold what the ANSI code page cannot.
+    std::wstring previous = WideViewText(m_richView);
+    const WipeOnExit wipe(&previous[0], previous.capacity() * sizeof(wchar_t));
     const BOOL wasModified = m_richView.GetModify();
     if (ShowWholeText(*text)) {
         SetWindowTextA(*this, SCRIBECRYPT_TITLE);
         return TRUE;
     }
     ShowError(TooLargeMessage(text->size(), "文档保持不变。").c_str());
-    if (FillView(m_richView, previous.View())) {
+    if (RestoreViewText(m_richView, previous)) {
         m_richView.SetModify(wasModified);
     } else {
         // Not even the note fits back: a save would lose part of it.

@@ -64,7 +64,7 @@ BOOL CMainFrame::SaveAs() {
         switch (NextSaveAsStep(path, CurrentFacts(), password)) {
         case SaveAsStep::WriteText:
             if (ConfirmCodePage936Save(m_richView))
-                WriteTextFile(m_richView, path);
+                WriteTextFile(m_richView, FromAnsi(path));
             return TRUE;
         case SaveAsStep::Nothing:
             return TRUE;

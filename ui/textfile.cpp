@@ -10,14 +10,17 @@
 
 namespace {
 
-// The first characters of an ANSI path, never cutting one in two.
-std::string FirstCharacters(std::string_view path, std::size_t count) {
-    const std::wstring wide = FromAnsi(path);
-    return wide.size() <= count ? std::string(path) : ToAnsi(std::wstring_view(wide).substr(0, count));
+// The first characters of a path, never cutting a surrogate pair in two.
+std::wstring FirstCharacters(const std::wstring& path, std::size_t count) {
+    if (path.size() <= count)
+        return path;
+    return path.substr(0, IS_HIGH_SURROGATE(path[count - 1]) ? count - 1 : count);
 }
 
-void ShowWarning(const std::string& text, LPCSTR caption) {
-    MessageBoxA(MessageOwner(), text.c_str(), caption, MB_OK | MB_ICONWARNING | MB_SYSTEMMODAL);
+// The path may hold what the ANSI code page cannot spell, so the warning is
+// shown in UTF-16.
+void ShowWarning(const std::wstring& text, LPCSTR caption) {
+    MessageBoxW(MessageOwner(), text.c_str(), FromAnsi(caption).c_str(), MB_OK | MB_ICONWARNING | MB_SYSTEMMODAL);
 }
 
 // The rich edit control calls this until it reports no bytes moved.
@@ -41,7 +44,7 @@ EDITSTREAM StreamFor(const Casement::CFile& file, EDITSTREAMCALLBACK callback) {
 
 }  // namespace
 
-std::optional<std::string> ReadTextFile(const std::string& path) {
+std::optional<std::string> ReadTextFile(const std::wstring& path) {
     try {
         Casement::CFile file(path.c_str(), Casement::CFile::openExisting);
         const ULONGLONG length = file.GetLength();
@@ -58,21 +61,21 @@ std::optional<std::string> ReadTextFile(const std::string& path) {
         text.resize(have);
         return text;
     } catch (const Casement::CFileException& e) {
-        ShowWarning(std::string("无法加载:  ") + FirstCharacters(e.GetFileName(), 253), e.what());
+        ShowWarning(FromAnsi("无法加载:  ") + FirstCharacters(path, 253), e.what());
     } catch (const std::bad_alloc&) {
-        ShowWarning(std::string("无法加载:  ") + FirstCharacters(path, 253), "文件太大");
+        ShowWarning(FromAnsi("无法加载:  ") + FirstCharacters(path, 253), "文件太大");
     }
     return std::nullopt;
 }
 
-BOOL WriteTextFile(Casement::CRichEdit& view, const std::string& path) {
+BOOL WriteTextFile(Casement::CRichEdit& view, const std::wstring& path) {
     try {
         Casement::CFile file(path.c_str(), Casement::CFile::createAlways);
         EDITSTREAM stream = StreamFor(file, StreamOutCallback);
         view.StreamOut(stream);
         return TRUE;
     } catch (const Casement::CFileException&) {
-        ShowWarning("Failed to write:  " + path, "Warning");
+        ShowWarning(L"Failed to write:  " + path, "Warning");
         return FALSE;
     }
 }

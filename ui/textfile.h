@@ -10,7 +10,7 @@
 // The file's bytes. A file that is missing, read-only, open in another
 // program or too large to read into memory is reported; the result is then
 // empty.
-std::optional<std::string> ReadTextFile(const std::string& path);
+std::optional<std::string> ReadTextFile(const std::wstring& path);
 // Writes the view's whole text, replacing the file's contents; FALSE, after
 // telling the user, when the file cannot be opened.
-BOOL WriteTextFile(Casement::CRichEdit& view, const std::string& path);
+BOOL WriteTextFile(Casement::CRichEdit& view, const std::wstring& path);

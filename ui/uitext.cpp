@@ -39,6 +39,12 @@ std::wstring WideViewText(HWND view) {
     return text;
 }
 
+bool RestoreViewText(HWND view, const std::wstring& text) {
+    SETTEXTEX replace = {ST_DEFAULT, kUnicodeCodePage};
+    SendMessageA(view, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&replace), reinterpret_cast<LPARAM>(text.c_str()));
+    return WideViewText(view) == text;
+}
+
 void SelectAndShow(HWND view, std::size_t start, std::size_t end) {
     CHARRANGE selection = {static_cast<LONG>(start), static_cast<LONG>(end)};
     SendMessageA(view, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));

@@ -40,6 +40,10 @@ constexpr UINT kUnicodeCodePage = 1200;
 // that an offset into it is the control's own character position.
 std::wstring WideViewText(HWND view);
 
+// Puts UTF-16 text back into a rich edit control as its whole text, with no
+// undo history; false when the control then holds less than all of it.
+bool RestoreViewText(HWND view, const std::wstring& text);
+
 // Selects characters [start, end) of a rich edit control and scrolls them
 // into sight.
 void SelectAndShow(HWND view, std::size_t start, std::size_t end);

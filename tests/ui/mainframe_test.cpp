@@ -13,8 +13,11 @@
 #include <vector>
 
 #include "app/textapp.h"
+#include "framework/file.h"
+#include "image/paths.h"
 #include "tests/e2e/driver.h"
 #include "ui/resource_ids.h"
+#include "ui/uitext.h"
 
 namespace {
 
@@ -168,6 +171,28 @@ TEST_F(MainFrame, DroppedFilesLoadTheFirstOnly) {
     EXPECT_STREQ(SCRIBECRYPT_TITLE, title);
 }
 
+// The shell hands a drop over in UTF-16: a file in a folder whose name code
+// page 936 cannot spell loads all the same.
+TEST_F(MainFrame, ADroppedFileInAFolderCodePage936CannotSpellLoads) {
+    const std::wstring folder = FromAnsi(driver::MakeTempFolder("drop-wide")) + L"\\메모";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring path = folder + L"\\note.txt";
+    {
+        Casement::CFile file(path.c_str(), Casement::CFile::createAlways);
+        file.Write("from a Korean folder", 20);
+    }
+    const std::wstring names = path + L'\0' + L'\0';
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), names.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    EXPECT_TRUE(app_.m_frame.HandleDropFiles(static_cast<HDROP>(memory)));
+    GlobalFree(memory);
+    EXPECT_TRUE(L"from a Korean folder" == WideViewText(view_));
+}
+
 // A view that runs out of room for a large text, as a 32-bit program's can:
 // whatever it is given beyond 10,000 characters, it loses the end of.
 WNDPROC g_viewProcedure = nullptr;
@@ -182,10 +207,12 @@ LRESULT CALLBACK ViewWithLittleRoom(HWND window, UINT message, WPARAM wParam, LP
     return result;
 }
 
+// The note holds what code page 936 cannot, and comes back exactly.
 TEST_F(MainFrame, ADroppedFileTheViewCannotHoldWholeLeavesTheNoteAsItWas) {
     const std::string path = driver::MakeTempFolder("drop-large") + "\\large.txt";
     ASSERT_TRUE(driver::WriteFileBytes(path, std::string(50000, 'x')));
-    SetWindowTextA(view_, "my note");
+    const std::wstring note = L"my note 한국어 \U0001F600";
+    ASSERT_TRUE(RestoreViewText(view_, note));
     SendMessageA(view_, EM_SETMODIFY, FALSE, 0);
     g_viewProcedure = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(view_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ViewWithLittleRoom)));
@@ -196,9 +223,7 @@ TEST_F(MainFrame, ADroppedFileTheViewCannotHoldWholeLeavesTheNoteAsItWas) {
     SetWindowLongPtrA(view_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_viewProcedure));
     EXPECT_EQ(0u, text.find(L"错误: 文档太大，无法完整显示。")) << text;
     EXPECT_NE(std::wstring::npos, text.find(L"50000 字节")) << text;
-    char content[32] = {};
-    GetWindowTextA(view_, content, sizeof content);
-    EXPECT_STREQ("my note", content);
+    EXPECT_TRUE(note == WideViewText(view_));
     EXPECT_FALSE(SendMessageA(view_, EM_GETMODIFY, 0, 0));
     EXPECT_TRUE(IsWindow(frame_));
 }
