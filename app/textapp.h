@@ -7,7 +7,6 @@
 #include "ui/mainframe.h"
 
 class CMyDialog;
-struct OwnDocument;
 
 class CTextApp : public Casement::CWinApp, public CDocumentState {
 public:
@@ -19,11 +18,9 @@ public:
     CMyDialog* m_pPasswordDialog = nullptr;
 
 private:
-    // Asks for the password; FALSE when the user gave none.
-    BOOL EnterPassword();
-    // Selects the cipher from "TYPE" and checks the password against "HMAC";
-    // FALSE after telling the user the password is wrong.
-    BOOL CheckStoredDocument(const OwnDocument& document);
+    // Shows the enter-password dialog, which leaves what was typed with the
+    // note's session; false when it was cancelled.
+    bool EnterPassword();
 };
 
 CTextApp& GetTextApp();

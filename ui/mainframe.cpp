@@ -3,13 +3,10 @@
 #include <richedit.h>
 #include <shellapi.h>
 
-#include "crypto/cipher_table.h"
-#include "crypto/document.h"
 #include "crypto/wipe.h"
 #include "framework/commondlg.h"
-#include "image/resources.h"
 #include "image/self_save.h"
-#include "ui/document_state.h"
+#include "ui/note_session.h"
 #include "ui/resource_ids.h"
 #include "ui/textfile.h"
 #include "ui/uitext.h"
@@ -52,10 +49,8 @@ void CMainFrame::AfterCreated() {
     SetFocus(m_richView);
     // The frame shows an empty tool bar by default; the editor has none.
     ToggleToolBar();
-    const Casement::CString& cipher = GetDocumentState().m_cipher;
-    if (FindCipher(cipher.c_str()) != nullptr && !UnsealDocument(cipher))
-        return;
-    m_richView.SetModify(FALSE);
+    ShowStoredNote(m_noteToShow.View());
+    m_noteToShow = SecretString();
 }
 
 bool CMainFrame::ShowWholeText(std::string_view text) {
@@ -99,20 +94,14 @@ SaveProgress CMainFrame::SavingProgress() {
     return [this](int percent) { ShowProgress("正在保存文档... " + std::to_string(percent) + "%"); };
 }
 
-bool CMainFrame::UnsealDocument(const Casement::CString& cipher) {
-    const ImageResource data = LoadOwnDocument().data;
-    if (data.bytes == nullptr)
-        return true;
-    std::string text = UnsealDocumentData(data.bytes, data.size, GetDocumentState().m_password.View(), cipher.c_str());
-    const bool shown = ShowWholeText(text);
-    const std::size_t size = text.size();
-    WipeString(text);
-    if (!shown) {
-        ShowError(TooLargeMessage(size, "程序将关闭，不保存任何内容。").c_str());
+void CMainFrame::ShowStoredNote(std::string_view text) {
+    if (!text.empty() && !ShowWholeText(text)) {
+        ShowError(TooLargeMessage(text.size(), "程序将关闭，不保存任何内容。").c_str());
         // A save would write the part the view holds and lose the rest.
         CloseFrame();
+        return;
     }
-    return shown;
+    m_richView.SetModify(FALSE);
 }
 
 BOOL CMainFrame::HandleCommand(WPARAM wParam, LPARAM) {
@@ -214,12 +203,11 @@ BOOL CMainFrame::HandleDropFiles(HDROP drop) {
 }
 
 void CMainFrame::RefreshMenuItem(UINT id) {
-    const CDocumentState& app = GetDocumentState();
     HMENU menu = GetFrameMenu();
     if (id == IDM_WORD_WRAP)
         CheckMenuItem(menu, IDM_WORD_WRAP, MF_BYCOMMAND | (m_wordWrap == 1 ? MF_CHECKED : MF_UNCHECKED));
     // A new document has no password to change; nor has one emptied of text.
-    const bool canChange = app.m_isNewDocument == 0 && GetWindowTextLengthA(m_richView) > 0;
+    const bool canChange = !NoteSession::IsNew() && GetWindowTextLengthA(m_richView) > 0;
     EnableMenuItem(menu, IDM_CHANGE_PASSWORD, MF_BYCOMMAND | (canChange ? MF_ENABLED : MF_DISABLED));
     CFrame::RefreshMenuItem(id);
 }
@@ -279,9 +267,7 @@ BOOL CMainFrame::ChangePassword() {
 }
 
 BOOL CMainFrame::EnsureSealable(bool textIsEmpty, bool sealsEmptyText) {
-    const CDocumentState& app = GetDocumentState();
-    if ((textIsEmpty && !sealsEmptyText) ||
-        (FindCipher(app.m_cipher.c_str()) != nullptr && !app.m_password.empty()))
+    if ((textIsEmpty && !sealsEmptyText) || NoteSession::HasUsableKey())
         return TRUE;
     return PromptForNewPassword(false) == PromptOutcome::Accepted;
 }
@@ -292,10 +278,9 @@ BOOL CMainFrame::SaveIntoImage() {
     const SecretString text = SecretWindowText(m_richView);
     if (!EnsureSealable(text.empty(), false))
         return FALSE;
-    const CDocumentState& app = GetDocumentState();
+    const NoteSession::Key key = NoteSession::CurrentKey();
     ShowProgress("正在保存文档...");
-    const bool saved =
-        SaveThroughTemporaryImage(text.View(), app.m_password.View(), app.m_cipher.c_str(), SavingProgress());
+    const bool saved = SaveThroughTemporaryImage(text.View(), key.password, key.cipher, SavingProgress());
     ShowReady();
     if (!saved) {
         ShowError("无法保存文档。");
@@ -309,8 +294,7 @@ BOOL CMainFrame::SaveIntoImage() {
 void CMainFrame::HandleClose() { RunCloseSequence(); }
 
 DocumentFacts CMainFrame::CurrentFacts() const {
-    const CDocumentState& app = GetDocumentState();
-    return DocumentFacts{m_richView.GetModify() != FALSE, app.m_isNewDocument != 0, app.m_passwordAccepted != 0,
+    return DocumentFacts{m_richView.GetModify() != FALSE, NoteSession::IsNew(), NoteSession::HasPendingChange(),
                          GetWindowTextLengthA(m_richView) == 0};
 }
 
@@ -333,7 +317,7 @@ void CMainFrame::RunCloseSequence() {
             break;
         case CloseStep::Save:
             if (SaveIntoImage()) {
-                GetDocumentState().m_passwordAccepted = 0;
+                NoteSession::PendingChangeApplied();
                 CloseFrame();
             }
             return;

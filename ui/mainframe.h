@@ -3,7 +3,9 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
+#include "crypto/wipe.h"
 #include "framework/frame.h"
 #include "image/checked_image.h"
 #include "ui/passworddialogs.h"
@@ -29,6 +31,10 @@ public:
     BOOL HandleDropFiles(HDROP drop);
 
     void RefreshMenuItem(UINT id) override;
+    // The note unlocked at start, for the window to show as it is created:
+    // before it is visible, so no key or command reaches a view that is
+    // still being filled.
+    void ShowOnCreation(SecretString text) { m_noteToShow = std::move(text); }
 
 protected:
     BOOL HandleCommand(WPARAM wParam, LPARAM lParam) override;
@@ -50,8 +56,6 @@ private:
     // or carrying its note as it is.
     void WriteLockedExecutable(const std::string& path);
     void WriteExecutable(const std::string& path, const ImageNote& note);
-    // Shows the stored note; false when the view could not hold all of it.
-    bool UnsealDocument(const Casement::CString& cipher);
     // Replaces the view's text, showing the progress of a long fill; false
     // when the view holds less than all of it.
     bool ShowWholeText(std::string_view text);
@@ -65,10 +69,14 @@ private:
     void ShowReady();
     void CloseFrame() { CFrame::HandleClose(); }
     void RunCloseSequence();
+    // Shows the note unlocked at start, unmodified. A note the view cannot
+    // hold whole is reported and the frame closes, saving nothing.
+    void ShowStoredNote(std::string_view text);
     // The view's and the application's state, as the close and Save As steps need it.
     DocumentFacts CurrentFacts() const;
 
     MyDialog m_newPasswordDialog;
+    SecretString m_noteToShow;
     CRichView m_richView;
     int m_wordWrap = 0;
     CViewSearch m_search{m_richView, [this](const std::string& text) {

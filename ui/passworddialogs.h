@@ -1,6 +1,6 @@
 // The two password dialogs. Neither shows a message nor decides anything:
-// both copy what was typed into the application object as their window is
-// destroyed, and the new-password dialog leaves three result flags there.
+// both leave what was typed with the note's session as their window is
+// destroyed.
 #pragma once
 
 #include <functional>

@@ -6,7 +6,7 @@
 #include "framework/commondlg.h"
 #include "image/checked_image.h"
 #include "image/paths.h"
-#include "ui/document_state.h"
+#include "ui/note_session.h"
 #include "ui/mainframe.h"
 #include "ui/textfile.h"
 #include "ui/uitext.h"
@@ -47,8 +47,7 @@ void CMainFrame::WriteLockedExecutable(const std::string& path) {
     const SecretString text = SecretWindowText(m_richView);
     if (!EnsureSealable(text.empty(), true))
         return;
-    const CDocumentState& app = GetDocumentState();
-    WriteExecutable(path, ImageNote{ImageNote::Kind::Sealed, text.View(), app.m_password.View(), app.m_cipher.c_str()});
+    WriteExecutable(path, NoteSession::SealedWithKey(text.View()));
 }
 
 BOOL CMainFrame::SaveAs() {

@@ -1,0 +1,130 @@
+#include "ui/note_session.h"
+
+#include <string>
+#include <utility>
+
+#include "crypto/cipher_table.h"
+#include "crypto/document.h"
+#include "image/resources.h"
+#include "ui/document_state.h"
+
+namespace NoteSession {
+
+namespace {
+
+void SetCipher(CDocumentState& state, std::string_view cipher) {
+    if (!cipher.empty())
+        state.m_cipher = std::string(cipher).c_str();
+}
+
+}  // namespace
+
+Key CurrentKey() {
+    const CDocumentState& state = GetDocumentState();
+    return Key{state.m_password.View(), state.m_cipher.c_str()};
+}
+
+bool HasUsableKey() {
+    const Key key = CurrentKey();
+    return FindCipher(key.cipher) != nullptr && !key.password.empty();
+}
+
+ImageNote SealedWithKey(std::string_view text) {
+    const Key key = CurrentKey();
+    return ImageNote{ImageNote::Kind::Sealed, text, key.password, key.cipher};
+}
+
+bool IsNew() { return GetDocumentState().m_isNewDocument != 0; }
+
+bool HasPendingChange() { return GetDocumentState().m_passwordAccepted != 0; }
+
+void PendingChangeApplied() { GetDocumentState().m_passwordAccepted = 0; }
+
+void LeaveEnteredPassword(SecretString password) { GetDocumentState().m_password = std::move(password); }
+
+void LeaveNewPasswordEntries(SecretString password, const SecretString& repeat, std::string_view cipher) {
+    CDocumentState& state = GetDocumentState();
+    state.m_passwordsDiffer = 0;
+    state.m_passwordEmpty = 0;
+    state.m_passwordAccepted = 0;
+    // Two empty fields match, so emptiness is reported as such.
+    if (repeat != password) {
+        state.m_passwordsDiffer = 1;
+        return;
+    }
+    if (password.empty()) {
+        state.m_passwordEmpty = 1;
+        return;
+    }
+    state.m_passwordAccepted = 1;
+    state.m_password = std::move(password);
+    SetCipher(state, cipher);
+}
+
+PromptOutcome RunNewPasswordPrompt(const std::function<INT_PTR()>& show,
+                                   const std::function<void(const char* problem)>& report,
+                                   const std::function<bool()>& askAgain) {
+    CDocumentState& state = GetDocumentState();
+    for (;;) {
+        // The dialog leaves what was typed whatever ended it; only OK may
+        // change the key.
+        SecretString previousPassword = state.m_password.Copy();
+        const Casement::CString previousCipher = state.m_cipher;
+        const int previousAccepted = state.m_passwordAccepted;
+        const INT_PTR result = show();
+        if (result != IDOK) {
+            state.m_password = std::move(previousPassword);
+            state.m_cipher = previousCipher;
+            state.m_passwordAccepted = previousAccepted;
+            if (result == IDCANCEL) {
+                state.m_passwordEmpty = 0;
+                state.m_passwordsDiffer = 0;
+                return PromptOutcome::Cancelled;
+            }
+            return PromptOutcome::Closed;
+        }
+        if (state.m_passwordEmpty || state.m_passwordsDiffer) {
+            report(state.m_passwordEmpty ? "密码不能为空。" : "您所输入的密码不匹配。");
+            state.m_passwordEmpty = 0;
+            state.m_passwordsDiffer = 0;
+        } else if (state.m_passwordAccepted) {
+            return PromptOutcome::Accepted;
+        }
+        if (!askAgain())
+            return PromptOutcome::GaveUp;
+    }
+}
+
+Unlocked UnlockStoredNote(const std::function<bool()>& askPassword) {
+    CDocumentState& state = GetDocumentState();
+    const OwnDocument document = LoadOwnDocument();
+    state.m_isNewDocument = document.IsComplete() ? 0 : 1;
+    Unlocked unlocked;
+    if (!document.IsComplete())
+        return unlocked;
+    if (!askPassword() || state.m_password.empty()) {
+        unlocked.outcome = Unlock::NoPassword;
+        return unlocked;
+    }
+    const ImageResource& hmac = document.hmac;
+    const ImageResource& type = document.type;
+    unlocked.outcome = Unlock::Opened;
+    // An unreadable or empty verifier is not checked, and selects no cipher:
+    // the note then opens empty.
+    if (hmac.bytes == nullptr || hmac.size == 0 || type.bytes == nullptr)
+        return unlocked;
+    SetCipher(state, CipherIdentifierFromType(type.bytes, type.size));
+    if (!PasswordMatchesVerifier(state.m_password.View(), hmac.bytes, hmac.size)) {
+        unlocked.outcome = Unlock::WrongPassword;
+        return unlocked;
+    }
+    const ImageResource& data = document.data;
+    if (data.bytes != nullptr && FindCipher(state.m_cipher.c_str()) != nullptr) {
+        std::string text = UnsealDocumentData(data.bytes, data.size, state.m_password.View(), state.m_cipher.c_str());
+        unlocked.text = SecretString(text);
+        WipeString(text);
+    }
+    return unlocked;
+}
+
+}  // namespace NoteSession

@@ -1,0 +1,69 @@
+// The note's key and state: the one unit that reads and writes what the
+// application object keeps of them (the password, the cipher, whether the
+// note is new, and the new-password dialog's three results). The dialogs
+// leave their entries here, the start-up unlock and the frame ask here.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string_view>
+
+#include "crypto/wipe.h"
+#include "image/checked_image.h"
+#include "ui/save_steps.h"
+
+namespace NoteSession {
+
+// The password and cipher the note is sealed with now; a waiting change
+// of password, once the prompt accepted it, is already the key.
+struct Key {
+    std::string_view password;
+    std::string_view cipher;
+};
+Key CurrentKey();
+// True when the key can seal: a password and a cipher the program knows.
+bool HasUsableKey();
+// The text sealed with the current key, for a copy of the program.
+ImageNote SealedWithKey(std::string_view text);
+
+// True when the program carried no complete note at start.
+bool IsNew();
+// True while a new password and cipher wait for a save to apply them.
+bool HasPendingChange();
+// A save has applied the waiting change.
+void PendingChangeApplied();
+
+// What the enter-password dialog was given, as its window goes.
+void LeaveEnteredPassword(SecretString password);
+// What the new-password dialog was given, as its window goes: two equal,
+// non-empty entries become the key, with the cipher when it names one.
+void LeaveNewPasswordEntries(SecretString password, const SecretString& repeat, std::string_view cipher);
+
+// Runs the new-password dialog through show until an entry is accepted:
+// show returns the dialog's result, report tells the user of an empty or
+// mismatched entry, askAgain decides whether to show the dialog once more.
+// A dialog that does not end with OK leaves the key and the waiting change
+// as they were.
+PromptOutcome RunNewPasswordPrompt(const std::function<INT_PTR()>& show,
+                                   const std::function<void(const char* problem)>& report,
+                                   const std::function<bool()>& askAgain);
+
+// How the stored note was unlocked at start.
+enum class Unlock {
+    NoNote,         // the program carries no complete note: a new one
+    Opened,         // the password matched; text holds the note
+    NoPassword,     // the user gave none
+    WrongPassword,  // the password does not match the stored verifier
+};
+struct Unlocked {
+    Unlock outcome = Unlock::NoNote;
+    SecretString text;
+};
+// Loads the stored note once, asks for its password through askPassword
+// (which leaves it through LeaveEnteredPassword and returns false when the
+// user gave none), checks it against the verifier, selects the stored
+// cipher and unseals the text.
+Unlocked UnlockStoredNote(const std::function<bool()>& askPassword);
+
+}  // namespace NoteSession
