@@ -62,8 +62,21 @@ struct Collection {
     bool failed = false;
 };
 
-BOOL CALLBACK CollectLanguage(HMODULE module, LPCSTR, LPCSTR, WORD language, LONG_PTR context) {
+// Runs one step of a collection inside the system's enumeration: an
+// exception (memory running out) must not cross the system's code, so it
+// fails the collection instead, which fails the save.
+template <typename Step>
+BOOL Collecting(LONG_PTR context, Step step) {
     auto* collection = reinterpret_cast<Collection*>(context);
+    try {
+        return step(collection);
+    } catch (...) {
+        collection->failed = true;
+        return FALSE;
+    }
+}
+
+BOOL CollectLanguageStep(HMODULE module, WORD language, Collection* collection) {
     HRSRC found = FindResourceExA(module, collection->currentType.Get(), collection->currentName.Get(), language);
     HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
     const auto* bytes = static_cast<const unsigned char*>(loaded != nullptr ? LockResource(loaded) : nullptr);
@@ -78,22 +91,30 @@ BOOL CALLBACK CollectLanguage(HMODULE module, LPCSTR, LPCSTR, WORD language, LON
     return TRUE;
 }
 
+BOOL CALLBACK CollectLanguage(HMODULE module, LPCSTR, LPCSTR, WORD language, LONG_PTR context) {
+    return Collecting(context, [&](Collection* collection) {
+        return CollectLanguageStep(module, language, collection);
+    });
+}
+
 BOOL CALLBACK CollectName(HMODULE module, LPCSTR type, LPSTR name, LONG_PTR context) {
-    auto* collection = reinterpret_cast<Collection*>(context);
-    collection->currentName = ResourceKey::From(name);
-    if (!EnumResourceLanguagesA(module, type, name, CollectLanguage, context))
-        collection->failed = true;
-    return !collection->failed;
+    return Collecting(context, [&](Collection* collection) {
+        collection->currentName = ResourceKey::From(name);
+        if (!EnumResourceLanguagesA(module, type, name, CollectLanguage, context))
+            collection->failed = true;
+        return !collection->failed;
+    });
 }
 
 BOOL CALLBACK CollectType(HMODULE module, LPSTR type, LONG_PTR context) {
-    auto* collection = reinterpret_cast<Collection*>(context);
-    collection->currentType = ResourceKey::From(type);
-    if (!collection->withPackets && !IS_INTRESOURCE(type) && std::strcmp(type, kPacketType) == 0)
-        return TRUE;
-    if (!EnumResourceNamesA(module, type, CollectName, context))
-        collection->failed = true;
-    return !collection->failed;
+    return Collecting(context, [&](Collection* collection) {
+        collection->currentType = ResourceKey::From(type);
+        if (!collection->withPackets && !IS_INTRESOURCE(type) && std::strcmp(type, kPacketType) == 0)
+            return TRUE;
+        if (!EnumResourceNamesA(module, type, CollectName, context))
+            collection->failed = true;
+        return static_cast<BOOL>(!collection->failed);
+    });
 }
 
 // The resources of the image file, in a fixed order. The entries of the

@@ -45,12 +45,14 @@ void CMainFrame::AdjustCreateParams(CREATESTRUCTA& cs) {
 
 void CMainFrame::AfterCreated() {
     DragAcceptFiles(*this, TRUE);
-    SetWindowTextA(*this, SCRIBECRYPT_TITLE);
     SetFocus(m_richView);
     // The frame shows an empty tool bar by default; the editor has none.
     ToggleToolBar();
     ShowStoredNote(m_noteToShow.View());
     m_noteToShow = SecretString();
+    // The title comes once the note is in the view: what waits for the
+    // program to be ready waits for it.
+    SetWindowTextA(*this, SCRIBECRYPT_TITLE);
 }
 
 bool CMainFrame::ShowWholeText(std::string_view text) {

@@ -23,23 +23,28 @@ void ShowWarning(const std::wstring& text, LPCSTR caption) {
     MessageBoxW(MessageOwner(), text.c_str(), FromAnsi(caption).c_str(), MB_OK | MB_ICONWARNING | MB_SYSTEMMODAL);
 }
 
-// The rich edit control calls this until it reports no bytes moved.
+// The file the view's text goes to, and whether a write fell short.
+struct Output {
+    HANDLE file;
+    bool failed = false;
+};
+
+// The rich edit control calls this until it reports no bytes moved. A
+// write that fails or falls short ends the stream; the caller reports it
+// once, after the control has let go.
 DWORD CALLBACK StreamOutCallback(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) {
+    auto& output = *reinterpret_cast<Output*>(cookie);
+    *done = 0;
     if (count == 0)
         return 1;
-    *done = 0;
     DWORD written = 0;
-    if (!WriteFile(reinterpret_cast<HANDLE>(cookie), buffer, static_cast<DWORD>(count), &written, nullptr))
-        MessageBoxA(MessageOwner(), "WriteFile Failed", "", MB_OK | MB_SYSTEMMODAL);
+    if (!WriteFile(output.file, buffer, static_cast<DWORD>(count), &written, nullptr) ||
+        written != static_cast<DWORD>(count)) {
+        output.failed = true;
+        return 1;
+    }
     *done = static_cast<LONG>(written);
     return 0;
-}
-
-EDITSTREAM StreamFor(const Casement::CFile& file, EDITSTREAMCALLBACK callback) {
-    EDITSTREAM stream = {};
-    stream.dwCookie = reinterpret_cast<DWORD_PTR>(file.GetHandle());
-    stream.pfnCallback = callback;
-    return stream;
 }
 
 }  // namespace
@@ -71,11 +76,15 @@ std::optional<std::string> ReadTextFile(const std::wstring& path) {
 BOOL WriteTextFile(Casement::CRichEdit& view, const std::wstring& path) {
     try {
         Casement::CFile file(path.c_str(), Casement::CFile::createAlways);
-        EDITSTREAM stream = StreamFor(file, StreamOutCallback);
+        Output output{file.GetHandle()};
+        EDITSTREAM stream = {};
+        stream.dwCookie = reinterpret_cast<DWORD_PTR>(&output);
+        stream.pfnCallback = StreamOutCallback;
         view.StreamOut(stream);
-        return TRUE;
+        if (!output.failed)
+            return TRUE;
     } catch (const Casement::CFileException&) {
-        ShowWarning(L"Failed to write:  " + path, "Warning");
-        return FALSE;
     }
+    ShowWarning(L"Failed to write:  " + path, "Warning");
+    return FALSE;
 }

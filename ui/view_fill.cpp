@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <exception>
 
 namespace {
 
@@ -13,6 +14,7 @@ struct Feed {
     std::size_t total = 0;
     const FillProgress& progress;
     std::size_t characters = 0;  // UTF-16 units handed over
+    std::exception_ptr failure;  // what the progress report threw
 };
 
 // Converts one piece to UTF-16 in out and turns every line break into a
@@ -43,8 +45,15 @@ DWORD CALLBACK StreamPiece(DWORD_PTR cookie, LPBYTE buffer, LONG bytes, LONG* do
     feed.rest.remove_prefix(piece.size());
     feed.characters += written;
     *done = static_cast<LONG>(written * sizeof(wchar_t));
-    if (feed.progress)
-        feed.progress(feed.total - feed.rest.size(), feed.total);
+    // An exception must not cross the control's code: it ends the stream
+    // and is thrown again once the control has returned.
+    try {
+        if (feed.progress)
+            feed.progress(feed.total - feed.rest.size(), feed.total);
+    } catch (...) {
+        feed.failure = std::current_exception();
+        return 1;
+    }
     return 0;
 }
 
@@ -80,7 +89,7 @@ bool FillView(HWND view, std::string_view text, const FillProgress& progress) {
     if (limit >= 0 && ViewCharacters(text) > static_cast<std::size_t>(limit))
         return false;
     SendMessageA(view, WM_SETREDRAW, FALSE, 0);
-    Feed feed{text, text.size(), progress};
+    Feed feed{text, text.size(), progress, 0, nullptr};
     EDITSTREAM stream = {};
     stream.dwCookie = reinterpret_cast<DWORD_PTR>(&feed);
     stream.pfnCallback = StreamPiece;
@@ -89,6 +98,8 @@ bool FillView(HWND view, std::string_view text, const FillProgress& progress) {
     SendMessageA(view, EM_SETSEL, 0, 0);
     SendMessageA(view, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(view, nullptr, TRUE);
+    if (feed.failure)
+        std::rethrow_exception(feed.failure);
 
     GETTEXTLENGTHEX length = {GTL_NUMCHARS | GTL_PRECISE, 1200};
     const LRESULT held = SendMessageA(view, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0);

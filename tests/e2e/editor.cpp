@@ -33,13 +33,12 @@ bool Editor::Unlock(const std::wstring& password, DWORD pollMs) {
 }
 
 bool Editor::WaitForNote(DWORD timeoutMs, DWORD pollMs) const {
-    // The frame sets its title and then fills the view with the note on a
-    // message it posts itself once it is created; a message sent before then
-    // is answered first, so the view would read empty and typed characters
-    // would be overwritten by the note. Once the title is set the frame is
-    // busy until the note is in the view, so the next message the view
-    // answers comes after it. It is asked once, not over and over, so that
-    // the wait does not disturb the frame while it works.
+    // The frame fills the view with the note as it is created and sets its
+    // title afterwards. While it fills, it answers messages sent from other
+    // programs (it looks for paint requests to show its progress), so a
+    // character typed then would land in the middle of the note. Once the
+    // title is set the note is in the view. The view is then asked once, so
+    // that the answer comes after anything the frame still does.
     const std::wstring title = L"" SCRIBECRYPT_TITLE;
     if (!WaitUntil([&] { return WindowText(m_main) == title; }, kWindowTimeoutMs, pollMs))
         return false;

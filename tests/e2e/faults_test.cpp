@@ -492,6 +492,26 @@ bool PasteTwoMiB(const Editor& editor) {
         60000, 100);
 }
 
+// The text file is written in pieces; the first that does not fit ends the
+// writing, and the user is told once, not once a piece.
+TEST(DiskFull, SaveAsTextWithoutRoomSaysSoOnce) {
+    const SmallDisks disks;
+    if (!disks.mounted)
+        GTEST_SKIP() << disks.reason;
+    ProgramCopy copy("full text file");
+    ASSERT_TRUE(copy.Seal("x", kPassword, "AES"));
+    Editor editor(copy);
+    ASSERT_TRUE(editor.Open(kWidePassword));
+    ASSERT_TRUE(PasteTwoMiB(editor));
+    const std::string target = disks.temp + "\\note.txt";
+    editor.SaveAs(Wide(target));
+    EXPECT_EQ(L"Warning: Failed to write:  " + Wide(target), editor.Answer(IDOK));
+    EXPECT_EQ(nullptr, driver::WaitForMessageBox(editor.GetProcess().Id(), 2000)) << "told more than once";
+    DeleteFileA(target.c_str());
+    EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDNO));
+    EXPECT_EQ(0u, editor.WaitForExit());
+}
+
 TEST(DiskFull, ATemporaryFolderWithoutRoomFailsTheSaveAndKeepsEverything) {
     const SmallDisks disks;
     if (!disks.mounted)

@@ -4,6 +4,7 @@
 #include <richedit.h>
 
 #include <algorithm>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -105,6 +106,26 @@ TEST_F(ViewFill, AViewThatKeepsLessThanTheTextIsReported) {
     g_richEditProcedure = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(m_view, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LosingTheEnd)));
     EXPECT_FALSE(FillView(m_view, std::string(5000, 'x') + "\r\nend"));
+}
+
+// What the progress report throws (a status bar that cannot be written, say)
+// must not unwind through the control's code: the fill stops, the control
+// returns, and the exception reaches the caller with redrawing back on.
+TEST_F(ViewFill, AThrowingProgressReportEndsTheFillAndReachesTheCaller) {
+    ShowWindow(m_view, SW_SHOWNOACTIVATE);
+    const std::string text(200000, 'x');
+    int reports = 0;
+    EXPECT_THROW(FillView(m_view, text,
+                          [&](std::size_t, std::size_t) {
+                              ++reports;
+                              throw std::runtime_error("status bar gone");
+                          }),
+                 std::runtime_error);
+    EXPECT_EQ(1, reports);
+    EXPECT_GT(text.size(), Text().size());
+    EXPECT_TRUE(GetWindowLongA(m_view, GWL_STYLE) & WS_VISIBLE) << "redrawing was left off";
+    SetWindowTextA(m_view, "after");
+    EXPECT_EQ("after", Text());
 }
 
 }  // namespace
