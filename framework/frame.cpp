@@ -611,7 +611,9 @@ LRESULT CFrame::DefaultProcedure(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     switch (msg) {
     case WM_SIZE:
-        RecalcLayout();
+        // A minimised frame has no client area to lay out.
+        if (wParam != SIZE_MINIMIZED)
+            RecalcLayout();
         return 0;
     case WM_ACTIVATE:
         return OnActivate(msg, wParam, lParam);

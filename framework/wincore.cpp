@@ -411,8 +411,11 @@ LRESULT CALLBACK CWnd::StaticWindowProc(HWND window, UINT msg, WPARAM wParam, LP
         return object->WindowProcedure(msg, wParam, lParam);
     } catch (...) {
         KeepPendingException();
-        // Failing these makes the creating call fail, which then rethrows.
-        return (msg == WM_CREATE || msg == WM_NCCREATE) ? -1 : 0;
+        // Failing these makes the creating call fail, which then rethrows:
+        // WM_CREATE fails with -1, WM_NCCREATE with FALSE.
+        if (msg == WM_CREATE)
+            return -1;
+        return msg == WM_NCCREATE ? FALSE : 0;
     }
 }
 

@@ -347,6 +347,24 @@ TEST_F(FrameWindow, ViewFillsTheGapBetweenTheVisibleBars) {
     ExpectViewFillsGap(frame);
 }
 
+// Minimised, the frame has no client area: its layout stays as it was, and
+// restoring it fills the gap again.
+TEST_F(FrameWindow, MinimisingKeepsTheLayoutAndRestoringRenewsIt) {
+    TestFrame frame;
+    Open(frame);
+    const RECT before = RectInFrame(frame.view, frame);
+    ShowWindow(frame, SW_MINIMIZE);
+    PumpPending();
+    ASSERT_TRUE(IsIconic(frame));
+    RECT view = {};
+    GetWindowRect(frame.view, &view);
+    EXPECT_EQ(before.right - before.left, view.right - view.left);
+    EXPECT_EQ(before.bottom - before.top, view.bottom - view.top);
+    ShowWindow(frame, SW_RESTORE);
+    PumpPending();
+    ExpectViewFillsGap(frame);
+}
+
 // What a bar or the view asks of the frame by message.
 TEST_F(FrameWindow, BarsAndTheViewReachTheFrameThroughItsPrivateMessages) {
     TestFrame::Options options;

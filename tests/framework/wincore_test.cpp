@@ -233,6 +233,21 @@ protected:
     }
 };
 
+// Fails the first message of its creation; nothing of the window may follow.
+class FailingFirstMessage : public CWnd {
+public:
+    bool created = false;
+
+protected:
+    LRESULT WindowProcedure(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg == WM_NCCREATE)
+            throw Casement::CUserException("no frame");
+        if (msg == WM_CREATE)
+            created = true;
+        return CWnd::WindowProcedure(msg, wParam, lParam);
+    }
+};
+
 class RefusingWindow : public CWnd {
 protected:
     int HandleCreate(CREATESTRUCTA&) override { throw Casement::CUserException("refused"); }
@@ -258,6 +273,13 @@ TEST_F(WindowObjects, CreationFailuresThrowAndLeaveTheObjectUnbound) {
         EXPECT_STREQ("refused", e.GetText());
     }
     EXPECT_EQ(nullptr, refusing.GetHwnd());
+
+    // A failed WM_NCCREATE ends the creation there.
+    FailingFirstMessage first;
+    EXPECT_THROW(first.CreateWithClass(0, "", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr),
+                 Casement::CUserException);
+    EXPECT_FALSE(first.created) << "the window was created after WM_NCCREATE failed";
+    EXPECT_EQ(nullptr, first.GetHwnd());
 
     // So does one raised during a creation that succeeds, at once rather
     // than with some later message.
