@@ -9,6 +9,8 @@
 
 #include "framework/commondlg.h"
 #include "framework/controls.h"
+#include "framework/frame_support.h"
+#include "framework/frame_layout.h"
 
 namespace Casement {
 
@@ -22,42 +24,6 @@ static_assert(kToolBarMask == 0xC0C0C0, "tool-bar mask colour");
 // NONCLIENTMETRICSA without the field Vista added: every version takes it.
 constexpr UINT kNonClientMetricsSize = 340;
 static_assert(offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth) == kNonClientMetricsSize, "metrics size");
-
-// The status bar's parts 1 to 3.
-struct Indicator {
-    int virtualKey;
-    UINT textId;
-};
-const Indicator kIndicators[] = {
-    {VK_CAPITAL, IDW_INDICATOR_CAPS},
-    {VK_NUMLOCK, IDW_INDICATOR_NUM},
-    {VK_SCROLL, IDW_INDICATOR_SCRL},
-};
-// Part 0 is at least this wide less the indicators and the spare pixels.
-constexpr int kMinStatusWidth = 300;
-constexpr int kStatusSpare = 20;
-
-bool IsLockKey(WPARAM key) {
-    return key == VK_CAPITAL || key == VK_NUMLOCK || key == VK_SCROLL;
-}
-
-// Whether a window exists with WS_VISIBLE. While the frame is being created
-// it is still hidden itself, and IsWindowVisible would call its bars hidden.
-bool IsShown(const CWnd& window) {
-    return window.IsWindow() && (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0;
-}
-
-int WindowHeight(HWND window) {
-    RECT rect = {};
-    GetWindowRect(window, &rect);
-    return rect.bottom - rect.top;
-}
-
-CString LoadText(UINT id) {
-    CString text;
-    text.LoadResourceString(id);
-    return text;
-}
 
 // The uxtheme functions exist only with wide strings.
 void SwitchOffVisualStyle(HWND window) {
@@ -139,46 +105,10 @@ CString CFrame::GetThemeName() const {
 }
 
 RECT CFrame::GetViewRect() const {
-    RECT rect = {};
-    GetClientRect(*this, &rect);
-    if (IsShown(m_StatusBar))
-        rect.bottom -= WindowHeight(m_StatusBar);
-    if (IsShown(m_ReBar))
-        rect.top += WindowHeight(m_ReBar);
-    else if (IsShown(m_ToolBar))
-        rect.top += WindowHeight(m_ToolBar);
-    return rect;
-}
-
-void CFrame::SetStatusIndicators() {
-    if (!m_bShowIndicatorStatus || !m_StatusBar.IsWindow())
-        return;
-    CString texts[3];
-    std::vector<int> widths(1, 0);
-    {
-        CClientDC dc(m_StatusBar);
-        dc.SelectObject(m_fntStatusBar);
-        const int dpi = dc.GetDeviceCaps(LOGPIXELSX);
-        for (size_t i = 0; i < 3; ++i) {
-            texts[i] = LoadText(kIndicators[i].textId);
-            // One character more than the text leaves room around it.
-            const CString measured = texts[i] + ' ';
-            widths.push_back(MulDiv(dc.GetTextExtentPoint32(measured, measured.GetLength()).cx, dpi, 96));
-        }
-    }
     RECT client = {};
     GetClientRect(*this, &client);
-    widths[0] = std::max(static_cast<int>(client.right), kMinStatusWidth) - widths[1] - widths[2] -
-                widths[3] - kStatusSpare;
-    m_StatusBar.SetPartWidths(widths);
-
-    for (size_t i = 0; i < 3; ++i) {
-        const bool on = (GetKeyState(kIndicators[i].virtualKey) & 1) != 0;
-        const CString shown = on ? texts[i] : CString();
-        const int part = static_cast<int>(i) + 1;
-        if (m_StatusBar.GetPartText(part) != shown)
-            m_StatusBar.SetPartText(part, shown);
-    }
+    const int top = IsShown(m_ReBar) ? WindowHeight(m_ReBar) : IsShown(m_ToolBar) ? WindowHeight(m_ToolBar) : 0;
+    return ViewRectBetweenBars(client, top, IsShown(m_StatusBar) ? WindowHeight(m_StatusBar) : 0);
 }
 
 void CFrame::RecalcLayout() {
@@ -284,21 +214,6 @@ void CFrame::CreateToolBar() {
         SetToolBarButtons(m_ToolBarData);
 }
 
-BOOL CFrame::LoadRegistrySettings(LPCSTR keyName) {
-    assert(keyName);
-    m_Settings = CFrameSettings(keyName);
-    return m_Settings.ReadInitValues(m_InitValues);
-}
-
-BOOL CFrame::LoadRegistryMRUSettings(UINT maxMRU) {
-    m_RecentFiles = CRecentFiles(maxMRU);
-    if (!m_Settings.ReadRecentFiles(m_RecentFiles))
-        return FALSE;
-    if (IsWindow() && m_RecentFiles.GetMaxEntries() != 0)
-        UpdateMRUMenu();
-    return TRUE;
-}
-
 void CFrame::ShowAboutDialog() {
     if (m_AboutDialog.IsWindow())
         return;
@@ -311,31 +226,6 @@ void CFrame::ShowAboutDialog() {
 LPCSTR CFrame::GetTooltipText(int commandId) {
     m_strTooltip = commandId > 0 ? LoadText(static_cast<UINT>(commandId)) : CString();
     return m_strTooltip;
-}
-
-BOOL CFrame::SaveRegistryMRUSettings() {
-    return m_Settings.WriteRecentFiles(m_RecentFiles);
-}
-
-FrameState CFrame::CurrentState() const {
-    FrameState state = {};
-    WINDOWPLACEMENT placement = {};
-    placement.length = sizeof placement;
-    if (GetWindowPlacement(*this, &placement))
-        state.placement = placement;
-    state.statusBarShown = IsShown(m_StatusBar);
-    state.toolBarShown = IsShown(m_ToolBar);
-    return state;
-}
-
-BOOL CFrame::SaveRegistrySettings() {
-    if (!m_Settings.HasKeyName())
-        return TRUE;
-    if (!m_Settings.WriteState(CurrentState()))
-        return FALSE;
-    if (!SaveRegistryMRUSettings())
-        OutputDebugStringA("*** Failed to save registry MRU settings. ***\n");
-    return TRUE;
 }
 
 void CFrame::ApplyToolBarImages() {
@@ -399,20 +289,6 @@ void CFrame::ToggleStatusBar() {
 
 void CFrame::ToggleToolBar() {
     ShowToolBar(m_bUseToolBar && !IsShown(m_ToolBar));
-}
-
-void CFrame::UpdateMRUMenu() {
-    CMenu fileMenu = m_Menu.GetSubMenu(0);
-    if (!m_RecentFiles.ShowInMenu(fileMenu))
-        OutputDebugStringA("Failed to set MRU menu item\n");
-}
-
-void CFrame::AddMRUEntry(LPCSTR path) {
-    if (m_RecentFiles.GetMaxEntries() == 0)
-        return;
-    m_RecentFiles.Add(path);
-    if (IsWindow())
-        UpdateMRUMenu();
 }
 
 void CFrame::SetStatusText(LPCSTR text) {
