@@ -1,7 +1,9 @@
-// The frame's lock-key indicators in parts 1 to 3 of its status bar.
+// The frame's lock-key indicators in parts 1 to 3 of its status bar, and
+// the keyboard hook that renews them when a lock key changes.
 #include <algorithm>
 #include <vector>
 
+#include "framework/appcore.h"
 #include "framework/frame.h"
 #include "framework/frame_support.h"
 
@@ -54,6 +56,32 @@ void CFrame::SetStatusIndicators() {
         if (m_StatusBar.GetPartText(part) != shown)
             m_StatusBar.SetPartText(part, shown);
     }
+}
+
+
+void CFrame::InstallKeyboardHook() {
+    GetApp().GetThreadRecord()->hMainWnd = *this;
+    if (m_hKeyboardHook == nullptr)
+        m_hKeyboardHook = SetWindowsHookExA(WH_KEYBOARD, StaticKeyboardProc, nullptr, GetCurrentThreadId());
+}
+
+LRESULT CALLBACK CFrame::StaticKeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
+    HHOOK hook = nullptr;
+    try {
+        CWinApp* app = GetAppPtr();
+        const HWND frameWindow = app != nullptr ? app->GetThreadRecord()->hMainWnd : nullptr;
+        auto* frame = frameWindow != nullptr
+                          ? reinterpret_cast<CFrame*>(SendMessageA(frameWindow, UWM_GETCFRAME, 0, 0))
+                          : nullptr;
+        if (frame != nullptr) {
+            hook = frame->m_hKeyboardHook;
+            if (code == HC_ACTION && IsLockKey(wParam))
+                frame->SetStatusIndicators();
+        }
+    } catch (...) {
+        KeepPendingException();
+    }
+    return CallNextHookEx(hook, code, wParam, lParam);
 }
 
 }  // namespace Casement
