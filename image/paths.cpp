@@ -82,17 +82,6 @@ std::wstring FromAnsi(std::string_view text) {
     return wide;
 }
 
-std::string ToAnsi(std::wstring_view text) {
-    if (text.empty())
-        return std::string();
-    const int size = static_cast<int>(text.size());
-    std::string narrow(
-        static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr)),
-        '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), size, narrow.data(), static_cast<int>(narrow.size()), nullptr, nullptr);
-    return narrow;
-}
-
 std::wstring NewFileIn(const std::wstring& folder) {
     if (folder.empty()) {
         SetLastError(ERROR_PATH_NOT_FOUND);

@@ -25,10 +25,8 @@ std::wstring CanonicalPath(const std::wstring& path);
 // executable.
 bool IsOwnImagePath(const std::wstring& path);
 
-// Text in the ANSI code page (936 for this program) as UTF-16, and back;
-// a character the code page cannot hold comes back as "?".
+// Text in the ANSI code page (936 for this program) as UTF-16.
 std::wstring FromAnsi(std::string_view text);
-std::string ToAnsi(std::wstring_view text);
 
 // A new empty file made in folder, named "TEM" and four hexadecimal digits
 // with the extension ".tmp", or, where the longest path leaves no room for

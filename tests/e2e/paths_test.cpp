@@ -11,7 +11,6 @@
 
 #include "image/paths.h"
 #include "tests/e2e/editor.h"
-#include "ui/resource_ids.h"
 
 namespace {
 
@@ -122,13 +121,7 @@ TEST_F(Paths, SaveAsToAPathLongerThanWindowsAllowsSaysSoAndWritesNothing) {
     Editor editor(copy);
     ASSERT_TRUE(editor.Open(L"pw"));
     editor.Type(L"新");
-    editor.Command(IDM_SAVE_AS);
-    const HWND dialog = driver::WaitForWindow(
-        editor.GetProcess().Id(), L"#32770", [](HWND window) { return GetDlgItem(window, 1148) != nullptr; },
-        driver::kWindowTimeoutMs);
-    ASSERT_NE(nullptr, dialog);
-    driver::SetControlText(dialog, 1148, target);
-    driver::PressButton(dialog, IDOK);
+    editor.SaveAs(target);
     EXPECT_EQ(L"错误: 无法保存到“" + target + L"”：路径超过了 Windows 允许的 259 个字符。", editor.Answer(IDOK));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(target.c_str()));
     EXPECT_EQ(driver::kSaveQuestion, editor.CloseAnswering(IDNO));
