@@ -6,7 +6,7 @@
 #include <string>
 
 #include "cli/file_access.h"
-#include "cli/note_image.h"
+#include "note/note_image.h"
 #include "cli/note_password.h"
 #include "cli/text_encoding.h"
 #include "store/image_error.h"
@@ -108,7 +108,7 @@ int Info(const CommandLine& line) {
     if (!anyEntry) return kExitSuccess;
     const std::string_view cipher = image.CipherIdentifier();
     std::cout << "cipher: " << (cipher.empty() ? "none" : std::string(cipher)) << "\n";
-    for (const char* name : {"HMAC", "DATA", "TYPE"}) {
+    for (const char* name : kNoteEntryNames) {
         const ResourceEntry* entry = image.Packet(name);
         std::cout << name << ": " << (entry ? std::to_string(entry->bytes.size()) + " bytes" : std::string("missing")) << "\n";
     }

@@ -42,7 +42,7 @@ bool WriteNote(const std::wstring& image, const ImageNote& note, const SaveProgr
     case ImageNote::Kind::Unchanged:
         return true;
     case ImageNote::Kind::Removed:
-        return HasRoomToRewrite(image, 0) && DeletePackets(image);
+        return HasRoomToRewrite(image, 0) && DeletePackets(image).has_value();
     case ImageNote::Kind::Sealed:
         break;
     }
@@ -50,18 +50,18 @@ bool WriteNote(const std::wstring& image, const ImageNote& note, const SaveProgr
     if (!sealed)
         return false;
     Report(progress, 40);
-    if (!HasRoomToRewrite(image, sealed->hmac.size() + sealed->data.size() + sealed->type.size()) ||
-        !WritePackets(image, *sealed))
+    if (!HasRoomToRewrite(image, sealed->hmac.size() + sealed->data.size() + sealed->type.size()))
+        return false;
+    const std::optional<NoteImage> written = WritePackets(image, *sealed);
+    if (!written)
         return false;
     Report(progress, 70);
-    // WritePackets read the file back: it holds exactly these bytes, so they
-    // are what the next start will unseal.
-    const std::string_view storedCipher(reinterpret_cast<const char*>(sealed->type.data()), sealed->type.size());
-    std::string unsealed = UnsealDocumentData(sealed->data.data(), sealed->data.size(), note.password, storedCipher);
-    const bool opens = unsealed == note.text &&
-                       PasswordMatchesVerifier(note.password, sealed->hmac.data(), sealed->hmac.size());
-    WipeString(unsealed);
-    return opens;
+    try {
+        CheckNoteOpens(*written, note.text, note.password);
+        return true;
+    } catch (const NoteError&) {
+        return false;
+    }
 }
 
 }  // namespace

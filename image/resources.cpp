@@ -1,181 +1,93 @@
 #include "image/resources.h"
 
-#include <algorithm>
-#include <cstring>
-#include <optional>
-#include <tuple>
+#include <limits>
+
+#include "framework/unique_handle.h"
+#include "note/note_entries.h"
+#include "store/image_error.h"
 
 namespace {
 
-const char kPacketType[] = "PACKET";
-const char kHmacName[] = "HMAC";
-const char kDataName[] = "DATA";
-const char kTypeName[] = "TYPE";
-
-// A resource type or name: an integer id or a string.
-struct ResourceKey {
-    bool isId = false;
-    WORD id = 0;
-    std::string text;
-
-    static ResourceKey From(LPCSTR key) {
-        ResourceKey result;
-        if (IS_INTRESOURCE(key)) {
-            result.isId = true;
-            result.id = LOWORD(reinterpret_cast<ULONG_PTR>(key));
-        } else {
-            result.text = key;
-        }
-        return result;
-    }
-    LPCSTR Get() const { return isId ? MAKEINTRESOURCEA(id) : text.c_str(); }
-    bool operator<(const ResourceKey& other) const {
-        return std::tie(isId, id, text) < std::tie(other.isId, other.id, other.text);
-    }
-    bool operator==(const ResourceKey& other) const {
-        return std::tie(isId, id, text) == std::tie(other.isId, other.id, other.text);
-    }
-};
-
-struct Resource {
-    ResourceKey type;
-    ResourceKey name;
-    WORD language;
-    std::vector<unsigned char> bytes;
-
-    bool operator<(const Resource& other) const {
-        return std::tie(type, name, language) < std::tie(other.type, other.name, other.language);
-    }
-    bool operator==(const Resource& other) const {
-        return std::tie(type, name, language, bytes) == std::tie(other.type, other.name, other.language, other.bytes);
-    }
-};
-
-// Every resource of an image. A resource that cannot be read fails the whole
-// collection: what is not collected would be lost when the store is rebuilt.
-struct Collection {
-    HMODULE module;
-    bool withPackets;  // the embedded document's entries too
-    std::vector<Resource> resources;
-    ResourceKey currentType;
-    ResourceKey currentName;
-    bool failed = false;
-};
-
-// Runs one step of a collection inside the system's enumeration: an
-// exception (memory running out) must not cross the system's code, so it
-// fails the collection instead, which fails the save.
-template <typename Step>
-BOOL Collecting(LONG_PTR context, Step step) {
-    auto* collection = reinterpret_cast<Collection*>(context);
-    try {
-        return step(collection);
-    } catch (...) {
-        collection->failed = true;
-        return FALSE;
-    }
-}
-
-BOOL CollectLanguageStep(HMODULE module, WORD language, Collection* collection) {
-    HRSRC found = FindResourceExA(module, collection->currentType.Get(), collection->currentName.Get(), language);
-    HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
-    const auto* bytes = static_cast<const unsigned char*>(loaded != nullptr ? LockResource(loaded) : nullptr);
-    const DWORD size = found != nullptr ? SizeofResource(module, found) : 0;
-    // An empty resource cannot be written back on every platform.
-    if (bytes == nullptr || size == 0) {
-        collection->failed = true;
-        return FALSE;
-    }
-    collection->resources.push_back(
-        Resource{collection->currentType, collection->currentName, language, {bytes, bytes + size}});
-    return TRUE;
-}
-
-BOOL CALLBACK CollectLanguage(HMODULE module, LPCSTR, LPCSTR, WORD language, LONG_PTR context) {
-    return Collecting(context, [&](Collection* collection) {
-        return CollectLanguageStep(module, language, collection);
-    });
-}
-
-BOOL CALLBACK CollectName(HMODULE module, LPCSTR type, LPSTR name, LONG_PTR context) {
-    return Collecting(context, [&](Collection* collection) {
-        collection->currentName = ResourceKey::From(name);
-        if (!EnumResourceLanguagesA(module, type, name, CollectLanguage, context))
-            collection->failed = true;
-        return !collection->failed;
-    });
-}
-
-BOOL CALLBACK CollectType(HMODULE module, LPSTR type, LONG_PTR context) {
-    return Collecting(context, [&](Collection* collection) {
-        collection->currentType = ResourceKey::From(type);
-        if (!collection->withPackets && !IS_INTRESOURCE(type) && std::strcmp(type, kPacketType) == 0)
-            return TRUE;
-        if (!EnumResourceNamesA(module, type, CollectName, context))
-            collection->failed = true;
-        return static_cast<BOOL>(!collection->failed);
-    });
-}
-
-// The resources of the image file, in a fixed order. The entries of the
-// document are left out unless asked for: a save replaces them, whatever
-// state they are in.
-std::optional<std::vector<Resource>> CollectResources(const std::wstring& imagePath, bool withPackets) {
-    HMODULE module = LoadLibraryExW(imagePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (module == nullptr)
+std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::wstring& path) {
+    const Casement::CHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                             nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    LARGE_INTEGER size = {};
+    if (!file.IsValid() || !GetFileSizeEx(file.GetHandle(), &size) || size.QuadPart > std::numeric_limits<DWORD>::max())
         return std::nullopt;
-    Collection collection{module, withPackets, {}, {}, {}};
-    const bool enumerated = EnumResourceTypesA(module, CollectType, reinterpret_cast<LONG_PTR>(&collection));
-    FreeLibrary(module);
-    if (!enumerated || collection.failed)
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
+    DWORD read = 0;
+    if (!bytes.empty() && (!ReadFile(file.GetHandle(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+                           read != bytes.size()))
         return std::nullopt;
-    std::sort(collection.resources.begin(), collection.resources.end());
-    return std::move(collection.resources);
+    return bytes;
 }
 
-Resource PacketResource(LPCSTR name, const std::vector<unsigned char>& bytes) {
-    return Resource{ResourceKey::From(kPacketType), ResourceKey::From(name), 0, bytes};
+// A type or name as the resource update takes it: an integer resource id or
+// a zero-terminated UTF-16 string, which the string member keeps alive.
+class UpdateName {
+public:
+    explicit UpdateName(const ResourceId& id) : m_number(id.number()) {
+        if (id.IsName())
+            m_text.assign(id.name().begin(), id.name().end());
+    }
+    // Numbers above 0xFFFF cannot be written by the system's update.
+    bool IsWritable() const { return !m_text.empty() || m_number <= 0xFFFF; }
+    LPCWSTR Get() const { return m_text.empty() ? MAKEINTRESOURCEW(m_number) : m_text.c_str(); }
+
+private:
+    std::uint32_t m_number;
+    std::wstring m_text;
+};
+
+bool UpdateEntry(HANDLE update, const ResourceKey& key, const std::vector<std::uint8_t>& bytes) {
+    const UpdateName type(key.type);
+    const UpdateName name(key.name);
+    // An empty resource cannot be written on every platform.
+    return type.IsWritable() && name.IsWritable() && key.language <= 0xFFFF && !bytes.empty() &&
+           UpdateResourceW(update, type.Get(), name.Get(), static_cast<WORD>(key.language),
+                           const_cast<std::uint8_t*>(bytes.data()), static_cast<DWORD>(bytes.size())) != FALSE;
 }
 
 // Rewrites the image's resources from scratch: deleting single entries is
 // not reliable everywhere (Wine reports success and keeps them), starting
-// from an empty resource store is. The file is read back afterwards: true
-// only when it holds exactly the other resources it had and the packets.
-bool RewriteResources(const std::wstring& imagePath, const SealedDocument* packets) {
-    std::optional<std::vector<Resource>> expected = CollectResources(imagePath, false);
-    if (!expected)
-        return false;
-    if (packets != nullptr) {
-        // An empty entry cannot be written on every platform; the caller
-        // never asks for one, but refuse it rather than leave a broken note.
-        if (packets->hmac.empty() || packets->data.empty() || packets->type.empty())
-            return false;
-        expected->push_back(PacketResource(kHmacName, packets->hmac));
-        expected->push_back(PacketResource(kDataName, packets->data));
-        expected->push_back(PacketResource(kTypeName, packets->type));
+// from an empty resource store is. Every resource but the note's is written
+// back as the file held it, then the packets; the file read back must pass
+// the rewritten-entries check.
+std::optional<NoteImage> RewriteNoteEntries(const std::wstring& imagePath, const SealedDocument* packets) {
+    try {
+        const std::optional<NoteImage> original = ReadNoteImage(imagePath);
+        if (!original)
+            return std::nullopt;
+        HANDLE update = BeginUpdateResourceW(imagePath.c_str(), TRUE);
+        if (update == nullptr)
+            return std::nullopt;
+        bool ok = true;
+        for (const ResourceEntry& resource : original->resources())
+            ok = ok && (IsNoteEntry(resource.key) || UpdateEntry(update, resource.key, resource.bytes));
+        if (packets != nullptr) {
+            for (const SealedEntry& entry : SealedEntries(*packets))
+                ok = ok && UpdateEntry(update, NoteEntryKey(entry.name), *entry.bytes);
+        }
+        // Discard the batch when any entry failed, so the file stays as it was.
+        if (EndUpdateResourceW(update, ok ? FALSE : TRUE) == FALSE || !ok)
+            return std::nullopt;
+
+        std::optional<NoteImage> written = ReadNoteImage(imagePath);
+        if (written)
+            CheckRewrittenEntries(*original, *written, packets);
+        return written;
+    } catch (const NoteError&) {
+        return std::nullopt;
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
     }
-
-    HANDLE update = BeginUpdateResourceW(imagePath.c_str(), TRUE);
-    if (update == nullptr)
-        return false;
-    bool ok = true;
-    for (Resource& resource : *expected)
-        ok = ok && UpdateResourceA(update, resource.type.Get(), resource.name.Get(), resource.language,
-                                   resource.bytes.data(), static_cast<DWORD>(resource.bytes.size())) != FALSE;
-    // Discard the batch when any entry failed, so the file stays as it was.
-    if (EndUpdateResourceA(update, ok ? FALSE : TRUE) == FALSE || !ok)
-        return false;
-
-    std::sort(expected->begin(), expected->end());
-    const std::optional<std::vector<Resource>> written = CollectResources(imagePath, true);
-    return written && *written == *expected;
 }
 
 // One entry of the running image's document.
 ImageResource LoadOwnPacket(LPCSTR name) {
     const HMODULE self = GetModuleHandleA(nullptr);
     ImageResource resource;
-    HRSRC found = FindResourceA(self, name, kPacketType);
+    HRSRC found = FindResourceA(self, name, kNoteType);
     if (found == nullptr)
         return resource;
     resource.found = true;
@@ -191,30 +103,22 @@ ImageResource LoadOwnPacket(LPCSTR name) {
 }  // namespace
 
 OwnDocument LoadOwnDocument() {
-    return OwnDocument{LoadOwnPacket(kHmacName), LoadOwnPacket(kDataName), LoadOwnPacket(kTypeName)};
+    return OwnDocument{LoadOwnPacket(kVerifierEntry), LoadOwnPacket(kSealedTextEntry), LoadOwnPacket(kCipherEntry)};
 }
 
-bool WritePackets(const std::wstring& imagePath, const SealedDocument& packets) {
-    return RewriteResources(imagePath, &packets);
-}
-
-bool DeletePackets(const std::wstring& imagePath) { return RewriteResources(imagePath, nullptr); }
-
-bool ReadPackets(const std::wstring& imagePath, SealedDocument& packets) {
-    const std::optional<std::vector<Resource>> resources = CollectResources(imagePath, true);
-    if (!resources)
-        return false;
-    packets = SealedDocument();
-    const ResourceKey packetType = ResourceKey::From(kPacketType);
-    for (const Resource& resource : *resources) {
-        if (!(resource.type == packetType) || resource.name.isId)
-            continue;
-        if (resource.name.text == kHmacName)
-            packets.hmac = resource.bytes;
-        else if (resource.name.text == kDataName)
-            packets.data = resource.bytes;
-        else if (resource.name.text == kTypeName)
-            packets.type = resource.bytes;
+std::optional<NoteImage> ReadNoteImage(const std::wstring& imagePath) {
+    std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(imagePath);
+    if (!bytes)
+        return std::nullopt;
+    try {
+        return NoteImage(std::move(*bytes));
+    } catch (const ImageError&) {
+        return std::nullopt;
     }
-    return true;
 }
+
+std::optional<NoteImage> WritePackets(const std::wstring& imagePath, const SealedDocument& packets) {
+    return RewriteNoteEntries(imagePath, &packets);
+}
+
+std::optional<NoteImage> DeletePackets(const std::wstring& imagePath) { return RewriteNoteEntries(imagePath, nullptr); }

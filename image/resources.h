@@ -1,13 +1,15 @@
-// The embedded document's resources: read from the running image, written
-// into an image file that is not running.
+// The note's entries: read from the running image, written with the system's
+// resource update into an image file that is not running, and read back from
+// the file as data, so that what a save checks is what the companion checks.
 #pragma once
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
-#include <vector>
 
 #include "crypto/document.h"
+#include "note/note_image.h"
 
 // Bytes of a resource of the running image; they stay valid until the
 // process ends. Null bytes mean the resource is absent or unreadable.
@@ -27,14 +29,15 @@ struct OwnDocument {
 };
 OwnDocument LoadOwnDocument();
 
+// The image file as data; nothing when it cannot be read or its resources
+// cannot be parsed.
+std::optional<NoteImage> ReadNoteImage(const std::wstring& imagePath);
+
 // Writes HMAC, DATA and TYPE into the image file in one committed batch,
-// replacing any earlier document and keeping every other resource, then
-// reads the file back. False when a resource of the file cannot be read or
-// written, or when the file does not then hold exactly its other resources
-// (same type, name, language and bytes) and these three entries.
-bool WritePackets(const std::wstring& imagePath, const SealedDocument& packets);
+// replacing any earlier note and keeping every other resource, then reads
+// the file back. Gives the file as read back once it has passed the
+// rewritten-entries check against the file as it was; nothing when a step
+// fails or the check does not pass.
+std::optional<NoteImage> WritePackets(const std::wstring& imagePath, const SealedDocument& packets);
 // Removes all three entries the same way, checked the same way.
-bool DeletePackets(const std::wstring& imagePath);
-// The document's entries as the image file holds them (an absent one is
-// empty); false when its resources cannot be read.
-bool ReadPackets(const std::wstring& imagePath, SealedDocument& packets);
+std::optional<NoteImage> DeletePackets(const std::wstring& imagePath);

@@ -20,16 +20,3 @@ std::vector<ResourceEntry> ApplyResourceChanges(std::vector<ResourceEntry> entri
               [](const ResourceEntry& left, const ResourceEntry& right) { return left.key < right.key; });
     return entries;
 }
-
-ResourceKey PacketKey(const char* name) {
-    return {ResourceId::Name("PACKET"), ResourceId::Name(name), 0};
-}
-
-std::vector<ResourceChange> PutPackets(std::vector<std::uint8_t> hmac, std::vector<std::uint8_t> data,
-                                       std::vector<std::uint8_t> type) {
-    return {{PacketKey("HMAC"), std::move(hmac)}, {PacketKey("DATA"), std::move(data)}, {PacketKey("TYPE"), std::move(type)}};
-}
-
-std::vector<ResourceChange> DeletePackets() {
-    return {{PacketKey("HMAC"), std::nullopt}, {PacketKey("DATA"), std::nullopt}, {PacketKey("TYPE"), std::nullopt}};
-}

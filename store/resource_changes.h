@@ -18,9 +18,3 @@ struct ResourceChange {
 // entry's code page becomes 0, as for a new one.
 std::vector<ResourceEntry> ApplyResourceChanges(std::vector<ResourceEntry> entries,
                                                 const std::vector<ResourceChange>& changes);
-
-// The note's three entries: type "PACKET", names "HMAC", "DATA", "TYPE", language 0.
-ResourceKey PacketKey(const char* name);
-std::vector<ResourceChange> PutPackets(std::vector<std::uint8_t> hmac, std::vector<std::uint8_t> data,
-                                       std::vector<std::uint8_t> type);
-std::vector<ResourceChange> DeletePackets();

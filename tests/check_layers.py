@@ -11,9 +11,10 @@ import sys
 ALLOWED = {
     "crypto": set(),
     "store": set(),
-    "cli": {"crypto", "store"},
+    "note": {"crypto", "store"},
+    "cli": {"crypto", "store", "note"},
     "framework": set(),
-    "image": {"crypto", "framework"},
+    "image": {"crypto", "framework", "store", "note"},
     "ui": {"crypto", "image", "framework"},
     "app": {"crypto", "image", "framework", "ui"},
 }

@@ -554,13 +554,13 @@ TEST(DiskFull, AProgramFolderWithoutRoomKeepsTheProgramAndSaysWhereTheNoteIs) {
     EXPECT_TRUE(before == copy.Bytes());
     EXPECT_EQ(0, CountStagedImages(disks.program));
 
-    SealedDocument stored;
-    ASSERT_TRUE(ReadPackets(FromAnsi(image), stored));
+    const std::optional<NoteImage> stored = ReadNoteImage(FromAnsi(image));
+    ASSERT_TRUE(stored && stored->HasNote());
     std::string narrow(text.size() * 2, '\0');
     narrow.resize(static_cast<size_t>(WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
                                                           &narrow[0], static_cast<int>(narrow.size()), nullptr,
                                                           nullptr)));
-    EXPECT_TRUE(narrow == UnsealDocumentData(stored.data.data(), stored.data.size(), kPassword, "AES"));
+    EXPECT_TRUE(narrow == stored->Unseal(kPassword).View());
     DeleteFileA(image.c_str());
 }
 

@@ -14,11 +14,6 @@
 
 namespace {
 
-std::string Unsealed(const SealedDocument& stored, std::string_view password) {
-    const std::string_view cipher(reinterpret_cast<const char*>(stored.type.data()), stored.type.size());
-    return UnsealDocumentData(stored.data.data(), stored.data.size(), password, cipher);
-}
-
 TEST(CheckedImage, CopiesCarryTheNoteTheyWereGiven) {
     const std::string folder = driver::MakeTempFolder("checked");
     std::vector<int> progress;
@@ -30,14 +25,15 @@ TEST(CheckedImage, CopiesCarryTheNoteTheyWereGiven) {
     EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
     EXPECT_EQ(100, progress.back());
     EXPECT_EQ(FromAnsi(folder + "\\TEM"), sealed.substr(0, FromAnsi(folder).size() + 4));
-    SealedDocument stored;
-    ASSERT_TRUE(ReadPackets(sealed, stored));
-    EXPECT_EQ("a note", Unsealed(stored, "pass"));
+    const std::optional<NoteImage> stored = ReadNoteImage(sealed);
+    ASSERT_TRUE(stored && stored->HasNote());
+    EXPECT_EQ("a note", stored->Unseal("pass").View());
 
     const std::wstring removed = WriteCheckedImage(FromAnsi(folder), ImageNote{ImageNote::Kind::Removed, {}, {}, {}});
     ASSERT_FALSE(removed.empty());
-    ASSERT_TRUE(ReadPackets(removed, stored));
-    EXPECT_TRUE(stored.hmac.empty() && stored.data.empty() && stored.type.empty());
+    const std::optional<NoteImage> cleared = ReadNoteImage(removed);
+    ASSERT_TRUE(cleared);
+    EXPECT_FALSE(cleared->HasAnyNoteEntry());
 
     const std::wstring unchanged = WriteCheckedImage(FromAnsi(folder), ImageNote());
     ASSERT_FALSE(unchanged.empty());

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "note/note_entries.h"
 #include "pe_fixture.h"
 #include "store/image_error.h"
 #include "store/pe_checksum.h"
@@ -67,7 +68,7 @@ std::vector<std::uint8_t> Pattern(std::size_t length, unsigned seed) {
 }
 
 std::vector<ResourceChange> SamplePackets(std::size_t dataBytes) {
-    return PutPackets(Pattern(64, 1), Pattern(dataBytes, 2), Bytes("SM4"));
+    return PutNoteEntries({Pattern(64, 1), Pattern(dataBytes, 2), Bytes("SM4")});
 }
 
 class Rewriter : public testing::TestWithParam<bool> {
@@ -82,24 +83,24 @@ TEST_P(Rewriter, PutPacketsReadBackExactlyBesideEveryOtherEntry) {
     const std::vector<std::uint8_t> written = Rewrite(Original(), SamplePackets(48));
     const std::vector<ResourceEntry> entries = Read(written);
     ExpectSameEntries(WithoutPackets(entries), fixture::SampleEntries());
-    ASSERT_NE(FindResource(entries, PacketKey("HMAC")), nullptr);
-    EXPECT_EQ(FindResource(entries, PacketKey("HMAC"))->bytes, Pattern(64, 1));
-    EXPECT_EQ(FindResource(entries, PacketKey("DATA"))->bytes, Pattern(48, 2));
-    EXPECT_EQ(FindResource(entries, PacketKey("TYPE"))->bytes, Bytes("SM4"));
+    ASSERT_NE(FindResource(entries, NoteEntryKey("HMAC")), nullptr);
+    EXPECT_EQ(FindResource(entries, NoteEntryKey("HMAC"))->bytes, Pattern(64, 1));
+    EXPECT_EQ(FindResource(entries, NoteEntryKey("DATA"))->bytes, Pattern(48, 2));
+    EXPECT_EQ(FindResource(entries, NoteEntryKey("TYPE"))->bytes, Bytes("SM4"));
 }
 
 TEST_P(Rewriter, ReplacingAndDeletingLeaveTheOtherEntriesAsTheyWere) {
     const std::vector<std::uint8_t> first = Rewrite(Original(), SamplePackets(48));
     const std::vector<std::uint8_t> second =
-        Rewrite(first, PutPackets(Pattern(64, 3), Pattern(16, 4), Bytes("CAMELLIA")));
-    EXPECT_EQ(FindResource(Read(second), PacketKey("DATA"))->bytes, Pattern(16, 4));
-    EXPECT_EQ(FindResource(Read(second), PacketKey("TYPE"))->bytes, Bytes("CAMELLIA"));
+        Rewrite(first, PutNoteEntries({Pattern(64, 3), Pattern(16, 4), Bytes("CAMELLIA")}));
+    EXPECT_EQ(FindResource(Read(second), NoteEntryKey("DATA"))->bytes, Pattern(16, 4));
+    EXPECT_EQ(FindResource(Read(second), NoteEntryKey("TYPE"))->bytes, Bytes("CAMELLIA"));
     EXPECT_EQ(Read(second).size(), fixture::SampleEntries().size() + 3);
 
-    const std::vector<std::uint8_t> cleared = Rewrite(second, DeletePackets());
+    const std::vector<std::uint8_t> cleared = Rewrite(second, fixture::DeleteNoteEntries());
     ExpectSameEntries(Read(cleared), fixture::SampleEntries());
     // Deleting what is absent changes no entry.
-    ExpectSameEntries(Read(Rewrite(cleared, DeletePackets())), fixture::SampleEntries());
+    ExpectSameEntries(Read(Rewrite(cleared, fixture::DeleteNoteEntries())), fixture::SampleEntries());
 }
 
 TEST_P(Rewriter, GrowingMovesTheRelocationsAndKeepsEveryOtherByte) {
@@ -139,7 +140,7 @@ TEST_P(Rewriter, GrowingMovesTheRelocationsAndKeepsEveryOtherByte) {
 
 TEST_P(Rewriter, DeletingWhatAGrowthAddedGivesBackTheSameLayout) {
     const std::vector<std::uint8_t> original = Rewrite(Original(), {});
-    const std::vector<std::uint8_t> cleared = Rewrite(Rewrite(original, SamplePackets(100000)), DeletePackets());
+    const std::vector<std::uint8_t> cleared = Rewrite(Rewrite(original, SamplePackets(100000)), fixture::DeleteNoteEntries());
     EXPECT_EQ(cleared, original);
 }
 
@@ -160,7 +161,7 @@ TEST(RewriterLimits, ResourcesGrowWithinTheirRoomBeforeASectionThatCannotMove) {
     const std::vector<std::uint8_t> grown = Rewrite(original, SamplePackets(1000));
     EXPECT_EQ(Section(grown, false, kRelocations).address, Section(original, false, kRelocations).address);
     EXPECT_EQ(RawBytes(grown, false, kRelocations), RawBytes(original, false, kRelocations));
-    EXPECT_EQ(FindResource(Read(grown), PacketKey("DATA"))->bytes, Pattern(1000, 2));
+    EXPECT_EQ(FindResource(Read(grown), NoteEntryKey("DATA"))->bytes, Pattern(1000, 2));
 }
 
 TEST(RewriterLimits, RefusesToOutgrowTheRoomBeforeASectionThatCannotMove) {
@@ -182,7 +183,7 @@ TEST(RewriterLimits, RefusesImagesItCannotRead) {
 
     std::vector<std::uint8_t> damaged = fixture::HandAssembledImage(false);
     fixture::Put32(damaged, 0x600 + 0x94, 0xfffffff0u);
-    EXPECT_THROW(Rewrite(damaged, DeletePackets()), ImageError);
+    EXPECT_THROW(Rewrite(damaged, fixture::DeleteNoteEntries()), ImageError);
 }
 
 // Headers that claim the resource section's first file bytes: rebuilding the

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "note/note_entries.h"
 #include "store/resource_section_writer.h"
 
 namespace fixture {
@@ -202,6 +203,12 @@ Image SampleImage(bool pe32Plus, const std::vector<ResourceEntry>& entries) {
     image.checkSum = 1;  // any value but 0: the image has a checksum
     image.trailingBytes = Bytes("trailing bytes after every section");
     return image;
+}
+
+std::vector<ResourceChange> DeleteNoteEntries() {
+    std::vector<ResourceChange> changes;
+    for (const char* name : kNoteEntryNames) changes.push_back({NoteEntryKey(name), std::nullopt});
+    return changes;
 }
 
 }  // namespace fixture

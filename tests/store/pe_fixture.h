@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "store/resource_changes.h"
 #include "store/resource_entry.h"
 
 namespace fixture {
@@ -53,6 +54,9 @@ void Put16(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t v
 void Put32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value);
 
 std::vector<std::uint8_t> Bytes(const std::string& text);
+
+// Deletes the three note entries in language 0, whether present or not.
+std::vector<ResourceChange> DeleteNoteEntries();
 
 // A resource section laid out by hand, for an image whose section is at
 // kHandResourceAddress: "PACKET"/"DATA"/0 = "abc" and #16/#1/0x409 = "hello"

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "note/note_entries.h"
 #include "store/image_rewriter.h"
 #include "store/pe_checksum.h"
 #include "store/pe_headers.h"
@@ -63,11 +64,11 @@ TEST_P(ProgramImage, TakesALargeNoteAndGivesItBackKeepingEveryOtherResource) {
     std::vector<std::uint8_t> data(1 << 20);
     for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i * 2654435761u >> 24);
     const std::vector<std::uint8_t> locked =
-        RewriteResources(m_image.data(), m_image.size(), PutPackets(std::vector<std::uint8_t>(64, 7), data, {'S', 'M', '4'}));
+        RewriteResources(m_image.data(), m_image.size(), PutNoteEntries({std::vector<std::uint8_t>(64, 7), data, {'S', 'M', '4'}}));
 
     const std::vector<ResourceEntry> withNote = ReadResources(locked.data(), locked.size());
     ASSERT_EQ(withNote.size(), original.size() + 3);
-    EXPECT_EQ(FindResource(withNote, PacketKey("DATA"))->bytes, data);
+    EXPECT_EQ(FindResource(withNote, NoteEntryKey("DATA"))->bytes, data);
     for (const ResourceEntry& entry : original) {
         const ResourceEntry* kept = FindResource(withNote, entry.key);
         ASSERT_NE(kept, nullptr) << entry.key.Describe();
@@ -76,7 +77,7 @@ TEST_P(ProgramImage, TakesALargeNoteAndGivesItBackKeepingEveryOtherResource) {
     const PeHeaders headers = ParsePeHeaders(locked.data(), locked.size());
     EXPECT_EQ(ComputePeChecksum(locked.data(), locked.size(), headers.checkSumOffset), headers.checkSum);
 
-    const std::vector<std::uint8_t> cleared = RewriteResources(locked.data(), locked.size(), DeletePackets());
+    const std::vector<std::uint8_t> cleared = RewriteResources(locked.data(), locked.size(), RemoveNoteEntries(withNote));
     const std::vector<ResourceEntry> withoutNote = ReadResources(cleared.data(), cleared.size());
     ASSERT_EQ(withoutNote.size(), original.size());
     for (std::size_t i = 0; i < original.size(); ++i) {

@@ -21,16 +21,22 @@ void Require(bool condition) {
     if (!condition) std::abort();
 }
 
+// Three entries of the kind the program stores, written with language 0.
+ResourceKey EntryKey(const char* name) { return {ResourceId::Name("PACKET"), ResourceId::Name(name), 0}; }
+
 void CheckRewrite(const std::uint8_t* bytes, std::size_t size, const std::vector<ResourceEntry>& before) {
     const std::vector<std::uint8_t> data(bytes, bytes + (size < 48 ? size : 48));
     std::vector<std::uint8_t> rewritten;
     try {
-        rewritten = RewriteResources(bytes, size, PutPackets(std::vector<std::uint8_t>(64, 1), data, {'A', 'E', 'S'}));
+        rewritten = RewriteResources(bytes, size,
+                                     {{EntryKey("HMAC"), std::vector<std::uint8_t>(64, 1)},
+                                      {EntryKey("DATA"), data},
+                                      {EntryKey("TYPE"), std::vector<std::uint8_t>{'A', 'E', 'S'}}});
     } catch (const ImageError&) {
         return;
     }
     const std::vector<ResourceEntry> after = ReadResources(rewritten.data(), rewritten.size());
-    Require(FindResource(after, PacketKey("DATA")) != nullptr && FindResource(after, PacketKey("DATA"))->bytes == data);
+    Require(FindResource(after, EntryKey("DATA")) != nullptr && FindResource(after, EntryKey("DATA"))->bytes == data);
     for (const ResourceEntry& entry : before) {
         if (entry.key.type == ResourceId::Name("PACKET")) continue;
         const ResourceEntry* kept = FindResource(after, entry.key);

@@ -10,6 +10,7 @@
 
 #include "crypto/document.h"
 #include "crypto/wipe.h"
+#include "note/note_entries.h"
 #include "store/resource_entry.h"
 
 // A note that is missing, incomplete or damaged where a command needs a whole one.
@@ -56,10 +57,17 @@ private:
     std::vector<ResourceEntry> m_resources;
 };
 
-// Checks a rewritten image as it was read back from disk: every resource
-// other than the note's entries byte for byte as in original, and the note
-// exactly sealed (its three entries, unsealing to text under password) or,
-// without sealed, no note entry at all. Throws NoteError naming the first
-// difference.
+// Checks a rewritten image as it was read back: every resource other than
+// the note's entries byte for byte as in original, and the note's entries
+// exactly sealed's bytes in language 0 or, without sealed, no note entry at
+// all. Throws NoteError naming the first difference.
+void CheckRewrittenEntries(const NoteImage& original, const NoteImage& rewritten, const SealedDocument* sealed);
+// Checks that the image's note takes password and unseals to text; throws
+// NoteError when it does not.
+void CheckNoteOpens(const NoteImage& image, std::string_view text, std::string_view password);
+
+// Both checks on an image read back from disk, the second only with a note.
+// Whatever writes a note, the editor or the companion, accepts what passes
+// these and nothing else.
 void CheckRewrittenImage(const NoteImage& original, const std::vector<std::uint8_t>& written,
                          const SealedDocument* sealed, std::string_view text, std::string_view password);

@@ -1,31 +1,12 @@
-#include "cli/note_image.h"
+#include "note/note_image.h"
+
+#include <algorithm>
 
 #include "crypto/cipher_table.h"
 #include "store/image_rewriter.h"
-#include "store/resource_changes.h"
 #include "store/resource_reader.h"
 
 namespace {
-
-constexpr const char* kPacketNames[] = {"HMAC", "DATA", "TYPE"};
-
-bool IsNoteEntry(const ResourceKey& key) {
-    if (key.type != ResourceId::Name("PACKET")) return false;
-    for (const char* name : kPacketNames) {
-        if (key.name == ResourceId::Name(name)) return true;
-    }
-    return false;
-}
-
-// Removes every note entry, in whatever language an image holds it, so the
-// image keeps no second copy beside the new language-neutral entries.
-std::vector<ResourceChange> RemoveNoteEntries(const std::vector<ResourceEntry>& resources) {
-    std::vector<ResourceChange> changes;
-    for (const ResourceEntry& entry : resources) {
-        if (IsNoteEntry(entry.key)) changes.push_back({entry.key, std::nullopt});
-    }
-    return changes;
-}
 
 std::vector<ResourceEntry> OtherResources(const std::vector<ResourceEntry>& resources) {
     std::vector<ResourceEntry> others;
@@ -35,10 +16,6 @@ std::vector<ResourceEntry> OtherResources(const std::vector<ResourceEntry>& reso
     return others;
 }
 
-std::vector<std::uint8_t> Bytes(const std::vector<unsigned char>& bytes) {
-    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
-}
-
 }  // namespace
 
 NoteImage::NoteImage(std::vector<std::uint8_t> image)
@@ -46,35 +23,38 @@ NoteImage::NoteImage(std::vector<std::uint8_t> image)
 
 const ResourceEntry* NoteImage::Packet(const char* name) const {
     for (const ResourceEntry& entry : m_resources) {
-        if (entry.key.type == ResourceId::Name("PACKET") && entry.key.name == ResourceId::Name(name)) return &entry;
+        if (entry.key.type == ResourceId::Name(kNoteType) && entry.key.name == ResourceId::Name(name)) return &entry;
     }
     return nullptr;
 }
 
 bool NoteImage::HasNote() const {
-    return Packet("HMAC") != nullptr && Packet("DATA") != nullptr && Packet("TYPE") != nullptr;
+    return std::all_of(kNoteEntryNames.begin(), kNoteEntryNames.end(),
+                       [&](const char* name) { return Packet(name) != nullptr; });
 }
 
 bool NoteImage::HasAnyNoteEntry() const {
-    return Packet("HMAC") != nullptr || Packet("DATA") != nullptr || Packet("TYPE") != nullptr;
+    return std::any_of(kNoteEntryNames.begin(), kNoteEntryNames.end(),
+                       [&](const char* name) { return Packet(name) != nullptr; });
 }
 
 std::string_view NoteImage::CipherIdentifier() const {
-    const ResourceEntry* type = Packet("TYPE");
+    const ResourceEntry* type = Packet(kCipherEntry);
     if (type == nullptr) return {};
     return CipherIdentifierFromType(type->bytes.data(), type->bytes.size());
 }
 
 std::vector<std::string> NoteImage::Faults() const {
     std::vector<std::string> faults;
-    for (const char* name : kPacketNames) {
+    for (const char* name : kNoteEntryNames) {
         if (Packet(name) == nullptr) faults.push_back(std::string("no ") + name + " entry");
     }
-    if (const ResourceEntry* hmac = Packet("HMAC"); hmac != nullptr && hmac->bytes.size() != 64)
+    if (const ResourceEntry* hmac = Packet(kVerifierEntry); hmac != nullptr && hmac->bytes.size() != 64)
         faults.push_back("HMAC holds " + std::to_string(hmac->bytes.size()) + " bytes, not 64");
-    if (const ResourceEntry* data = Packet("DATA"); data != nullptr && (data->bytes.empty() || data->bytes.size() % 16 != 0))
+    if (const ResourceEntry* data = Packet(kSealedTextEntry);
+        data != nullptr && (data->bytes.empty() || data->bytes.size() % 16 != 0))
         faults.push_back("DATA holds " + std::to_string(data->bytes.size()) + " bytes, not a positive multiple of 16");
-    if (Packet("TYPE") != nullptr && CipherIdentifier().empty()) faults.push_back("TYPE names no known cipher");
+    if (Packet(kCipherEntry) != nullptr && CipherIdentifier().empty()) faults.push_back("TYPE names no known cipher");
     return faults;
 }
 
@@ -85,13 +65,13 @@ void NoteImage::RequireWholeNote() const {
 }
 
 bool NoteImage::PasswordMatches(std::string_view password) const {
-    const ResourceEntry* hmac = Packet("HMAC");
+    const ResourceEntry* hmac = Packet(kVerifierEntry);
     return hmac != nullptr && hmac->bytes.size() == 64 &&
            PasswordMatchesVerifier(password, hmac->bytes.data(), hmac->bytes.size());
 }
 
 SecretString NoteImage::Unseal(std::string_view password) const {
-    const ResourceEntry* data = Packet("DATA");
+    const ResourceEntry* data = Packet(kSealedTextEntry);
     std::string text = UnsealDocumentData(data->bytes.data(), data->bytes.size(), password, CipherIdentifier());
     SecretString secret(text);
     WipeString(text);
@@ -100,8 +80,7 @@ SecretString NoteImage::Unseal(std::string_view password) const {
 
 std::vector<std::uint8_t> NoteImage::WithNote(const SealedDocument& sealed) const {
     std::vector<ResourceChange> changes = RemoveNoteEntries(m_resources);
-    for (ResourceChange& put : PutPackets(Bytes(sealed.hmac), Bytes(sealed.data), Bytes(sealed.type)))
-        changes.push_back(std::move(put));
+    for (ResourceChange& put : PutNoteEntries(sealed)) changes.push_back(std::move(put));
     return RewriteResources(m_image.data(), m_image.size(), changes);
 }
 
@@ -109,9 +88,7 @@ std::vector<std::uint8_t> NoteImage::WithoutNote() const {
     return RewriteResources(m_image.data(), m_image.size(), RemoveNoteEntries(m_resources));
 }
 
-void CheckRewrittenImage(const NoteImage& original, const std::vector<std::uint8_t>& written,
-                         const SealedDocument* sealed, std::string_view text, std::string_view password) {
-    const NoteImage rewritten(written);
+void CheckRewrittenEntries(const NoteImage& original, const NoteImage& rewritten, const SealedDocument* sealed) {
     const std::vector<ResourceEntry> before = OtherResources(original.resources());
     const std::vector<ResourceEntry> after = OtherResources(rewritten.resources());
     if (before.size() != after.size()) throw NoteError("the written file lost or gained resources");
@@ -124,14 +101,24 @@ void CheckRewrittenImage(const NoteImage& original, const std::vector<std::uint8
         if (rewritten.HasAnyNoteEntry()) throw NoteError("the written file still holds a note entry");
         return;
     }
-    const std::pair<const char*, const std::vector<unsigned char>*> expected[] = {
-        {"HMAC", &sealed->hmac}, {"DATA", &sealed->data}, {"TYPE", &sealed->type}};
-    for (const auto& [name, bytes] : expected) {
-        const ResourceEntry* entry = rewritten.Packet(name);
-        if (entry == nullptr || entry->key.language != 0 ||
-            !std::equal(entry->bytes.begin(), entry->bytes.end(), bytes->begin(), bytes->end()))
-            throw NoteError(std::string("the written file's ") + name + " entry is not the one sealed");
+    std::size_t noteEntries = 0;
+    for (const ResourceEntry& entry : rewritten.resources()) noteEntries += IsNoteEntry(entry.key) ? 1 : 0;
+    if (noteEntries != kNoteEntryNames.size()) throw NoteError("the written file holds a second copy of a note entry");
+    for (const SealedEntry& expected : SealedEntries(*sealed)) {
+        const ResourceEntry* entry = rewritten.Packet(expected.name);
+        if (entry == nullptr || entry->key.language != 0 || entry->bytes != *expected.bytes)
+            throw NoteError(std::string("the written file's ") + expected.name + " entry is not the one sealed");
     }
-    if (!rewritten.PasswordMatches(password) || rewritten.Unseal(password).View() != text)
+}
+
+void CheckNoteOpens(const NoteImage& image, std::string_view text, std::string_view password) {
+    if (!image.HasNote() || !image.PasswordMatches(password) || image.Unseal(password).View() != text)
         throw NoteError("the written note does not unseal to the text");
+}
+
+void CheckRewrittenImage(const NoteImage& original, const std::vector<std::uint8_t>& written,
+                         const SealedDocument* sealed, std::string_view text, std::string_view password) {
+    const NoteImage rewritten(written);
+    CheckRewrittenEntries(original, rewritten, sealed);
+    if (sealed != nullptr) CheckNoteOpens(rewritten, text, password);
 }
