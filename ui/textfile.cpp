@@ -74,17 +74,31 @@ std::optional<std::string> ReadTextFile(const std::wstring& path) {
 }
 
 BOOL WriteTextFile(Casement::CRichEdit& view, const std::wstring& path) {
-    try {
-        Casement::CFile file(path.c_str(), Casement::CFile::createAlways);
-        Output output{file.GetHandle()};
-        EDITSTREAM stream = {};
-        stream.dwCookie = reinterpret_cast<DWORD_PTR>(&output);
-        stream.pfnCallback = StreamOutCallback;
-        view.StreamOut(stream);
-        if (!output.failed)
-            return TRUE;
-    } catch (const Casement::CFileException&) {
+    // The text goes to a new file beside the target, which replaces it only
+    // once it is whole: a failed write leaves an existing file as it was.
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    std::wstring staged = readOnly ? std::wstring() : NewFileBeside(path);
+    if (!readOnly && staged.empty() && GetLastError() == ERROR_FILENAME_EXCED_RANGE)
+        staged = NewFileIn(FolderOf(path));
+    bool written = false;
+    if (!staged.empty()) {
+        try {
+            Casement::CFile file(staged.c_str(), Casement::CFile::createAlways);
+            Output output{file.GetHandle()};
+            EDITSTREAM stream = {};
+            stream.dwCookie = reinterpret_cast<DWORD_PTR>(&output);
+            stream.pfnCallback = StreamOutCallback;
+            view.StreamOut(stream);
+            written = !output.failed && FlushFileBuffers(file.GetHandle());
+        } catch (const Casement::CFileException&) {
+        }
+        written = written && MoveFileExW(staged.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        if (!written)
+            DeleteFileW(staged.c_str());
     }
+    if (written)
+        return TRUE;
     ShowWarning(L"Failed to write:  " + path, "Warning");
     return FALSE;
 }

@@ -11,6 +11,8 @@
 // program or too large to read into memory is reported; the result is then
 // empty.
 std::optional<std::string> ReadTextFile(const std::wstring& path);
-// Writes the view's whole text, replacing the file's contents; FALSE, after
-// telling the user, when the file cannot be opened.
+// Writes the view's whole text into a new file beside path and renames it
+// over path once it is whole; FALSE, after telling the user, when the file
+// cannot be made, written or put in place, or path is read-only. The file at
+// path is then as it was.
 BOOL WriteTextFile(Casement::CRichEdit& view, const std::wstring& path);
