@@ -33,6 +33,34 @@ std::wstring FullPath(const std::wstring& path) {
 
 wchar_t HexDigit(unsigned value) { return L"0123456789ABCDEF"[value & 15]; }
 
+// "~", four digits and ".tmp".
+constexpr std::size_t kBesideSuffixLength = 9;
+
+// Makes a new empty file before + digits hexadecimal digits + after. Names
+// are tried from a varying start, as the system's own temporary names are,
+// so that saves in quick succession rarely meet. Empty when none can be
+// made; GetLastError then says why.
+std::wstring NewNumberedFile(const std::wstring& before, unsigned digits, const std::wstring& after) {
+    const unsigned count = 1u << (4 * digits);
+    const unsigned start = GetTickCount() ^ GetCurrentProcessId();
+    for (unsigned tried = 0; tried < count; ++tried) {
+        const unsigned number = (start + tried) % count;
+        std::wstring name;
+        for (unsigned digit = digits; digit-- > 0;)
+            name += HexDigit(number >> (4 * digit));
+        const std::wstring path = before + name + after;
+        const Casement::CHandle file(
+            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file.IsValid())
+            return path;
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+            return std::wstring();
+    }
+    SetLastError(ERROR_FILE_EXISTS);
+    return std::wstring();
+}
+
 }  // namespace
 
 std::wstring OwnImagePath() {
@@ -92,27 +120,26 @@ std::wstring NewFileIn(const std::wstring& folder) {
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return std::wstring();
     }
-    // Names are tried from a varying start, as the system's own temporary
-    // names are, so that saves in quick succession rarely meet.
     const std::size_t room = kLongestPath - prefix.size();
-    const bool usual = room >= 11;
-    const unsigned digits = usual ? 4 : static_cast<unsigned>(std::min<std::size_t>(room, 4));
-    const unsigned count = 1u << (4 * digits);
-    const unsigned start = GetTickCount() ^ GetCurrentProcessId();
-    for (unsigned tried = 0; tried < count; ++tried) {
-        const unsigned number = (start + tried) % count;
-        std::wstring name;
-        for (unsigned digit = digits; digit-- > 0;)
-            name += HexDigit(number >> (4 * digit));
-        const std::wstring path = prefix + (usual ? L"TEM" + name + L".tmp" : name);
-        const Casement::CHandle file(
-            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file.IsValid())
-            return path;
-        const DWORD error = GetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
-            return std::wstring();
+    if (room >= 11)
+        return NewNumberedFile(prefix + L"TEM", 4, L".tmp");
+    return NewNumberedFile(prefix, static_cast<unsigned>(std::min<std::size_t>(room, 4)), L"");
+}
+
+std::wstring NewFileBeside(const std::wstring& program) {
+    if (program.size() + kBesideSuffixLength > kLongestPath) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return std::wstring();
     }
-    SetLastError(ERROR_FILE_EXISTS);
-    return std::wstring();
+    return NewNumberedFile(program + L"~", 4, L".tmp");
+}
+
+bool IsMadeBeside(const std::wstring& program, const std::wstring& path) {
+    const int length = static_cast<int>(program.size());
+    if (path.size() != program.size() + kBesideSuffixLength || path[program.size()] != L'~')
+        return false;
+    const auto digits = path.begin() + length + 1;
+    return CompareStringOrdinal(path.c_str(), length, program.c_str(), length, TRUE) == CSTR_EQUAL &&
+           std::all_of(digits, digits + 4, [](wchar_t c) { return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'F'); }) &&
+           CompareStringOrdinal(path.c_str() + length + 5, -1, L".tmp", -1, TRUE) == CSTR_EQUAL;
 }

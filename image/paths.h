@@ -33,3 +33,13 @@ std::wstring FromAnsi(std::string_view text);
 // that, a shorter name of hexadecimal digits. Empty when the folder takes no
 // new file; GetLastError then says why.
 std::wstring NewFileIn(const std::wstring& folder);
+
+// A new empty file beside program, named after it: its whole name, "~",
+// four hexadecimal digits and ".tmp". Saves stage and retire copies of the
+// program under such names, so that what a save left behind is known for
+// this program file's and no other's. Empty when the name would be longer
+// than Windows allows or the folder takes no new file; GetLastError then
+// says why.
+std::wstring NewFileBeside(const std::wstring& program);
+// True when path is a name NewFileBeside(program) makes.
+bool IsMadeBeside(const std::wstring& program, const std::wstring& path);

@@ -44,7 +44,11 @@ bool FitsInPlace(const std::wstring& self, const std::wstring& target) {
 // the target overwritten in place, and checked afterwards.
 bool ReplaceTarget(const std::wstring& self, std::wstring& staged, const std::wstring& target) {
     if (staged.empty()) {
-        const std::wstring name = NewFileIn(FolderOf(target));
+        // Named after the target where its path leaves room, so that the
+        // next start removes a copy a killed write-back left.
+        std::wstring name = NewFileBeside(target);
+        if (name.empty() && GetLastError() == ERROR_FILENAME_EXCED_RANGE)
+            name = NewFileIn(FolderOf(target));
         if (name.empty())
             return GetLastError() == ERROR_ACCESS_DENIED && FitsInPlace(self, target) &&
                    CopyFileW(self.c_str(), target.c_str(), FALSE) && FilesAreIdentical(self, target);
@@ -52,8 +56,12 @@ bool ReplaceTarget(const std::wstring& self, std::wstring& staged, const std::ws
             return false;
         staged = name;
     }
-    return MoveFileExW(staged.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
-           FALSE;
+    if (MoveFileExW(staged.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    // A start of the target meanwhile removes the copy as a leftover.
+    if (GetLastError() == ERROR_FILE_NOT_FOUND)
+        staged.clear();
+    return false;
 }
 
 // A write-back that gives up must not hide the new note: say where it is.

@@ -5,6 +5,8 @@
 
 #include "crypto/wipe.h"
 #include "framework/commondlg.h"
+#include "image/paths.h"
+#include "image/save_in_place.h"
 #include "image/self_save.h"
 #include "ui/note_session.h"
 #include "ui/resource_ids.h"
@@ -23,6 +25,33 @@ std::string TooLargeMessage(std::size_t bytes, const char* outcome) {
     text += "请用 64 位版本的程序打开它。\n";
 #endif
     return text + outcome;
+}
+
+// Why a save into the program file failed, in the user's words.
+std::wstring InPlaceSaveFailure(InPlaceSave outcome, const std::wstring& displaced) {
+    const char* reason = "";
+    switch (outcome) {
+    case InPlaceSave::Saved:
+        break;
+    case InPlaceSave::ReadOnly:
+        reason = "程序文件是只读的。";
+        break;
+    case InPlaceSave::NoNewFile:
+        reason = "程序所在的文件夹不允许创建新文件，或其路径太长。";
+        break;
+    case InPlaceSave::NoRoom:
+        reason = "磁盘空间不足。";
+        break;
+    case InPlaceSave::CheckFailed:
+        reason = "无法写入程序的副本，或副本未通过写入后的检查。";
+        break;
+    case InPlaceSave::InUse:
+        reason = "另一个程序正在使用程序文件。";
+        break;
+    case InPlaceSave::Displaced:
+        return FromAnsi("无法保存文档。程序文件无法放回原处，它现在位于：\n") + displaced;
+    }
+    return FromAnsi(std::string("无法保存文档。") + reason + "\n程序文件保持不变。");
 }
 
 }  // namespace
@@ -114,7 +143,7 @@ BOOL CMainFrame::HandleCommand(WPARAM wParam, LPARAM) {
     case IDM_SAVE_AS:
         return SaveAs();
     case IDM_SAVE:
-        return SaveIntoImage();
+        return SaveIntoProgramFile();
     case IDM_CHANGE_PASSWORD:
         return ChangePassword();
     case IDM_EXIT:
@@ -127,16 +156,12 @@ BOOL CMainFrame::HandleCommand(WPARAM wParam, LPARAM) {
         m_richView.Redo();
         return TRUE;
     case IDM_CUT:
-        m_richView.Cut();
+    case IDM_PASTE:
+    case IDM_CLEAR:
+        RunEditCommand(id);
         return TRUE;
     case IDM_COPY:
         m_richView.Copy();
-        return TRUE;
-    case IDM_PASTE:
-        m_richView.Paste();
-        return TRUE;
-    case IDM_CLEAR:
-        m_richView.Clear();
         return TRUE;
     case IDM_SELECT_ALL:
         m_richView.SelectAll();
@@ -166,6 +191,21 @@ BOOL CMainFrame::HandleCommand(WPARAM wParam, LPARAM) {
     }
 }
 
+void CMainFrame::RunEditCommand(UINT id) {
+    CHARRANGE selection = {};
+    SendMessageA(m_richView, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    const int length = GetWindowTextLengthW(m_richView);
+    if (id == IDM_CUT)
+        m_richView.Cut();
+    else if (id == IDM_PASTE)
+        m_richView.Paste();
+    else
+        m_richView.Clear();
+    // Replacing a selection, or a text that changed length, is an edit.
+    if (selection.cpMin != selection.cpMax || GetWindowTextLengthW(m_richView) != length)
+        m_richView.SetModify(TRUE);
+}
+
 LRESULT CMainFrame::HandleNotify(WPARAM wParam, LPARAM lParam) {
     const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
     if (header->code == EN_DROPFILES) {
@@ -191,6 +231,8 @@ BOOL CMainFrame::HandleDropFiles(HDROP drop) {
     const WipeOnExit wipe(&previous[0], previous.capacity() * sizeof(wchar_t));
     const BOOL wasModified = m_richView.GetModify();
     if (ShowWholeText(*text)) {
+        // The dropped text replaces the note: an edit to save or discard.
+        m_richView.SetModify(TRUE);
         SetWindowTextA(*this, SCRIBECRYPT_TITLE);
         return TRUE;
     }
@@ -274,15 +316,22 @@ BOOL CMainFrame::EnsureSealable(bool textIsEmpty, bool sealsEmptyText) {
     return PromptForNewPassword(false) == PromptOutcome::Accepted;
 }
 
-BOOL CMainFrame::SaveIntoImage() {
+std::optional<SecretString> CMainFrame::TextToSave() {
     if (!ConfirmCodePage936Save(m_richView))
-        return FALSE;
-    const SecretString text = SecretWindowText(m_richView);
+        return std::nullopt;
+    SecretString text = SecretWindowText(m_richView);
     if (!EnsureSealable(text.empty(), false))
+        return std::nullopt;
+    return text;
+}
+
+BOOL CMainFrame::SaveIntoImage() {
+    const std::optional<SecretString> text = TextToSave();
+    if (!text)
         return FALSE;
     const NoteSession::Key key = NoteSession::CurrentKey();
     ShowProgress("正在保存文档...");
-    const bool saved = SaveThroughTemporaryImage(text.View(), key.password, key.cipher, SavingProgress());
+    const bool saved = SaveThroughTemporaryImage(text->View(), key.password, key.cipher, SavingProgress());
     ShowReady();
     if (!saved) {
         ShowError("无法保存文档。");
@@ -293,6 +342,29 @@ BOOL CMainFrame::SaveIntoImage() {
     return TRUE;
 }
 
+BOOL CMainFrame::SaveIntoProgramFile() {
+    return DecideOnUnsavedNote(true) == SaveDecision::Save ? StoreInProgramFile() : TRUE;
+}
+
+BOOL CMainFrame::StoreInProgramFile() {
+    const std::optional<SecretString> text = TextToSave();
+    if (!text)
+        return FALSE;
+    const ImageNote note = text->empty() ? ImageNote{ImageNote::Kind::Removed, {}, {}, {}}
+                                         : NoteSession::SealedWithKey(text->View());
+    ShowProgress("正在保存文档...");
+    std::wstring displaced;
+    const InPlaceSave outcome = SaveIntoOwnFile(note, SavingProgress(), displaced);
+    ShowReady();
+    if (outcome != InPlaceSave::Saved) {
+        ShowError(InPlaceSaveFailure(outcome, displaced));
+        return FALSE;
+    }
+    m_richView.SetModify(FALSE);
+    NoteSession::NoteSaved(note.kind == ImageNote::Kind::Sealed);
+    return TRUE;
+}
+
 void CMainFrame::HandleClose() { RunCloseSequence(); }
 
 DocumentFacts CMainFrame::CurrentFacts() const {
@@ -300,16 +372,14 @@ DocumentFacts CMainFrame::CurrentFacts() const {
                          GetWindowTextLengthA(m_richView) == 0};
 }
 
-void CMainFrame::RunCloseSequence() {
-    SaveAnswer save;
+CMainFrame::SaveDecision CMainFrame::DecideOnUnsavedNote(SaveAnswer save) {
     std::optional<PromptOutcome> password;
     for (;;) {
         switch (NextCloseStep(CurrentFacts(), save, password)) {
         case CloseStep::Close:
-            CloseFrame();
-            return;
+            return SaveDecision::DoNotSave;
         case CloseStep::Stay:
-            return;
+            return SaveDecision::Stay;
         case CloseStep::AskToSave:
             save = MessageBoxA(MessageOwner(), "保存文档的更改?", "RiziDuru", MB_YESNO | MB_ICONWARNING | MB_SYSTEMMODAL) ==
                    IDYES;
@@ -318,11 +388,43 @@ void CMainFrame::RunCloseSequence() {
             password = PromptForNewPassword(true);
             break;
         case CloseStep::Save:
-            if (SaveIntoImage()) {
-                NoteSession::PendingChangeApplied();
-                CloseFrame();
-            }
-            return;
+            return SaveDecision::Save;
         }
     }
+}
+
+void CMainFrame::RunCloseSequence() {
+    switch (DecideOnUnsavedNote(std::nullopt)) {
+    case SaveDecision::DoNotSave:
+        CloseFrame();
+        return;
+    case SaveDecision::Stay:
+        return;
+    case SaveDecision::Save:
+        if (SaveIntoImage()) {
+            NoteSession::PendingChangeApplied();
+            CloseFrame();
+        }
+        return;
+    }
+}
+
+bool CMainFrame::MaySessionEnd() {
+    switch (DecideOnUnsavedNote(std::nullopt)) {
+    case SaveDecision::DoNotSave:
+        return true;
+    case SaveDecision::Stay:
+        return false;
+    case SaveDecision::Save:
+        return StoreInProgramFile() != FALSE;
+    }
+    return false;
+}
+
+LRESULT CMainFrame::DefaultProcedure(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // Windows asks before it ends the session; the answer keeps it from
+    // ending while an edit would be lost.
+    if (msg == WM_QUERYENDSESSION)
+        return MaySessionEnd() ? TRUE : FALSE;
+    return CFrame::DefaultProcedure(msg, wParam, lParam);
 }

@@ -2,6 +2,7 @@
 // commands and the close sequence that saves the note into the program.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -9,6 +10,7 @@
 #include "framework/frame.h"
 #include "image/checked_image.h"
 #include "ui/passworddialogs.h"
+#include "ui/save_steps.h"
 #include "ui/richview.h"
 #include "ui/view_fill.h"
 #include "ui/view_search.h"
@@ -24,6 +26,11 @@ public:
     // FALSE, after telling the user, when nothing could be saved, and when
     // the user keeps characters code page 936 cannot hold from being saved.
     BOOL SaveIntoImage();
+    // Saves what is unsaved into the program file while the editor keeps
+    // running: the text, or a waiting change of password. TRUE when the
+    // file then holds the note (or nothing needed saving); FALSE, after
+    // telling the user why, when it could not be saved or the user declined.
+    BOOL SaveIntoProgramFile();
     BOOL SaveAs();
     BOOL ChangePassword();
     void ChangeFont();
@@ -41,6 +48,7 @@ protected:
     void HandleClose() override;
     void AfterCreated() override;
     LRESULT HandleNotify(WPARAM wParam, LPARAM lParam) override;
+    LRESULT DefaultProcedure(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void AdjustCreateParams(CREATESTRUCTA& cs) override;
     void OnFindReplace(Casement::CFindReplaceDialog& dialog) override;
 
@@ -56,6 +64,9 @@ private:
     // or carrying its note as it is.
     void WriteLockedExecutable(const std::string& path);
     void WriteExecutable(const std::string& path, const ImageNote& note);
+    // Cut, paste or delete: the control does not mark every change as an
+    // edit itself (Wine's cut does not), so the command does.
+    void RunEditCommand(UINT id);
     // Replaces the view's text, showing the progress of a long fill; false
     // when the view holds less than all of it.
     bool ShowWholeText(std::string_view text);
@@ -68,7 +79,21 @@ private:
     // The status bar's text while nothing is under way.
     void ShowReady();
     void CloseFrame() { CFrame::HandleClose(); }
+    // What the user decided about the unsaved note: whether to save it
+    // (asking first unless saveAnswer already says), or to keep the window.
+    enum class SaveDecision { Save, DoNotSave, Stay };
+    SaveDecision DecideOnUnsavedNote(SaveAnswer saveAnswer);
     void RunCloseSequence();
+    // Whether the Windows session may end: unsaved changes are saved first
+    // when the user wants them kept.
+    bool MaySessionEnd();
+    // The text a save stores, once the user has accepted what code page
+    // 936 cannot hold and the note has a key; nothing when the user
+    // declined either.
+    std::optional<SecretString> TextToSave();
+    // Seals the text with the note's key (or removes an emptied note) and
+    // puts it into the program file at once; the view is then unmodified.
+    BOOL StoreInProgramFile();
     // Shows the note unlocked at start, unmodified. A note the view cannot
     // hold whole is reported and the frame closes, saving nothing.
     void ShowStoredNote(std::string_view text);

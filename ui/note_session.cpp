@@ -40,6 +40,12 @@ bool HasPendingChange() { return GetDocumentState().m_passwordAccepted != 0; }
 
 void PendingChangeApplied() { GetDocumentState().m_passwordAccepted = 0; }
 
+void NoteSaved(bool sealed) {
+    PendingChangeApplied();
+    if (sealed)
+        GetDocumentState().m_isNewDocument = 0;
+}
+
 void LeaveEnteredPassword(SecretString password) { GetDocumentState().m_password = std::move(password); }
 
 void LeaveNewPasswordEntries(SecretString password, const SecretString& repeat, std::string_view cipher) {

@@ -33,6 +33,9 @@ bool IsNew();
 bool HasPendingChange();
 // A save has applied the waiting change.
 void PendingChangeApplied();
+// A save while the editor runs has put the note into the program file: the
+// waiting change is applied, and a sealed note is a stored one from now on.
+void NoteSaved(bool sealed);
 
 // What the enter-password dialog was given, as its window goes.
 void LeaveEnteredPassword(SecretString password);

@@ -21,6 +21,10 @@ HWND MessageOwner();
 inline void ShowError(LPCSTR text) {
     MessageBoxA(MessageOwner(), text, "错误", MB_OK | MB_ICONERROR | MB_SYSTEMMODAL);
 }
+// The same for a text that may hold what code page 936 cannot spell, such as a path.
+inline void ShowError(const std::wstring& text) {
+    MessageBoxW(MessageOwner(), text.c_str(), L"错误", MB_OK | MB_ICONERROR | MB_SYSTEMMODAL);
+}
 
 // A window's whole text as ANSI bytes.
 inline Casement::CString ViewText(const Casement::CWnd& view) {

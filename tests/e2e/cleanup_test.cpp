@@ -20,7 +20,7 @@ protected:
 
     std::vector<std::string> Environment() const { return {"TMP=" + temp_, "TEMP=" + temp_}; }
     int TemporaryImages() const {
-        return driver::CountFiles(temp_ + "\\TEM*.tmp") + driver::CountFiles(copy_.Folder() + "\\TEM*.tmp");
+        return driver::CountFiles(temp_ + "\\TEM*.tmp") + driver::CountFiles(copy_.Folder() + "\\*.tmp");
     }
     // Opens the copy, types text, saves on closing and waits for the write-back.
     void SaveEdit(const std::wstring& password, const std::wstring& text) {

@@ -36,8 +36,8 @@ std::wstring Wide(const std::string& text) {
     return wide;
 }
 
-// TEM*.tmp files in a folder: what a write-back stages beside the program.
-int CountStagedImages(const std::string& folder) { return driver::CountFiles(folder + "\\TEM*.tmp"); }
+// Temporary files in a folder: what a write-back stages beside the program.
+int CountStagedImages(const std::string& folder) { return driver::CountFiles(folder + "\\*.tmp"); }
 
 // The text a program image shows for the password, or a marker of why it
 // shows none.
@@ -360,6 +360,8 @@ TEST(KilledWriteBack, LeavesTheOldOrTheNewNoteNeverNeither) {
             << "the program did not start: error " << startError;
         HWND dialog = driver::WaitForDialog(started.Id(), L"Scribecrypt", driver::kWindowTimeoutMs);
         ASSERT_NE(nullptr, dialog);
+        // By then it has removed what the killed write-back staged beside it.
+        EXPECT_EQ(0, CountStagedImages(copy.Folder()));
         driver::PressButton(dialog, IDCANCEL);
         DWORD code = 0;
         EXPECT_TRUE(started.WaitForExit(driver::kWindowTimeoutMs, &code));
@@ -494,7 +496,7 @@ bool PasteTwoMiB(const Editor& editor) {
 
 // The text file is written in pieces; the first that does not fit ends the
 // writing, and the user is told once, not once a piece.
-TEST(DiskFull, SaveAsTextWithoutRoomSaysSoOnce) {
+TEST(DiskFull, SaveAsTextWithoutRoomSaysSoOnceAndKeepsTheOldFile) {
     const SmallDisks disks;
     if (!disks.mounted)
         GTEST_SKIP() << disks.reason;
@@ -504,9 +506,12 @@ TEST(DiskFull, SaveAsTextWithoutRoomSaysSoOnce) {
     ASSERT_TRUE(editor.Open(kWidePassword));
     ASSERT_TRUE(PasteTwoMiB(editor));
     const std::string target = disks.temp + "\\note.txt";
-    editor.SaveAs(Wide(target));
+    ASSERT_TRUE(driver::WriteFileBytes(target, "the text file's old contents"));
+    editor.SaveAs(Wide(target), IDYES);
     EXPECT_EQ(L"Warning: Failed to write:  " + Wide(target), editor.Answer(IDOK));
     EXPECT_EQ(nullptr, driver::WaitForMessageBox(editor.GetProcess().Id(), 2000)) << "told more than once";
+    EXPECT_EQ("the text file's old contents", driver::ReadFileBytes(target));
+    EXPECT_EQ(0, driver::CountFiles(target + "~*.tmp")) << "a staged copy was left";
     DeleteFileA(target.c_str());
     EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDNO));
     EXPECT_EQ(0u, editor.WaitForExit());
@@ -528,6 +533,27 @@ TEST(DiskFull, ATemporaryFolderWithoutRoomFailsTheSaveAndKeepsEverything) {
     EXPECT_TRUE(editor.Modified());
     EXPECT_LT(2u << 20, editor.Text().size());
     EXPECT_EQ(0, CountStagedImages(disks.temp));
+    EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDNO));
+    EXPECT_EQ(0u, editor.WaitForExit());
+    EXPECT_TRUE(before == copy.Bytes());
+}
+
+TEST(DiskFull, TheSaveCommandWithoutRoomBesideTheProgramSaysSoAndKeepsEverything) {
+    const SmallDisks disks;
+    if (!disks.mounted)
+        GTEST_SKIP() << disks.reason;
+    const ProgramCopy copy(ProgramCopy::InFolder{disks.program});
+    ASSERT_TRUE(copy.Seal("x", kPassword, "AES"));
+    const std::string before = copy.Bytes();
+    Editor editor(copy);
+    ASSERT_TRUE(editor.Open(kWidePassword));
+    ASSERT_TRUE(PasteTwoMiB(editor));
+    editor.Command(IDM_SAVE);
+    const std::wstring said = editor.Answer(IDOK);
+    EXPECT_EQ(0u, said.find(L"错误: 无法保存文档。磁盘空间不足。")) << said;
+    EXPECT_TRUE(before == copy.Bytes());
+    EXPECT_EQ(0, CountStagedImages(disks.program));
+    EXPECT_TRUE(editor.Modified());
     EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDNO));
     EXPECT_EQ(0u, editor.WaitForExit());
     EXPECT_TRUE(before == copy.Bytes());

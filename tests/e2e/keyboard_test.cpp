@@ -4,6 +4,10 @@
 // other test would take the foreground.
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include "crypto/document.h"
+
 #include "tests/e2e/editor.h"
 #include "ui/resource_ids.h"
 
@@ -126,6 +130,51 @@ TEST(Foreground, QuestionOnClosingComesWhileAnotherProgramInFrontHangs) {
         EXPECT_EQ(driver::kSaveQuestion, editor.Answer(IDNO, 5000));
     }
     EXPECT_EQ(0u, editor.WaitForExit());
+}
+
+// The note in the program file, as the view would show it.
+std::wstring SavedNote(const ProgramCopy& copy, const std::string& password) {
+    const std::string data = copy.Packet("DATA");
+    if (data == "<absent>")
+        return L"<removed>";
+    const std::string note = UnsealDocumentData(reinterpret_cast<const unsigned char*>(data.data()), data.size(),
+                                                password, copy.Packet("TYPE"));
+    std::wstring wide(note.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(936, 0, note.data(), static_cast<int>(note.size()), &wide[0], static_cast<int>(wide.size()))));
+    return wide;
+}
+
+TEST(Keyboard, EveryEditMarksTheNoteAndCtrlSSavesItAsItIs) {
+    ProgramCopy copy("keys-edits");
+    ASSERT_TRUE(copy.Seal("note", "pw", "AES"));
+    Editor editor(copy);
+    ASSERT_TRUE(editor.Open(L"pw"));
+    ASSERT_EQ(editor.Main(), GetForegroundWindow());
+    const auto saveWithKeys = [&] {
+        driver::PressKeyWith(VK_CONTROL, 'S');
+        return driver::WaitUntil([&] { return !editor.Modified(); }, 30000);
+    };
+    const struct {
+        const char* name;
+        std::function<void()> edit;
+        std::wstring saved;
+    } edits[] = {
+        {"typing", [] { TypeKeys(L"x"); }, L"xnote"},
+        {"cut", [] { driver::PressKeyWith(VK_CONTROL, 'A'); driver::PressKeyWith(VK_CONTROL, 'X'); }, L"<removed>"},
+        {"paste", [] { driver::PressKeyWith(VK_CONTROL, 'V'); }, L"xnote"},
+        {"delete key", [] { driver::PressKeyWith(VK_CONTROL, 'A'); PressKey(VK_DELETE); }, L"<removed>"},
+        {"paste again", [] { driver::PressKeyWith(VK_CONTROL, 'V'); }, L"xnote"},
+        {"delete command", [&] { driver::PressKeyWith(VK_CONTROL, 'A'); editor.Command(IDM_CLEAR); }, L"<removed>"},
+    };
+    for (const auto& edit : edits) {
+        SCOPED_TRACE(edit.name);
+        edit.edit();
+        ASSERT_TRUE(driver::WaitUntil([&] { return editor.Modified(); }, 2000)) << "the edit left the note unmodified";
+        ASSERT_TRUE(saveWithKeys());
+        EXPECT_EQ(edit.saved, SavedNote(copy, "pw"));
+    }
+    EXPECT_EQ(0u, editor.CloseUnchanged());
 }
 
 }  // namespace

@@ -71,7 +71,7 @@ TEST(VerifiedSave, AWriteBackStartedByHandAsItsOwnTargetEndsAtOnce) {
     EXPECT_EQ(1u, code);
     EXPECT_TRUE(driver::TopLevelWindows(process.Id()).empty());
     EXPECT_TRUE(before == copy.Bytes());
-    EXPECT_EQ(0, driver::CountFiles(copy.Folder() + "\\TEM*.tmp"));
+    EXPECT_EQ(0, driver::CountFiles(copy.Folder() + "\\*.tmp"));
 }
 
 }  // namespace

@@ -159,6 +159,7 @@ TEST_F(MainFrame, DroppedFilesLoadTheFirstOnly) {
     ASSERT_TRUE(driver::WriteFileBytes(first, firstText));
     ASSERT_TRUE(driver::WriteFileBytes(second, "second"));
     SetWindowTextA(frame_, "changed");
+    SendMessageA(view_, EM_SETMODIFY, FALSE, 0);
 
     HDROP drop = MakeDrop({first, second});
     EXPECT_TRUE(app_.m_frame.HandleDropFiles(drop));
@@ -166,6 +167,7 @@ TEST_F(MainFrame, DroppedFilesLoadTheFirstOnly) {
     std::string text(2 * firstText.size(), '\0');
     text.resize(GetWindowTextA(view_, &text[0], static_cast<int>(text.size())));
     EXPECT_TRUE(firstText == text) << "the view holds " << text.size() << " bytes of the file's " << firstText.size();
+    EXPECT_NE(0, SendMessageA(view_, EM_GETMODIFY, 0, 0)) << "the dropped text is an unsaved edit";
     char title[64] = {};
     GetWindowTextA(frame_, title, sizeof title);
     EXPECT_STREQ(SCRIBECRYPT_TITLE, title);

@@ -206,6 +206,15 @@ TEST_F(ProgramResources, MenuHasItsItemsAndInitialStates) {
         EXPECT_STREQ(popups[i], text);
     }
 
+    HMENU file = GetSubMenu(menu, 0);
+    const std::vector<UINT> fileIds = {IDM_SAVE, IDM_SAVE_AS, 0, IDM_CHANGE_PASSWORD, 0, IDM_EXIT};
+    ASSERT_EQ(static_cast<int>(fileIds.size()), GetMenuItemCount(file));
+    for (int i = 0; i < GetMenuItemCount(file); ++i)
+        EXPECT_EQ(fileIds[i], GetMenuItemID(file, i)) << i;
+    wchar_t save[64] = {};
+    GetMenuStringW(file, IDM_SAVE, save, 64, MF_BYCOMMAND);
+    EXPECT_STREQ(L"保存\tCtrl+S", save);
+
     HMENU edit = GetSubMenu(menu, 1);
     const std::vector<UINT> editIds = {IDM_UNDO,      0,       IDM_CUT,  IDM_COPY, IDM_PASTE, IDM_CLEAR, 0, IDM_FIND,
                                        IDM_FIND_NEXT, IDM_FIND_PREVIOUS, IDM_REPLACE, 0, IDM_SELECT_ALL};
@@ -245,7 +254,8 @@ TEST_F(ProgramResources, AcceleratorsAreVirtualKeysWithoutMenuFlash) {
                     {'V', FCONTROL, IDM_PASTE},      {'Y', FCONTROL | FSHIFT, IDM_REDO},
                     {'Z', FCONTROL, IDM_UNDO},       {'F', FCONTROL, IDM_FIND},
                     {VK_F3, 0, IDM_FIND_NEXT},       {VK_F3, FSHIFT, IDM_FIND_PREVIOUS},
-                    {'H', FCONTROL, IDM_REPLACE},    {'A', FCONTROL, IDM_SELECT_ALL}};
+                    {'H', FCONTROL, IDM_REPLACE},    {'A', FCONTROL, IDM_SELECT_ALL},
+                    {'S', FCONTROL, IDM_SAVE}};
     ASSERT_EQ(static_cast<int>(std::size(expected)), count);
     for (int i = 0; i < count; ++i) {
         EXPECT_EQ(expected[i].key, entries[i].key) << i;

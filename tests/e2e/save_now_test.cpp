@@ -1,0 +1,284 @@
+// The save command (Ctrl+S) end to end: the note reaches the program file
+// while the editor stays open, what it replaced is gone once the editor has
+// ended, a failed save changes nothing, and the end of a Windows session
+// saves or waits for the user's word.
+#include <gtest/gtest.h>
+
+#include <future>
+
+#include "crypto/document.h"
+#include "tests/e2e/editor.h"
+#include "tests/e2e/stress.h"
+#include "ui/resource_ids.h"
+
+namespace {
+
+using driver::Editor;
+using driver::EditorOnCopy;
+using driver::kSaveQuestion;
+using driver::OpenedImageText;
+using driver::OpenedText;
+using driver::ProgramCopy;
+
+const char kPassword[] = "pw";
+const std::wstring kWidePassword = L"pw";
+constexpr DWORD kSaveMs = 30000;
+
+// Files the saves made beside the program: staged copies and retired files.
+int LeftBeside(const ProgramCopy& copy) { return driver::CountFiles(copy.Path() + "~*.tmp"); }
+
+bool NothingLeftBeside(const ProgramCopy& copy) {
+    return driver::WaitUntil([&] { return LeftBeside(copy) == 0; }, 5000);
+}
+
+// Types text at the end of the note.
+void Append(const Editor& editor, const std::wstring& text) {
+    SendMessageW(editor.View(), EM_SETSEL, static_cast<WPARAM>(-1), -1);
+    editor.Type(text);
+}
+
+// Chooses the save command and waits until the view is unmodified.
+bool SaveNow(Editor& editor) {
+    editor.Command(IDM_SAVE);
+    return driver::WaitUntil([&] { return !editor.Modified(); }, kSaveMs);
+}
+
+std::string Unsealed(const ProgramCopy& copy) {
+    const std::string data = copy.Packet("DATA");
+    return UnsealDocumentData(reinterpret_cast<const unsigned char*>(data.data()), data.size(), kPassword,
+                              copy.Packet("TYPE"));
+}
+
+TEST(SaveNow, PutsTheNoteIntoTheRunningProgramsFileAndLeavesNothingBehind) {
+    EditorOnCopy editor("save now", "old note", kPassword, "SM4");
+    ASSERT_TRUE(editor.Opened());
+    Append(editor, L" one");
+    ASSERT_TRUE(SaveNow(editor));
+    EXPECT_EQ("old note one", Unsealed(editor.Copy()));
+    // A copy taken while the editor runs carries the saved note.
+    EXPECT_EQ(L"old note one", OpenedImageText(editor.Copy().Path(), kWidePassword));
+
+    Append(editor, L" two");
+    ASSERT_TRUE(SaveNow(editor));
+    EXPECT_EQ("old note one two", Unsealed(editor.Copy()));
+    const std::string saved = editor.Copy().Bytes();
+
+    // Nothing changed since: the command and the close write nothing.
+    editor.Command(IDM_SAVE);
+    Sleep(300);
+    EXPECT_EQ(saved, editor.Copy().Bytes());
+    // A second start of the same file still ends at once.
+    driver::Process second;
+    ASSERT_TRUE(editor.Copy().Start(second));
+    DWORD code = 0;
+    EXPECT_TRUE(second.WaitForExit(driver::kWindowTimeoutMs, &code));
+    EXPECT_EQ(1u, code);
+
+    EXPECT_EQ(0u, editor.CloseUnchanged());
+    EXPECT_EQ(saved, editor.Copy().Bytes());
+    EXPECT_TRUE(NothingLeftBeside(editor.Copy())) << LeftBeside(editor.Copy()) << " files left";
+    EXPECT_EQ(L"old note one two", OpenedText(editor.Copy(), kWidePassword));
+}
+
+TEST(SaveNow, EditsAfterTheSaveThatAreNotKeptLeaveTheSavedNote) {
+    EditorOnCopy editor("save then no", "old note", kPassword, "AES");
+    ASSERT_TRUE(editor.Opened());
+    Append(editor, L" saved");
+    ASSERT_TRUE(SaveNow(editor));
+    Append(editor, L" dropped");
+    EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDNO));
+    EXPECT_EQ(0u, editor.WaitForExit());
+    EXPECT_TRUE(NothingLeftBeside(editor.Copy()));
+    EXPECT_EQ(L"old note saved", OpenedText(editor.Copy(), kWidePassword));
+}
+
+TEST(SaveNow, AKilledEditorLosesNothingSavedAndTheNextStartClearsUp) {
+    EditorOnCopy editor("save then kill", "old note", kPassword, "CAMELLIA");
+    ASSERT_TRUE(editor.Opened());
+    Append(editor, L" saved");
+    ASSERT_TRUE(SaveNow(editor));
+    Append(editor, L" unsaved");
+    // The retired file, the image the editor runs from, stays until it ends.
+    EXPECT_EQ(1, LeftBeside(editor.Copy()));
+    editor.GetProcess().Kill();
+    DWORD code = 0;
+    ASSERT_TRUE(editor.GetProcess().WaitForExit(driver::kWindowTimeoutMs, &code));
+    EXPECT_EQ(L"old note saved", OpenedText(editor.Copy(), kWidePassword));
+    EXPECT_EQ(0, LeftBeside(editor.Copy()));
+}
+
+TEST(SaveNow, ANewNoteGetsItsPasswordFirstAndIsThenStored) {
+    ProgramCopy copy("save new");
+    Editor editor(copy);
+    ASSERT_TRUE(editor.Open());
+    editor.Type(L"brand new");
+    editor.Command(IDM_SAVE);
+    ASSERT_TRUE(editor.AnswerNewPassword(L"typed", L"typed", L"", IDCANCEL));
+    Sleep(300);
+    EXPECT_EQ(L"brand new", editor.UnsavedText());
+    EXPECT_EQ("<absent>", copy.Packet("DATA"));
+
+    editor.Command(IDM_SAVE);
+    ASSERT_TRUE(editor.AnswerNewPassword(L"s3cret", L"s3cret", L"SEED-128-CBC"));
+    ASSERT_TRUE(driver::WaitUntil([&] { return !editor.Modified(); }, kSaveMs));
+    EXPECT_EQ("SEED", copy.Packet("TYPE"));
+    // Stored now: further edits are sealed with that password, unasked.
+    Append(editor, L" more");
+    ASSERT_TRUE(SaveNow(editor));
+    EXPECT_EQ(0u, editor.CloseUnchanged());
+    EXPECT_EQ(L"brand new more", OpenedText(copy, L"s3cret"));
+}
+
+TEST(SaveNow, AnEmptiedNoteIsRemovedAndAWaitingPasswordApplied) {
+    EditorOnCopy emptied("save emptied", "old note", kPassword, "AES");
+    ASSERT_TRUE(emptied.Opened());
+    emptied.DeleteAll();
+    ASSERT_TRUE(SaveNow(emptied));
+    EXPECT_EQ("<absent>", emptied.Copy().Packet("DATA"));
+    EXPECT_EQ(0u, emptied.CloseUnchanged());
+    EXPECT_EQ(L"", OpenedText(emptied.Copy()));
+
+    EditorOnCopy changed("save password", "old note", kPassword, "AES");
+    ASSERT_TRUE(changed.Opened());
+    ASSERT_TRUE(changed.ChangePassword(L"new pw", L"SM4-128-CBC"));
+    EXPECT_EQ(driver::kPasswordOnClose, changed.Answer(IDOK));
+    changed.Command(IDM_SAVE);
+    ASSERT_TRUE(driver::WaitUntil([&] { return changed.Copy().Packet("TYPE") == "SM4"; }, kSaveMs));
+    EXPECT_EQ(0u, changed.CloseUnchanged());
+    EXPECT_EQ(L"old note", OpenedText(changed.Copy(), L"new pw"));
+}
+
+// Kills the editor at moments spread over a save of a large note: while it
+// stages its copy, and delays after the command that span the whole save.
+TEST(SaveNow, AKillAtAnyMomentLeavesTheOldOrTheNewNoteAndTheNextStartClearsUp) {
+    const std::string oldNote = driver::LargeNote(std::size_t{2} << 20);
+    ProgramCopy copy("save killed");
+    ASSERT_TRUE(copy.Seal(oldNote, kPassword, "SM4"));
+    const std::string oldImage = copy.Bytes();
+    const int kWhileStaging = -1;
+    const int moments[] = {kWhileStaging, 0, 20, 50, 100, 150, 200, 300, 400, 600, 800, 1200, 2000};
+    int kept = 0;
+    int replaced = 0;
+    for (const int moment : moments) {
+        SCOPED_TRACE("killed after " + std::to_string(moment) + " ms");
+        ASSERT_TRUE(driver::WriteFileBytes(copy.Path(), oldImage));
+        {
+            Editor editor(copy);
+            ASSERT_TRUE(editor.Open(kWidePassword));
+            Append(editor, L" new");
+            editor.Command(IDM_SAVE);
+            if (moment == kWhileStaging)
+                EXPECT_TRUE(driver::WaitUntil([&] { return LeftBeside(copy) > 0; }, kSaveMs, 1));
+            else
+                Sleep(static_cast<DWORD>(moment));
+            editor.GetProcess().Kill();
+            DWORD code = 0;
+            ASSERT_TRUE(editor.GetProcess().WaitForExit(driver::kWindowTimeoutMs, &code));
+        }
+        const std::string note = Unsealed(copy);
+        kept += note == oldNote;
+        replaced += note == oldNote + " new";
+        EXPECT_TRUE(note == oldNote || note == oldNote + " new") << "neither note survived";
+        // The next start asks for the password and has cleared up by then.
+        Editor next(copy);
+        const HWND dialog = driver::WaitForDialog(next.GetProcess().Id(), L"Scribecrypt", driver::kWindowTimeoutMs);
+        ASSERT_NE(nullptr, dialog) << "the program did not start";
+        EXPECT_EQ(0, LeftBeside(copy));
+        driver::PressButton(dialog, IDCANCEL);
+        next.WaitForExit();
+    }
+    // The moments fell both before and after the program file was replaced.
+    EXPECT_GT(kept, 0);
+    EXPECT_GT(replaced, 0);
+}
+
+// A save that cannot be made says why and changes nothing.
+struct Obstacle {
+    const char* name;
+    std::function<Casement::CHandle(const ProgramCopy&)> make;  // kept until the end of the case
+    const wchar_t* reason;
+};
+
+const Obstacle kObstacles[] = {
+    {"ReadOnlyFile",
+     [](const ProgramCopy& copy) {
+         SetFileAttributesA(copy.Path().c_str(), FILE_ATTRIBUTE_READONLY);
+         return Casement::CHandle();
+     },
+     L"程序文件是只读的。"},
+    {"FileHeldByAnotherProgram",
+     [](const ProgramCopy& copy) {
+         return Casement::CHandle(CreateFileA(copy.Path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                              OPEN_EXISTING, 0, nullptr));
+     },
+     L"另一个程序正在使用程序文件。"},
+};
+
+class FailedSaveNow : public testing::TestWithParam<Obstacle> {};
+
+TEST_P(FailedSaveNow, SaysWhyAndKeepsFileWindowAndText) {
+    EditorOnCopy editor(std::string("save fails ") + GetParam().name, "old note", kPassword, "AES");
+    ASSERT_TRUE(editor.Opened());
+    Append(editor, L" edited");
+    const std::string before = editor.Copy().Bytes();
+    {
+        const Casement::CHandle hold = GetParam().make(editor.Copy());
+        editor.Command(IDM_SAVE);
+        const std::wstring said = editor.Answer(IDOK, kSaveMs);
+        EXPECT_NE(std::wstring::npos, said.find(L"无法保存文档。")) << said;
+        EXPECT_NE(std::wstring::npos, said.find(GetParam().reason)) << said;
+        EXPECT_EQ(before, editor.Copy().Bytes());
+        EXPECT_EQ(0, LeftBeside(editor.Copy()));
+        EXPECT_EQ(L"old note edited", editor.UnsavedText());
+    }
+    SetFileAttributesA(editor.Copy().Path().c_str(), FILE_ATTRIBUTE_NORMAL);
+    // Once the obstacle is gone the same save goes through.
+    ASSERT_TRUE(SaveNow(editor));
+    EXPECT_EQ(0u, editor.CloseUnchanged());
+    EXPECT_EQ(L"old note edited", OpenedText(editor.Copy(), kWidePassword));
+}
+
+INSTANTIATE_TEST_SUITE_P(SaveNow, FailedSaveNow, testing::ValuesIn(kObstacles),
+                         [](const testing::TestParamInfo<Obstacle>& info) { return std::string(info.param.name); });
+
+// Windows asks the window whether the session may end, and waits for the answer.
+std::future<LRESULT> AskToEndSession(HWND main) {
+    return std::async(std::launch::async, [main] {
+        DWORD_PTR answer = 0xBAD;
+        SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 60000, &answer);
+        return static_cast<LRESULT>(answer);
+    });
+}
+
+TEST(SessionEnd, AsksAboutUnsavedChangesAndSavesBeforeItLetsTheSessionEnd) {
+    EditorOnCopy editor("session end", "old note", kPassword, "SEED");
+    ASSERT_TRUE(editor.Opened());
+    EXPECT_EQ(TRUE, AskToEndSession(editor.Main()).get()) << "nothing to save";
+
+    Append(editor, L" kept");
+    std::future<LRESULT> yes = AskToEndSession(editor.Main());
+    EXPECT_EQ(kSaveQuestion, editor.Answer(IDYES));
+    EXPECT_EQ(TRUE, yes.get());
+    EXPECT_EQ("old note kept", Unsealed(editor.Copy()));
+
+    Append(editor, L" not kept");
+    std::future<LRESULT> no = AskToEndSession(editor.Main());
+    EXPECT_EQ(kSaveQuestion, editor.Answer(IDNO));
+    EXPECT_EQ(TRUE, no.get());
+    EXPECT_EQ("old note kept", Unsealed(editor.Copy()));
+
+    // A save that fails keeps the session from ending.
+    {
+        const Casement::CHandle hold(CreateFileA(editor.Copy().Path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                 OPEN_EXISTING, 0, nullptr));
+        std::future<LRESULT> failing = AskToEndSession(editor.Main());
+        EXPECT_EQ(kSaveQuestion, editor.Answer(IDYES));
+        EXPECT_NE(std::wstring::npos, editor.Answer(IDOK, kSaveMs).find(L"无法保存文档。"));
+        EXPECT_EQ(FALSE, failing.get());
+    }
+    EXPECT_EQ(L"old note kept not kept", editor.UnsavedText());
+    EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDNO));
+    EXPECT_EQ(0u, editor.WaitForExit());
+}
+
+}  // namespace
