@@ -92,6 +92,18 @@ TEST(SaveNow, EditsAfterTheSaveThatAreNotKeptLeaveTheSavedNote) {
     EXPECT_EQ(L"old note saved", OpenedText(editor.Copy(), kWidePassword));
 }
 
+TEST(SaveNow, AClosingSaveAfterItTakesTheLaterEdits) {
+    EditorOnCopy editor("save then yes", "old note", kPassword, "SEED");
+    ASSERT_TRUE(editor.Opened());
+    Append(editor, L" saved");
+    ASSERT_TRUE(SaveNow(editor));
+    Append(editor, L" and closed");
+    EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDYES));
+    EXPECT_EQ(0u, editor.WaitForExit());
+    EXPECT_TRUE(NothingLeftBeside(editor.Copy()));
+    EXPECT_EQ("old note saved and closed", Unsealed(editor.Copy()));
+}
+
 TEST(SaveNow, AKilledEditorLosesNothingSavedAndTheNextStartClearsUp) {
     EditorOnCopy editor("save then kill", "old note", kPassword, "CAMELLIA");
     ASSERT_TRUE(editor.Opened());
@@ -279,6 +291,24 @@ TEST(SessionEnd, AsksAboutUnsavedChangesAndSavesBeforeItLetsTheSessionEnd) {
     EXPECT_EQ(L"old note kept not kept", editor.UnsavedText());
     EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDNO));
     EXPECT_EQ(0u, editor.WaitForExit());
+}
+
+TEST(SessionEnd, ANewNoteGetsItsPasswordBeforeTheSessionEnds) {
+    ProgramCopy copy("session end new");
+    Editor editor(copy);
+    ASSERT_TRUE(editor.Open());
+    editor.Type(L"new note");
+    std::future<LRESULT> cancelled = AskToEndSession(editor.Main());
+    EXPECT_EQ(kSaveQuestion, editor.Answer(IDYES));
+    ASSERT_TRUE(editor.AnswerNewPassword(L"pw", L"pw", L"", IDCANCEL));
+    EXPECT_EQ(FALSE, cancelled.get());
+
+    std::future<LRESULT> accepted = AskToEndSession(editor.Main());
+    EXPECT_EQ(kSaveQuestion, editor.Answer(IDYES));
+    ASSERT_TRUE(editor.AnswerNewPassword(L"pw", L"pw", L"AES-256-CBC"));
+    EXPECT_EQ(TRUE, accepted.get());
+    EXPECT_EQ("new note", Unsealed(copy));
+    EXPECT_EQ(0u, editor.CloseUnchanged());
 }
 
 }  // namespace
