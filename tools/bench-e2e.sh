@@ -11,6 +11,13 @@
 #                                                      against a trivial window program's start
 #   save <size>: <ms> vs <ms> reference = <ratio>      close answered Yes to the new note on disk,
 #                                                      against a plain copy of the executable
+#   ctrl+s <size>: <ms> vs <ms> reference = <ratio>    for 1KiB, 1MiB and 16MiB: the save command
+#                                                      after a one-character edit to the view
+#                                                      unmodified and the new note in the program
+#                                                      file, against a program that seals the text,
+#                                                      copies the program file, writes the three
+#                                                      entries in one resource update and reads
+#                                                      them back (its own time, without its start)
 #   memory <size>: <MiB> vs <MiB> reference = <ratio>  the editor's peak working set,
 #                                                      against the trivial program's
 #   open 1KiB: <ms> vs <ms> without 1000 unrelated files in the temporary folder = <ratio>

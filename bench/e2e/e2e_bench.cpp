@@ -1,9 +1,13 @@
 // The editor end to end under the driver, against references taken side by
 // side in the same run: open latency against the start of a trivial window
 // program, save latency against a plain copy of the executable, and the
-// editor's peak working set against the trivial program's. For each note
-// size it prints one line per measurement, the medians of a few rounds and
-// their ratio.
+// editor's peak working set against the trivial program's. For the ASCII
+// notes of 1 KiB, 1 MiB and 16 MiB it also times the save command (Ctrl+S),
+// from the command posted after a one-character edit to the view unmodified
+// with the new note in the program file, against the save reference
+// (save_reference.cpp) putting the same text into a copy of that file, as
+// the reference's own time of that work. For each note size it prints one
+// line per measurement, the medians of a few rounds and their ratio.
 //
 // Arguments: the note sizes to measure (1KiB, 1MiB, 2MiB, 4MiB and 16MiB,
 // each in ASCII and with "-zh" in Chinese, without any; 24MiB and 32MiB only
@@ -27,6 +31,7 @@
 #include "bench/e2e/editor_sample.h"
 #include "bench/e2e/probes.h"
 #include "bench/e2e/references.h"
+#include "bench/e2e/save_now_sample.h"
 
 namespace {
 
@@ -35,17 +40,23 @@ struct NoteSize {
     size_t bytes;
     bool chinese;  // lines of Chinese words between the ASCII ones
     int rounds;
-    bool byDefault;  // measured when no size is named
+    bool byDefault;    // measured when no size is named
+    bool saveCommand;  // the save command is timed too
 };
 
 // Large notes take long under Wine, so they get fewer rounds. The sizes
 // beyond 16 MiB probe how much the view takes at all and run only when named.
 constexpr size_t kMiB = 1024 * 1024;
 const NoteSize kNoteSizes[] = {
-    {"1KiB", 1024, false, 5, true},      {"1MiB", kMiB, false, 5, true},      {"2MiB", 2 * kMiB, false, 3, true},
-    {"4MiB", 4 * kMiB, false, 1, true},  {"16MiB", 16 * kMiB, false, 1, true}, {"1KiB-zh", 1024, true, 5, true},
-    {"1MiB-zh", kMiB, true, 5, true},    {"2MiB-zh", 2 * kMiB, true, 3, true}, {"4MiB-zh", 4 * kMiB, true, 1, true},
-    {"16MiB-zh", 16 * kMiB, true, 1, true}, {"24MiB", 24 * kMiB, false, 1, false}, {"32MiB", 32 * kMiB, false, 1, false}};
+    {"1KiB", 1024, false, 5, true, true},           {"1MiB", kMiB, false, 5, true, true},
+    {"2MiB", 2 * kMiB, false, 3, true, false},      {"4MiB", 4 * kMiB, false, 1, true, false},
+    {"16MiB", 16 * kMiB, false, 1, true, true},     {"1KiB-zh", 1024, true, 5, true, false},
+    {"1MiB-zh", kMiB, true, 5, true, false},        {"2MiB-zh", 2 * kMiB, true, 3, true, false},
+    {"4MiB-zh", 4 * kMiB, true, 1, true, false},    {"16MiB-zh", 16 * kMiB, true, 1, true, false},
+    {"24MiB", 24 * kMiB, false, 1, false, false},   {"32MiB", 32 * kMiB, false, 1, false, false}};
+// The save command's rounds are saves in one editor session, each quick
+// beside the open that precedes them, so every size gets the same number.
+constexpr int kSaveCommandRounds = 5;
 
 struct Options {
     DWORD openLimitMs = 300 * 1000;
@@ -202,7 +213,22 @@ void PrintRatio(const char* measurement, const char* label, const char* over, do
     std::fflush(stdout);
 }
 
-void MeasureNoteSize(const std::string& trivialProgram, const NoteSize& size, DWORD openLimitMs) {
+// The save command in an editor session of its own, beside the save
+// reference; a line on the error output for each round.
+void MeasureSaveCommand(const std::string& saveReference, const NoteSize& size, const std::string& note,
+                        DWORD openLimitMs) {
+    const driver::ProgramCopy copy("bench-save-now");
+    const bench::SaveNowSample saves =
+        bench::MeasureSaveNow(copy, saveReference, note, kSaveCommandRounds, openLimitMs);
+    RemoveFolder(copy.Folder());
+    for (size_t round = 0; round < saves.saveMs.size(); ++round)
+        std::fprintf(stderr, "%s round %zu: ctrl+s %.1f ms, reference %.1f ms (sealing %.1f ms)\n", size.label,
+                     round + 1, saves.saveMs[round], saves.referenceMs[round], saves.referenceSealMs[round]);
+    PrintRatio("ctrl+s", size.label, "", MedianOf(saves.saveMs), MedianOf(saves.referenceMs), "ms", 1);
+}
+
+void MeasureNoteSize(const std::string& trivialProgram, const std::string& saveReference, const NoteSize& size,
+                     DWORD openLimitMs) {
     const std::string note = MakeNote(size.bytes, size.chinese);
     std::vector<Round> rounds;
     // Once a note is cut off, further rounds would only be cut off again.
@@ -222,6 +248,8 @@ void MeasureNoteSize(const std::string& trivialProgram, const NoteSize& size, DW
     else
         std::printf("save %s: not measured, the note was not in the view within %lu s\n", size.label,
                     static_cast<unsigned long>(openLimitMs / 1000));
+    if (opened && size.saveCommand)
+        MeasureSaveCommand(saveReference, size, note, openLimitMs);
     if (opened && rounds.back().crowded.opened)
         PrintRatio("open", size.label, "", Median(rounds, [](const Round& r) { return r.crowded.openMs; }),
                    Median(rounds, [](const Round& r) { return r.editor.openMs; }), "ms", 0,
@@ -249,13 +277,14 @@ int main(int argc, char** argv) {
     try {
         const Options options = ParseOptions(argc, argv);
         const std::string trivialProgram = FolderOfThisProgram() + "\\trivial_window.exe";
+        const std::string saveReference = FolderOfThisProgram() + "\\save_reference.exe";
         // A first round, not counted, brings both programs into the caches.
         MeasureRound("warm-up", 1, trivialProgram, MakeNote(1024), options.openLimitMs);
         for (const NoteSize& size : kNoteSizes)
             if (options.sizes.empty() ? size.byDefault
                                       : std::find(options.sizes.begin(), options.sizes.end(), size.label) !=
                                             options.sizes.end())
-                MeasureNoteSize(trivialProgram, size, options.openLimitMs);
+                MeasureNoteSize(trivialProgram, saveReference, size, options.openLimitMs);
         return 0;
     } catch (const std::exception& failure) {
         std::fprintf(stderr, "e2e_bench: failed at %s\n", failure.what());

@@ -3,11 +3,10 @@
 #include <dlgs.h>
 
 #include <algorithm>
-#include <optional>
 #include <utility>
 
+#include "bench/e2e/note_key.h"
 #include "bench/e2e/probes.h"
-#include "crypto/document.h"
 #include "tests/e2e/editor.h"
 #include "ui/resource_ids.h"
 
@@ -15,9 +14,6 @@ namespace bench {
 
 namespace {
 
-const char kPassword[] = "bench password";
-const wchar_t kPasswordWide[] = L"bench password";
-const char kCipher[] = "AES";
 // After the open, large notes keep the editor busy for minutes under Wine;
 // a wait that runs out means the editor hangs.
 constexpr DWORD kEditorTimeoutMs = 60 * 60 * 1000;
@@ -50,12 +46,6 @@ bool SameStamp(const FileStamp& a, const FileStamp& b) {
 
 size_t WideLength(const std::string& note) {
     return static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, note.data(), static_cast<int>(note.size()), nullptr, 0));
-}
-
-std::string SealedData(const std::string& text) {
-    const std::optional<SealedDocument> sealed = SealDocument(text, kPassword, kCipher);
-    Require(sealed.has_value(), "sealing a note");
-    return std::string(sealed->data.begin(), sealed->data.end());
 }
 
 // Closes the edited note answering Yes and times until the executable on

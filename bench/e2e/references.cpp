@@ -1,5 +1,8 @@
 #include "bench/e2e/references.h"
 
+#include <cstdio>
+
+#include "bench/e2e/note_key.h"
 #include "bench/e2e/probes.h"
 #include "bench/e2e/trivial_window.h"
 #include "tests/e2e/program.h"
@@ -29,6 +32,29 @@ double MeasureCopyMs(const std::string& path) {
     const double copyMs = copying.ElapsedMs();
     DeleteFileA(copy.c_str());
     return copyMs;
+}
+
+SaveReference MeasureSaveReference(const std::string& referenceProgram, const std::string& programPath,
+                                   const std::string& text) {
+    // Far longer than the largest note takes; a wait that runs out means it hangs.
+    constexpr DWORD kReferenceTimeoutMs = 5 * 60 * 1000;
+    const std::string textPath = programPath + ".reference-text";
+    const std::string timesPath = programPath + ".reference-times";
+    Require(driver::WriteFileBytes(textPath, text), "the save reference's text");
+    const auto quoted = [](const std::string& argument) { return "\"" + argument + "\""; };
+    driver::Process process;
+    Require(process.Start(referenceProgram, quoted(referenceProgram) + " " + quoted(programPath) + " " +
+                                                quoted(textPath) + " " + quoted(kPassword) + " " + kCipher + " " +
+                                                quoted(timesPath)),
+            "starting the save reference");
+    DWORD code = 0;
+    Require(process.WaitForExit(kReferenceTimeoutMs, &code) && code == 0, "the save reference's end");
+    SaveReference sample;
+    Require(std::sscanf(driver::ReadFileBytes(timesPath).c_str(), "%lf %lf", &sample.saveMs, &sample.sealMs) == 2,
+            "the save reference's times");
+    DeleteFileA(textPath.c_str());
+    DeleteFileA(timesPath.c_str());
+    return sample;
 }
 
 }  // namespace bench
