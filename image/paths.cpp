@@ -134,6 +134,13 @@ std::wstring NewFileBeside(const std::wstring& program) {
     return NewNumberedFile(program + L"~", 4, L".tmp");
 }
 
+std::wstring NewFileToReplace(const std::wstring& target) {
+    const std::wstring beside = NewFileBeside(target);
+    if (beside.empty() && GetLastError() == ERROR_FILENAME_EXCED_RANGE)
+        return NewFileIn(FolderOf(target));
+    return beside;
+}
+
 bool IsMadeBeside(const std::wstring& program, const std::wstring& path) {
     const int length = static_cast<int>(program.size());
     if (path.size() != program.size() + kBesideSuffixLength || path[program.size()] != L'~')

@@ -41,5 +41,9 @@ std::wstring NewFileIn(const std::wstring& folder);
 // than Windows allows or the folder takes no new file; GetLastError then
 // says why.
 std::wstring NewFileBeside(const std::wstring& program);
+// A new empty file to stage what replaces target: beside it as NewFileBeside
+// makes one, or, where target's path leaves no room for that name, in its
+// folder as NewFileIn does.
+std::wstring NewFileToReplace(const std::wstring& target);
 // True when path is a name NewFileBeside(program) makes.
 bool IsMadeBeside(const std::wstring& program, const std::wstring& path);

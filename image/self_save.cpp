@@ -46,9 +46,7 @@ bool ReplaceTarget(const std::wstring& self, std::wstring& staged, const std::ws
     if (staged.empty()) {
         // Named after the target where its path leaves room, so that the
         // next start removes a copy a killed write-back left.
-        std::wstring name = NewFileBeside(target);
-        if (name.empty() && GetLastError() == ERROR_FILENAME_EXCED_RANGE)
-            name = NewFileIn(FolderOf(target));
+        const std::wstring name = NewFileToReplace(target);
         if (name.empty())
             return GetLastError() == ERROR_ACCESS_DENIED && FitsInPlace(self, target) &&
                    CopyFileW(self.c_str(), target.c_str(), FALSE) && FilesAreIdentical(self, target);

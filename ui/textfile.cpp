@@ -78,9 +78,7 @@ BOOL WriteTextFile(Casement::CRichEdit& view, const std::wstring& path) {
     // once it is whole: a failed write leaves an existing file as it was.
     const DWORD attributes = GetFileAttributesW(path.c_str());
     const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-    std::wstring staged = readOnly ? std::wstring() : NewFileBeside(path);
-    if (!readOnly && staged.empty() && GetLastError() == ERROR_FILENAME_EXCED_RANGE)
-        staged = NewFileIn(FolderOf(path));
+    const std::wstring staged = readOnly ? std::wstring() : NewFileToReplace(path);
     bool written = false;
     if (!staged.empty()) {
         try {
