@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -80,3 +81,26 @@ public:
 private:
     std::string m_text;
 };
+
+// An allocator that wipes every block it takes back, so that a string of
+// secret text leaves no copy in freed memory when it grows, shrinks to fit
+// or ends.
+template <typename T>
+struct WipingAllocator {
+    using value_type = T;
+    WipingAllocator() = default;
+    template <typename U>
+    WipingAllocator(const WipingAllocator<U>&) noexcept {}
+    T* allocate(std::size_t count) { return std::allocator<T>().allocate(count); }
+    void deallocate(T* block, std::size_t count) noexcept {
+        mbedtls_platform_zeroize(block, count * sizeof(T));
+        std::allocator<T>().deallocate(block, count);
+    }
+    template <typename U>
+    bool operator==(const WipingAllocator<U>&) const noexcept { return true; }
+    template <typename U>
+    bool operator!=(const WipingAllocator<U>&) const noexcept { return false; }
+};
+
+// UTF-16 text of the note, such as a copy of the view's text to search.
+using WipedWideString = std::basic_string<wchar_t, std::char_traits<wchar_t>, WipingAllocator<wchar_t>>;

@@ -17,6 +17,9 @@
 
 namespace {
 
+// Work that ends within this time shows no progress.
+constexpr DWORD kQuietMs = 300;
+
 // Says that a text did not fit into the view, how to open it instead, and
 // what happens now.
 std::string TooLargeMessage(std::size_t bytes, const char* outcome) {
@@ -109,7 +112,6 @@ void CMainFrame::ShowReady() {
 FillProgress CMainFrame::OpeningProgress() {
     // A fill that ends within a moment shows nothing; a longer one its
     // percentage, a few times a second.
-    constexpr DWORD kQuietMs = 300;
     constexpr DWORD kIntervalMs = 100;
     const DWORD start = GetTickCount();
     return [this, start, shownAt = start](std::size_t done, std::size_t total) mutable {
@@ -122,7 +124,13 @@ FillProgress CMainFrame::OpeningProgress() {
 }
 
 SaveProgress CMainFrame::SavingProgress() {
-    return [this](int percent) { ShowProgress("正在保存文档... " + std::to_string(percent) + "%"); };
+    // The same for a save, after each of its steps: painting the bars takes
+    // longer than the whole save of a small note.
+    const DWORD start = GetTickCount();
+    return [this, start](int percent) {
+        if (GetTickCount() - start >= kQuietMs)
+            ShowProgress("正在保存文档... " + std::to_string(percent) + "%");
+    };
 }
 
 void CMainFrame::ShowStoredNote(std::string_view text) {
@@ -222,15 +230,14 @@ BOOL CMainFrame::HandleDropFiles(HDROP drop) {
     // page cannot spell.
     std::wstring path(DragQueryFileW(drop, 0, nullptr, 0) + 1, L'\0');
     path.resize(DragQueryFileW(drop, 0, &path[0], static_cast<UINT>(path.size())));
-    const std::optional<std::string> text = ReadTextFile(path);
+    const std::optional<SecretString> text = ReadTextFile(path);
     if (!text)
         return TRUE;
     // The note in the view is kept until the file is shown whole, exactly:
     // as UTF-16, since it may hold what the ANSI code page cannot.
-    std::wstring previous = WideViewText(m_richView);
-    const WipeOnExit wipe(&previous[0], previous.capacity() * sizeof(wchar_t));
+    const WipedWideString previous = WideViewText(m_richView);
     const BOOL wasModified = m_richView.GetModify();
-    if (ShowWholeText(*text)) {
+    if (ShowWholeText(text->View())) {
         // The dropped text replaces the note: an edit to save or discard.
         m_richView.SetModify(TRUE);
         SetWindowTextA(*this, SCRIBECRYPT_TITLE);
@@ -317,10 +324,8 @@ BOOL CMainFrame::EnsureSealable(bool textIsEmpty, bool sealsEmptyText) {
 }
 
 std::optional<SecretString> CMainFrame::TextToSave() {
-    if (!ConfirmCodePage936Save(m_richView))
-        return std::nullopt;
-    SecretString text = SecretWindowText(m_richView);
-    if (!EnsureSealable(text.empty(), false))
+    std::optional<SecretString> text = TextForSaving(m_richView);
+    if (!text || !EnsureSealable(text->empty(), false))
         return std::nullopt;
     return text;
 }
@@ -330,7 +335,6 @@ BOOL CMainFrame::SaveIntoImage() {
     if (!text)
         return FALSE;
     const NoteSession::Key key = NoteSession::CurrentKey();
-    ShowProgress("正在保存文档...");
     const bool saved = SaveThroughTemporaryImage(text->View(), key.password, key.cipher, SavingProgress());
     ShowReady();
     if (!saved) {
@@ -352,7 +356,6 @@ BOOL CMainFrame::StoreInProgramFile() {
         return FALSE;
     const ImageNote note = text->empty() ? ImageNote{ImageNote::Kind::Removed, {}, {}, {}}
                                          : NoteSession::SealedWithKey(text->View());
-    ShowProgress("正在保存文档...");
     std::wstring displaced;
     const InPlaceSave outcome = SaveIntoOwnFile(note, SavingProgress(), displaced);
     ShowReady();

@@ -34,7 +34,6 @@ bool IsUsablePath(const std::string& path) {
 // The copy is staged beside the path and checked before it takes the path's
 // place, so a failure leaves a file already there as it was.
 void CMainFrame::WriteExecutable(const std::string& path, const ImageNote& note) {
-    ShowProgress("正在保存文档...");
     const bool saved = SaveCheckedImageAs(FromAnsi(path), note, SavingProgress());
     ShowReady();
     if (!saved)
@@ -42,12 +41,10 @@ void CMainFrame::WriteExecutable(const std::string& path, const ImageNote& note)
 }
 
 void CMainFrame::WriteLockedExecutable(const std::string& path) {
-    if (!ConfirmCodePage936Save(m_richView))
+    const std::optional<SecretString> text = TextForSaving(m_richView);
+    if (!text || !EnsureSealable(text->empty(), true))
         return;
-    const SecretString text = SecretWindowText(m_richView);
-    if (!EnsureSealable(text.empty(), true))
-        return;
-    WriteExecutable(path, NoteSession::SealedWithKey(text.View()));
+    WriteExecutable(path, NoteSession::SealedWithKey(text->View()));
 }
 
 BOOL CMainFrame::SaveAs() {
@@ -62,8 +59,8 @@ BOOL CMainFrame::SaveAs() {
     for (;;) {
         switch (NextSaveAsStep(path, CurrentFacts(), password)) {
         case SaveAsStep::WriteText:
-            if (ConfirmCodePage936Save(m_richView))
-                WriteTextFile(m_richView, FromAnsi(path));
+            if (const std::optional<SecretString> text = TextForSaving(m_richView))
+                WriteTextFile(*text, FromAnsi(path));
             return TRUE;
         case SaveAsStep::Nothing:
             return TRUE;

@@ -4,8 +4,6 @@
 
 namespace {
 
-constexpr UINT kCodePage936 = 936;
-
 // True when one character's units convert to code page 936 exactly: without
 // the default character and, as WC_NO_BEST_FIT_CHARS asks, without a
 // look-alike. It is converted for real, into room for two characters of two

@@ -4,9 +4,14 @@
 // it cannot hold.
 #pragma once
 
+#include <windows.h>
+
 #include <cstddef>
 #include <string>
 #include <string_view>
+
+// The code page the note is stored in.
+constexpr UINT kCodePage936 = 936;
 
 struct UnfitCharacters {
     // Characters, not UTF-16 units: a surrogate pair is one character, and

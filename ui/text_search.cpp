@@ -6,8 +6,8 @@ namespace {
 
 // The system's own case mapping, the same on every Windows and on Wine; it
 // maps each unit to one unit, so positions stay as they are.
-std::wstring Folded(std::wstring_view text) {
-    std::wstring folded(text);
+WipedWideString Folded(std::wstring_view text) {
+    WipedWideString folded(text);
     if (!folded.empty())
         CharLowerBuffW(&folded[0], static_cast<DWORD>(folded.size()));
     return folded;

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "crypto/wipe.h"
+
 struct SearchOptions {
     bool matchCase = false;
     // The characters on both sides of a match are not word characters
@@ -60,8 +62,8 @@ private:
     std::wstring_view m_text;
     SearchOptions m_options;
     // Text and term as compared: folded to lower case unless case matters.
-    std::wstring m_foldedText;
-    std::wstring m_foldedTerm;
+    WipedWideString m_foldedText;
+    WipedWideString m_foldedTerm;
     std::wstring_view m_haystack;
     std::wstring_view m_term;
 };
@@ -71,7 +73,7 @@ private:
 // change as one step.
 struct Replacement {
     TextRange replaced;
-    std::wstring text;
+    WipedWideString text;
     std::size_t count = 0;
 };
 Replacement ReplaceEveryMatch(std::wstring_view text, std::wstring_view term, std::wstring_view replacement,

@@ -23,47 +23,25 @@ void ShowWarning(const std::wstring& text, LPCSTR caption) {
     MessageBoxW(MessageOwner(), text.c_str(), FromAnsi(caption).c_str(), MB_OK | MB_ICONWARNING | MB_SYSTEMMODAL);
 }
 
-// The file the view's text goes to, and whether a write fell short.
-struct Output {
-    HANDLE file;
-    bool failed = false;
-};
-
-// The rich edit control calls this until it reports no bytes moved. A
-// write that fails or falls short ends the stream; the caller reports it
-// once, after the control has let go.
-DWORD CALLBACK StreamOutCallback(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) {
-    auto& output = *reinterpret_cast<Output*>(cookie);
-    *done = 0;
-    if (count == 0)
-        return 1;
-    DWORD written = 0;
-    if (!WriteFile(output.file, buffer, static_cast<DWORD>(count), &written, nullptr) ||
-        written != static_cast<DWORD>(count)) {
-        output.failed = true;
-        return 1;
-    }
-    *done = static_cast<LONG>(written);
-    return 0;
-}
-
 }  // namespace
 
-std::optional<std::string> ReadTextFile(const std::wstring& path) {
+std::optional<SecretString> ReadTextFile(const std::wstring& path) {
     try {
         Casement::CFile file(path.c_str(), Casement::CFile::openExisting);
         const ULONGLONG length = file.GetLength();
         if (length >= std::numeric_limits<UINT>::max())
             throw std::bad_alloc();
-        std::string text(static_cast<std::size_t>(length), '\0');
+        // A text file dropped on the editor becomes the note: it is wiped
+        // like one once the view has it.
+        SecretString text = SecretString::OfLength(static_cast<std::size_t>(length));
         std::size_t have = 0;
         while (have < text.size()) {
-            const UINT read = file.Read(&text[have], static_cast<UINT>(text.size() - have));
+            const UINT read = file.Read(text.data() + have, static_cast<UINT>(text.size() - have));
             if (read == 0)
                 break;
             have += read;
         }
-        text.resize(have);
+        text.Truncate(have);
         return text;
     } catch (const Casement::CFileException& e) {
         ShowWarning(FromAnsi("无法加载:  ") + FirstCharacters(path, 253), e.what());
@@ -73,7 +51,7 @@ std::optional<std::string> ReadTextFile(const std::wstring& path) {
     return std::nullopt;
 }
 
-BOOL WriteTextFile(Casement::CRichEdit& view, const std::wstring& path) {
+BOOL WriteTextFile(const SecretString& text, const std::wstring& path) {
     // The text goes to a new file beside the target, which replaces it only
     // once it is whole: a failed write leaves an existing file as it was.
     const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -83,12 +61,8 @@ BOOL WriteTextFile(Casement::CRichEdit& view, const std::wstring& path) {
     if (!staged.empty()) {
         try {
             Casement::CFile file(staged.c_str(), Casement::CFile::createAlways);
-            Output output{file.GetHandle()};
-            EDITSTREAM stream = {};
-            stream.dwCookie = reinterpret_cast<DWORD_PTR>(&output);
-            stream.pfnCallback = StreamOutCallback;
-            view.StreamOut(stream);
-            written = !output.failed && FlushFileBuffers(file.GetHandle());
+            file.Write(text.c_str(), static_cast<UINT>(text.size()));
+            written = FlushFileBuffers(file.GetHandle()) != FALSE;
         } catch (const Casement::CFileException&) {
         }
         written = written && MoveFileExW(staged.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);

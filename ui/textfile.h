@@ -1,18 +1,20 @@
-// Plain text files in and out of the text view, in the ANSI code page
+// Plain text files in and out of the editor, in the ANSI code page
 // without header or encoding mark.
 #pragma once
+
+#include <windows.h>
 
 #include <optional>
 #include <string>
 
-#include "framework/richedit.h"
+#include "crypto/wipe.h"
 
 // The file's bytes. A file that is missing, read-only, open in another
 // program or too large to read into memory is reported; the result is then
 // empty.
-std::optional<std::string> ReadTextFile(const std::wstring& path);
-// Writes the view's whole text into a new file beside path and renames it
+std::optional<SecretString> ReadTextFile(const std::wstring& path);
+// Writes text into a new file beside path and renames it
 // over path once it is whole; FALSE, after telling the user, when the file
 // cannot be made, written or put in place, or path is read-only. The file at
 // path is then as it was.
-BOOL WriteTextFile(Casement::CRichEdit& view, const std::wstring& path);
+BOOL WriteTextFile(const SecretString& text, const std::wstring& path);

@@ -3,6 +3,7 @@
 #include <richedit.h>
 
 #include "framework/appcore.h"
+#include "ui/text_fit.h"
 
 HWND MessageOwner() {
     HWND front = GetForegroundWindow();
@@ -24,25 +25,46 @@ SecretString SecretWindowText(HWND window) {
     return text;
 }
 
-std::wstring WideViewText(HWND view) {
-    GETTEXTLENGTHEX length = {GTL_NUMCHARS | GTL_PRECISE, kUnicodeCodePage};
+namespace {
+
+// The whole text EM_GETTEXTEX gives with flags, as UTF-16.
+WipedWideString ViewTextWith(HWND view, DWORD flags) {
+    GETTEXTLENGTHEX length = {GTL_NUMCHARS | GTL_PRECISE | (flags & GT_USECRLF ? GTL_USECRLF : 0u), kUnicodeCodePage};
     const LRESULT count = SendMessageA(view, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0);
     if (count <= 0)
-        return std::wstring();
-    std::wstring text(static_cast<std::size_t>(count) + 1, L'\0');
+        return WipedWideString();
+    WipedWideString text(static_cast<std::size_t>(count) + 1, L'\0');
     GETTEXTEX request = {};
     request.cb = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    request.flags = GT_DEFAULT;
+    request.flags = flags;
     request.codepage = kUnicodeCodePage;
     text.resize(static_cast<std::size_t>(
         SendMessageA(view, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&request), reinterpret_cast<LPARAM>(&text[0]))));
     return text;
 }
 
-bool RestoreViewText(HWND view, const std::wstring& text) {
+}  // namespace
+
+WipedWideString WideViewText(HWND view) { return ViewTextWith(view, GT_DEFAULT); }
+
+WipedWideString WideLinesText(HWND view) { return ViewTextWith(view, GT_USECRLF); }
+
+bool RestoreViewText(HWND view, const WipedWideString& text) {
     SETTEXTEX replace = {ST_DEFAULT, kUnicodeCodePage};
     SendMessageA(view, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&replace), reinterpret_cast<LPARAM>(text.c_str()));
     return WideViewText(view) == text;
+}
+
+SecretString StoredForm(std::wstring_view text) {
+    if (text.empty())
+        return SecretString();
+    const int units = static_cast<int>(text.size());
+    const int bytes = WideCharToMultiByte(kCodePage936, 0, text.data(), units, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0)
+        return SecretString();
+    SecretString stored = SecretString::OfLength(static_cast<std::size_t>(bytes));
+    WideCharToMultiByte(kCodePage936, 0, text.data(), units, stored.data(), bytes, nullptr, nullptr);
+    return stored;
 }
 
 void SelectAndShow(HWND view, std::size_t start, std::size_t end) {

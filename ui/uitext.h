@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "crypto/wipe.h"
 #include "framework/cstring.h"
@@ -42,11 +43,16 @@ constexpr UINT kUnicodeCodePage = 1200;
 
 // A rich edit control's text as UTF-16 with "\r" ending each paragraph, so
 // that an offset into it is the control's own character position.
-std::wstring WideViewText(HWND view);
+WipedWideString WideViewText(HWND view);
+// The same with "\r\n" ending each line, as the note is stored.
+WipedWideString WideLinesText(HWND view);
 
 // Puts UTF-16 text back into a rich edit control as its whole text, with no
 // undo history; false when the control then holds less than all of it.
-bool RestoreViewText(HWND view, const std::wstring& text);
+bool RestoreViewText(HWND view, const WipedWideString& text);
+
+// UTF-16 text as code page 936 bytes, for a text that code page holds.
+SecretString StoredForm(std::wstring_view text);
 
 // Selects characters [start, end) of a rich edit control and scrolls them
 // into sight.

@@ -34,18 +34,21 @@ std::wstring WarningText(const UnfitCharacters& unfit) {
 
 }  // namespace
 
-bool ConfirmCodePage936Save(const Casement::CRichEdit& view) {
-    std::wstring text = WideViewText(view);
-    const WipeOnExit wipe(&text[0], text.capacity() * sizeof(wchar_t));
+std::optional<SecretString> TextForSaving(const Casement::CRichEdit& view) {
+    // Read once and converted here: handing out a large text costs the
+    // control more than the rest of a save.
+    const WipedWideString text = WideLinesText(view);
     const UnfitCharacters unfit = FindUnfitCharacters(text);
     if (unfit.count == 0)
-        return true;
+        return StoredForm(text);
     // No is the default: a key pressed by habit keeps the text.
     const int answer = MessageBoxW(MessageOwner(), WarningText(unfit).c_str(), L"Scribecrypt",
                                    MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2 | MB_SYSTEMMODAL);
     if (answer == IDYES)
-        return true;
-    SelectAndShow(view, unfit.firstOffset, unfit.firstOffset + unfit.first.size());
+        return SecretWindowText(view);
+    // The control counts a line end as one position, not two.
+    const std::size_t start = unfit.firstOffset - (unfit.line - 1);
+    SelectAndShow(view, start, start + unfit.first.size());
     view.SetModify(TRUE);
-    return false;
+    return std::nullopt;
 }

@@ -15,9 +15,9 @@ TextRange ViewSelection(HWND view) {
 }
 
 // Replaces the selection with text as one step the user can undo.
-void ReplaceSelection(HWND view, const std::wstring& text) {
+void ReplaceSelection(HWND view, const wchar_t* text) {
     SETTEXTEX replace = {ST_SELECTION | ST_KEEPUNDO, kUnicodeCodePage};
-    SendMessageA(view, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&replace), reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageA(view, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&replace), reinterpret_cast<LPARAM>(text));
 }
 
 std::wstring Widened(const std::string& text) {
@@ -41,7 +41,7 @@ std::string SelectionAsTerm(HWND view) {
     const TextRange selection = ViewSelection(view);
     if (selection.end <= selection.start)
         return std::string();
-    const std::wstring text = WideViewText(view);
+    const WipedWideString text = WideViewText(view);
     if (selection.end > text.size())
         return std::string();
     const std::wstring_view selected = std::wstring_view(text).substr(selection.start, selection.end - selection.start);
@@ -134,7 +134,7 @@ std::wstring CViewSearch::WideTerm() const { return Widened(m_term); }
 SearchOptions CViewSearch::OptionsFor(bool down) const { return SearchOptions{m_matchCase, m_wholeWord, down}; }
 
 bool CViewSearch::FindNext(bool down) {
-    const std::wstring text = WideViewText(m_view);
+    const WipedWideString text = WideViewText(m_view);
     const std::wstring term = WideTerm();
     const std::optional<FoundMatch> found = TextSearch(text, term, OptionsFor(down)).FindFrom(ViewSelection(m_view));
     if (!found) {
@@ -150,24 +150,24 @@ bool CViewSearch::FindNext(bool down) {
 }
 
 void CViewSearch::ReplaceCurrent() {
-    const std::wstring text = WideViewText(m_view);
+    const WipedWideString text = WideViewText(m_view);
     const std::wstring term = WideTerm();
     if (TextSearch(text, term, OptionsFor(true)).IsMatch(ViewSelection(m_view))) {
-        ReplaceSelection(m_view, Widened(m_replacement));
+        ReplaceSelection(m_view, Widened(m_replacement).c_str());
         m_view.SetModify(TRUE);
     }
     FindNext(true);
 }
 
 void CViewSearch::ReplaceAll() {
-    const std::wstring text = WideViewText(m_view);
+    const WipedWideString text = WideViewText(m_view);
     const Replacement change = ReplaceEveryMatch(text, WideTerm(), Widened(m_replacement), OptionsFor(true));
     if (change.count == 0) {
         ReportNotFound();
         return;
     }
     SelectAndShow(m_view, change.replaced.start, change.replaced.end);
-    ReplaceSelection(m_view, change.text);
+    ReplaceSelection(m_view, change.text.c_str());
     m_view.SetModify(TRUE);
     m_showStatus("已替换 " + std::to_string(change.count) + " 处");
 }

@@ -66,13 +66,45 @@ TEST(UnfitText, NewNoteWarnsAfterItsPasswordAndNoKeepsTheWindow) {
     EXPECT_EQ(kMixedTextStored, driver::OpenedText(editor.Copy(), L"pw"));
 }
 
-TEST(UnfitText, TextCodePage936HoldsIsSavedWithoutAQuestionByteForByte) {
+TEST(UnfitText, TextCodePage936HoldsIsSavedWithoutAQuestionByteForByteWithItsLineEnds) {
     EditorOnCopy editor("fitting", "stored", "pw", "SM4");
     ASSERT_TRUE(editor.Opened());
-    ASSERT_TRUE(editor.PasteOverAll(L"中文 € end?"));
+    ASSERT_TRUE(editor.PasteOverAll(L"中文\r\n€ end?\r\n\r\nlast"));
+    const char stored[] = "\xD6\xD0\xCE\xC4\r\n\x80 end?\r\n\r\nlast";
+    editor.Command(IDM_SAVE);
+    ASSERT_TRUE(driver::WaitUntil([&] { return !editor.Modified(); }, 30000));
+    EXPECT_EQ(stored, StoredText(editor.Copy(), "pw", "SM4"));
+
+    // The close stores the same bytes.
+    ASSERT_TRUE(editor.PasteOverAll(L"中文\r\n€ end?\r\n\r\nlast"));
     EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDYES));
     EXPECT_EQ(0u, editor.WaitForExit());
-    EXPECT_EQ("\xD6\xD0\xCE\xC4 \x80 end?", StoredText(editor.Copy(), "pw", "SM4"));
+    EXPECT_EQ(stored, StoredText(editor.Copy(), "pw", "SM4"));
+}
+
+TEST(UnfitText, NoSelectsTheFirstUnfitCharacterOnALaterLine) {
+    EditorOnCopy editor("unfit later line", "stored", "pw", "SM4");
+    ASSERT_TRUE(editor.Opened());
+    const std::wstring text = L"中文\r\n\r\nab 한국어";
+    const std::wstring warning = L"Scribecrypt: 文档中有 3 个字符无法用 GBK 编码保存，将被存为“?”。\n"
+                                 L"第一个是第 3 行第 4 列的“한”(U+D55C)。\n\n是否仍要保存?";
+    ASSERT_TRUE(editor.PasteOverAll(text));
+    editor.Command(IDM_SAVE);
+    EXPECT_EQ(warning, editor.Answer(IDNO));
+    // The control counts each line end as one position: "中文", two ends, "ab ".
+    DWORD start = 0;
+    DWORD end = 0;
+    EXPECT_TRUE(driver::WaitUntil(
+        [&] {
+            SendMessageW(editor.View(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+            return start == 7 && end == 8;
+        },
+        driver::kWindowTimeoutMs))
+        << start << "," << end;
+    EXPECT_TRUE(editor.Modified());
+    EXPECT_TRUE(editor.ProgramUnchanged());
+    EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDNO));
+    EXPECT_EQ(0u, editor.WaitForExit());
 }
 
 TEST(UnfitText, UndoOfAReplaceAllRestoresTheTextExactly) {

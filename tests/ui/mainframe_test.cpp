@@ -213,7 +213,7 @@ LRESULT CALLBACK ViewWithLittleRoom(HWND window, UINT message, WPARAM wParam, LP
 TEST_F(MainFrame, ADroppedFileTheViewCannotHoldWholeLeavesTheNoteAsItWas) {
     const std::string path = driver::MakeTempFolder("drop-large") + "\\large.txt";
     ASSERT_TRUE(driver::WriteFileBytes(path, std::string(50000, 'x')));
-    const std::wstring note = L"my note 한국어 \U0001F600";
+    const WipedWideString note = L"my note 한국어 \U0001F600";
     ASSERT_TRUE(RestoreViewText(view_, note));
     SendMessageA(view_, EM_SETMODIFY, FALSE, 0);
     g_viewProcedure = reinterpret_cast<WNDPROC>(
