@@ -3,6 +3,8 @@
 // GetDocumentState(), which needs nothing of the application beyond this.
 #pragma once
 
+#include <vector>
+
 #include "crypto/wipe.h"
 #include "framework/cstring.h"
 
@@ -16,6 +18,7 @@ public:
     int m_passwordsDiffer = 0;     // new-password dialog: the entries differed
     int m_passwordEmpty = 0;       // new-password dialog: both entries were empty
     int m_passwordAccepted = 0;    // new-password dialog: a new password is pending
+    std::vector<unsigned char> m_storedVerifier;  // the program file's note's verifier; empty without one
 };
 
 // The state of the running application object, which must derive from it.

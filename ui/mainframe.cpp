@@ -80,6 +80,7 @@ void CMainFrame::AfterCreated() {
     SetFocus(m_richView);
     // The frame shows an empty tool bar by default; the editor has none.
     ToggleToolBar();
+    StartLockWatch();
     ShowStoredNote(m_noteToShow.View());
     m_noteToShow = SecretString();
     // The title comes once the note is in the view: what waits for the
@@ -147,7 +148,16 @@ BOOL CMainFrame::HandleCommand(WPARAM wParam, LPARAM) {
     const UINT id = LOWORD(wParam);
     if (m_search.ForwardEditCommand(id))
         return TRUE;
+    // A locked note offers nothing that needs its text.
+    if (m_lock.IsLocked() && CommandNeedsText(id))
+        return TRUE;
     switch (id) {
+    case IDM_LOCK:
+        if (m_lock.IsLocked())
+            UnlockNote();
+        else
+            LockNote(LockCause::User);
+        return TRUE;
     case IDM_SAVE_AS:
         return SaveAs();
     case IDM_SAVE:
@@ -169,7 +179,7 @@ BOOL CMainFrame::HandleCommand(WPARAM wParam, LPARAM) {
         RunEditCommand(id);
         return TRUE;
     case IDM_COPY:
-        m_richView.Copy();
+        CopySelection(false);
         return TRUE;
     case IDM_SELECT_ALL:
         m_richView.SelectAll();
@@ -204,7 +214,7 @@ void CMainFrame::RunEditCommand(UINT id) {
     SendMessageA(m_richView, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     const int length = GetWindowTextLengthW(m_richView);
     if (id == IDM_CUT)
-        m_richView.Cut();
+        CopySelection(true);
     else if (id == IDM_PASTE)
         m_richView.Paste();
     else
@@ -258,8 +268,13 @@ void CMainFrame::RefreshMenuItem(UINT id) {
     if (id == IDM_WORD_WRAP)
         CheckMenuItem(menu, IDM_WORD_WRAP, MF_BYCOMMAND | (m_wordWrap == 1 ? MF_CHECKED : MF_UNCHECKED));
     // A new document has no password to change; nor has one emptied of text.
-    const bool canChange = !NoteSession::IsNew() && GetWindowTextLengthA(m_richView) > 0;
+    const bool locked = m_lock.IsLocked();
+    const bool canChange = !locked && !NoteSession::IsNew() && GetWindowTextLengthA(m_richView) > 0;
     EnableMenuItem(menu, IDM_CHANGE_PASSWORD, MF_BYCOMMAND | (canChange ? MF_ENABLED : MF_DISABLED));
+    if (id == IDM_LOCK)
+        ModifyMenuW(menu, IDM_LOCK, MF_BYCOMMAND | MF_STRING, IDM_LOCK, locked ? L"解锁" : L"锁定\tCtrl+L");
+    else if (id != IDM_CHANGE_PASSWORD && CommandNeedsText(id))
+        EnableMenuItem(menu, id, MF_BYCOMMAND | (locked ? MF_GRAYED : MF_ENABLED));
     CFrame::RefreshMenuItem(id);
 }
 
@@ -368,7 +383,17 @@ BOOL CMainFrame::StoreInProgramFile() {
     return TRUE;
 }
 
-void CMainFrame::HandleClose() { RunCloseSequence(); }
+void CMainFrame::HandleDestroy() {
+    StopLockWatch();
+    CFrame::HandleDestroy();
+}
+
+void CMainFrame::HandleClose() {
+    // A locked note is closed only by who can open it.
+    if (m_lock.IsLocked() && !UnlockNote())
+        return;
+    RunCloseSequence();
+}
 
 DocumentFacts CMainFrame::CurrentFacts() const {
     return DocumentFacts{m_richView.GetModify() != FALSE, NoteSession::IsNew(), NoteSession::HasPendingChange(),
@@ -413,6 +438,9 @@ void CMainFrame::RunCloseSequence() {
 }
 
 bool CMainFrame::MaySessionEnd() {
+    // Nobody may be there to answer: the locked note's changes are saved.
+    if (m_lock.IsLocked())
+        return SaveLockedNote();
     switch (DecideOnUnsavedNote(std::nullopt)) {
     case SaveDecision::DoNotSave:
         return true;
@@ -429,5 +457,7 @@ LRESULT CMainFrame::DefaultProcedure(UINT msg, WPARAM wParam, LPARAM lParam) {
     // ending while an edit would be lost.
     if (msg == WM_QUERYENDSESSION)
         return MaySessionEnd() ? TRUE : FALSE;
+    if (HandleLockMessage(msg, wParam, lParam))
+        return 0;
     return CFrame::DefaultProcedure(msg, wParam, lParam);
 }

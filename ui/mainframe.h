@@ -9,10 +9,12 @@
 #include "crypto/wipe.h"
 #include "framework/frame.h"
 #include "image/checked_image.h"
+#include "ui/note_clipboard.h"
 #include "ui/passworddialogs.h"
 #include "ui/save_steps.h"
 #include "ui/richview.h"
 #include "ui/view_fill.h"
+#include "ui/view_lock.h"
 #include "ui/view_search.h"
 
 struct ImageNote;
@@ -38,6 +40,9 @@ public:
     BOOL HandleDropFiles(HDROP drop);
 
     void RefreshMenuItem(UINT id) override;
+    // Keyboard and mouse input to the program's windows: it keeps the note
+    // from locking when idle, and Enter or a click unlocks a locked note.
+    BOOL FilterMessage(MSG& msg) override;
     // The note unlocked at start, for the window to show as it is created:
     // before it is visible, so no key or command reaches a view that is
     // still being filled.
@@ -47,6 +52,7 @@ protected:
     BOOL HandleCommand(WPARAM wParam, LPARAM lParam) override;
     void HandleClose() override;
     void AfterCreated() override;
+    void HandleDestroy() override;
     LRESULT HandleNotify(WPARAM wParam, LPARAM lParam) override;
     LRESULT DefaultProcedure(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void AdjustCreateParams(CREATESTRUCTA& cs) override;
@@ -100,7 +106,35 @@ private:
     // The view's and the application's state, as the close and Save As steps need it.
     DocumentFacts CurrentFacts() const;
 
+    // Locking (mainframe_lock.cpp). What locks the note: the user, idle
+    // time, or the session locking or the machine going to sleep.
+    enum class LockCause { User, Idle, Session };
+    void LockNote(LockCause cause);
+    // Asks for the password and gives the note back; false while it stays
+    // locked.
+    bool UnlockNote();
+    // A locked note's unsaved change saved as it is, for the end of a
+    // session; false when it cannot be saved whole.
+    bool SaveLockedNote();
+    void StartLockWatch();
+    void StopLockWatch();
+    // The timers and the system's notices that lock or clear; true when msg
+    // was one of them.
+    bool HandleLockMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    // Copy and cut: the selection goes to the clipboard, which forgets it
+    // 30 seconds later.
+    void CopySelection(bool cut);
+    void ShowLocked();
+    bool CommandNeedsText(UINT id) const;
+
     MyDialog m_newPasswordDialog;
+    CViewLock m_lock;
+    CNoteClipboard m_clipboard;
+    DWORD m_idleLockMs = 0;  // 0: no locking when idle
+    bool m_lockWhenAnswered = false;  // the session locked while a question was open
+    DWORD m_lastInputAt = 0;
+    POINT m_lastMousePosition = {};
+    HMODULE m_sessionNotices = nullptr;  // wtsapi32, loaded where it exists
     SecretString m_noteToShow;
     CRichView m_richView;
     int m_wordWrap = 0;

@@ -5,6 +5,7 @@
 
 #include "crypto/cipher_table.h"
 #include "crypto/document.h"
+#include "crypto/key_material.h"
 #include "image/resources.h"
 #include "ui/document_state.h"
 
@@ -41,9 +42,28 @@ bool HasPendingChange() { return GetDocumentState().m_passwordAccepted != 0; }
 void PendingChangeApplied() { GetDocumentState().m_passwordAccepted = 0; }
 
 void NoteSaved(bool sealed) {
+    CDocumentState& state = GetDocumentState();
     PendingChangeApplied();
-    if (sealed)
-        GetDocumentState().m_isNewDocument = 0;
+    state.m_storedVerifier.clear();
+    if (!sealed)
+        return;
+    state.m_isNewDocument = 0;
+    state.m_storedVerifier.resize(kVerifierBytes);
+    DeriveVerifier(state.m_password.View(), state.m_storedVerifier.data());
+}
+
+Reopen CheckUnlockPassword(const std::function<bool()>& askPassword) {
+    CDocumentState& state = GetDocumentState();
+    SecretString key = std::move(state.m_password);
+    const bool answered = askPassword();
+    const SecretString entered = std::move(state.m_password);
+    state.m_password = std::move(key);
+    if (!answered || entered.empty())
+        return Reopen::NoPassword;
+    const std::vector<unsigned char>& stored = state.m_storedVerifier;
+    const bool matches = entered == state.m_password ||
+                         (!stored.empty() && PasswordMatchesVerifier(entered.View(), stored.data(), stored.size()));
+    return matches ? Reopen::Opened : Reopen::WrongPassword;
 }
 
 void LeaveEnteredPassword(SecretString password) { GetDocumentState().m_password = std::move(password); }
@@ -124,6 +144,7 @@ Unlocked UnlockStoredNote(const std::function<bool()>& askPassword) {
         unlocked.outcome = Unlock::WrongPassword;
         return unlocked;
     }
+    state.m_storedVerifier.assign(hmac.bytes, hmac.bytes + hmac.size);
     const ImageResource& data = document.data;
     if (data.bytes != nullptr && FindCipher(state.m_cipher.c_str()) != nullptr) {
         std::string text = UnsealDocumentData(data.bytes, data.size, state.m_password.View(), state.m_cipher.c_str());

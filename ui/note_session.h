@@ -52,6 +52,17 @@ PromptOutcome RunNewPasswordPrompt(const std::function<INT_PTR()>& show,
                                    const std::function<void(const char* problem)>& report,
                                    const std::function<bool()>& askAgain);
 
+// How an unlock of the locked note went.
+enum class Reopen {
+    Opened,         // the password is the key's, or that of the note in the program file
+    NoPassword,     // the user gave none
+    WrongPassword,  // neither
+};
+// Asks for the password of the locked note through askPassword, as the
+// start-up unlock does, and checks it. The key stays as it was whatever the
+// answer: a password change that waits keeps waiting.
+Reopen CheckUnlockPassword(const std::function<bool()>& askPassword);
+
 // How the stored note was unlocked at start.
 enum class Unlock {
     NoNote,         // the program carries no complete note: a new one

@@ -41,6 +41,7 @@
 #define IDM_FONT 140
 #define IDM_WORD_WRAP 141
 #define IDM_STATUS_BAR 44
+#define IDM_LOCK 142
 #define IDM_ABOUT 150
 #define IDM_CHANGE_PASSWORD 32772
 

@@ -27,13 +27,10 @@ SecretString SecretWindowText(HWND window) {
 
 namespace {
 
-// The whole text EM_GETTEXTEX gives with flags, as UTF-16.
-WipedWideString ViewTextWith(HWND view, DWORD flags) {
-    GETTEXTLENGTHEX length = {GTL_NUMCHARS | GTL_PRECISE | (flags & GT_USECRLF ? GTL_USECRLF : 0u), kUnicodeCodePage};
-    const LRESULT count = SendMessageA(view, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0);
-    if (count <= 0)
-        return WipedWideString();
-    WipedWideString text(static_cast<std::size_t>(count) + 1, L'\0');
+// The whole text EM_GETTEXTEX gives with flags, as UTF-16, at most
+// capacity units.
+WipedWideString ViewTextWith(HWND view, DWORD flags, std::size_t capacity) {
+    WipedWideString text(capacity + 1, L'\0');
     GETTEXTEX request = {};
     request.cb = static_cast<DWORD>(text.size() * sizeof(wchar_t));
     request.flags = flags;
@@ -43,11 +40,28 @@ WipedWideString ViewTextWith(HWND view, DWORD flags) {
     return text;
 }
 
+// The length the control gives for its whole text, with or without "\r\n"
+// line ends.
+std::size_t TextLength(HWND view, DWORD flags) {
+    GETTEXTLENGTHEX length = {GTL_NUMCHARS | GTL_PRECISE | flags, kUnicodeCodePage};
+    const LRESULT count = SendMessageA(view, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0);
+    return count > 0 ? static_cast<std::size_t>(count) : 0;
+}
+
 }  // namespace
 
-WipedWideString WideViewText(HWND view) { return ViewTextWith(view, GT_DEFAULT); }
+WipedWideString WideViewText(HWND view) { return ViewTextWith(view, GT_DEFAULT, TextLength(view, 0)); }
 
-WipedWideString WideLinesText(HWND view) { return ViewTextWith(view, GT_USECRLF); }
+WipedWideString WideLinesText(HWND view) { return ViewTextWith(view, GT_USECRLF, TextLength(view, GTL_USECRLF)); }
+
+WipedWideString WideSelectionText(HWND view) {
+    CHARRANGE selection = {};
+    SendMessageA(view, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    if (selection.cpMax <= selection.cpMin)
+        return WipedWideString();
+    // Each paragraph break may become two units.
+    return ViewTextWith(view, GT_SELECTION | GT_USECRLF, 2 * static_cast<std::size_t>(selection.cpMax - selection.cpMin));
+}
 
 bool RestoreViewText(HWND view, const WipedWideString& text) {
     SETTEXTEX replace = {ST_DEFAULT, kUnicodeCodePage};

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -46,6 +47,9 @@ constexpr UINT kUnicodeCodePage = 1200;
 WipedWideString WideViewText(HWND view);
 // The same with "\r\n" ending each line, as the note is stored.
 WipedWideString WideLinesText(HWND view);
+// The selected text as UTF-16 with "\r\n" ending each line, as the
+// clipboard takes it.
+WipedWideString WideSelectionText(HWND view);
 
 // Puts UTF-16 text back into a rich edit control as its whole text, with no
 // undo history; false when the control then holds less than all of it.

@@ -176,3 +176,8 @@ void CViewSearch::ReportNotFound() const {
     const HWND owner = m_dialog.IsWindow() ? m_dialog.GetHwnd() : GetParent(m_view);
     MessageBoxA(owner, ("找不到“" + m_term + "”").c_str(), "Scribecrypt", MB_OK | MB_ICONINFORMATION);
 }
+
+void CViewSearch::CloseDialog() {
+    if (m_dialog.IsWindow())
+        m_dialog.DestroyHandle();
+}

@@ -32,6 +32,8 @@ public:
     // frame's accelerators would otherwise send it to the view. FALSE when
     // the command is the view's.
     BOOL ForwardEditCommand(UINT id) const;
+    // Closes the dialog if it is open.
+    void CloseDialog();
 
 private:
     // Selects the next match and shows it; false after telling the user

@@ -71,6 +71,15 @@ std::wstring Editor::Text() const {
 
 bool Editor::Modified() const { return SendMessageW(m_view, EM_GETMODIFY, 0, 0) != 0; }
 
+std::wstring Editor::StatusText() const {
+    // Status bar messages with a buffer do not reach another process; the
+    // window text of the bar is its first part.
+    wchar_t text[512] = {};
+    SendMessageW(FindWindowExW(m_main, nullptr, L"msctls_statusbar32", nullptr), WM_GETTEXT, 512,
+                 reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
 std::wstring Editor::UnsavedText() const {
     if (!IsWindow(m_main))
         return L"<closed>";

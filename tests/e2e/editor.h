@@ -46,6 +46,8 @@ public:
     // code page 936, which cannot hold every character the view can.
     std::wstring CopiedText() const;
     bool Modified() const;
+    // The status bar's first part.
+    std::wstring StatusText() const;
     // The view's text while the window stays open with the text marked
     // changed, as after a save that failed or was cancelled; "<closed>" or
     // "<unmodified>" where it is not so.

@@ -54,16 +54,11 @@ std::wstring ControlText(HWND control) {
     return text;
 }
 
-// The status bar's first part.
 // Presses Enter, which finds the next match; the selection once it is the
 // expected one, or when waiting is over.
 Selection SelectionAfterEnter(const EditorOnCopy& editor, Selection expected) {
     PressKey(VK_RETURN);
     return WaitForSelection(editor, expected);
-}
-
-std::wstring StatusText(const EditorOnCopy& editor) {
-    return ControlText(FindWindowExW(editor.Main(), nullptr, L"msctls_statusbar32", nullptr));
 }
 
 // Clicks a check box or radio button of the dialog, which changes its state.
@@ -113,19 +108,19 @@ TEST(FindKeys, FindsNextAndPreviousRoundTheEndWithoutChangingTheNote) {
     EXPECT_EQ((Selection{4, 7}), SelectionAfterEnter(editor, {4, 7}));
     EXPECT_EQ((Selection{12, 15}), SelectionAfterEnter(editor, {12, 15}));
     EXPECT_EQ((Selection{4, 7}), SelectionAfterEnter(editor, {4, 7}));
-    EXPECT_EQ(L"已到达文档末尾，从开头继续查找", StatusText(editor));
+    EXPECT_EQ(L"已到达文档末尾，从开头继续查找", editor.StatusText());
 
     // Escape closes the dialog; F3 and Shift+F3 search on in the view.
     PressKey(VK_ESCAPE);
     EXPECT_TRUE(driver::WaitForWindowToGo(dialog));
     PressKey(VK_F3);
     EXPECT_EQ((Selection{12, 15}), WaitForSelection(editor, {12, 15}));
-    EXPECT_EQ(L"Ready", StatusText(editor));
+    EXPECT_EQ(L"Ready", editor.StatusText());
     PressKeyWith(VK_SHIFT, VK_F3);
     EXPECT_EQ((Selection{4, 7}), WaitForSelection(editor, {4, 7}));
     PressKeyWith(VK_SHIFT, VK_F3);
     EXPECT_EQ((Selection{12, 15}), WaitForSelection(editor, {12, 15}));
-    EXPECT_EQ(L"已到达文档开头，从末尾继续查找", StatusText(editor));
+    EXPECT_EQ(L"已到达文档开头，从末尾继续查找", editor.StatusText());
 
     // Ctrl+F takes the selection as the term, also into the open dialog.
     PressKeyWith(VK_CONTROL, 'F');
@@ -195,7 +190,7 @@ TEST(ReplaceKeys, ReplaceAndReplaceAllMarkTheNoteAndUndoInOneStep) {
 
     driver::PressButton(dialog, psh2);
     EXPECT_TRUE(driver::WaitUntil([&] { return editor.Text() == L"bird dog bird bird"; }, kWaitMs)) << editor.Text();
-    EXPECT_EQ(L"已替换 2 处", StatusText(editor));
+    EXPECT_EQ(L"已替换 2 处", editor.StatusText());
     driver::PressButton(dialog, psh2);
     EXPECT_EQ(L"Scribecrypt: 找不到“cat”", AnswerNotFound(editor, dialog));
 

@@ -77,4 +77,29 @@ TEST_F(Prompt, AnUnfinishedEntryWithNoReasonToAskAgainGivesUp) {
     EXPECT_FALSE(NoteSession::HasPendingChange());
 }
 
+// Unlocking a locked note: the key's password or the one of the note in the
+// program file opens it, whatever is answered the key stays, and a save
+// makes the old password useless.
+TEST_F(Prompt, EitherTheKeysOrTheStoredNotesPasswordUnlocksAndTheKeyStays) {
+    NoteSession::NoteSaved(true);
+    ASSERT_EQ(PromptOutcome::Accepted, Run({{"new", "new", IDOK}}));
+    const auto answer = [](const char* password, bool answered = true) {
+        return NoteSession::CheckUnlockPassword([&] {
+            NoteSession::LeaveEnteredPassword(SecretString(password));
+            return answered;
+        });
+    };
+    EXPECT_EQ(NoteSession::Reopen::Opened, answer("new"));
+    EXPECT_EQ(NoteSession::Reopen::Opened, answer("old"));
+    EXPECT_EQ(NoteSession::Reopen::WrongPassword, answer("olds"));
+    EXPECT_EQ(NoteSession::Reopen::NoPassword, answer(""));
+    EXPECT_EQ(NoteSession::Reopen::NoPassword, answer("new", false));
+    EXPECT_EQ("new", Password());
+    EXPECT_TRUE(NoteSession::HasPendingChange());
+
+    NoteSession::NoteSaved(true);
+    EXPECT_EQ(NoteSession::Reopen::WrongPassword, answer("old"));
+    EXPECT_EQ(NoteSession::Reopen::Opened, answer("new"));
+}
+
 }  // namespace

@@ -207,13 +207,16 @@ TEST_F(ProgramResources, MenuHasItsItemsAndInitialStates) {
     }
 
     HMENU file = GetSubMenu(menu, 0);
-    const std::vector<UINT> fileIds = {IDM_SAVE, IDM_SAVE_AS, 0, IDM_CHANGE_PASSWORD, 0, IDM_EXIT};
+    const std::vector<UINT> fileIds = {IDM_SAVE, IDM_SAVE_AS, 0, IDM_CHANGE_PASSWORD, 0, IDM_LOCK, IDM_EXIT};
     ASSERT_EQ(static_cast<int>(fileIds.size()), GetMenuItemCount(file));
     for (int i = 0; i < GetMenuItemCount(file); ++i)
         EXPECT_EQ(fileIds[i], GetMenuItemID(file, i)) << i;
     wchar_t save[64] = {};
     GetMenuStringW(file, IDM_SAVE, save, 64, MF_BYCOMMAND);
     EXPECT_STREQ(L"保存\tCtrl+S", save);
+    wchar_t lock[64] = {};
+    GetMenuStringW(file, IDM_LOCK, lock, 64, MF_BYCOMMAND);
+    EXPECT_STREQ(L"锁定\tCtrl+L", lock);
 
     HMENU edit = GetSubMenu(menu, 1);
     const std::vector<UINT> editIds = {IDM_UNDO,      0,       IDM_CUT,  IDM_COPY, IDM_PASTE, IDM_CLEAR, 0, IDM_FIND,
@@ -255,7 +258,9 @@ TEST_F(ProgramResources, AcceleratorsAreVirtualKeysWithoutMenuFlash) {
                     {'Z', FCONTROL, IDM_UNDO},       {'F', FCONTROL, IDM_FIND},
                     {VK_F3, 0, IDM_FIND_NEXT},       {VK_F3, FSHIFT, IDM_FIND_PREVIOUS},
                     {'H', FCONTROL, IDM_REPLACE},    {'A', FCONTROL, IDM_SELECT_ALL},
-                    {'S', FCONTROL, IDM_SAVE}};
+                    {'S', FCONTROL, IDM_SAVE},       {'L', FCONTROL, IDM_LOCK},
+                    {VK_INSERT, FCONTROL, IDM_COPY}, {VK_DELETE, FSHIFT, IDM_CUT},
+                    {VK_INSERT, FSHIFT, IDM_PASTE}};
     ASSERT_EQ(static_cast<int>(std::size(expected)), count);
     for (int i = 0; i < count; ++i) {
         EXPECT_EQ(expected[i].key, entries[i].key) << i;
