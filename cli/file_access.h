@@ -17,7 +17,17 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Paths are UTF-8 on every platform.
+// The most the companion reads from a file or standard input: a program
+// image's offsets and sizes and a note's entries are 32-bit, so nothing
+// larger can be either.
+constexpr std::uint64_t kMaxReadBytes = 0xFFFFFFFFu;
+
+inline FileError TooLargeToRead(const std::string& name) {
+    return FileError("cannot read " + name + ": it holds more than 4 GiB, more than a program file or a note can");
+}
+
+// Paths are UTF-8 on every platform. Only a regular file is read: a device
+// or a pipe could be read for ever.
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path);
 std::vector<std::uint8_t> ReadStandardInput();
 void WriteStandardOutput(std::string_view bytes);

@@ -15,7 +15,10 @@ std::string Reason(const std::string& what, int error) { return what + ": " + st
 std::vector<std::uint8_t> ReadDescriptor(int descriptor, const std::string& name) {
     std::vector<std::uint8_t> bytes;
     struct stat status {};
-    if (fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode)) bytes.reserve(static_cast<std::size_t>(status.st_size));
+    if (fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode)) {
+        if (static_cast<std::uint64_t>(status.st_size) > kMaxReadBytes) throw TooLargeToRead(name);
+        bytes.reserve(static_cast<std::size_t>(status.st_size));
+    }
     std::uint8_t chunk[1 << 16];
     for (;;) {
         const ssize_t got = read(descriptor, chunk, sizeof chunk);
@@ -24,6 +27,7 @@ std::vector<std::uint8_t> ReadDescriptor(int descriptor, const std::string& name
             if (errno == EINTR) continue;
             throw FileError(Reason("cannot read " + name, errno));
         }
+        if (bytes.size() + static_cast<std::size_t>(got) > kMaxReadBytes) throw TooLargeToRead(name);
         bytes.insert(bytes.end(), chunk, chunk + got);
     }
 }
@@ -84,9 +88,10 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
     const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (descriptor < 0) throw FileError(Reason("cannot open " + path, errno));
     struct stat status {};
-    if (fstat(descriptor, &status) == 0 && S_ISDIR(status.st_mode)) {
+    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+        const bool folder = S_ISDIR(status.st_mode);
         close(descriptor);
-        throw FileError("cannot read " + path + ": it is a folder");
+        throw FileError("cannot read " + path + (folder ? ": it is a folder" : ": it is not a regular file (a device, pipe or socket)"));
     }
     try {
         std::vector<std::uint8_t> bytes = ReadDescriptor(descriptor, path);

@@ -50,7 +50,10 @@ private:
 std::vector<std::uint8_t> ReadHandle(HANDLE handle, const std::string& name) {
     std::vector<std::uint8_t> bytes;
     LARGE_INTEGER size{};
-    if (GetFileType(handle) == FILE_TYPE_DISK && GetFileSizeEx(handle, &size)) bytes.reserve(static_cast<std::size_t>(size.QuadPart));
+    if (GetFileType(handle) == FILE_TYPE_DISK && GetFileSizeEx(handle, &size)) {
+        if (static_cast<std::uint64_t>(size.QuadPart) > kMaxReadBytes) throw TooLargeToRead(name);
+        bytes.reserve(static_cast<std::size_t>(size.QuadPart));
+    }
     std::uint8_t chunk[1 << 16];
     for (;;) {
         DWORD got = 0;
@@ -60,6 +63,7 @@ std::vector<std::uint8_t> ReadHandle(HANDLE handle, const std::string& name) {
             throw FileError(Reason("cannot read " + name, error));
         }
         if (got == 0) return bytes;
+        if (bytes.size() + got > kMaxReadBytes) throw TooLargeToRead(name);
         bytes.insert(bytes.end(), chunk, chunk + got);
     }
 }
@@ -115,6 +119,8 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
     Handle file(CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) throw FileError(Reason("cannot open " + path, GetLastError()));
+    if (GetFileType(file.get()) != FILE_TYPE_DISK)
+        throw FileError("cannot read " + path + ": it is not a regular file (a device, pipe or console)");
     return ReadHandle(file.get(), path);
 }
 

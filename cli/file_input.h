@@ -14,3 +14,7 @@ int OpenForReading(const std::string& utf8Path);
 std::ptrdiff_t ReadFromDescriptor(int descriptor, char* buffer, std::size_t size);
 
 void CloseDescriptor(int descriptor);
+
+// The descriptor is a terminal (a console on Windows), which shows what is
+// typed into it unless the reader turns that off.
+bool IsTerminal(int descriptor);

@@ -21,3 +21,5 @@ std::ptrdiff_t ReadFromDescriptor(int descriptor, char* buffer, std::size_t size
 void CloseDescriptor(int descriptor) {
     close(descriptor);
 }
+
+bool IsTerminal(int descriptor) { return isatty(descriptor) == 1; }

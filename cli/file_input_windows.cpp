@@ -27,3 +27,5 @@ std::ptrdiff_t ReadFromDescriptor(int descriptor, char* buffer, std::size_t size
 void CloseDescriptor(int descriptor) {
     _close(descriptor);
 }
+
+bool IsTerminal(int descriptor) { return _isatty(descriptor) != 0; }

@@ -39,6 +39,13 @@ private:
     int m_descriptor;
 };
 
+// A terminal named as a file or a descriptor would show the password as it
+// is typed; only the terminal source turns the echo off.
+[[noreturn]] void ThrowEchoingTerminal(const std::string& what) {
+    throw PasswordInputError(what + " is a terminal, which would show the password as it is typed; "
+                             "leave out --password-file and --password-fd to be asked without echo");
+}
+
 SecretString ReadWholeFile(const std::string& utf8Path) {
     const int descriptor = OpenForReading(utf8Path);
     if (descriptor < 0) {
@@ -46,6 +53,7 @@ SecretString ReadWholeFile(const std::string& utf8Path) {
                                  "\": " + std::strerror(errno));
     }
     const DescriptorCloser closer(descriptor);
+    if (IsTerminal(descriptor)) ThrowEchoingTerminal("the password file \"" + utf8Path + "\"");
     SecretString content;
     std::size_t used = 0;
     char chunk[4096];
@@ -87,7 +95,9 @@ private:
 
 class DescriptorSource : public PasswordSource {
 public:
-    explicit DescriptorSource(int descriptor) : m_descriptor(descriptor) {}
+    explicit DescriptorSource(int descriptor) : m_descriptor(descriptor) {
+        if (IsTerminal(descriptor)) ThrowEchoingTerminal("descriptor " + std::to_string(descriptor));
+    }
 
     SecretString Next(std::string_view) override {
         SecretString line;

@@ -176,6 +176,9 @@ TEST_P(Cli, RefusedInputLeavesEveryFileAsItWas) {
     };
     WriteText(In("emoji.txt"), "ok\nab\xF0\x9F\x98\x80");
     WriteText(In("zero.txt"), std::string("a\0b", 3));
+    // Sparse: its size is read, never its bytes.
+    WriteText(In("huge.exe"), "");
+    fs::resize_file(In("huge.exe"), 5ull << 30);
     const Case cases[] = {
         {{"lock", Program(), "--text", In("emoji.txt")}, kNewPassword, 3, "character 6 (line 2, column 3), U+1F600"},
         {{"lock", Program(), "--text", In("zero.txt"), "--raw"}, kNewPassword, 3, "byte 2 is a zero byte"},
@@ -189,6 +192,11 @@ TEST_P(Cli, RefusedInputLeavesEveryFileAsItWas) {
         {{"export", Program(), "-o", m_folder.string() + "/./scribecrypt.exe"}, kPasswordUtf8 + "\n", 3, "over the program file"},
         {{"info", In("note.txt")}, "", 3, "not a PE file"},
         {{"info", m_folder.string()}, "", 3, "it is a folder"},
+        {{"info", "/dev/zero"}, "", 3, "not a regular file"},
+        {{"lock", Program(), "--text", "/dev/zero"}, kNewPassword, 3, "not a regular file"},
+        {{"info", In("huge.exe")}, "", 3, "more than 4 GiB"},
+        {{"lock", Program(), "--text", In("note.txt")}, "tag\xF3\xA0\x80\x81\ntag\xF3\xA0\x80\x81\n", 3,
+         "code page 936 cannot hold"},
         {{"show", Program(), "--password", "x"}, "", 2, "does not take --password"},
         {{"export", Program()}, "", 2, "needs -o"},
         {{"lock", Program(), "--text", In("note.txt"), "--cipher", "DES"}, "", 2, "unknown cipher"},

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <string>
 
@@ -249,6 +250,30 @@ protected:
     int m_answer = -1;
     pid_t m_child = -1;
 };
+
+// A terminal given as a descriptor or a password file would echo what is
+// typed: both are refused before anything is read.
+TEST(PasswordTerminal, GivenAsADescriptorOrAFileIsRefused) {
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    const std::string terminalName = ptsname(master);
+    const int terminal = open(terminalName.c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(terminal, 0);
+    const auto refusal = [](const std::function<void()>& make) {
+        try {
+            make();
+        } catch (const PasswordInputError& error) {
+            return std::string(error.what());
+        }
+        return std::string("<accepted>");
+    };
+    EXPECT_NE(std::string::npos, refusal([&] { DescriptorPasswords(terminal); }).find("is a terminal"));
+    EXPECT_NE(std::string::npos, refusal([&] { FilePasswords(terminalName); }).find("is a terminal"));
+    close(terminal);
+    close(master);
+}
 
 TEST_F(TerminalChild, ReadsWithoutEchoAndRestoresTheTerminal) {
     ASSERT_TRUE(WaitForEchoOff());
