@@ -38,9 +38,12 @@ bool IsSameFile(const std::string& first, const std::string& second);
 // Puts bytes at target: writes them to a new file beside target, forces it
 // to disk, reads it back and hands what was read to check, which throws to
 // refuse it; then renames it over target. On any failure the staged file is
-// removed and target stays as it was. A new target takes the permissions of
-// permissionsFrom, or is private to the user when that is empty; an existing
-// one keeps its own.
+// removed and target stays as it was. A symbolic link is written through:
+// the file it names is replaced (staged beside that file) and the link
+// stays. Anything but a regular file, a file with other hard links and a
+// read-only file are refused and left alone. A new target takes the
+// permissions of permissionsFrom, or is private to the user when that is
+// empty; an existing one keeps its own, and its owner.
 void ReplaceFileCheckingCopy(const std::string& target, const std::vector<std::uint8_t>& bytes,
                              const std::function<void(const std::vector<std::uint8_t>&)>& check,
                              const std::string& permissionsFrom);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -82,6 +83,36 @@ private:
     bool m_renamed = false;
 };
 
+// The file a write to target replaces, and what it is now (st_mode 0 when
+// there is none yet). A symbolic link is followed to the file it names, so
+// that the change reaches every name of the file and the link stays a link.
+// Only a regular file is replaced, and only one the user may write and that
+// has no other names: the hard links would keep the old note.
+std::string ReplaceableTarget(const std::string& target, struct stat& status) {
+    status = {};
+    if (lstat(target.c_str(), &status) != 0) {
+        if (errno != ENOENT) throw FileError(Reason("cannot look at " + target, errno));
+        status = {};
+        return target;
+    }
+    std::string file = target;
+    if (S_ISLNK(status.st_mode)) {
+        char* resolved = realpath(target.c_str(), nullptr);
+        if (resolved == nullptr) throw FileError(Reason(target + " is a symbolic link to nothing usable", errno));
+        file = resolved;
+        free(resolved);
+        if (lstat(file.c_str(), &status) != 0) throw FileError(Reason("cannot look at " + file, errno));
+    }
+    if (!S_ISREG(status.st_mode))
+        throw FileError(file + " is not a regular file (a folder, device, pipe or socket): it is left alone");
+    if (status.st_nlink > 1)
+        throw FileError(file + " has " + std::to_string(status.st_nlink) +
+                        " names (hard links); the others would keep the old file, so it is left alone");
+    if ((status.st_mode & 0222) == 0 || access(file.c_str(), W_OK) != 0)
+        throw FileError(file + " is read-only for you: it is left alone");
+    return file;
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
@@ -118,21 +149,27 @@ void ReplaceFileCheckingCopy(const std::string& target, const std::vector<std::u
                              const std::function<void(const std::vector<std::uint8_t>&)>& check,
                              const std::string& permissionsFrom) {
     struct stat status {};
+    const std::string file = ReplaceableTarget(target, status);
+    const bool exists = status.st_mode != 0;
     mode_t mode = S_IRUSR | S_IWUSR;
-    if (stat(target.c_str(), &status) == 0 || (!permissionsFrom.empty() && stat(permissionsFrom.c_str(), &status) == 0))
+    if (exists || (!permissionsFrom.empty() && stat(permissionsFrom.c_str(), &status) == 0))
         mode = status.st_mode & 07777;
 
-    StagedFile staged(target);
+    StagedFile staged(file);
+    // A file rewritten for someone else (by root) stays theirs.
+    if (exists && (status.st_uid != geteuid() || status.st_gid != getegid()) &&
+        fchown(staged.descriptor(), status.st_uid, status.st_gid) != 0)
+        throw FileError(Reason("cannot give the new " + file + " the old one's owner", errno));
     if (fchmod(staged.descriptor(), mode) != 0) throw FileError(Reason("cannot set the permissions of " + staged.path(), errno));
     WriteAll(staged.descriptor(), bytes.data(), bytes.size(), staged.path());
     if (fsync(staged.descriptor()) != 0) throw FileError(Reason("cannot write " + staged.path(), errno));
     staged.Close();
 
     check(ReadWholeFile(staged.path()));
-    staged.RenameOver(target);
+    staged.RenameOver(file);
 
     // The rename itself reaches the disk with the folder.
-    const int folder = open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folder = open(FolderOf(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {
         fsync(folder);
         close(folder);

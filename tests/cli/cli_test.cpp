@@ -212,6 +212,56 @@ TEST_P(Cli, RefusedInputLeavesEveryFileAsItWas) {
     EXPECT_FALSE(fs::exists(In("no-folder")));
 }
 
+// Targets that are not plain files: a link is written through to the file
+// it names, everything else that is not a regular file of the user's to
+// write is refused and left as it was.
+TEST_P(Cli, LinksAreWrittenThroughAndOddTargetsAreLeftAlone) {
+    ASSERT_EQ(0, Run({"lock", Program(), "--text", In("note.txt")}, kNewPassword).status);
+    fs::create_symlink(Program(), In("link.exe"));
+    ASSERT_EQ(0, Run({"passwd", In("link.exe")}, kPasswordUtf8 + "\nnew one\nnew one\n").status);
+    EXPECT_TRUE(fs::is_symlink(In("link.exe")));
+    EXPECT_EQ(kTextUtf8, Run({"show", Program()}, "new one\n").out) << "the file the link names has the new password";
+    EXPECT_EQ(1, Run({"show", Program()}, kPasswordUtf8 + "\n").status);
+
+    WriteText(In("real.txt"), "old");
+    fs::create_symlink(In("real.txt"), In("out.txt"));
+    ASSERT_EQ(0, Run({"export", Program(), "-o", In("out.txt")}, "new one\n").status);
+    EXPECT_TRUE(fs::is_symlink(In("out.txt")));
+    EXPECT_EQ(kTextUtf8, ReadText(In("real.txt")));
+
+    const std::string before = ReadText(m_program);
+    fs::create_hard_link(Program(), In("second-name.exe"));
+    const Result hardLinked = Run({"clear", Program()}, "new one\n");
+    EXPECT_EQ(4, hardLinked.status);
+    EXPECT_NE(std::string::npos, hardLinked.err.find("names (hard links)")) << hardLinked.err;
+    fs::remove(In("second-name.exe"));
+
+    chmod(m_program.c_str(), 0555);
+    const Result readOnly = Run({"clear", Program()}, "new one\n");
+    EXPECT_EQ(4, readOnly.status);
+    EXPECT_NE(std::string::npos, readOnly.err.find("read-only")) << readOnly.err;
+    chmod(m_program.c_str(), 0755);
+
+    ASSERT_EQ(0, mkfifo(In("pipe").c_str(), 0600));
+    const Result pipe = Run({"export", Program(), "-o", In("pipe")}, "new one\n");
+    EXPECT_EQ(4, pipe.status);
+    EXPECT_NE(std::string::npos, pipe.err.find("not a regular file")) << pipe.err;
+    EXPECT_TRUE(fs::is_fifo(In("pipe")));
+    EXPECT_EQ(before, ReadText(m_program));
+    EXPECT_TRUE(StagedLeftovers().empty());
+
+    // Root rewriting another user's file leaves it theirs.
+    if (geteuid() == 0) {
+        ASSERT_EQ(0, chown(m_program.c_str(), 65534, 65534));
+        ASSERT_EQ(0, Run({"clear", Program()}, "new one\n").status);
+        struct stat status {};
+        ASSERT_EQ(0, stat(m_program.c_str(), &status));
+        EXPECT_EQ(65534u, status.st_uid);
+        EXPECT_EQ(65534u, status.st_gid);
+        EXPECT_EQ(0755u, status.st_mode & 07777);
+    }
+}
+
 TEST_P(Cli, HelpListsTheExitStatuses) {
     const Result help = Run({"--help"});
     EXPECT_EQ(0, help.status);
