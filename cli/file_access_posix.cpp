@@ -1,6 +1,8 @@
 #include "cli/file_access.h"
 
 #include <fcntl.h>
+#include <limits.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -51,16 +53,63 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// The staged file; removed when it is not renamed over the target.
+// Signals that end the process while a file is staged: the staged file,
+// which may hold a whole plain text or image, is removed first.
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+constexpr std::size_t kEndingSignalCount = sizeof kEndingSignals / sizeof kEndingSignals[0];
+
+// What the handler needs, in static storage; one file is staged at a time.
+struct StagedPath {
+    char path[PATH_MAX];
+    volatile sig_atomic_t set;
+    struct sigaction previous[kEndingSignalCount];
+};
+StagedPath g_staged;
+
+sigset_t EndingSignals() {
+    sigset_t ending;
+    sigemptyset(&ending);
+    for (const int signal : kEndingSignals) sigaddset(&ending, signal);
+    return ending;
+}
+
+extern "C" void RemoveStagedFileAndReraise(int signal) {
+    if (g_staged.set) unlink(g_staged.path);
+    for (std::size_t i = 0; i < kEndingSignalCount; ++i) {
+        if (kEndingSignals[i] == signal) sigaction(signal, &g_staged.previous[i], nullptr);
+    }
+    // Blocked until this handler returns, then acts as it would have.
+    raise(signal);
+}
+
+// The staged file; removed when it is not renamed over the target, also when
+// a signal ends the process meanwhile (SIGKILL cannot be caught).
 class StagedFile {
 public:
     explicit StagedFile(const std::string& target) : m_path(FolderOf(target) + "/TEMXXXXXX.tmp") {
+        if (m_path.size() >= sizeof g_staged.path) throw FileError("cannot create a file beside " + target + ": the path is too long");
+        const sigset_t ending = EndingSignals();
+        sigset_t previous;
+        // No signal may come between the file's creation and its handler.
+        sigprocmask(SIG_BLOCK, &ending, &previous);
         m_descriptor = mkstemps(&m_path[0], 4);
-        if (m_descriptor < 0) throw FileError(Reason("cannot create a file beside " + target, errno));
+        const int error = errno;
+        if (m_descriptor >= 0) {
+            std::memcpy(g_staged.path, m_path.c_str(), m_path.size() + 1);
+            g_staged.set = 1;
+            struct sigaction removal {};
+            removal.sa_handler = RemoveStagedFileAndReraise;
+            sigemptyset(&removal.sa_mask);
+            for (std::size_t i = 0; i < kEndingSignalCount; ++i) sigaction(kEndingSignals[i], &removal, &g_staged.previous[i]);
+        }
+        sigprocmask(SIG_SETMASK, &previous, nullptr);
+        if (m_descriptor < 0) throw FileError(Reason("cannot create a file beside " + target, error));
     }
     ~StagedFile() {
         if (m_descriptor >= 0) close(m_descriptor);
         if (!m_renamed) unlink(m_path.c_str());
+        g_staged.set = 0;
+        for (std::size_t i = 0; i < kEndingSignalCount; ++i) sigaction(kEndingSignals[i], &g_staged.previous[i], nullptr);
     }
     StagedFile(const StagedFile&) = delete;
     StagedFile& operator=(const StagedFile&) = delete;
@@ -73,7 +122,16 @@ public:
         if (close(descriptor) != 0) throw FileError(Reason("cannot write " + m_path, errno));
     }
     void RenameOver(const std::string& target) {
-        if (rename(m_path.c_str(), target.c_str()) != 0) throw FileError(Reason("cannot replace " + target, errno));
+        // Once renamed, the name is the target's: no signal may remove it
+        // between the rename and the handler learning of it.
+        const sigset_t ending = EndingSignals();
+        sigset_t previous;
+        sigprocmask(SIG_BLOCK, &ending, &previous);
+        const bool renamed = rename(m_path.c_str(), target.c_str()) == 0;
+        const int error = errno;
+        if (renamed) g_staged.set = 0;
+        sigprocmask(SIG_SETMASK, &previous, nullptr);
+        if (!renamed) throw FileError(Reason("cannot replace " + target, error));
         m_renamed = true;
     }
 

@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -61,8 +62,9 @@ protected:
     }
     void TearDown() override { fs::remove_all(m_folder); }
 
-    // Runs the program with passwords, one per line, on standard input.
-    Result Run(std::vector<std::string> arguments, const std::string& passwords = "") {
+    // Starts the program with passwords, one per line, on standard input;
+    // 0 when it could not be started.
+    pid_t Start(std::vector<std::string> arguments, const std::string& passwords = "") {
         WriteText(m_folder / "stdin", passwords);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
@@ -75,16 +77,26 @@ protected:
         for (std::string& argument : arguments) argv.push_back(argument.data());
         argv.push_back(nullptr);
         pid_t child = 0;
+        if (posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ) != 0) child = 0;
+        posix_spawn_file_actions_destroy(&actions);
+        return child;
+    }
+
+    // Waits for a started program; a signal's end is 128 + the signal.
+    Result Finish(pid_t child) {
         Result result;
-        if (posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+        if (child != 0) {
             int status = 0;
             waitpid(child, &status, 0);
             result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         }
-        posix_spawn_file_actions_destroy(&actions);
         result.out = ReadText(m_folder / "stdout");
         result.err = ReadText(m_folder / "stderr");
         return result;
+    }
+
+    Result Run(std::vector<std::string> arguments, const std::string& passwords = "") {
+        return Finish(Start(std::move(arguments), passwords));
     }
 
     std::string Program() const { return m_program.string(); }
@@ -260,6 +272,45 @@ TEST_P(Cli, LinksAreWrittenThroughAndOddTargetsAreLeftAlone) {
         EXPECT_EQ(65534u, status.st_gid);
         EXPECT_EQ(0755u, status.st_mode & 07777);
     }
+}
+
+// A signal that ends the companion while it stages a file takes the staged
+// file with it: for export, the whole plain text.
+TEST_P(Cli, AnEndingSignalWhileStagingLeavesNoStagedFile) {
+    std::string large;
+    for (int line = 0; large.size() < (16u << 20); ++line) large += "line " + std::to_string(line) + " of a long note\r\n";
+    WriteText(In("large.txt"), large);
+    ASSERT_EQ(0, Run({"lock", Program(), "--text", In("large.txt")}, kNewPassword).status);
+    const std::string before = ReadText(m_program);
+    const struct {
+        int signal;
+        std::vector<std::string> arguments;
+        std::string passwords;
+    } cases[] = {
+        {SIGTERM, {"export", Program(), "-o", In("plain.txt")}, kPasswordUtf8 + "\n"},
+        {SIGINT, {"passwd", Program()}, kPasswordUtf8 + "\nnew one\nnew one\n"},
+        {SIGHUP, {"clear", Program()}, kPasswordUtf8 + "\n"},
+    };
+    int interrupted = 0;
+    for (const auto& c : cases) {
+        const pid_t child = Start(c.arguments, c.passwords);
+        ASSERT_NE(0, child);
+        bool staged = false;
+        for (int poll = 0; poll < 20000 && !staged; ++poll) {
+            staged = !StagedLeftovers().empty();
+            if (!staged) usleep(500);
+        }
+        ASSERT_TRUE(staged) << c.arguments[0] << ": no staged file was seen";
+        kill(child, c.signal);
+        const Result result = Finish(child);
+        if (result.status == 0) continue;  // it finished before the signal came
+        ++interrupted;
+        EXPECT_EQ(128 + c.signal, result.status) << c.arguments[0] << ": " << result.err;
+        EXPECT_TRUE(StagedLeftovers().empty()) << c.arguments[0];
+        EXPECT_FALSE(fs::exists(In("plain.txt")));
+        EXPECT_EQ(before, ReadText(m_program)) << c.arguments[0];
+    }
+    EXPECT_GT(interrupted, 0) << "every command ended before its signal";
 }
 
 TEST_P(Cli, HelpListsTheExitStatuses) {
