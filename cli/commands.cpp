@@ -9,6 +9,7 @@
 #include "note/note_image.h"
 #include "cli/note_password.h"
 #include "cli/text_encoding.h"
+#include "crypto/wipe.h"
 #include "store/image_error.h"
 
 namespace {
@@ -51,7 +52,8 @@ SecretString AskNotePassword(const NoteImage& image, PasswordSource& passwords) 
 // The text to lock as note bytes: UTF-8 converted (without a leading byte
 // order mark), or as it is with --raw. A zero byte would end the note early.
 SecretString ReadTextToLock(const CommandLine& line) {
-    const std::vector<std::uint8_t> bytes = line.textPath == "-" ? ReadStandardInput() : ReadWholeFile(line.textPath);
+    std::vector<std::uint8_t> bytes = line.textPath == "-" ? ReadStandardInput() : ReadWholeFile(line.textPath);
+    const WipeOnExit wipeBytes(bytes.data(), bytes.capacity());
     std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     std::string converted;
     if (!line.raw) {
@@ -148,6 +150,7 @@ int ShowOrExport(const CommandLine& line) {
         return kExitSuccess;
     }
     const std::vector<std::uint8_t> bytes(output.View().begin(), output.View().end());
+    const WipeOnExit wipeBytes(const_cast<std::uint8_t*>(bytes.data()), bytes.size());
     WriteChecked(
         line.output, bytes,
         [&](const std::vector<std::uint8_t>& written) {

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <string>
 
+#include "crypto/wipe.h"
+
 namespace {
 
 std::string Reason(const std::string& what, int error) { return what + ": " + std::strerror(error); }
@@ -223,7 +225,10 @@ void ReplaceFileCheckingCopy(const std::string& target, const std::vector<std::u
     if (fsync(staged.descriptor()) != 0) throw FileError(Reason("cannot write " + staged.path(), errno));
     staged.Close();
 
-    check(ReadWholeFile(staged.path()));
+    // What was read back may be a plain text: it is wiped once checked.
+    std::vector<std::uint8_t> readBack = ReadWholeFile(staged.path());
+    const WipeOnExit wipeReadBack(readBack.data(), readBack.capacity());
+    check(readBack);
     staged.RenameOver(file);
 
     // The rename itself reaches the disk with the folder.

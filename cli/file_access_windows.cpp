@@ -9,6 +9,7 @@
 #include <string>
 
 #include "cli/wide_text.h"
+#include "crypto/wipe.h"
 
 namespace {
 
@@ -156,6 +157,9 @@ void ReplaceFileCheckingCopy(const std::string& target, const std::vector<std::u
         WriteAll(file.get(), bytes.data(), bytes.size(), staged.name());
         if (!FlushFileBuffers(file.get()) || !file.Close()) throw FileError(Reason("cannot write " + staged.name(), GetLastError()));
     }
-    check(ReadWholeFile(staged.name()));
+    // What was read back may be a plain text: it is wiped once checked.
+    std::vector<std::uint8_t> readBack = ReadWholeFile(staged.name());
+    const WipeOnExit wipeReadBack(readBack.data(), readBack.capacity());
+    check(readBack);
     staged.RenameOver(target);
 }
