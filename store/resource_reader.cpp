@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <set>
+#include <string>
 #include <utility>
 
 #include "store/byte_view.h"
@@ -14,8 +15,11 @@ constexpr std::size_t kTableHeaderBytes = 16;
 constexpr std::size_t kTableEntryBytes = 8;
 constexpr std::size_t kDataEntryBytes = 16;
 // Names can be shared by many entries, and each entry holds its own copy of
-// its type's and name's strings; this bounds what a hostile directory can make
-// the reader allocate.
+// its type's and name's strings: every unit copied is counted, against a
+// bound tied to the file's size (a real image stores each name about once)
+// and an absolute one. A hostile directory cannot make the reader allocate
+// or copy much more than the file holds.
+constexpr std::size_t kNameUnitsAllowance = std::size_t{1} << 20;
 constexpr std::size_t kMaxNameUnitsCopied = std::size_t{32} << 20;
 
 [[noreturn]] void Refuse(const std::string& detail) {
@@ -27,7 +31,10 @@ constexpr std::size_t kMaxNameUnitsCopied = std::size_t{32} << 20;
 class DirectoryWalker {
 public:
     DirectoryWalker(const PeHeaders& headers, const ByteView& file, const ByteView& directory)
-        : m_headers(headers), m_file(file), m_directory(directory) {}
+        : m_headers(headers),
+          m_file(file),
+          m_directory(directory),
+          m_nameUnitsAllowed(std::min<std::uint64_t>(kMaxNameUnitsCopied, kNameUnitsAllowance + file.size())) {}
 
     std::vector<ResourceEntry> Walk() {
         ResourceKey key;
@@ -65,8 +72,7 @@ private:
         const std::uint32_t offset = field & ~kHighBit;
         const std::uint16_t units = m_directory.Read16(offset, "resource name");
         m_directory.Require(offset + 2, std::uint64_t{units} * 2, "resource name");
-        m_nameUnitsCopied += units;
-        if (m_nameUnitsCopied > kMaxNameUnitsCopied) Refuse("names too long for the number of entries");
+        CountNameUnits(units);
         std::u16string name;
         name.reserve(units);
         for (std::uint32_t i = 0; i < units; ++i) {
@@ -88,8 +94,17 @@ private:
         // claim far more bytes than it holds.
         m_dataBytesClaimed += size;
         if (m_dataBytesClaimed > m_file.size()) Refuse("the entries claim more data than the file holds");
+        // The entry's key copies its type's and name's strings once more.
+        CountNameUnits(key.type.name().size() + key.name.name().size());
         m_entries.push_back({key, std::vector<std::uint8_t>(bytes, bytes + size),
                              m_directory.Read32(dataEntryOffset + 8, "data entry")});
+    }
+
+    void CountNameUnits(std::size_t units) {
+        m_nameUnitsCopied += units;
+        if (m_nameUnitsCopied > m_nameUnitsAllowed)
+            Refuse("names too long for the number of entries: the entries would copy " + std::to_string(m_nameUnitsCopied) +
+                   " or more name characters from a file of " + std::to_string(m_file.size()) + " bytes");
     }
 
     // Each entry owns its bytes: a rewrite gives every entry its own copy, so
@@ -108,7 +123,8 @@ private:
     std::set<std::uint32_t> m_visitedTables;
     std::vector<std::pair<std::uint64_t, std::uint64_t>> m_dataRanges;
     std::uint64_t m_dataBytesClaimed = 0;
-    std::size_t m_nameUnitsCopied = 0;
+    const std::uint64_t m_nameUnitsAllowed;
+    std::uint64_t m_nameUnitsCopied = 0;
 };
 
 void SortAndRequireUniqueKeys(std::vector<ResourceEntry>& entries) {

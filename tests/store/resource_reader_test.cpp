@@ -4,7 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
+
 #include <functional>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -126,6 +131,54 @@ TEST(ResourceReader, RefusesADirectoryOutsideEverySection) {
     std::vector<std::uint8_t> image = fixture::HandAssembledImage(false);
     fixture::Put32(image, fixture::DirectoryOffset(false, 2), 0x9000);
     EXPECT_EQ(KindOfFailure(image), ImageErrorKind::DamagedResources);
+}
+
+// One type and one name of 65,535 units each, shared by 10,000 language
+// entries with empty data of their own: a 370 KiB file whose entries, each
+// copying both strings, would need 2.6 GB. It is refused once the copies
+// outgrow the file, after a few dozen entries.
+TEST(ResourceReader, RefusesSharedLongNamesThatEveryEntryWouldCopy) {
+    constexpr std::uint32_t kUnits = 0xFFFF;
+    constexpr std::uint32_t kLanguages = 10000;
+    constexpr std::uint32_t kName = 0x30;                       // the one string, after both tables
+    constexpr std::uint32_t kLanguageTable = kName + 2 + 2 * kUnits + 2;
+    constexpr std::uint32_t kDataEntries = kLanguageTable + 16 + 8 * kLanguages;
+    std::vector<std::uint8_t> section(kDataEntries + 16 * kLanguages, 0);
+    fixture::Put16(section, 0x0c, 1);  // root: one named entry
+    fixture::Put32(section, 0x10, 0x80000000u | kName);
+    fixture::Put32(section, 0x14, 0x80000000u | 0x18);
+    fixture::Put16(section, 0x18 + 0x0c, 1);  // names: one named entry, the same string
+    fixture::Put32(section, 0x18 + 0x10, 0x80000000u | kName);
+    fixture::Put32(section, 0x18 + 0x14, 0x80000000u | kLanguageTable);
+    fixture::Put16(section, kName, kUnits);
+    for (std::uint32_t i = 0; i < kUnits; ++i) fixture::Put16(section, kName + 2 + 2 * i, 'A' + i % 26);
+    fixture::Put16(section, kLanguageTable + 0x0e, kLanguages);
+    for (std::uint32_t i = 0; i < kLanguages; ++i) {
+        fixture::Put32(section, kLanguageTable + 16 + 8 * i, i);
+        fixture::Put32(section, kLanguageTable + 16 + 8 * i + 4, kDataEntries + 16 * i);
+    }
+    fixture::Image image;
+    image.sections = {{".text", std::vector<std::uint8_t>(16, 0xC3), fixture::kCodeCharacteristics},
+                      {".rsrc", section, fixture::kResourceCharacteristics}};
+    image.resourceSection = 1;
+    const std::uint32_t address = fixture::SectionAddress(image, 1);
+    for (std::uint32_t i = 0; i < kLanguages; ++i) fixture::Put32(image.sections[1].bytes, kDataEntries + 16 * i, address);
+    const std::vector<std::uint8_t> file = fixture::Build(image);
+    try {
+        ReadResources(file.data(), file.size());
+        ADD_FAILURE() << "the directory was read";
+    } catch (const ImageError& error) {
+        EXPECT_EQ(ImageErrorKind::DamagedResources, error.kind());
+        EXPECT_NE(std::string::npos, std::string(error.what()).find("names too long")) << error.what();
+    } catch (const std::bad_alloc&) {
+        ADD_FAILURE() << "the reader ran out of memory";
+    }
+#ifndef _WIN32
+    // The process's peak, the file and this test's own work included.
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    EXPECT_LT(usage.ru_maxrss, 256L * 1024) << "peak resident kilobytes";
+#endif
 }
 
 TEST(ResourceReader, RefusesTwoEntriesWithOneKey) {
