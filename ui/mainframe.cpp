@@ -77,12 +77,15 @@ void CMainFrame::AdjustCreateParams(CREATESTRUCTA& cs) {
 
 void CMainFrame::AfterCreated() {
     DragAcceptFiles(*this, TRUE);
-    SetFocus(m_richView);
     // The frame shows an empty tool bar by default; the editor has none.
     ToggleToolBar();
     StartLockWatch();
     ShowStoredNote(m_noteToShow.View());
     m_noteToShow = SecretString();
+    // The view takes the focus only once it holds the note: Wine's control
+    // aborts when its caret is placed while a stream is still laid out, as
+    // a focus change arriving during a long fill would do.
+    SetFocus(m_richView);
     // The title comes once the note is in the view: what waits for the
     // program to be ready waits for it.
     SetWindowTextA(*this, SCRIBECRYPT_TITLE);

@@ -151,6 +151,10 @@ void Editor::SaveAs(const std::wstring& path, int replace) {
     if (replace != 0)
         Answer(replace);
     WaitForWindowToGo(dialog);
+    // The save runs in the command that showed the dialog: a message sent
+    // now is answered once the frame has finished it.
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(m_main, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer);
     Sleep(300);
 }
 
