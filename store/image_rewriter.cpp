@@ -146,7 +146,11 @@ Layout PlanLayout(const PeHeaders& headers, const ByteView& file, std::size_t re
 class HeaderPatcher {
 public:
     explicit HeaderPatcher(std::vector<std::uint8_t>& image) : m_image(image) {}
+    // Every address, offset and size a move changes is written here: one
+    // that no longer fits the header's 32 bits (a section moved past 4 GiB,
+    // an offset below 0) refuses the rewrite instead of wrapping round.
     void Put32(std::size_t offset, std::uint64_t value) {
+        if (value > 0xFFFFFFFFu) Refuse("a moved address, offset or size does not fit in 32 bits");
         for (int i = 0; i < 4; ++i) m_image[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
     }
 

@@ -12,6 +12,7 @@
 #include "store/image_error.h"
 #include "store/pe_checksum.h"
 #include "store/resource_reader.h"
+#include "store/resource_section_writer.h"
 
 namespace {
 
@@ -172,6 +173,28 @@ TEST(RewriterLimits, RefusesToOutgrowTheRoomBeforeASectionThatCannotMove) {
     } catch (const ImageError& error) {
         EXPECT_EQ(error.kind(), ImageErrorKind::CannotRewrite);
         EXPECT_NE(std::string(error.what()).find(".late"), std::string::npos) << error.what();
+    }
+}
+
+// Resources near the top of the address space with movable relocations
+// after them: grown to end at exactly 4 GiB, they would move the
+// relocations to address 0 and leave SizeOfImage wrapped round.
+TEST(RewriterLimits, RefusesToMoveASectionToFourGiB) {
+    fixture::Image image = fixture::SampleImage(false, fixture::SampleEntries());
+    image.firstAddress = 0xFFF00000u;
+    const std::uint32_t resources = fixture::SectionAddress(image, kResources);
+    image.sections[kResources].bytes = BuildResourceSection(fixture::SampleEntries(), resources);
+    const std::vector<std::uint8_t> original = fixture::Build(image);
+    ASSERT_FALSE(Read(original).empty());
+    EXPECT_NO_THROW(Rewrite(original, SamplePackets(1000))) << "growth within the address space";
+    // Data that makes the section span up to the last page below 4 GiB.
+    const std::size_t upToTheTop = 0x100000000ull - resources - 0x1000 + 0x400;
+    try {
+        Rewrite(original, SamplePackets(upToTheTop));
+        FAIL() << "the rewrite was made";
+    } catch (const ImageError& error) {
+        EXPECT_EQ(error.kind(), ImageErrorKind::CannotRewrite);
+        EXPECT_NE(std::string(error.what()).find("32 bits"), std::string::npos) << error.what();
     }
 }
 

@@ -52,7 +52,7 @@ std::uint32_t DirectoryOffset(bool pe32Plus, std::size_t index) {
 }
 
 std::uint32_t SectionAddress(const Image& image, std::size_t index) {
-    std::uint32_t address = kSectionAlignment;
+    std::uint32_t address = image.firstAddress;
     for (std::size_t i = 0; i < index; ++i) {
         address += AlignUp(static_cast<std::uint32_t>(std::max<std::size_t>(1, image.sections[i].bytes.size())),
                            kSectionAlignment);
@@ -73,7 +73,7 @@ std::vector<std::uint8_t> Build(const Image& image) {
     Put16(file, kCoffOffset + 16, OptionalHeaderBytes(plus));
     Put16(file, kCoffOffset + 18, 0x0102);
     Put16(file, kOptionalOffset, plus ? 0x20b : 0x10b);
-    Put32(file, kOptionalOffset + 16, kSectionAlignment);  // entry point: start of .text
+    Put32(file, kOptionalOffset + 16, image.firstAddress);  // entry point: start of .text
     Put32(file, kOptionalOffset + 32, kSectionAlignment);
     Put32(file, kOptionalOffset + 36, kFileAlignment);
     Put32(file, kOptionalOffset + 60, kHeadersBytes);
@@ -82,7 +82,7 @@ std::vector<std::uint8_t> Build(const Image& image) {
     Put32(file, kOptionalOffset + (plus ? 108 : 92), 16);
 
     std::uint32_t initializedData = 0;
-    std::uint32_t imageEnd = kSectionAlignment;
+    std::uint32_t imageEnd = image.firstAddress;
     for (std::size_t i = 0; i < image.sections.size(); ++i) {
         const Section& section = image.sections[i];
         const std::uint32_t size = static_cast<std::uint32_t>(section.bytes.size());

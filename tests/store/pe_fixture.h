@@ -27,11 +27,12 @@ struct Section {
     std::uint32_t characteristics = kDataCharacteristics;
 };
 
-// Sections are laid out in order from address 0x1000, each on its own
+// Sections are laid out in order from firstAddress, each on its own
 // pages and file blocks; directoryOf names the data directories that begin
 // (and span the whole of) a section.
 struct Image {
     bool pe32Plus = false;
+    std::uint32_t firstAddress = kSectionAlignment;
     std::vector<Section> sections;
     int resourceSection = -1;
     int relocationSection = -1;
