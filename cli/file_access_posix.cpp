@@ -2,15 +2,16 @@
 
 #include <fcntl.h>
 #include <limits.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
+#include "cli/ending_signals_posix.h"
 #include "crypto/wipe.h"
 
 namespace {
@@ -55,33 +56,16 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Signals that end the process while a file is staged: the staged file,
-// which may hold a whole plain text or image, is removed first.
-constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-constexpr std::size_t kEndingSignalCount = sizeof kEndingSignals / sizeof kEndingSignals[0];
-
-// What the handler needs, in static storage; one file is staged at a time.
+// The path of the file being staged, where a signal handler can reach it;
+// one file is staged at a time.
 struct StagedPath {
     char path[PATH_MAX];
     volatile sig_atomic_t set;
-    struct sigaction previous[kEndingSignalCount];
 };
 StagedPath g_staged;
 
-sigset_t EndingSignals() {
-    sigset_t ending;
-    sigemptyset(&ending);
-    for (const int signal : kEndingSignals) sigaddset(&ending, signal);
-    return ending;
-}
-
-extern "C" void RemoveStagedFileAndReraise(int signal) {
+void RemoveStagedFile() {
     if (g_staged.set) unlink(g_staged.path);
-    for (std::size_t i = 0; i < kEndingSignalCount; ++i) {
-        if (kEndingSignals[i] == signal) sigaction(signal, &g_staged.previous[i], nullptr);
-    }
-    // Blocked until this handler returns, then acts as it would have.
-    raise(signal);
 }
 
 // The staged file; removed when it is not renamed over the target, also when
@@ -90,28 +74,25 @@ class StagedFile {
 public:
     explicit StagedFile(const std::string& target) : m_path(FolderOf(target) + "/TEMXXXXXX.tmp") {
         if (m_path.size() >= sizeof g_staged.path) throw FileError("cannot create a file beside " + target + ": the path is too long");
-        const sigset_t ending = EndingSignals();
-        sigset_t previous;
-        // No signal may come between the file's creation and its handler.
-        sigprocmask(SIG_BLOCK, &ending, &previous);
-        m_descriptor = mkstemps(&m_path[0], 4);
-        const int error = errno;
-        if (m_descriptor >= 0) {
-            std::memcpy(g_staged.path, m_path.c_str(), m_path.size() + 1);
-            g_staged.set = 1;
-            struct sigaction removal {};
-            removal.sa_handler = RemoveStagedFileAndReraise;
-            sigemptyset(&removal.sa_mask);
-            for (std::size_t i = 0; i < kEndingSignalCount; ++i) sigaction(kEndingSignals[i], &removal, &g_staged.previous[i]);
+        int error = 0;
+        {
+            // No signal may come between the file's creation and its handler.
+            const EndingSignalsBlocked blocked;
+            m_descriptor = mkstemps(&m_path[0], 4);
+            error = errno;
+            if (m_descriptor >= 0) {
+                std::memcpy(g_staged.path, m_path.c_str(), m_path.size() + 1);
+                g_staged.set = 1;
+                m_signals.emplace(RemoveStagedFile);
+            }
         }
-        sigprocmask(SIG_SETMASK, &previous, nullptr);
         if (m_descriptor < 0) throw FileError(Reason("cannot create a file beside " + target, error));
     }
     ~StagedFile() {
         if (m_descriptor >= 0) close(m_descriptor);
         if (!m_renamed) unlink(m_path.c_str());
         g_staged.set = 0;
-        for (std::size_t i = 0; i < kEndingSignalCount; ++i) sigaction(kEndingSignals[i], &g_staged.previous[i], nullptr);
+        m_signals.reset();
     }
     StagedFile(const StagedFile&) = delete;
     StagedFile& operator=(const StagedFile&) = delete;
@@ -126,13 +107,14 @@ public:
     void RenameOver(const std::string& target) {
         // Once renamed, the name is the target's: no signal may remove it
         // between the rename and the handler learning of it.
-        const sigset_t ending = EndingSignals();
-        sigset_t previous;
-        sigprocmask(SIG_BLOCK, &ending, &previous);
-        const bool renamed = rename(m_path.c_str(), target.c_str()) == 0;
-        const int error = errno;
-        if (renamed) g_staged.set = 0;
-        sigprocmask(SIG_SETMASK, &previous, nullptr);
+        bool renamed = false;
+        int error = 0;
+        {
+            const EndingSignalsBlocked blocked;
+            renamed = rename(m_path.c_str(), target.c_str()) == 0;
+            error = errno;
+            if (renamed) g_staged.set = 0;
+        }
         if (!renamed) throw FileError(Reason("cannot replace " + target, error));
         m_renamed = true;
     }
@@ -141,6 +123,7 @@ private:
     std::string m_path;
     int m_descriptor = -1;
     bool m_renamed = false;
+    std::optional<EndingSignalsCaught> m_signals;
 };
 
 // The file a write to target replaces, and what it is now (st_mode 0 when
@@ -149,7 +132,6 @@ private:
 // Only a regular file is replaced, and only one the user may write and that
 // has no other names: the hard links would keep the old note.
 std::string ReplaceableTarget(const std::string& target, struct stat& status) {
-    status = {};
     if (lstat(target.c_str(), &status) != 0) {
         if (errno != ENOENT) throw FileError(Reason("cannot look at " + target, errno));
         status = {};

@@ -5,63 +5,27 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
+#include <optional>
 
+#include "cli/ending_signals_posix.h"
 #include "cli/password_lines.h"
 #include "cli/password_source.h"
 
 namespace {
 
-// Signals that end the process while the terminal is quiet; the terminal
-// settings are put back before they take effect.
-constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-constexpr std::size_t kEndingSignalCount = sizeof kEndingSignals / sizeof kEndingSignals[0];
-
-// What a signal handler needs to put the terminal back. Handlers can reach
-// only static storage; one password is read at a time.
+// What the signal handler needs to put the terminal back; one password is
+// read at a time.
 struct QuietTerminal {
     int descriptor;
     termios settings;
-    struct sigaction previous[kEndingSignalCount];
-    bool handled[kEndingSignalCount];
 };
 QuietTerminal g_quietTerminal;
 
-extern "C" void RestoreTerminalAndReraise(int signal) {
+void RestoreTerminal() {
     tcsetattr(g_quietTerminal.descriptor, TCSAFLUSH, &g_quietTerminal.settings);
     const char newline = '\n';
     (void)!write(g_quietTerminal.descriptor, &newline, 1);
-    for (std::size_t i = 0; i < kEndingSignalCount; ++i) {
-        if (kEndingSignals[i] == signal) {
-            sigaction(signal, &g_quietTerminal.previous[i], nullptr);
-        }
-    }
-    // Blocked until this handler returns, then acts as it would have.
-    raise(signal);
-}
-
-void RestoreSignalHandlers() {
-    for (std::size_t i = 0; i < kEndingSignalCount; ++i) {
-        if (g_quietTerminal.handled[i]) {
-            sigaction(kEndingSignals[i], &g_quietTerminal.previous[i], nullptr);
-        }
-    }
-}
-
-// Catches the ending signals, except those the process ignores, which stay
-// ignored.
-void CatchEndingSignals() {
-    struct sigaction restore {};
-    restore.sa_handler = RestoreTerminalAndReraise;
-    sigemptyset(&restore.sa_mask);
-    for (std::size_t i = 0; i < kEndingSignalCount; ++i) {
-        sigaction(kEndingSignals[i], nullptr, &g_quietTerminal.previous[i]);
-        g_quietTerminal.handled[i] = g_quietTerminal.previous[i].sa_handler != SIG_IGN;
-        if (g_quietTerminal.handled[i]) {
-            sigaction(kEndingSignals[i], &restore, nullptr);
-        }
-    }
 }
 
 void WriteToTerminal(int terminal, std::string_view text) {
@@ -86,25 +50,28 @@ public:
             ThrowNoTerminal();
         }
         g_quietTerminal.descriptor = terminal;
-        CatchEndingSignals();
+        m_signals.emplace(RestoreTerminal);
         termios quiet = g_quietTerminal.settings;
         quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL);
         quiet.c_lflag |= ICANON;
         if (tcsetattr(terminal, TCSAFLUSH, &quiet) != 0) {
             const int error = errno;
-            RestoreSignalHandlers();
             throw PasswordInputError(std::string("cannot turn off the terminal's echo: ") +
                                      std::strerror(error));
         }
     }
     ~EchoOff() {
         tcsetattr(g_quietTerminal.descriptor, TCSAFLUSH, &g_quietTerminal.settings);
-        RestoreSignalHandlers();
+        m_signals.reset();
         const char newline = '\n';
         (void)!write(g_quietTerminal.descriptor, &newline, 1);
     }
     EchoOff(const EchoOff&) = delete;
     EchoOff& operator=(const EchoOff&) = delete;
+
+private:
+    // Caught only while echo is off: a signal then puts the terminal back.
+    std::optional<EndingSignalsCaught> m_signals;
 };
 
 class Terminal {

@@ -311,6 +311,20 @@ TEST_P(Cli, AnEndingSignalWhileStagingLeavesNoStagedFile) {
         EXPECT_EQ(before, ReadText(m_program)) << c.arguments[0];
     }
     EXPECT_GT(interrupted, 0) << "every command ended before its signal";
+
+    // A signal the process ignores, as under nohup, stays ignored: the
+    // write goes on and its staged file with it.
+    struct sigaction ignore {}, previous {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGHUP, &ignore, &previous);
+    const pid_t child = Start({"passwd", Program()}, kPasswordUtf8 + "\nnew one\nnew one\n");
+    sigaction(SIGHUP, &previous, nullptr);
+    ASSERT_NE(0, child);
+    for (int poll = 0; poll < 20000 && StagedLeftovers().empty(); ++poll) usleep(500);
+    kill(child, SIGHUP);
+    const Result ignored = Finish(child);
+    EXPECT_EQ(0, ignored.status) << ignored.err;
+    EXPECT_EQ(0, Run({"verify", Program()}, "new one\n").status);
 }
 
 TEST_P(Cli, HelpListsTheExitStatuses) {
