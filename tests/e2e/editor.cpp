@@ -97,18 +97,22 @@ void Editor::DeleteAll() const {
     SendMessageW(m_view, WM_KEYUP, VK_DELETE, 0xC0000001);
 }
 
-std::wstring Editor::CopiedText() const {
-    SendMessageW(m_view, EM_SETSEL, 0, -1);
-    SendMessageW(m_view, WM_COPY, 0, 0);
+std::wstring ClipboardText() {
     if (!OpenClipboard(nullptr))
-        return L"<no clipboard>";
-    std::wstring text = L"<no text>";
+        return L"<busy>";
+    std::wstring text = L"<empty>";
     if (HANDLE memory = GetClipboardData(CF_UNICODETEXT)) {
         text = static_cast<const wchar_t*>(GlobalLock(memory));
         GlobalUnlock(memory);
     }
     CloseClipboard();
     return text;
+}
+
+std::wstring Editor::CopiedText() const {
+    SendMessageW(m_view, EM_SETSEL, 0, -1);
+    SendMessageW(m_view, WM_COPY, 0, 0);
+    return ClipboardText();
 }
 
 bool Editor::PasteOverAll(const std::wstring& text) const {

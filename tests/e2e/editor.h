@@ -130,4 +130,8 @@ std::wstring OpenedText(const ProgramCopy& copy, const std::wstring& password = 
 // The same for a copy of the program image at path.
 std::wstring OpenedImageText(const std::string& path, const std::wstring& password);
 
+// The clipboard's UTF-16 text; "<empty>" without one, "<busy>" while
+// another program holds the clipboard open.
+std::wstring ClipboardText();
+
 }  // namespace driver

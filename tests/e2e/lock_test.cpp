@@ -19,6 +19,7 @@
 
 namespace {
 
+using driver::ClipboardText;
 using driver::Editor;
 using driver::EditorOnCopy;
 
@@ -224,18 +225,6 @@ TEST(Lock, LocksAfterTheIdleTimeButNotWhileTheUserTypes) {
     EXPECT_NE(kLocked, editor.StatusText()) << "locked while keys came in";
     EXPECT_TRUE(driver::WaitUntil([&] { return editor.StatusText() == kLocked; }, 6000));
     editor.GetProcess().Kill();
-}
-
-std::wstring ClipboardText() {
-    if (!OpenClipboard(nullptr))
-        return L"<busy>";
-    std::wstring text = L"<empty>";
-    if (HANDLE memory = GetClipboardData(CF_UNICODETEXT)) {
-        text = static_cast<const wchar_t*>(GlobalLock(memory));
-        GlobalUnlock(memory);
-    }
-    CloseClipboard();
-    return text;
 }
 
 void SetClipboardText(const std::wstring& text) {

@@ -80,28 +80,28 @@ TEST(SaveNow, PutsTheNoteIntoTheRunningProgramsFileAndLeavesNothingBehind) {
     EXPECT_EQ(L"old note one two", OpenedText(editor.Copy(), kWidePassword));
 }
 
-TEST(SaveNow, EditsAfterTheSaveThatAreNotKeptLeaveTheSavedNote) {
-    EditorOnCopy editor("save then no", "old note", kPassword, "AES");
-    ASSERT_TRUE(editor.Opened());
-    Append(editor, L" saved");
-    ASSERT_TRUE(SaveNow(editor));
-    Append(editor, L" dropped");
-    EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDNO));
-    EXPECT_EQ(0u, editor.WaitForExit());
-    EXPECT_TRUE(NothingLeftBeside(editor.Copy()));
-    EXPECT_EQ(L"old note saved", OpenedText(editor.Copy(), kWidePassword));
-}
-
-TEST(SaveNow, AClosingSaveAfterItTakesTheLaterEdits) {
-    EditorOnCopy editor("save then yes", "old note", kPassword, "SEED");
-    ASSERT_TRUE(editor.Opened());
-    Append(editor, L" saved");
-    ASSERT_TRUE(SaveNow(editor));
-    Append(editor, L" and closed");
-    EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDYES));
-    EXPECT_EQ(0u, editor.WaitForExit());
-    EXPECT_TRUE(NothingLeftBeside(editor.Copy()));
-    EXPECT_EQ("old note saved and closed", Unsealed(editor.Copy()));
+// After a Ctrl+S, closing with No keeps the saved note and closing with Yes
+// takes the later edits as well.
+TEST(SaveNow, TheCloseAfterASaveKeepsOrTakesTheLaterEdits) {
+    const struct {
+        int answer;
+        const char* cipher;
+        std::wstring later;
+        std::string stored;
+    } closes[] = {{IDNO, "AES", L" dropped", "old note saved"}, {IDYES, "SEED", L" and closed", "old note saved and closed"}};
+    for (const auto& close : closes) {
+        SCOPED_TRACE(close.cipher);
+        EditorOnCopy editor("save then close", "old note", kPassword, close.cipher);
+        ASSERT_TRUE(editor.Opened());
+        Append(editor, L" saved");
+        ASSERT_TRUE(SaveNow(editor));
+        Append(editor, close.later);
+        EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(close.answer));
+        EXPECT_EQ(0u, editor.WaitForExit());
+        EXPECT_TRUE(NothingLeftBeside(editor.Copy()));
+        EXPECT_EQ(close.stored, Unsealed(editor.Copy()));
+        EXPECT_EQ(std::wstring(close.stored.begin(), close.stored.end()), OpenedText(editor.Copy(), kWidePassword));
+    }
 }
 
 TEST(SaveNow, AKilledEditorLosesNothingSavedAndTheNextStartClearsUp) {
