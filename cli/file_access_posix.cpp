@@ -18,6 +18,8 @@ namespace {
 
 std::string Reason(const std::string& what, int error) { return what + ": " + std::strerror(error); }
 
+// What is read may be a plain text: every buffer it passes through is wiped
+// when let go, also the ones outgrown while reading from a pipe.
 std::vector<std::uint8_t> ReadDescriptor(int descriptor, const std::string& name) {
     std::vector<std::uint8_t> bytes;
     struct stat status {};
@@ -26,15 +28,21 @@ std::vector<std::uint8_t> ReadDescriptor(int descriptor, const std::string& name
         bytes.reserve(static_cast<std::size_t>(status.st_size));
     }
     std::uint8_t chunk[1 << 16];
-    for (;;) {
-        const ssize_t got = read(descriptor, chunk, sizeof chunk);
-        if (got == 0) return bytes;
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            throw FileError(Reason("cannot read " + name, errno));
+    const WipeOnExit wipeChunk(chunk, sizeof chunk);
+    try {
+        for (;;) {
+            const ssize_t got = read(descriptor, chunk, sizeof chunk);
+            if (got == 0) return bytes;
+            if (got < 0) {
+                if (errno == EINTR) continue;
+                throw FileError(Reason("cannot read " + name, errno));
+            }
+            if (bytes.size() + static_cast<std::size_t>(got) > kMaxReadBytes) throw TooLargeToRead(name);
+            AppendWiping(bytes, chunk, static_cast<std::size_t>(got));
         }
-        if (bytes.size() + static_cast<std::size_t>(got) > kMaxReadBytes) throw TooLargeToRead(name);
-        bytes.insert(bytes.end(), chunk, chunk + got);
+    } catch (...) {
+        WipeVector(bytes);
+        throw;
     }
 }
 

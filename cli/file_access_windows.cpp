@@ -48,6 +48,8 @@ private:
     HANDLE m_handle;
 };
 
+// What is read may be a plain text: every buffer it passes through is wiped
+// when let go, also the ones outgrown while reading from a pipe.
 std::vector<std::uint8_t> ReadHandle(HANDLE handle, const std::string& name) {
     std::vector<std::uint8_t> bytes;
     LARGE_INTEGER size{};
@@ -56,16 +58,22 @@ std::vector<std::uint8_t> ReadHandle(HANDLE handle, const std::string& name) {
         bytes.reserve(static_cast<std::size_t>(size.QuadPart));
     }
     std::uint8_t chunk[1 << 16];
-    for (;;) {
-        DWORD got = 0;
-        if (!ReadFile(handle, chunk, sizeof chunk, &got, nullptr)) {
-            const DWORD error = GetLastError();
-            if (error == ERROR_BROKEN_PIPE) return bytes;
-            throw FileError(Reason("cannot read " + name, error));
+    const WipeOnExit wipeChunk(chunk, sizeof chunk);
+    try {
+        for (;;) {
+            DWORD got = 0;
+            if (!ReadFile(handle, chunk, sizeof chunk, &got, nullptr)) {
+                const DWORD error = GetLastError();
+                if (error == ERROR_BROKEN_PIPE) return bytes;
+                throw FileError(Reason("cannot read " + name, error));
+            }
+            if (got == 0) return bytes;
+            if (bytes.size() + got > kMaxReadBytes) throw TooLargeToRead(name);
+            AppendWiping(bytes, chunk, got);
         }
-        if (got == 0) return bytes;
-        if (bytes.size() + got > kMaxReadBytes) throw TooLargeToRead(name);
-        bytes.insert(bytes.end(), chunk, chunk + got);
+    } catch (...) {
+        WipeVector(bytes);
+        throw;
     }
 }
 

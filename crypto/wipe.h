@@ -2,11 +2,13 @@
 // Mbed TLS wipe, which the optimiser cannot drop.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "mbedtls/platform_util.h"
 
@@ -29,6 +31,26 @@ inline void WipeString(std::string& text) {
     text.resize(text.capacity());
     mbedtls_platform_zeroize(&text[0], text.size());
     text.clear();
+}
+
+// The same for a byte buffer.
+inline void WipeVector(std::vector<unsigned char>& bytes) {
+    mbedtls_platform_zeroize(bytes.data(), bytes.capacity());
+    bytes.clear();
+}
+
+// Appends to a buffer that may hold a secret. When it must grow, it moves to
+// an allocation at least twice as large and the outgrown one is wiped, not
+// left to the allocator as it was.
+inline void AppendWiping(std::vector<unsigned char>& bytes, const unsigned char* piece, std::size_t size) {
+    if (bytes.size() + size > bytes.capacity()) {
+        std::vector<unsigned char> larger;
+        larger.reserve(std::max(bytes.size() + size, 2 * bytes.capacity()));
+        larger.assign(bytes.begin(), bytes.end());
+        WipeVector(bytes);
+        bytes.swap(larger);
+    }
+    bytes.insert(bytes.end(), piece, piece + size);
 }
 
 // A secret held above the crypto core (a password, a note's text on its way
