@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -64,8 +65,8 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// The path of the file being staged, where a signal handler can reach it;
-// one file is staged at a time.
+// The path of a named staged file, where a signal handler can reach it; one
+// file is staged at a time.
 struct StagedPath {
     char path[PATH_MAX];
     volatile sig_atomic_t set;
@@ -76,11 +77,21 @@ void RemoveStagedFile() {
     if (g_staged.set) unlink(g_staged.path);
 }
 
-// The staged file; removed when it is not renamed over the target, also when
-// a signal ends the process meanwhile (SIGKILL cannot be caught).
+// A file that takes the target's place once it is whole. Where the file
+// system allows, it has no name until then (O_TMPFILE): nothing, not even
+// SIGKILL, can leave a half-written copy (for export, the plain text) in the
+// folder. Elsewhere it is a named TEM*.tmp beside the target, removed when
+// it is not renamed over the target, also when a signal ends the process
+// meanwhile (SIGKILL cannot be caught).
 class StagedFile {
 public:
-    explicit StagedFile(const std::string& target) : m_path(FolderOf(target) + "/TEMXXXXXX.tmp") {
+    explicit StagedFile(const std::string& target) : m_folder(FolderOf(target)) {
+        // Linking an unnamed file goes through /proc/self/fd.
+        if (access("/proc/self/fd", X_OK) == 0) {
+            m_descriptor = open(m_folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, S_IRUSR | S_IWUSR);
+            if (m_descriptor >= 0) return;
+        }
+        m_path = m_folder + "/TEMXXXXXX.tmp";
         if (m_path.size() >= sizeof g_staged.path) throw FileError("cannot create a file beside " + target + ": the path is too long");
         int error = 0;
         {
@@ -98,21 +109,25 @@ public:
     }
     ~StagedFile() {
         if (m_descriptor >= 0) close(m_descriptor);
-        if (!m_renamed) unlink(m_path.c_str());
+        if (!m_placed && !m_path.empty()) unlink(m_path.c_str());
         g_staged.set = 0;
         m_signals.reset();
     }
     StagedFile(const StagedFile&) = delete;
     StagedFile& operator=(const StagedFile&) = delete;
 
-    const std::string& path() const { return m_path; }
+    // The file for messages.
+    std::string name() const { return m_path.empty() ? "a new file in " + m_folder : m_path; }
     int descriptor() const { return m_descriptor; }
-    void Close() {
-        const int descriptor = m_descriptor;
-        m_descriptor = -1;
-        if (close(descriptor) != 0) throw FileError(Reason("cannot write " + m_path, errno));
-    }
-    void RenameOver(const std::string& target) {
+
+    // Puts the file at target's name, replacing what is there.
+    void PlaceAt(const std::string& target) {
+        if (m_path.empty()) {
+            LinkOver(target);
+            Close();
+            return;
+        }
+        Close();
         // Once renamed, the name is the target's: no signal may remove it
         // between the rename and the handler learning of it.
         bool renamed = false;
@@ -124,13 +139,46 @@ public:
             if (renamed) g_staged.set = 0;
         }
         if (!renamed) throw FileError(Reason("cannot replace " + target, error));
-        m_renamed = true;
+        m_placed = true;
     }
 
 private:
-    std::string m_path;
+    void Close() {
+        const int descriptor = m_descriptor;
+        m_descriptor = -1;
+        if (close(descriptor) != 0) throw FileError(Reason("cannot write " + name(), errno));
+    }
+
+    // A link cannot replace a file, so the unnamed file is linked under a
+    // free TEM*.tmp name and that is renamed over target, with the ending
+    // signals held back in between so that no caught signal leaves the name.
+    void LinkOver(const std::string& target) {
+        const std::string self = "/proc/self/fd/" + std::to_string(m_descriptor);
+        const EndingSignalsBlocked blocked;
+        int error = EEXIST;
+        for (unsigned attempt = 0; attempt < 1000 && error == EEXIST; ++attempt) {
+            char name[32];
+            std::snprintf(name, sizeof name, "/TEM%06X.tmp", (static_cast<unsigned>(getpid()) * 40503u + attempt) & 0xFFFFFFu);
+            const std::string linked = m_folder + name;
+            if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, linked.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+                error = errno;
+                continue;
+            }
+            if (rename(linked.c_str(), target.c_str()) != 0) {
+                error = errno;
+                unlink(linked.c_str());
+                throw FileError(Reason("cannot replace " + target, error));
+            }
+            m_placed = true;
+            return;
+        }
+        throw FileError(Reason("cannot replace " + target, error));
+    }
+
+    std::string m_folder;
+    std::string m_path;  // empty while the file has no name
     int m_descriptor = -1;
-    bool m_renamed = false;
+    bool m_placed = false;
     std::optional<EndingSignalsCaught> m_signals;
 };
 
@@ -210,16 +258,16 @@ void ReplaceFileCheckingCopy(const std::string& target, const std::vector<std::u
     if (exists && (status.st_uid != geteuid() || status.st_gid != getegid()) &&
         fchown(staged.descriptor(), status.st_uid, status.st_gid) != 0)
         throw FileError(Reason("cannot give the new " + file + " the old one's owner", errno));
-    if (fchmod(staged.descriptor(), mode) != 0) throw FileError(Reason("cannot set the permissions of " + staged.path(), errno));
-    WriteAll(staged.descriptor(), bytes.data(), bytes.size(), staged.path());
-    if (fsync(staged.descriptor()) != 0) throw FileError(Reason("cannot write " + staged.path(), errno));
-    staged.Close();
+    if (fchmod(staged.descriptor(), mode) != 0) throw FileError(Reason("cannot set the permissions of " + staged.name(), errno));
+    WriteAll(staged.descriptor(), bytes.data(), bytes.size(), staged.name());
+    if (fsync(staged.descriptor()) != 0) throw FileError(Reason("cannot write " + staged.name(), errno));
 
     // What was read back may be a plain text: it is wiped once checked.
-    std::vector<std::uint8_t> readBack = ReadWholeFile(staged.path());
+    if (lseek(staged.descriptor(), 0, SEEK_SET) != 0) throw FileError(Reason("cannot read back " + staged.name(), errno));
+    std::vector<std::uint8_t> readBack = ReadDescriptor(staged.descriptor(), staged.name());
     const WipeOnExit wipeReadBack(readBack.data(), readBack.capacity());
     check(readBack);
-    staged.RenameOver(file);
+    staged.PlaceAt(file);
 
     // The rename itself reaches the disk with the folder.
     const int folder = open(FolderOf(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
