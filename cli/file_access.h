@@ -43,7 +43,9 @@ bool IsSameFile(const std::string& first, const std::string& second);
 // stays. Anything but a regular file, a file with other hard links and a
 // read-only file are refused and left alone. A new target takes the
 // permissions of permissionsFrom, or is private to the user when that is
-// empty; an existing one keeps its own, and its owner.
+// empty; an existing one keeps its own, and its owner. On Windows the new
+// file has its folder's access list, or, when permissionsFrom is empty, one
+// that lets only the user at it, also in place of an existing file's.
 void ReplaceFileCheckingCopy(const std::string& target, const std::vector<std::uint8_t>& bytes,
                              const std::function<void(const std::vector<std::uint8_t>&)>& check,
                              const std::string& permissionsFrom);

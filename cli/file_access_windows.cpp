@@ -2,11 +2,14 @@
 
 #include <windows.h>
 
+#include <aclapi.h>
+
 #include <fcntl.h>
 #include <io.h>
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "cli/wide_text.h"
 #include "crypto/wipe.h"
@@ -122,6 +125,33 @@ private:
     bool m_renamed = false;
 };
 
+// Leaves only the user running the companion at a file, as 0600 does
+// natively: its list of access holds one entry, full access for the user,
+// and is protected, so nothing is inherited from the folder. Set while the
+// staged file is still empty, before any text is in it.
+void MakePrivateToUser(const std::wstring& path, const std::string& name) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        throw FileError(Reason("cannot make " + name + " private", GetLastError()));
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<unsigned char> user(size);
+    const bool known = size > 0 && GetTokenInformation(token, TokenUser, user.data(), size, &size);
+    const DWORD tokenError = GetLastError();
+    CloseHandle(token);
+    if (!known) throw FileError(Reason("cannot make " + name + " private", tokenError));
+    const PSID sid = reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid;
+    std::vector<unsigned char> list(sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(sid));
+    const auto acl = reinterpret_cast<ACL*>(list.data());
+    if (!InitializeAcl(acl, static_cast<DWORD>(list.size()), ACL_REVISION) ||
+        !AddAccessAllowedAce(acl, ACL_REVISION, FILE_ALL_ACCESS, sid))
+        throw FileError(Reason("cannot make " + name + " private", GetLastError()));
+    const DWORD error = SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT,
+                                              DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                              nullptr, nullptr, acl, nullptr);
+    if (error != ERROR_SUCCESS) throw FileError(Reason("cannot make " + name + " private", error));
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
@@ -156,8 +186,10 @@ void WriteStandardOutput(std::string_view bytes) {
 
 void ReplaceFileCheckingCopy(const std::string& target, const std::vector<std::uint8_t>& bytes,
                              const std::function<void(const std::vector<std::uint8_t>&)>& check,
-                             const std::string&) {
+                             const std::string& permissionsFrom) {
     StagedFile staged(target);
+    // A program file keeps what its folder gives it; a text is the user's alone.
+    if (permissionsFrom.empty()) MakePrivateToUser(staged.path(), staged.name());
     {
         Handle file(CreateFileW(staged.path().c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
