@@ -26,6 +26,16 @@ inline FileError TooLargeToRead(const std::string& name) {
     return FileError("cannot read " + name + ": it holds more than 4 GiB, more than a program file or a note can");
 }
 
+// Why a target is left alone rather than replaced.
+inline FileError NotARegularFile(const std::string& file) {
+    return FileError(file + " is not a regular file (a folder, device, pipe or socket): it is left alone");
+}
+inline FileError HasOtherNames(const std::string& file, unsigned long long names) {
+    return FileError(file + " has " + std::to_string(names) +
+                     " names (hard links); the others would keep the old file, so it is left alone");
+}
+inline FileError ReadOnlyForUser(const std::string& file) { return FileError(file + " is read-only for you: it is left alone"); }
+
 // Paths are UTF-8 on every platform. Only a regular file is read: a device
 // or a pipe could be read for ever.
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path);

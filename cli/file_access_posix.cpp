@@ -201,13 +201,9 @@ std::string ReplaceableTarget(const std::string& target, struct stat& status) {
         free(resolved);
         if (lstat(file.c_str(), &status) != 0) throw FileError(Reason("cannot look at " + file, errno));
     }
-    if (!S_ISREG(status.st_mode))
-        throw FileError(file + " is not a regular file (a folder, device, pipe or socket): it is left alone");
-    if (status.st_nlink > 1)
-        throw FileError(file + " has " + std::to_string(status.st_nlink) +
-                        " names (hard links); the others would keep the old file, so it is left alone");
-    if ((status.st_mode & 0222) == 0 || access(file.c_str(), W_OK) != 0)
-        throw FileError(file + " is read-only for you: it is left alone");
+    if (!S_ISREG(status.st_mode)) throw NotARegularFile(file);
+    if (status.st_nlink > 1) throw HasOtherNames(file, status.st_nlink);
+    if ((status.st_mode & 0222) == 0 || access(file.c_str(), W_OK) != 0) throw ReadOnlyForUser(file);
     return file;
 }
 

@@ -152,6 +152,45 @@ void MakePrivateToUser(const std::wstring& path, const std::string& name) {
     if (error != ERROR_SUCCESS) throw FileError(Reason("cannot make " + name + " private", error));
 }
 
+// A path the system gave back, without the "\\?\" it puts before a drive.
+std::wstring WithoutLongPrefix(std::wstring path) {
+    if (path.rfind(L"\\\\?\\", 0) == 0 && path.size() > 6 && path[5] == L':') path.erase(0, 4);
+    return path;
+}
+
+// The file a write to target replaces. A symbolic link is followed to the
+// file it names, so that the change reaches every name of the file and the
+// link stays a link. Only a file on disk is replaced, and only one the user
+// may write and that has no other names: the hard links would keep the old
+// note.
+std::string ReplaceableTarget(const std::string& target) {
+    const std::wstring wide = WideFromUtf8(target);
+    if (GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND) return target;
+        throw FileError(Reason("cannot look at " + target, error));
+    }
+    // Opened without FILE_FLAG_OPEN_REPARSE_POINT: a link is followed.
+    Handle file(CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file.valid()) throw FileError(Reason("cannot look at " + target, GetLastError()));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileType(file.get()) != FILE_TYPE_DISK || !GetFileInformationByHandle(file.get(), &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        throw NotARegularFile(target);
+    std::string named = target;
+    if ((GetFileAttributesW(wide.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        std::wstring path(GetFinalPathNameByHandleW(file.get(), nullptr, 0, FILE_NAME_NORMALIZED), L'\0');
+        const DWORD length = GetFinalPathNameByHandleW(file.get(), &path[0], static_cast<DWORD>(path.size()), FILE_NAME_NORMALIZED);
+        if (length == 0 || length >= path.size()) throw FileError(Reason(target + " is a link to nothing usable", GetLastError()));
+        path.resize(length);
+        named = Utf8FromWide(WithoutLongPrefix(path));
+    }
+    if (info.nNumberOfLinks > 1) throw HasOtherNames(named, info.nNumberOfLinks);
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) throw ReadOnlyForUser(named);
+    return named;
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
@@ -187,19 +226,21 @@ void WriteStandardOutput(std::string_view bytes) {
 void ReplaceFileCheckingCopy(const std::string& target, const std::vector<std::uint8_t>& bytes,
                              const std::function<void(const std::vector<std::uint8_t>&)>& check,
                              const std::string& permissionsFrom) {
-    StagedFile staged(target);
+    const std::string file = ReplaceableTarget(target);
+    StagedFile staged(file);
     // A program file keeps what its folder gives it; a text is the user's alone.
     if (permissionsFrom.empty()) MakePrivateToUser(staged.path(), staged.name());
     {
-        Handle file(CreateFileW(staged.path().c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.valid()) throw FileError(Reason("cannot write " + staged.name(), GetLastError()));
-        WriteAll(file.get(), bytes.data(), bytes.size(), staged.name());
-        if (!FlushFileBuffers(file.get()) || !file.Close()) throw FileError(Reason("cannot write " + staged.name(), GetLastError()));
+        Handle written(CreateFileW(staged.path().c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!written.valid()) throw FileError(Reason("cannot write " + staged.name(), GetLastError()));
+        WriteAll(written.get(), bytes.data(), bytes.size(), staged.name());
+        if (!FlushFileBuffers(written.get()) || !written.Close())
+            throw FileError(Reason("cannot write " + staged.name(), GetLastError()));
     }
     // What was read back may be a plain text: it is wiped once checked.
     std::vector<std::uint8_t> readBack = ReadWholeFile(staged.name());
     const WipeOnExit wipeReadBack(readBack.data(), readBack.capacity());
     check(readBack);
-    staged.RenameOver(target);
+    staged.RenameOver(file);
 }

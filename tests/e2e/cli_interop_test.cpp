@@ -129,4 +129,37 @@ TEST_F(CliInterop, ARunningProgramIsNotRewritten) {
     EXPECT_EQ(0, driver::CountFiles(m_locked.Folder() + "\\TEM*.tmp")) << "no staged copy left behind";
 }
 
+// What the companion replaces on Windows as natively: through a symbolic
+// link the file it names; never a file with other hard links, a read-only
+// file or a folder, which stay as they were.
+TEST_F(CliInterop, OnlyAPlainFileIsReplaced) {
+    const std::string lock = " --text " + Quoted(m_text) + PasswordFile();
+    const std::string before = m_locked.Bytes();
+    const std::string twin = m_locked.Folder() + "\\twin.exe";
+    ASSERT_TRUE(CreateHardLinkA(twin.c_str(), m_locked.Path().c_str(), nullptr));
+    EXPECT_EQ(4u, RunCli("lock " + Quoted(twin) + lock)) << "another name would keep the old note";
+    EXPECT_EQ(before, m_locked.Bytes());
+    ASSERT_TRUE(DeleteFileA(twin.c_str()));
+
+    const std::string readOnly = m_locked.Folder() + "\\read-only.exe";
+    ASSERT_TRUE(driver::WriteFileBytes(readOnly, "old"));
+    ASSERT_TRUE(SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(4u, RunCli("lock " + Quoted(m_locked.Path()) + " -o " + Quoted(readOnly) + lock));
+    EXPECT_EQ("old", driver::ReadFileBytes(readOnly));
+    SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    EXPECT_EQ(4u, RunCli("lock " + Quoted(m_locked.Path()) + " -o " + Quoted(m_locked.Folder()) + lock));
+    EXPECT_EQ(0, driver::CountFiles(m_locked.Folder() + "\\TEM*.tmp"));
+
+    // Wine 8 says it made a symbolic link and makes none; Windows makes one
+    // for an administrator or in developer mode.
+    const std::string link = m_locked.Folder() + "\\link.exe";
+    if (CreateSymbolicLinkA(link.c_str(), m_locked.Path().c_str(), 0) &&
+        GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        ASSERT_EQ(0u, RunCli("lock " + Quoted(link) + lock));
+        EXPECT_NE(before, m_locked.Bytes()) << "the file the link names has the note";
+        EXPECT_NE(0u, GetFileAttributesA(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) << "the link stays a link";
+    }
+}
+
 }  // namespace
