@@ -151,4 +151,28 @@ TEST_F(PlainTextInMemory, NoCopyOutlivesLockingFromAPipeOrExporting) {
     EXPECT_EQ(std::strlen(kTextMarker) + 512 * 4096, fs::file_size(Path("note.txt"))) << "the whole text was exported";
 }
 
+// A conversion that fails part way has already produced the text (or the
+// password) up to the character it cannot take; that is wiped too.
+TEST_F(PlainTextInMemory, NoCopyOutlivesARefusedTextOrPassword) {
+    const auto writeWithEmoji = [&](const char* name, std::string_view marker) {
+        // The marker not at the start, where a freed block's first bytes
+        // are the allocator's.
+        const int file = open(Path(name).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        for (int line = 0; line < 2; ++line) {
+            WriteFromReadOnly(file, "a line's beginning, before the marker: ");
+            WriteFromReadOnly(file, marker);
+            WriteFromReadOnly(file, "\xF0\x9F\x98\x80\n");
+        }
+        close(file);
+    };
+    writeWithEmoji("unfit.txt", kTextMarker);
+    EXPECT_EQ(3, Run({"lock", Path("program.exe"), "--text", Path("unfit.txt"), "--password-file", Path("passwords")}));
+    EXPECT_EQ(0u, OccurrencesInMemory(kTextMarker)) << "after a text code page 936 cannot hold";
+
+    writeWithEmoji("unfit-passwords", kPassword);
+    const std::string text = Path("passwords");  // any text that converts
+    EXPECT_EQ(3, Run({"lock", Path("program.exe"), "--text", text, "--password-file", Path("unfit-passwords")}));
+    EXPECT_EQ(0u, OccurrencesInMemory(kPassword)) << "after a password code page 936 cannot hold";
+}
+
 }  // namespace
