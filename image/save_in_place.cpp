@@ -5,7 +5,7 @@
 #include <cwchar>
 #include <vector>
 
-#include "framework/unique_handle.h"
+#include "image/detached_process.h"
 #include "image/paths.h"
 
 namespace {
@@ -89,14 +89,7 @@ void StartRetiredFileRemoval() {
     std::wstring commandLine = L"\"" + program + L"\" " + kRemovalArgument;
     for (const std::wstring& file : retired)
         commandLine += L" \"" + file + L"\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                       &process)) {
-        const Casement::CHandle thread(process.hThread);
-        const Casement::CHandle started(process.hProcess);
-    }
+    StartDetached(program, commandLine, false);
 }
 
 bool HandleRetiredFileRemoval(int argc, wchar_t** argv) {

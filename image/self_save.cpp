@@ -4,8 +4,8 @@
 
 #include <cwchar>
 
-#include "framework/unique_handle.h"
 #include "image/checked_image.h"
+#include "image/detached_process.h"
 #include "image/paths.h"
 
 namespace {
@@ -13,20 +13,6 @@ namespace {
 constexpr wchar_t kWriteBackArgument[] = L"writeback";
 constexpr int kAttempts = 101;
 constexpr DWORD kIntervalMs = 100;
-
-bool StartWriteBack(const std::wstring& image, const std::wstring& executable) {
-    std::wstring commandLine = WriteBackCommandLine(executable);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(image.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                        &process))
-        return false;
-    // The write-back runs on its own: neither handle is needed.
-    const Casement::CHandle thread(process.hThread);
-    const Casement::CHandle started(process.hProcess);
-    return true;
-}
 
 // Overwriting in place gives up the target's space first; what is free then
 // must hold the whole image, or the target would be left cut short.
@@ -93,7 +79,8 @@ bool SaveThroughTemporaryImage(std::string_view text, std::string_view password,
     const std::wstring image = WriteCheckedImage(TemporaryFolder(), note, progress);
     if (image.empty())
         return false;
-    if (StartWriteBack(image, executable))
+    // The write-back gets the saving process's inheritable handles.
+    if (StartDetached(image, WriteBackCommandLine(executable), true))
         return true;
     DeleteFileW(image.c_str());
     return false;
