@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <exception>
 
+#include "crypto/wipe.h"
+
 namespace {
 
 // The note being streamed and what has been given to the view so far.
@@ -34,6 +36,14 @@ std::size_t ConvertPiece(std::string_view piece, wchar_t* out, std::size_t capac
 
 DWORD CALLBACK StreamPiece(DWORD_PTR cookie, LPBYTE buffer, LONG bytes, LONG* done) {
     Feed& feed = *reinterpret_cast<Feed*>(cookie);
+    // The call after the last piece: the control has taken in what it was
+    // given, and its buffer (on its stack, in Wine) would keep the end of the
+    // note long after, until something happened to overwrite it.
+    if (feed.rest.empty()) {
+        mbedtls_platform_zeroize(buffer, static_cast<std::size_t>(bytes));
+        *done = 0;
+        return 0;
+    }
     const std::size_t units = static_cast<std::size_t>(bytes) / sizeof(wchar_t);
     const std::string_view piece = NextPiece(feed.rest, units);
     // A piece never converts to more units than it has bytes.

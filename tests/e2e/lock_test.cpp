@@ -94,6 +94,9 @@ void AnswerUnlock(Editor& editor, const std::wstring& password) {
 TEST(Lock, LeavesNoTextInMemoryAndOnlyTheRightPasswordGivesTheNoteBack) {
     EditorOnCopy editor("lock", kNote936, kPassword, "AES");
     ASSERT_TRUE(editor.Opened());
+    // The control's stream buffer is wiped once the note is in: only the
+    // view holds it.
+    EXPECT_EQ(1, TracesOf(editor, kNote936, kNoteWide)) << "copies of the note once it is open";
     // A find and a replace-all first: neither may leave a copy of its own.
     const HWND find = SearchDialog(editor, IDM_FIND, L"secret");
     ASSERT_NE(nullptr, find);
