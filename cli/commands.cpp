@@ -149,8 +149,8 @@ int ShowOrExport(const CommandLine& line) {
         WriteStandardOutput(output.View());
         return kExitSuccess;
     }
-    const std::vector<std::uint8_t> bytes(output.View().begin(), output.View().end());
-    const WipeOnExit wipeBytes(const_cast<std::uint8_t*>(bytes.data()), bytes.size());
+    std::vector<std::uint8_t> bytes(output.View().begin(), output.View().end());
+    const WipeOnExit wipeBytes(bytes.data(), bytes.size());
     WriteChecked(
         line.output, bytes,
         [&](const std::vector<std::uint8_t>& written) {

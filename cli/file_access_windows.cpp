@@ -165,7 +165,9 @@ std::wstring WithoutLongPrefix(std::wstring path) {
 // note.
 std::string ReplaceableTarget(const std::string& target) {
     const std::wstring wide = WideFromUtf8(target);
-    if (GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    // The attributes of the name itself: a link's are its own.
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND) return target;
         throw FileError(Reason("cannot look at " + target, error));
@@ -179,7 +181,7 @@ std::string ReplaceableTarget(const std::string& target) {
         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         throw NotARegularFile(target);
     std::string named = target;
-    if ((GetFileAttributesW(wide.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
         std::wstring path(GetFinalPathNameByHandleW(file.get(), nullptr, 0, FILE_NAME_NORMALIZED), L'\0');
         const DWORD length = GetFinalPathNameByHandleW(file.get(), &path[0], static_cast<DWORD>(path.size()), FILE_NAME_NORMALIZED);
         if (length == 0 || length >= path.size()) throw FileError(Reason(target + " is a link to nothing usable", GetLastError()));

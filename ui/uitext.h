@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <string_view>
 
