@@ -129,6 +129,14 @@ protected:
         }
         return false;
     }
+    // Waits up to 10 s for the child to start staging; false if it did not.
+    bool WaitForStaging(pid_t child) const {
+        for (int poll = 0; poll < 20000; ++poll) {
+            if (Stages(child)) return true;
+            usleep(500);
+        }
+        return false;
+    }
 
     fs::path m_folder, m_program;
 };
@@ -321,12 +329,7 @@ TEST_P(Cli, AnEndingSignalWhileStagingLeavesNoStagedFile) {
     for (const auto& c : cases) {
         const pid_t child = Start(c.arguments, c.passwords);
         ASSERT_NE(0, child);
-        bool staging = false;
-        for (int poll = 0; poll < 20000 && !staging; ++poll) {
-            staging = Stages(child);
-            if (!staging) usleep(500);
-        }
-        ASSERT_TRUE(staging) << c.arguments[0] << ": no staged file was seen";
+        ASSERT_TRUE(WaitForStaging(child)) << c.arguments[0] << ": no staged file was seen";
         kill(child, c.signal);
         const Result result = Finish(child);
         const std::string name = c.arguments[0] + " ended by signal " + std::to_string(c.signal);
@@ -351,7 +354,7 @@ TEST_P(Cli, AnEndingSignalWhileStagingLeavesNoStagedFile) {
     const pid_t child = Start({"passwd", Program()}, kPasswordUtf8 + "\nnew one\nnew one\n");
     sigaction(SIGHUP, &previous, nullptr);
     ASSERT_NE(0, child);
-    for (int poll = 0; poll < 20000 && !Stages(child); ++poll) usleep(500);
+    WaitForStaging(child);
     kill(child, SIGHUP);
     const Result ignored = Finish(child);
     EXPECT_EQ(0, ignored.status) << ignored.err;
