@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "crypto/cipher_table.h"
+#include "crypto/note_format.h"
 #include "crypto/document.h"
 #include "crypto/seed.h"
 #include "crypto/sm4.h"
@@ -167,7 +167,7 @@ private:
 };
 
 void RegisterBenchmarks() {
-    for (const CipherEntry& entry : kCipherTable) {
+    for (const NoteChoice& entry : NoteChoices()) {
         for (auto [sizeName, bytes] : {std::pair{"1KiB", kKiB}, {"1MiB", kMiB}, {"64MiB", 64 * kMiB}}) {
             const std::string suffix = std::string(entry.displayName) + "/" + sizeName;
             benchmark::RegisterBenchmark(("Seal/" + suffix).c_str(), Seal, entry.identifier, bytes);

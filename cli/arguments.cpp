@@ -4,9 +4,24 @@
 #include <cctype>
 #include <cstring>
 
-#include "crypto/cipher_table.h"
+#include "crypto/note_format.h"
 
-const char kHelpText[] =
+namespace {
+
+// The choices --cipher takes, as a text.
+std::string CipherNames(bool markDefault) {
+    return ListNoteChoices(
+        [markDefault](const NoteChoice& choice) {
+            const bool isDefault = markDefault && &choice == &DefaultNoteChoice();
+            return std::string(choice.identifier) + (isDefault ? " (the default for lock)" : "");
+        },
+        ", ", " or ");
+}
+
+}  // namespace
+
+std::string HelpText() {
+    return
     "Usage: scribecrypt-cli COMMAND FILE [OPTIONS]\n"
     "Reads and rewrites the note kept inside a Scribecrypt program file.\n"
     "\n"
@@ -29,7 +44,7 @@ const char kHelpText[] =
     "\n"
     "Options:\n"
     "  -o OUT                    write the result to OUT; FILE stays as it is\n"
-    "  --cipher C                AES (the default for lock), CAMELLIA, SM4 or SEED;\n"
+    "  --cipher C                " + CipherNames(true) + ";\n"
     "                            passwd keeps the note's cipher unless given\n"
     "  --raw                     text as code page 936 bytes, as the note stores\n"
     "                            them; without it text is UTF-8 and converted\n"
@@ -52,6 +67,7 @@ const char kHelpText[] =
     "  3  the file or the input cannot be used: unreadable, not a program image,\n"
     "     damaged resources, no note or a damaged one, text or passwords refused\n"
     "  4  writing failed; the target is as it was\n";
+}
 
 namespace {
 
@@ -79,9 +95,9 @@ std::string CipherIdentifier(const std::string& value) {
     std::string upper = value;
     std::transform(upper.begin(), upper.end(), upper.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    const CipherEntry* entry = FindCipher(upper);
-    if (entry == nullptr) throw UsageError("unknown cipher '" + value + "' (AES, CAMELLIA, SM4 or SEED)");
-    return entry->identifier;
+    const NoteChoice* choice = FindNoteChoice(upper);
+    if (choice == nullptr) throw UsageError("unknown cipher '" + value + "' (" + CipherNames(false) + ")");
+    return choice->identifier;
 }
 
 int Descriptor(const std::string& value) {

@@ -31,7 +31,7 @@ public:
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The --help text, with the exit statuses.
-extern const char kHelpText[];
+std::string HelpText();
 
 // The exit statuses, as --help documents them.
 enum ExitStatus : int {

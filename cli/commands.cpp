@@ -26,8 +26,6 @@ public:
     WrongPassword() : std::runtime_error("the password is not the note's") {}
 };
 
-constexpr const char kDefaultCipher[] = "AES";
-
 std::unique_ptr<PasswordSource> Passwords(const CommandLine& line) {
     if (!line.passwordFile.empty()) return FilePasswords(line.passwordFile);
     if (line.passwordDescriptor) return DescriptorPasswords(*line.passwordDescriptor);
@@ -44,14 +42,15 @@ NoteImage ReadProgram(const std::string& path) {
 
 // The note's current password, checked against its verifier.
 SecretString AskNotePassword(const NoteImage& image, PasswordSource& passwords) {
-    SecretString password = AskPassword(passwords, "Password: ");
+    SecretString password = AskPassword(passwords, "Password: ", image.Format().Encoding());
     if (!image.PasswordMatches(password.View())) throw WrongPassword();
     return password;
 }
 
 // The text to lock as note bytes: UTF-8 converted (without a leading byte
-// order mark), or as it is with --raw. A zero byte would end the note early.
-SecretString ReadTextToLock(const CommandLine& line) {
+// order mark) to what the format stores, or as it is with --raw. A zero
+// byte would end the note early.
+SecretString ReadTextToLock(const CommandLine& line, const NoteFormat& format) {
     std::vector<std::uint8_t> bytes = line.textPath == "-" ? ReadStandardInput() : ReadWholeFile(line.textPath);
     const WipeOnExit wipeBytes(bytes.data(), bytes.capacity());
     std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
@@ -59,7 +58,7 @@ SecretString ReadTextToLock(const CommandLine& line) {
     if (!line.raw) {
         if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
         try {
-            converted = Utf8ToCodePage936(text);
+            converted = Utf8ToNoteEncoding(format.Encoding(), text);
         } catch (const EncodingError& error) {
             throw InputRefused(line.textPath + ": " + error.what() + " (--raw takes code page 936 bytes as they are)");
         }
@@ -88,17 +87,24 @@ void WriteChecked(const std::string& target, const std::vector<std::uint8_t>& by
 
 // Puts newImage at the command's target (the file itself, or -o).
 void WriteProgram(const CommandLine& line, const NoteImage& original, const std::vector<std::uint8_t>& newImage,
-                  const SealedDocument* sealed, std::string_view text, std::string_view password) {
+                  const SealedNote* sealed, std::string_view text, std::string_view password) {
     WriteChecked(
         line.output.empty() ? line.file : line.output, newImage,
         [&](const std::vector<std::uint8_t>& written) { CheckRewrittenImage(original, written, sealed, text, password); },
         line.file);
 }
 
+// The choice --cipher names, or otherwise fallback.
+const NoteChoice& ChosenOr(const CommandLine& line, const NoteChoice* fallback) {
+    const NoteChoice* choice = line.cipher.empty() ? fallback : FindNoteChoice(line.cipher);
+    if (choice == nullptr) throw InputRefused("cannot seal a note with the cipher '" + line.cipher + "'");
+    return *choice;
+}
+
 void SealAndWrite(const CommandLine& line, const NoteImage& image, const SecretString& text,
-                  const SecretString& password, const std::string& cipher) {
-    const std::optional<SealedDocument> sealed = SealDocument(text.View(), password.View(), cipher);
-    if (!sealed) throw InputRefused("cannot seal a note with the cipher '" + cipher + "'");
+                  const SecretString& password, const NoteChoice& choice) {
+    const std::optional<SealedNote> sealed = choice.format->Seal(choice, text.View(), password.View());
+    if (!sealed) throw InputRefused(std::string("cannot seal a note with the cipher '") + choice.identifier + "'");
     WriteProgram(line, image, image.WithNote(*sealed), &*sealed, text.View(), password.View());
 }
 
@@ -108,9 +114,9 @@ int Info(const CommandLine& line) {
     std::cout << "file: " << line.file << "\n";
     std::cout << "note: " << (image.HasNote() ? "present" : anyEntry ? "incomplete" : "none") << "\n";
     if (!anyEntry) return kExitSuccess;
-    const std::string_view cipher = image.CipherIdentifier();
-    std::cout << "cipher: " << (cipher.empty() ? "none" : std::string(cipher)) << "\n";
-    for (const char* name : kNoteEntryNames) {
+    const NoteChoice* choice = image.Choice();
+    std::cout << "cipher: " << (choice == nullptr ? "none" : choice->identifier) << "\n";
+    for (const std::string& name : image.Format().EntryNames()) {
         const ResourceEntry* entry = image.Packet(name);
         std::cout << name << ": " << (entry ? std::to_string(entry->bytes.size()) + " bytes" : std::string("missing")) << "\n";
     }
@@ -123,7 +129,7 @@ int Info(const CommandLine& line) {
 int Verify(const CommandLine& line) {
     const NoteImage image = ReadProgram(line.file);
     image.RequireWholeNote();
-    const SecretString password = AskPassword(*Passwords(line), "Password: ");
+    const SecretString password = AskPassword(*Passwords(line), "Password: ", image.Format().Encoding());
     const bool matches = image.PasswordMatches(password.View());
     std::cout << (matches ? "the password is the note's" : "the password is not the note's") << "\n";
     return matches ? kExitSuccess : kExitWrongPassword;
@@ -138,7 +144,7 @@ int ShowOrExport(const CommandLine& line) {
     std::string converted;
     if (!line.raw) {
         try {
-            converted = CodePage936ToUtf8(text.View());
+            converted = NoteEncodingToUtf8(image.Format().Encoding(), text.View());
         } catch (const EncodingError& error) {
             throw InputRefused(std::string("the note's text: ") + error.what() + " (--raw gives the bytes as stored)");
         }
@@ -163,12 +169,13 @@ int ShowOrExport(const CommandLine& line) {
 int Lock(const CommandLine& line) {
     const NoteImage image = ReadProgram(line.file);
     const bool inPlace = line.output.empty() || IsSameFile(line.output, line.file);
-    const SecretString text = ReadTextToLock(line);
+    const NoteChoice& choice = ChosenOr(line, &DefaultNoteChoice());
+    const SecretString text = ReadTextToLock(line, *choice.format);
     const std::unique_ptr<PasswordSource> passwords = Passwords(line);
     // A note is replaced in place only by someone who can open it.
     if (inPlace && image.HasNote() && image.Faults().empty()) AskNotePassword(image, *passwords);
-    const SecretString password = AskNewPassword(*passwords);
-    SealAndWrite(line, image, text, password, line.cipher.empty() ? kDefaultCipher : line.cipher);
+    const SecretString password = AskNewPassword(*passwords, choice.format->Encoding());
+    SealAndWrite(line, image, text, password, choice);
     return kExitSuccess;
 }
 
@@ -177,8 +184,9 @@ int Passwd(const CommandLine& line) {
     image.RequireWholeNote();
     const std::unique_ptr<PasswordSource> passwords = Passwords(line);
     const SecretString text = image.Unseal(AskNotePassword(image, *passwords).View());
-    const SecretString password = AskNewPassword(*passwords);
-    SealAndWrite(line, image, text, password, line.cipher.empty() ? std::string(image.CipherIdentifier()) : line.cipher);
+    const NoteChoice& choice = ChosenOr(line, image.Choice());
+    const SecretString password = AskNewPassword(*passwords, choice.format->Encoding());
+    SealAndWrite(line, image, text, password, choice);
     return kExitSuccess;
 }
 
@@ -194,7 +202,7 @@ int Clear(const CommandLine& line) {
 
 int Run(const CommandLine& line) {
     switch (line.command) {
-    case Command::Help: std::cout << kHelpText; return kExitSuccess;
+    case Command::Help: std::cout << HelpText(); return kExitSuccess;
     case Command::Info: return Info(line);
     case Command::Verify: return Verify(line);
     case Command::Show:

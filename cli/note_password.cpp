@@ -14,13 +14,13 @@ std::size_t CharacterCount(std::string_view utf8) {
 
 }  // namespace
 
-SecretString AskPassword(PasswordSource& passwords, const char* prompt) {
+SecretString AskPassword(PasswordSource& passwords, const char* prompt, TextEncoding encoding) {
     const SecretString typed = passwords.Next(prompt);
     if (typed.empty()) throw InputRefused("an empty password is not allowed");
     if (CharacterCount(typed.View()) > kPasswordCharacterLimit)
         throw InputRefused("a password holds at most " + std::to_string(kPasswordCharacterLimit) + " characters");
     try {
-        std::string converted = Utf8ToCodePage936(typed.View());
+        std::string converted = Utf8ToNoteEncoding(encoding, typed.View());
         SecretString password(converted);
         WipeString(converted);
         return password;
@@ -30,9 +30,9 @@ SecretString AskPassword(PasswordSource& passwords, const char* prompt) {
     }
 }
 
-SecretString AskNewPassword(PasswordSource& passwords) {
-    SecretString password = AskPassword(passwords, "New password: ");
-    if (AskPassword(passwords, "Repeat the new password: ") != password)
+SecretString AskNewPassword(PasswordSource& passwords, TextEncoding encoding) {
+    SecretString password = AskPassword(passwords, "New password: ", encoding);
+    if (AskPassword(passwords, "Repeat the new password: ", encoding) != password)
         throw InputRefused("the two new passwords differ");
     return password;
 }

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "cli/password_source.h"
+#include "crypto/note_format.h"
 #include "crypto/wipe.h"
 
 // A password or text that was read but cannot be used.
@@ -13,11 +14,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The program's password fields hold at most this many characters.
-inline constexpr std::size_t kPasswordCharacterLimit = 512;
-
-// The password asked with prompt, as note bytes. Throws InputRefused for an
-// empty password, one beyond the limit, or one code page 936 cannot hold.
-SecretString AskPassword(PasswordSource& passwords, const char* prompt);
+// The password asked with prompt, as note bytes in encoding. Throws
+// InputRefused for an empty password, one beyond the limit, or one the
+// encoding cannot hold.
+SecretString AskPassword(PasswordSource& passwords, const char* prompt, TextEncoding encoding);
 // A new password, asked twice; throws InputRefused when the two differ.
-SecretString AskNewPassword(PasswordSource& passwords);
+SecretString AskNewPassword(PasswordSource& passwords, TextEncoding encoding);

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "crypto/note_format.h"
+
 class EncodingError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -22,3 +24,8 @@ std::string Utf8ToCodePage936(std::string_view utf8);
 // The UTF-8 form of code page 936 bytes. Throws EncodingError naming the byte
 // offset when the bytes are not valid code page 936.
 std::string CodePage936ToUtf8(std::string_view codePage936);
+
+// A UTF-8 text in the encoding a note format stores, and back, with the
+// errors of the conversions above.
+std::string Utf8ToNoteEncoding(TextEncoding encoding, std::string_view utf8);
+std::string NoteEncodingToUtf8(TextEncoding encoding, std::string_view stored);

@@ -10,16 +10,15 @@
 #include "cli/text_encoding.h"
 #include "cli/text_encoding_checks.h"
 #include "cli/wide_text.h"
+#include "crypto/note_format.h"
 #include "crypto/wipe.h"
 
 namespace {
 
-constexpr UINT kCodePage936 = 936;
-
 // Converts UTF-16 to code page 936; false if any unit has no exact form.
 bool WideToCodePage936(const wchar_t* wide, int units, char* out, int capacity, int& written) {
     BOOL usedDefault = FALSE;
-    written = WideCharToMultiByte(kCodePage936, WC_NO_BEST_FIT_CHARS, wide, units, out, capacity, nullptr,
+    written = WideCharToMultiByte(kLegacyNoteCodePage, WC_NO_BEST_FIT_CHARS, wide, units, out, capacity, nullptr,
                                   &usedDefault);
     return written != 0 && !usedDefault;
 }
@@ -52,7 +51,7 @@ bool WideToCodePage936(const wchar_t* wide, int units, char* out, int capacity, 
         const std::size_t length =
             CodePage936CharacterLength(static_cast<unsigned char>(codePage936[offset]));
         wchar_t units[2];
-        if (MultiByteToWideChar(kCodePage936, MB_ERR_INVALID_CHARS, codePage936.data() + offset,
+        if (MultiByteToWideChar(kLegacyNoteCodePage, MB_ERR_INVALID_CHARS, codePage936.data() + offset,
                                 static_cast<int>(length), units, 2) == 0) {
             ThrowUndefinedInCodePage936(codePage936, offset);
         }
@@ -95,7 +94,7 @@ std::string CodePage936ToUtf8(std::string_view codePage936) {
     std::wstring wide(codePage936.size(), L'\0');
     const WipeOnExit wipeWide(&wide[0], wide.size() * sizeof(wchar_t));
     const int units =
-        MultiByteToWideChar(kCodePage936, MB_ERR_INVALID_CHARS, codePage936.data(),
+        MultiByteToWideChar(kLegacyNoteCodePage, MB_ERR_INVALID_CHARS, codePage936.data(),
                             static_cast<int>(codePage936.size()), &wide[0], static_cast<int>(wide.size()));
     if (units == 0) {
         ThrowAtFirstUndefined(codePage936);

@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "crypto/cipher_table.h"
+enum class Cipher { Aes, Camellia, Sm4, Seed };
 
 // Encrypts length bytes of buffer in place. key holds the cipher's key (32
 // bytes for AES and Camellia, 16 for SM4 and SEED); iv is advanced. Returns

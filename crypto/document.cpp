@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "crypto/cipher_suite.h"
-#include "crypto/cipher_table.h"
+#include "crypto/legacy_format.h"
 #include "crypto/key_material.h"
 #include "crypto/wipe.h"
 
@@ -19,11 +19,17 @@ std::size_t SealedDataBytes(std::size_t textBytes) {
     return textBytes <= 16 ? 16 : (textBytes + 15) / 16 * 16;
 }
 
+// The legacy choice with this identifier; null for any other.
+const NoteChoice* LegacyChoice(std::string_view identifier) {
+    const NoteChoice* choice = FindNoteChoice(identifier);
+    return choice != nullptr && choice->format == &LegacyFormat() ? choice : nullptr;
+}
+
 }  // namespace
 
 std::optional<SealedDocument> SealDocument(std::string_view text, std::string_view password,
                                            std::string_view cipherIdentifier) {
-    const CipherEntry* entry = FindCipher(cipherIdentifier);
+    const NoteChoice* entry = LegacyChoice(cipherIdentifier);
     if (entry == nullptr || password.empty()) return std::nullopt;
 
     // Everything is allocated before the text is copied, so no exception can
@@ -62,7 +68,7 @@ bool PasswordMatchesVerifier(std::string_view password, const unsigned char* hma
 
 std::string UnsealDocumentData(const unsigned char* data, std::size_t dataBytes, std::string_view password,
                                std::string_view cipherIdentifier) {
-    const CipherEntry* entry = FindCipher(cipherIdentifier);
+    const NoteChoice* entry = LegacyChoice(cipherIdentifier);
     if (entry == nullptr) return {};
 
     // Decrypted straight into the text's own storage: no other plaintext copy.

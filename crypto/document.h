@@ -1,5 +1,5 @@
-// The embedded document: the three "PACKET" resource byte strings that carry
-// a note, and the operations on them that need no resource or window calls.
+// The legacy format's document: the three byte strings that carry a note
+// sealed with one of the four CBC ciphers, and the operations on them.
 #pragma once
 
 #include <cstddef>
@@ -14,8 +14,8 @@ struct SealedDocument {
     std::vector<unsigned char> type;  // "TYPE": the cipher identifier's bytes, without a zero byte
 };
 
-// Seals text (bytes without a zero byte) under password with the cipher named
-// by its exact identifier ("AES", "CAMELLIA", "SM4" or "SEED"). The text is
+// Seals text (bytes without a zero byte) under password with the legacy
+// cipher named by its exact identifier ("AES", "CAMELLIA", "SM4" or "SEED"). The text is
 // zero-filled to L bytes, L = 16 for at most 16 bytes and otherwise the next
 // multiple of 16, and encrypted with the IV and cipher key derived from the
 // password; sealing is deterministic. Gives nothing when password is empty or

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "crypto/cipher_table.h"
+#include "crypto/cipher_suite.h"
 
 inline constexpr std::size_t kVerifierBytes = 64;
 inline constexpr std::size_t kIvBytes = 16;

@@ -16,6 +16,15 @@
 
 namespace Casement {
 
+// The code page of the system's ANSI texts: what the "A" window, dialog and
+// file functions take and give. It is the user's setting, unlike the code
+// page of any stored data.
+inline constexpr UINT kWindowCodePage = CP_ACP;
+
+}  // namespace Casement
+
+namespace Casement {
+
 template <typename T>
 class CStringT {
 public:

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "framework/cexception.h"
+#include "framework/cstring.h"
 
 namespace Casement {
 
@@ -102,9 +103,9 @@ void CFile::Open(LPCWSTR pszFileName, UINT nOpenFlags) {
                               CreationDisposition(nOpenFlags), FILE_ATTRIBUTE_NORMAL, nullptr);
     // The conversion must not change the error the exception traces.
     const DWORD error = GetLastError();
-    const int size = WideCharToMultiByte(CP_ACP, 0, pszFileName, -1, nullptr, 0, nullptr, nullptr);
+    const int size = WideCharToMultiByte(kWindowCodePage, 0, pszFileName, -1, nullptr, 0, nullptr, nullptr);
     std::string name(size > 0 ? static_cast<std::size_t>(size) : 1, '\0');
-    WideCharToMultiByte(CP_ACP, 0, pszFileName, -1, &name[0], size, nullptr, nullptr);
+    WideCharToMultiByte(kWindowCodePage, 0, pszFileName, -1, &name[0], size, nullptr, nullptr);
     SetLastError(error);
     Adopt(file, name.c_str());
 }

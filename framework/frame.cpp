@@ -9,6 +9,7 @@
 
 #include "framework/commondlg.h"
 #include "framework/controls.h"
+#include "framework/cstring.h"
 #include "framework/frame_support.h"
 #include "framework/frame_layout.h"
 
@@ -97,7 +98,7 @@ CString CFrame::GetThemeName() const {
     if (getCurrentThemeName != nullptr &&
         SUCCEEDED(getCurrentThemeName(file, MAX_PATH, colour, MAX_PATH, size, MAX_PATH))) {
         char narrow[MAX_PATH] = {};
-        WideCharToMultiByte(CP_ACP, 0, colour, -1, narrow, MAX_PATH, nullptr, nullptr);
+        WideCharToMultiByte(kWindowCodePage, 0, colour, -1, narrow, MAX_PATH, nullptr, nullptr);
         name = narrow;
     }
     FreeLibrary(uxtheme);

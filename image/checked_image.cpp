@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "crypto/document.h"
+#include "crypto/note_format.h"
 #include "crypto/wipe.h"
 #include "framework/unique_handle.h"
 #include "image/paths.h"
@@ -46,11 +46,16 @@ bool WriteNote(const std::wstring& image, const ImageNote& note, const SaveProgr
     case ImageNote::Kind::Sealed:
         break;
     }
-    const std::optional<SealedDocument> sealed = SealDocument(note.text, note.password, note.cipher);
+    const NoteChoice* choice = FindNoteChoice(note.cipher);
+    const std::optional<SealedNote> sealed =
+        choice != nullptr ? choice->format->Seal(*choice, note.text, note.password) : std::nullopt;
     if (!sealed)
         return false;
     Report(progress, 40);
-    if (!HasRoomToRewrite(image, sealed->hmac.size() + sealed->data.size() + sealed->type.size()))
+    std::size_t sealedBytes = 0;
+    for (const NoteEntry& entry : *sealed)
+        sealedBytes += entry.bytes.size();
+    if (!HasRoomToRewrite(image, sealedBytes))
         return false;
     const std::optional<NoteImage> written = WritePackets(image, *sealed);
     if (!written)

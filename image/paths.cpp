@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "framework/cstring.h"
 #include "framework/unique_handle.h"
 
 namespace {
@@ -105,8 +106,8 @@ std::wstring FromAnsi(std::string_view text) {
     if (text.empty())
         return std::wstring();
     const int size = static_cast<int>(text.size());
-    std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0)), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), static_cast<int>(wide.size()));
+    std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(Casement::kWindowCodePage, 0, text.data(), size, nullptr, 0)), L'\0');
+    MultiByteToWideChar(Casement::kWindowCodePage, 0, text.data(), size, wide.data(), static_cast<int>(wide.size()));
     return wide;
 }
 

@@ -53,7 +53,7 @@ bool UpdateEntry(HANDLE update, const ResourceKey& key, const std::vector<std::u
 // from an empty resource store is. Every resource but the note's is written
 // back as the file held it, then the packets; the file read back must pass
 // the rewritten-entries check.
-std::optional<NoteImage> RewriteNoteEntries(const std::wstring& imagePath, const SealedDocument* packets) {
+std::optional<NoteImage> RewriteNoteEntries(const std::wstring& imagePath, const SealedNote* packets) {
     try {
         const std::optional<NoteImage> original = ReadNoteImage(imagePath);
         if (!original)
@@ -65,8 +65,8 @@ std::optional<NoteImage> RewriteNoteEntries(const std::wstring& imagePath, const
         for (const ResourceEntry& resource : original->resources())
             ok = ok && (IsNoteEntry(resource.key) || UpdateEntry(update, resource.key, resource.bytes));
         if (packets != nullptr) {
-            for (const SealedEntry& entry : SealedEntries(*packets))
-                ok = ok && UpdateEntry(update, NoteEntryKey(entry.name), *entry.bytes);
+            for (const NoteEntry& entry : *packets)
+                ok = ok && UpdateEntry(update, NoteEntryKey(entry.name), entry.bytes);
         }
         // Discard the batch when any entry failed, so the file stays as it was.
         if (EndUpdateResourceW(update, ok ? FALSE : TRUE) == FALSE || !ok)
@@ -117,7 +117,7 @@ std::optional<NoteImage> ReadNoteImage(const std::wstring& imagePath) {
     }
 }
 
-std::optional<NoteImage> WritePackets(const std::wstring& imagePath, const SealedDocument& packets) {
+std::optional<NoteImage> WritePackets(const std::wstring& imagePath, const SealedNote& packets) {
     return RewriteNoteEntries(imagePath, &packets);
 }
 

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "crypto/document.h"
+#include "crypto/legacy_format.h"
 #include "note/note_image.h"
 
 // Bytes of a resource of the running image; they stay valid until the
@@ -33,11 +33,11 @@ OwnDocument LoadOwnDocument();
 // cannot be parsed.
 std::optional<NoteImage> ReadNoteImage(const std::wstring& imagePath);
 
-// Writes HMAC, DATA and TYPE into the image file in one committed batch,
-// replacing any earlier note and keeping every other resource, then reads
+// Writes the sealed note's entries into the image file in one committed
+// batch, replacing any earlier note and keeping every other resource, then reads
 // the file back. Gives the file as read back once it has passed the
 // rewritten-entries check against the file as it was; nothing when a step
 // fails or the check does not pass.
-std::optional<NoteImage> WritePackets(const std::wstring& imagePath, const SealedDocument& packets);
-// Removes all three entries the same way, checked the same way.
+std::optional<NoteImage> WritePackets(const std::wstring& imagePath, const SealedNote& packets);
+// Removes every note entry the same way, checked the same way.
 std::optional<NoteImage> DeletePackets(const std::wstring& imagePath);

@@ -2,23 +2,20 @@
 
 #include <algorithm>
 
-ResourceKey NoteEntryKey(const char* name) {
-    return {ResourceId::Name(kNoteType), ResourceId::Name(name), 0};
+ResourceKey NoteEntryKey(const std::string& name) {
+    return {ResourceId::Name(kNoteType), ResourceId::Name(name.c_str()), 0};
 }
 
 bool IsNoteEntry(const ResourceKey& key) {
+    const std::vector<std::string>& names = AllNoteEntryNames();
     return key.type == ResourceId::Name(kNoteType) &&
-           std::any_of(kNoteEntryNames.begin(), kNoteEntryNames.end(),
-                       [&](const char* name) { return key.name == ResourceId::Name(name); });
+           std::any_of(names.begin(), names.end(), [&](const std::string& name) { return key.name == ResourceId::Name(name.c_str()); });
 }
 
-std::array<SealedEntry, 3> SealedEntries(const SealedDocument& sealed) {
-    return {{{kVerifierEntry, &sealed.hmac}, {kSealedTextEntry, &sealed.data}, {kCipherEntry, &sealed.type}}};
-}
-
-std::vector<ResourceChange> PutNoteEntries(const SealedDocument& sealed) {
+std::vector<ResourceChange> PutNoteEntries(const SealedNote& sealed) {
     std::vector<ResourceChange> changes;
-    for (const SealedEntry& entry : SealedEntries(sealed)) changes.push_back({NoteEntryKey(entry.name), *entry.bytes});
+    for (const NoteEntry& entry : sealed)
+        changes.push_back({NoteEntryKey(entry.name), entry.bytes});
     return changes;
 }
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "crypto/cipher_table.h"
 #include "store/image_rewriter.h"
 #include "store/resource_reader.h"
 
@@ -21,40 +20,41 @@ std::vector<ResourceEntry> OtherResources(const std::vector<ResourceEntry>& reso
 NoteImage::NoteImage(std::vector<std::uint8_t> image)
     : m_image(std::move(image)), m_resources(ReadResources(m_image.data(), m_image.size())) {}
 
-const ResourceEntry* NoteImage::Packet(const char* name) const {
+const ResourceEntry* NoteImage::Packet(const std::string& name) const {
     for (const ResourceEntry& entry : m_resources) {
-        if (entry.key.type == ResourceId::Name(kNoteType) && entry.key.name == ResourceId::Name(name)) return &entry;
+        if (entry.key.type == ResourceId::Name(kNoteType) && entry.key.name == ResourceId::Name(name.c_str()))
+            return &entry;
     }
     return nullptr;
 }
 
+StoredEntries NoteImage::Entries() const {
+    return [this](std::string_view name) {
+        const ResourceEntry* entry = Packet(std::string(name));
+        return entry == nullptr ? StoredEntry{} : StoredEntry{true, entry->bytes.data(), entry->bytes.size()};
+    };
+}
+
+const NoteFormat& NoteImage::Format() const {
+    const NoteFormat* format = StoredFormat(Entries());
+    return format != nullptr ? *format : DefaultNoteFormat();
+}
+
 bool NoteImage::HasNote() const {
-    return std::all_of(kNoteEntryNames.begin(), kNoteEntryNames.end(),
-                       [&](const char* name) { return Packet(name) != nullptr; });
+    const std::vector<std::string>& names = Format().EntryNames();
+    return std::all_of(names.begin(), names.end(), [&](const std::string& name) { return Packet(name) != nullptr; });
 }
 
-bool NoteImage::HasAnyNoteEntry() const {
-    return std::any_of(kNoteEntryNames.begin(), kNoteEntryNames.end(),
-                       [&](const char* name) { return Packet(name) != nullptr; });
-}
+bool NoteImage::HasAnyNoteEntry() const { return StoredFormat(Entries()) != nullptr; }
 
-std::string_view NoteImage::CipherIdentifier() const {
-    const ResourceEntry* type = Packet(kCipherEntry);
-    if (type == nullptr) return {};
-    return CipherIdentifierFromType(type->bytes.data(), type->bytes.size());
-}
+const NoteChoice* NoteImage::Choice() const { return Format().ChoiceOf(Entries()); }
 
 std::vector<std::string> NoteImage::Faults() const {
     std::vector<std::string> faults;
-    for (const char* name : kNoteEntryNames) {
-        if (Packet(name) == nullptr) faults.push_back(std::string("no ") + name + " entry");
+    for (const std::string& name : Format().EntryNames()) {
+        if (Packet(name) == nullptr) faults.push_back("no " + name + " entry");
     }
-    if (const ResourceEntry* hmac = Packet(kVerifierEntry); hmac != nullptr && hmac->bytes.size() != 64)
-        faults.push_back("HMAC holds " + std::to_string(hmac->bytes.size()) + " bytes, not 64");
-    if (const ResourceEntry* data = Packet(kSealedTextEntry);
-        data != nullptr && (data->bytes.empty() || data->bytes.size() % 16 != 0))
-        faults.push_back("DATA holds " + std::to_string(data->bytes.size()) + " bytes, not a positive multiple of 16");
-    if (Packet(kCipherEntry) != nullptr && CipherIdentifier().empty()) faults.push_back("TYPE names no known cipher");
+    for (std::string& fault : Format().Faults(Entries())) faults.push_back(std::move(fault));
     return faults;
 }
 
@@ -64,21 +64,14 @@ void NoteImage::RequireWholeNote() const {
     if (!faults.empty()) throw NoteError("the note is damaged: " + faults.front());
 }
 
-bool NoteImage::PasswordMatches(std::string_view password) const {
-    const ResourceEntry* hmac = Packet(kVerifierEntry);
-    return hmac != nullptr && hmac->bytes.size() == 64 &&
-           PasswordMatchesVerifier(password, hmac->bytes.data(), hmac->bytes.size());
-}
+bool NoteImage::PasswordMatches(std::string_view password) const { return Format().PasswordMatches(Entries(), password); }
 
 SecretString NoteImage::Unseal(std::string_view password) const {
-    const ResourceEntry* data = Packet(kSealedTextEntry);
-    std::string text = UnsealDocumentData(data->bytes.data(), data->bytes.size(), password, CipherIdentifier());
-    SecretString secret(text);
-    WipeString(text);
-    return secret;
+    const NoteChoice* choice = Choice();
+    return choice == nullptr ? SecretString() : Format().Open(*choice, Entries(), password);
 }
 
-std::vector<std::uint8_t> NoteImage::WithNote(const SealedDocument& sealed) const {
+std::vector<std::uint8_t> NoteImage::WithNote(const SealedNote& sealed) const {
     std::vector<ResourceChange> changes = RemoveNoteEntries(m_resources);
     for (ResourceChange& put : PutNoteEntries(sealed)) changes.push_back(std::move(put));
     return RewriteResources(m_image.data(), m_image.size(), changes);
@@ -88,7 +81,7 @@ std::vector<std::uint8_t> NoteImage::WithoutNote() const {
     return RewriteResources(m_image.data(), m_image.size(), RemoveNoteEntries(m_resources));
 }
 
-void CheckRewrittenEntries(const NoteImage& original, const NoteImage& rewritten, const SealedDocument* sealed) {
+void CheckRewrittenEntries(const NoteImage& original, const NoteImage& rewritten, const SealedNote* sealed) {
     const std::vector<ResourceEntry> before = OtherResources(original.resources());
     const std::vector<ResourceEntry> after = OtherResources(rewritten.resources());
     if (before.size() != after.size()) throw NoteError("the written file lost or gained resources");
@@ -103,11 +96,11 @@ void CheckRewrittenEntries(const NoteImage& original, const NoteImage& rewritten
     }
     std::size_t noteEntries = 0;
     for (const ResourceEntry& entry : rewritten.resources()) noteEntries += IsNoteEntry(entry.key) ? 1 : 0;
-    if (noteEntries != kNoteEntryNames.size()) throw NoteError("the written file holds a second copy of a note entry");
-    for (const SealedEntry& expected : SealedEntries(*sealed)) {
+    if (noteEntries != sealed->size()) throw NoteError("the written file holds a second copy of a note entry");
+    for (const NoteEntry& expected : *sealed) {
         const ResourceEntry* entry = rewritten.Packet(expected.name);
-        if (entry == nullptr || entry->key.language != 0 || entry->bytes != *expected.bytes)
-            throw NoteError(std::string("the written file's ") + expected.name + " entry is not the one sealed");
+        if (entry == nullptr || entry->key.language != 0 || entry->bytes != expected.bytes)
+            throw NoteError("the written file's " + expected.name + " entry is not the one sealed");
     }
 }
 
@@ -117,7 +110,7 @@ void CheckNoteOpens(const NoteImage& image, std::string_view text, std::string_v
 }
 
 void CheckRewrittenImage(const NoteImage& original, const std::vector<std::uint8_t>& written,
-                         const SealedDocument* sealed, std::string_view text, std::string_view password) {
+                         const SealedNote* sealed, std::string_view text, std::string_view password) {
     const NoteImage rewritten(written);
     CheckRewrittenEntries(original, rewritten, sealed);
     if (sealed != nullptr) CheckNoteOpens(rewritten, text, password);

@@ -1,5 +1,5 @@
-// The note a program image carries, read and rewritten as data: the three
-// "PACKET" entries ("HMAC", "DATA", "TYPE") of its resource directory.
+// The note a program image carries, read and rewritten as data: the
+// "PACKET" entries of its resource directory that its format stores it as.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "crypto/document.h"
+#include "crypto/note_format.h"
 #include "crypto/wipe.h"
 #include "note/note_entries.h"
 #include "store/resource_entry.h"
@@ -29,16 +29,19 @@ public:
 
     // The entry of type "PACKET" with this name, in any language, as the
     // program finds it; null when absent.
-    const ResourceEntry* Packet(const char* name) const;
-    // All three entries are there.
+    const ResourceEntry* Packet(const std::string& name) const;
+    // The note's entries, for its format to read.
+    StoredEntries Entries() const;
+    // The format of the entries present (the default one when none is).
+    const NoteFormat& Format() const;
+    // Every entry of its format is there.
     bool HasNote() const;
-    // At least one of them is there.
+    // At least one note entry is there.
     bool HasAnyNoteEntry() const;
-    // The cipher "TYPE" selects, or an empty view.
-    std::string_view CipherIdentifier() const;
-    // What keeps the note from being read: a missing entry, a verifier that
-    // is not 64 bytes, a "DATA" that is empty or not a multiple of 16, a
-    // "TYPE" that selects no cipher. Empty for a whole note.
+    // The choice the note was sealed with, or null.
+    const NoteChoice* Choice() const;
+    // What keeps the note from being read: a missing entry, then what its
+    // format finds wrong with those present. Empty for a whole note.
     std::vector<std::string> Faults() const;
 
     // Throws NoteError unless the note is whole.
@@ -48,7 +51,7 @@ public:
     SecretString Unseal(std::string_view password) const;
 
     // The image with sealed as its note, replacing the note it had.
-    std::vector<std::uint8_t> WithNote(const SealedDocument& sealed) const;
+    std::vector<std::uint8_t> WithNote(const SealedNote& sealed) const;
     // The image without a note.
     std::vector<std::uint8_t> WithoutNote() const;
 
@@ -59,9 +62,9 @@ private:
 
 // Checks a rewritten image as it was read back: every resource other than
 // the note's entries byte for byte as in original, and the note's entries
-// exactly sealed's bytes in language 0 or, without sealed, no note entry at
-// all. Throws NoteError naming the first difference.
-void CheckRewrittenEntries(const NoteImage& original, const NoteImage& rewritten, const SealedDocument* sealed);
+// exactly sealed's in language 0 or, without sealed, no note entry at all.
+// Throws NoteError naming the first difference.
+void CheckRewrittenEntries(const NoteImage& original, const NoteImage& rewritten, const SealedNote* sealed);
 // Checks that the image's note takes password and unseals to text; throws
 // NoteError when it does not.
 void CheckNoteOpens(const NoteImage& image, std::string_view text, std::string_view password);
@@ -70,4 +73,4 @@ void CheckNoteOpens(const NoteImage& image, std::string_view text, std::string_v
 // Whatever writes a note, the editor or the companion, accepts what passes
 // these and nothing else.
 void CheckRewrittenImage(const NoteImage& original, const std::vector<std::uint8_t>& written,
-                         const SealedDocument* sealed, std::string_view text, std::string_view password);
+                         const SealedNote* sealed, std::string_view text, std::string_view password);

@@ -35,7 +35,10 @@ wine_use() {
   export WINESERVER=$wine_server
   local dir
   dir=$(realpath -m "$2")
-  export WINEPREFIX="$dir/prefix" WINEDEBUG=-all LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+  # SCRIBECRYPT_WINE_LOCALE runs a test where the system's ANSI code page is
+  # another than the Chinese one (C: code page 1252).
+  local locale=${SCRIBECRYPT_WINE_LOCALE:-zh_CN.UTF-8}
+  export WINEPREFIX="$dir/prefix" WINEDEBUG=-all LANG=$locale LC_ALL=$locale
   if [ -f "$dir/session/display" ]; then
     DISPLAY=":$(cat "$dir/session/display")"
     export DISPLAY

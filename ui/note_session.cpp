@@ -3,8 +3,7 @@
 #include <string>
 #include <utility>
 
-#include "crypto/cipher_table.h"
-#include "crypto/document.h"
+#include "crypto/legacy_format.h"
 #include "crypto/key_material.h"
 #include "image/resources.h"
 #include "ui/document_state.h"
@@ -27,7 +26,7 @@ Key CurrentKey() {
 
 bool HasUsableKey() {
     const Key key = CurrentKey();
-    return FindCipher(key.cipher) != nullptr && !key.password.empty();
+    return FindNoteChoice(key.cipher) != nullptr && !key.password.empty();
 }
 
 ImageNote SealedWithKey(std::string_view text) {
@@ -139,14 +138,15 @@ Unlocked UnlockStoredNote(const std::function<bool()>& askPassword) {
     // the note then opens empty.
     if (hmac.bytes == nullptr || hmac.size == 0 || type.bytes == nullptr)
         return unlocked;
-    SetCipher(state, CipherIdentifierFromType(type.bytes, type.size));
+    if (const NoteChoice* choice = LegacyChoiceFromType(type.bytes, type.size))
+        SetCipher(state, choice->identifier);
     if (!PasswordMatchesVerifier(state.m_password.View(), hmac.bytes, hmac.size)) {
         unlocked.outcome = Unlock::WrongPassword;
         return unlocked;
     }
     state.m_storedVerifier.assign(hmac.bytes, hmac.bytes + hmac.size);
     const ImageResource& data = document.data;
-    if (data.bytes != nullptr && FindCipher(state.m_cipher.c_str()) != nullptr) {
+    if (data.bytes != nullptr && FindNoteChoice(state.m_cipher.c_str()) != nullptr) {
         std::string text = UnsealDocumentData(data.bytes, data.size, state.m_password.View(), state.m_cipher.c_str());
         unlocked.text = SecretString(text);
         WipeString(text);

@@ -1,15 +1,9 @@
 #include "ui/passworddialogs.h"
 
-#include "crypto/cipher_table.h"
+#include "crypto/note_format.h"
 #include "framework/cstring.h"
 #include "ui/note_session.h"
 #include "ui/uitext.h"
-
-namespace {
-
-constexpr int kMaxPasswordCharacters = 512;
-
-}  // namespace
 
 // The caret starts in the password field, so the dialog is answered from
 // the keyboard alone: typing, then Enter for the default button. Returning
@@ -17,7 +11,7 @@ constexpr int kMaxPasswordCharacters = 512;
 // OK button.
 BOOL CMyDialog::HandleInitDialog() {
     BindControl(IDC_PASSWORD, m_editPassword);
-    m_editPassword.LimitText(kMaxPasswordCharacters);
+    m_editPassword.LimitText(static_cast<int>(kPasswordCharacterLimit));
     // It opens before the program has any other window: in front, the
     // keys typed at start-up reach it.
     SetForegroundWindow(*this);
@@ -30,19 +24,20 @@ void CMyDialog::HandleDestroy() { NoteSession::LeaveEnteredPassword(SecretWindow
 BOOL MyDialog::HandleInitDialog() {
     BindControl(IDC_NEW_PASSWORD, m_editPassword);
     BindControl(IDC_REPEAT_PASSWORD, m_editRepeat);
-    m_editPassword.LimitText(kMaxPasswordCharacters);
-    m_editRepeat.LimitText(kMaxPasswordCharacters);
+    m_editPassword.LimitText(static_cast<int>(kPasswordCharacterLimit));
+    m_editRepeat.LimitText(static_cast<int>(kPasswordCharacterLimit));
     BindControl(IDC_CIPHER, m_comboCipher);
-    for (const CipherEntry& entry : kCipherTable)
-        m_comboCipher.AddString(entry.displayName);
-    m_comboCipher.SelectString(1, kCipherTable[0].displayName);
+    for (const NoteChoice& choice : NoteChoices())
+        m_comboCipher.AddString(choice.displayName);
+    m_comboCipher.SelectString(1, DefaultNoteChoice().displayName);
     SetFocus(m_editPassword);
     return FALSE;
 }
 
 void MyDialog::HandleDestroy() {
+    const NoteChoice* choice = NoteChoiceFromDisplayName(ViewText(m_comboCipher).c_str());
     NoteSession::LeaveNewPasswordEntries(SecretWindowText(m_editPassword), SecretWindowText(m_editRepeat),
-                                         CipherIdentifierFromDisplayName(ViewText(m_comboCipher).c_str()));
+                                         choice != nullptr ? choice->identifier : "");
 }
 
 PromptOutcome RunNewPasswordPrompt(MyDialog& dialog, HWND owner, const std::function<bool()>& askAgain) {

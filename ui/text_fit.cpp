@@ -11,7 +11,7 @@ namespace {
 bool FitsCodePage936(std::wstring_view character) {
     char bytes[4];
     BOOL usedDefault = FALSE;
-    const int length = WideCharToMultiByte(kCodePage936, WC_NO_BEST_FIT_CHARS, character.data(),
+    const int length = WideCharToMultiByte(kLegacyNoteCodePage, WC_NO_BEST_FIT_CHARS, character.data(),
                                            static_cast<int>(character.size()), bytes, sizeof bytes, nullptr,
                                            &usedDefault);
     return length > 0 && !usedDefault;

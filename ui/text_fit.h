@@ -10,8 +10,7 @@
 #include <string>
 #include <string_view>
 
-// The code page the note is stored in.
-constexpr UINT kCodePage936 = 936;
+#include "crypto/note_format.h"
 
 struct UnfitCharacters {
     // Characters, not UTF-16 units: a surrogate pair is one character, and

@@ -73,11 +73,11 @@ SecretString StoredForm(std::wstring_view text) {
     if (text.empty())
         return SecretString();
     const int units = static_cast<int>(text.size());
-    const int bytes = WideCharToMultiByte(kCodePage936, 0, text.data(), units, nullptr, 0, nullptr, nullptr);
+    const int bytes = WideCharToMultiByte(kLegacyNoteCodePage, 0, text.data(), units, nullptr, 0, nullptr, nullptr);
     if (bytes <= 0)
         return SecretString();
     SecretString stored = SecretString::OfLength(static_cast<std::size_t>(bytes));
-    WideCharToMultiByte(kCodePage936, 0, text.data(), units, stored.data(), bytes, nullptr, nullptr);
+    WideCharToMultiByte(kLegacyNoteCodePage, 0, text.data(), units, stored.data(), bytes, nullptr, nullptr);
     return stored;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <exception>
 
+#include "crypto/note_format.h"
 #include "crypto/wipe.h"
 
 namespace {
@@ -24,7 +25,8 @@ struct Feed {
 // be known exactly. Returns the number of units written.
 std::size_t ConvertPiece(std::string_view piece, wchar_t* out, std::size_t capacity) {
     const int converted =
-        MultiByteToWideChar(CP_ACP, 0, piece.data(), static_cast<int>(piece.size()), out, static_cast<int>(capacity));
+        MultiByteToWideChar(kLegacyNoteCodePage, 0, piece.data(), static_cast<int>(piece.size()), out,
+                            static_cast<int>(capacity));
     std::size_t written = 0;
     for (int i = 0; i < converted; ++i) {
         if (out[i] == L'\n' && i > 0 && out[i - 1] == L'\r')
@@ -72,7 +74,7 @@ DWORD CALLBACK StreamPiece(DWORD_PTR cookie, LPBYTE buffer, LONG bytes, LONG* do
 std::string_view NextPiece(std::string_view text, std::size_t maxBytes) {
     std::size_t end = 0;
     while (end < text.size()) {
-        const bool lead = IsDBCSLeadByte(static_cast<BYTE>(text[end])) && end + 1 < text.size();
+        const bool lead = IsDBCSLeadByteEx(kLegacyNoteCodePage, static_cast<BYTE>(text[end])) && end + 1 < text.size();
         std::size_t next = end + (lead ? 2 : 1);
         // "\r\n" is one line break and must reach the view in one piece.
         if (text[end] == '\r' && next < text.size() && text[next] == '\n')
@@ -88,7 +90,8 @@ std::size_t ViewCharacters(std::string_view text) {
     if (text.size() > static_cast<std::size_t>(INT_MAX))
         return SIZE_MAX;
     std::size_t characters =
-        static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0));
+        static_cast<std::size_t>(MultiByteToWideChar(kLegacyNoteCodePage, 0, text.data(),
+                                                     static_cast<int>(text.size()), nullptr, 0));
     for (std::size_t at = text.find("\r\n"); at != std::string_view::npos; at = text.find("\r\n", at + 2))
         --characters;
     return characters;

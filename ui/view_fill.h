@@ -1,6 +1,6 @@
 // Filling the view with a whole note. The text is streamed in as UTF-16,
-// converted piece by piece from the ANSI code page as SetWindowTextA would
-// convert it, with redraw off: under Wine that takes about half the time
+// converted piece by piece from the code page the note is stored in, whatever
+// the system's ANSI code page, with redraw off: under Wine that takes about half the time
 // SetWindowTextA needs for notes of megabytes, and no copy of the whole text
 // is made. A view that runs out of room keeps only part of the note, so the
 // view's length is checked afterwards.

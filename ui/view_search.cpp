@@ -23,13 +23,13 @@ void ReplaceSelection(HWND view, const wchar_t* text) {
 std::wstring Widened(const std::string& text) {
     std::wstring wide(text.size(), L'\0');
     wide.resize(static_cast<std::size_t>(
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], static_cast<int>(wide.size()))));
+        MultiByteToWideChar(Casement::kWindowCodePage, 0, text.data(), static_cast<int>(text.size()), &wide[0], static_cast<int>(wide.size()))));
     return wide;
 }
 
 std::string Narrowed(std::wstring_view text) {
     std::string narrow(text.size() * 2, '\0');
-    narrow.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+    narrow.resize(static_cast<std::size_t>(WideCharToMultiByte(Casement::kWindowCodePage, 0, text.data(), static_cast<int>(text.size()),
                                                                &narrow[0], static_cast<int>(narrow.size()), nullptr,
                                                                nullptr)));
     return narrow;

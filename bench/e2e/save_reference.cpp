@@ -23,7 +23,7 @@
 #include <string>
 
 #include "bench/e2e/probes.h"
-#include "crypto/document.h"
+#include "crypto/note_format.h"
 #include "image/paths.h"
 #include "note/note_entries.h"
 #include "tests/e2e/driver.h"
@@ -34,30 +34,30 @@ namespace {
 // replace the note the copy carries.
 constexpr WORD kLanguage = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
 
-bool WriteEntries(const std::wstring& path, const SealedDocument& sealed) {
+bool WriteEntries(const std::wstring& path, const SealedNote& sealed) {
     HANDLE update = BeginUpdateResourceW(path.c_str(), FALSE);
     if (update == nullptr)
         return false;
     const std::wstring type = FromAnsi(kNoteType);
     bool written = true;
-    for (const SealedEntry& entry : SealedEntries(sealed))
+    for (const NoteEntry& entry : sealed)
         written = written && UpdateResourceW(update, type.c_str(), FromAnsi(entry.name).c_str(), kLanguage,
-                                             const_cast<unsigned char*>(entry.bytes->data()),
-                                             static_cast<DWORD>(entry.bytes->size())) != FALSE;
+                                             const_cast<unsigned char*>(entry.bytes.data()),
+                                             static_cast<DWORD>(entry.bytes.size())) != FALSE;
     return EndUpdateResourceW(update, written ? FALSE : TRUE) != FALSE && written;
 }
 
-bool EntriesReadBack(const std::wstring& path, const SealedDocument& sealed) {
+bool EntriesReadBack(const std::wstring& path, const SealedNote& sealed) {
     HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (module == nullptr)
         return false;
     const std::wstring type = FromAnsi(kNoteType);
     bool same = true;
-    for (const SealedEntry& entry : SealedEntries(sealed)) {
+    for (const NoteEntry& entry : sealed) {
         HRSRC found = FindResourceW(module, FromAnsi(entry.name).c_str(), type.c_str());
         const void* bytes = found != nullptr ? LockResource(LoadResource(module, found)) : nullptr;
-        same = same && bytes != nullptr && SizeofResource(module, found) == entry.bytes->size() &&
-               std::memcmp(bytes, entry.bytes->data(), entry.bytes->size()) == 0;
+        same = same && bytes != nullptr && SizeofResource(module, found) == entry.bytes.size() &&
+               std::memcmp(bytes, entry.bytes.data(), entry.bytes.size()) == 0;
     }
     FreeLibrary(module);
     return same;
@@ -76,8 +76,10 @@ int main(int argc, char** argv) {
         const std::string text = driver::ReadFileBytes(argv[2]);
         bench::Require(!text.empty(), "reading the text");
 
+        const NoteChoice* choice = FindNoteChoice(argv[4]);
+        bench::Require(choice != nullptr, "knowing the cipher");
         const bench::Stopwatch saving;
-        const std::optional<SealedDocument> sealed = SealDocument(text, argv[3], argv[4]);
+        const std::optional<SealedNote> sealed = choice->format->Seal(*choice, text, argv[3]);
         const double sealMs = saving.ElapsedMs();
         bench::Require(sealed.has_value(), "sealing the text");
         bench::Require(CopyFileW(program.c_str(), copy.c_str(), FALSE) != FALSE, "copying the program file");

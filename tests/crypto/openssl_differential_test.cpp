@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "crypto/cipher_table.h"
+#include "crypto/cipher_suite.h"
 #include "crypto/document.h"
 #include "crypto/seed.h"
 #include "crypto/sm4.h"

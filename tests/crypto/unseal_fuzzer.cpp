@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "crypto/cipher_table.h"
+#include "crypto/legacy_format.h"
 #include "crypto/document.h"
 
 namespace {
@@ -25,7 +25,7 @@ void Require(bool condition) {
 // Mostly one of the four identifiers, so the ciphers themselves get fuzzed.
 std::string ChooseCipher(FuzzedDataProvider& input) {
     const std::uint8_t choice = input.ConsumeIntegral<std::uint8_t>();
-    if (choice < 224) return kCipherTable[choice % 4].identifier;
+    if (choice < 224) return NoteChoices()[choice % NoteChoices().size()].identifier;
     return input.ConsumeRandomLengthString(12);
 }
 
@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         input.ConsumeBytes<std::uint8_t>(input.ConsumeIntegralInRange(0, 10));
     const std::vector<std::uint8_t> data = input.ConsumeRemainingBytes<std::uint8_t>();
 
-    (void)CipherIdentifierFromType(type.data(), type.size());
+    (void)LegacyChoiceFromType(type.data(), type.size());
     const bool accepted = PasswordMatchesVerifier(password, hmac.data(), hmac.size());
     Require(hmac.size() <= 64 || !accepted);
 
@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const std::string note(data.begin(), data.end());
     const std::string noteText = note.substr(0, note.find('\0'));
     const std::optional<SealedDocument> sealed = SealDocument(noteText, password, cipher);
-    Require(sealed.has_value() == (!password.empty() && FindCipher(cipher) != nullptr));
+    Require(sealed.has_value() == (!password.empty() && FindNoteChoice(cipher) != nullptr));
     if (sealed) {
         Require(sealed->data.size() % 16 == 0 && sealed->data.size() >= noteText.size());
         Require(PasswordMatchesVerifier(password, sealed->hmac.data(), sealed->hmac.size()));

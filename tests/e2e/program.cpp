@@ -97,11 +97,11 @@ ProgramCopy::ProgramCopy(const InFolder& place) : m_folder(place.folder), m_path
 
 bool ProgramCopy::Seal(const std::string& text, const std::string& password, const std::string& cipher) const {
     const std::optional<SealedDocument> sealed = SealDocument(text, password, cipher);
-    return sealed && WritePackets(FromAnsi(m_path), *sealed).has_value();
+    return sealed && WritePackets(FromAnsi(m_path), LegacyEntries(*sealed)).has_value();
 }
 
 bool ProgramCopy::WriteRaw(const std::string& hmac, const std::string& data, const std::string& type) const {
-    return WritePackets(FromAnsi(m_path), SealedDocument{ToBytes(hmac), ToBytes(data), ToBytes(type)}).has_value();
+    return WritePackets(FromAnsi(m_path), LegacyEntries({ToBytes(hmac), ToBytes(data), ToBytes(type)})).has_value();
 }
 
 bool ProgramCopy::AddPacket(const char* name, const std::string& bytes) const {

@@ -53,8 +53,8 @@ protected:
         return copy;
     }
 
-    SealedDocument Sample() const {
-        return {Bytes(std::string(64, 'h')), Bytes(std::string(48, 'd')), Bytes("AES")};
+    SealedNote Sample() const {
+        return LegacyEntries({Bytes(std::string(64, 'h')), Bytes(std::string(48, 'd')), Bytes("AES")});
     }
 };
 
@@ -112,8 +112,9 @@ TEST_F(PacketResources, MissingOrRunningTargetReportsFailure) {
 
 TEST_F(PacketResources, AnEmptyEntryIsRefusedAndTheFileKeepsItsDocument) {
     const std::string path = CopyOfSelf();
-    SealedDocument broken = Sample();
-    broken.data.clear();
+    SealedNote broken = Sample();
+    for (NoteEntry& entry : broken)
+        if (entry.name == kSealedTextEntry) entry.bytes.clear();
     EXPECT_FALSE(WritePackets(FromAnsi(path), broken));
     EXPECT_EQ("SM4", ImageFile(path).Packet("TYPE"));
 }

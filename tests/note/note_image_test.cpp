@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "crypto/legacy_format.h"
 #include "store/resource_reader.h"
 #include "tests/store/pe_fixture.h"
 
@@ -34,14 +35,14 @@ void PrintTo(const Spoiled& spoiled, std::ostream* out) { *out << spoiled.name; 
 
 class RewrittenImage : public testing::TestWithParam<Spoiled> {
 protected:
-    RewrittenImage() : m_original(ImageWith(fixture::SampleEntries())), m_sealed(*SealDocument(kText, kPassword, "SM4")) {}
+    RewrittenImage() : m_original(ImageWith(fixture::SampleEntries())), m_sealed(LegacyEntries(*SealDocument(kText, kPassword, "SM4"))) {}
 
     std::vector<ResourceEntry> GoodRewrite() const {
         return ReadResources(m_original.WithNote(m_sealed).data(), m_original.WithNote(m_sealed).size());
     }
 
     NoteImage m_original;
-    SealedDocument m_sealed;
+    SealedNote m_sealed;
 };
 
 TEST_P(RewrittenImage, IsAcceptedOnlyWhenWhole) {
@@ -96,7 +97,7 @@ INSTANTIATE_TEST_SUITE_P(Check, RewrittenImage, testing::ValuesIn(kSpoiled),
 
 TEST(RewrittenImageCheck, TheEntriesAloneDoNotProveTheNoteOpens) {
     const NoteImage original(ImageWith(fixture::SampleEntries()));
-    const SealedDocument sealed = *SealDocument("other text", kPassword, "AES");
+    const SealedNote sealed = LegacyEntries(*SealDocument("other text", kPassword, "AES"));
     const NoteImage rewritten(original.WithNote(sealed));
     EXPECT_NO_THROW(CheckRewrittenEntries(original, rewritten, &sealed));
     EXPECT_THROW(CheckNoteOpens(rewritten, kText, kPassword), NoteError);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "crypto/legacy_format.h"
 #include "note/note_entries.h"
 #include "pe_fixture.h"
 #include "store/image_error.h"
@@ -69,7 +70,7 @@ std::vector<std::uint8_t> Pattern(std::size_t length, unsigned seed) {
 }
 
 std::vector<ResourceChange> SamplePackets(std::size_t dataBytes) {
-    return PutNoteEntries({Pattern(64, 1), Pattern(dataBytes, 2), Bytes("SM4")});
+    return PutNoteEntries(LegacyEntries({Pattern(64, 1), Pattern(dataBytes, 2), Bytes("SM4")}));
 }
 
 class Rewriter : public testing::TestWithParam<bool> {
@@ -93,7 +94,7 @@ TEST_P(Rewriter, PutPacketsReadBackExactlyBesideEveryOtherEntry) {
 TEST_P(Rewriter, ReplacingAndDeletingLeaveTheOtherEntriesAsTheyWere) {
     const std::vector<std::uint8_t> first = Rewrite(Original(), SamplePackets(48));
     const std::vector<std::uint8_t> second =
-        Rewrite(first, PutNoteEntries({Pattern(64, 3), Pattern(16, 4), Bytes("CAMELLIA")}));
+        Rewrite(first, PutNoteEntries(LegacyEntries({Pattern(64, 3), Pattern(16, 4), Bytes("CAMELLIA")})));
     EXPECT_EQ(FindResource(Read(second), NoteEntryKey("DATA"))->bytes, Pattern(16, 4));
     EXPECT_EQ(FindResource(Read(second), NoteEntryKey("TYPE"))->bytes, Bytes("CAMELLIA"));
     EXPECT_EQ(Read(second).size(), fixture::SampleEntries().size() + 3);

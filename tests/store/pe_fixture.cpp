@@ -207,7 +207,7 @@ Image SampleImage(bool pe32Plus, const std::vector<ResourceEntry>& entries) {
 
 std::vector<ResourceChange> DeleteNoteEntries() {
     std::vector<ResourceChange> changes;
-    for (const char* name : kNoteEntryNames) changes.push_back({NoteEntryKey(name), std::nullopt});
+    for (const std::string& name : AllNoteEntryNames()) changes.push_back({NoteEntryKey(name), std::nullopt});
     return changes;
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "crypto/legacy_format.h"
 #include "note/note_entries.h"
 #include "store/image_rewriter.h"
 #include "store/pe_checksum.h"
@@ -64,7 +65,7 @@ TEST_P(ProgramImage, TakesALargeNoteAndGivesItBackKeepingEveryOtherResource) {
     std::vector<std::uint8_t> data(1 << 20);
     for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i * 2654435761u >> 24);
     const std::vector<std::uint8_t> locked =
-        RewriteResources(m_image.data(), m_image.size(), PutNoteEntries({std::vector<std::uint8_t>(64, 7), data, {'S', 'M', '4'}}));
+        RewriteResources(m_image.data(), m_image.size(), PutNoteEntries(LegacyEntries({std::vector<std::uint8_t>(64, 7), data, {'S', 'M', '4'}})));
 
     const std::vector<ResourceEntry> withNote = ReadResources(locked.data(), locked.size());
     ASSERT_EQ(withNote.size(), original.size() + 3);

@@ -1,0 +1,81 @@
+// The table of note choices and the look-ups in it.
+#include "crypto/note_format.h"
+
+#include <algorithm>
+
+#include "crypto/legacy_format.h"
+
+const std::vector<NoteChoice>& NoteChoices() {
+    static const std::vector<NoteChoice> choices = {
+        {"AES", "AES-256-CBC", "AES", &LegacyFormat(), Cipher::Aes},
+        {"CAMELLIA", "Camellia-256-CBC", "Camellia", &LegacyFormat(), Cipher::Camellia},
+        {"SM4", "SM4-128-CBC", "SM4", &LegacyFormat(), Cipher::Sm4},
+        {"SEED", "SEED-128-CBC", "SEED", &LegacyFormat(), Cipher::Seed},
+    };
+    return choices;
+}
+
+const NoteChoice& DefaultNoteChoice() { return NoteChoices().front(); }
+
+const NoteFormat& DefaultNoteFormat() { return *DefaultNoteChoice().format; }
+
+const NoteChoice* FindNoteChoice(std::string_view identifier) {
+    for (const NoteChoice& choice : NoteChoices()) {
+        if (identifier == choice.identifier)
+            return &choice;
+    }
+    return nullptr;
+}
+
+const NoteChoice* NoteChoiceFromDisplayName(std::string_view displayName) {
+    for (const NoteChoice& choice : NoteChoices()) {
+        if (displayName == choice.displayName)
+            return &choice;
+    }
+    return nullptr;
+}
+
+std::string ListNoteChoices(const std::function<std::string(const NoteChoice&)>& name, std::string_view separator,
+                            std::string_view lastSeparator) {
+    const std::vector<NoteChoice>& choices = NoteChoices();
+    std::string list;
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        if (i > 0)
+            list += i + 1 == choices.size() ? lastSeparator : separator;
+        list += name(choices[i]);
+    }
+    return list;
+}
+
+namespace {
+
+// Each format once, in the order of the choices.
+std::vector<const NoteFormat*> Formats() {
+    std::vector<const NoteFormat*> formats;
+    for (const NoteChoice& choice : NoteChoices()) {
+        if (std::find(formats.begin(), formats.end(), choice.format) == formats.end())
+            formats.push_back(choice.format);
+    }
+    return formats;
+}
+
+}  // namespace
+
+const NoteFormat* StoredFormat(const StoredEntries& entries) {
+    for (const NoteFormat* format : Formats()) {
+        const std::vector<std::string>& names = format->EntryNames();
+        if (std::any_of(names.begin(), names.end(), [&](const std::string& name) { return entries(name).found; }))
+            return format;
+    }
+    return nullptr;
+}
+
+const std::vector<std::string>& AllNoteEntryNames() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> all;
+        for (const NoteFormat* format : Formats())
+            all.insert(all.end(), format->EntryNames().begin(), format->EntryNames().end());
+        return all;
+    }();
+    return names;
+}

@@ -1,0 +1,99 @@
+// The formats a note is stored in and the choices a user has among them.
+// A format seals a note's text under a password into named entries (each
+// kept as a "PACKET" resource of that name) and opens them again; what holds
+// the entries (a program file read as data, the running program's own
+// resources, memory) only hands them over by name. Each choice is one row
+// the user picks from: a format and what it is sealed with.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "crypto/cipher_suite.h"
+#include "crypto/wipe.h"
+
+// The code page the legacy format keeps a note's text and password in: the
+// one that Simplified Chinese Windows uses for its ANSI texts.
+inline constexpr unsigned kLegacyNoteCodePage = 936;
+
+// How a format stores the characters of the text and the password.
+enum class TextEncoding {
+    LegacyCodePage,  // kLegacyNoteCodePage bytes; a character it cannot hold is lost
+};
+
+// Every password field takes at most this many characters, whatever the format.
+inline constexpr std::size_t kPasswordCharacterLimit = 512;
+
+// One entry of a sealed note: its name and the bytes stored under it.
+struct NoteEntry {
+    std::string name;
+    std::vector<unsigned char> bytes;
+};
+using SealedNote = std::vector<NoteEntry>;
+
+// An entry as its holder has it: absent, present but unreadable (no bytes),
+// or its bytes, valid while the holder lives.
+struct StoredEntry {
+    bool found = false;
+    const unsigned char* bytes = nullptr;
+    std::size_t size = 0;
+};
+// The stored entry of this name.
+using StoredEntries = std::function<StoredEntry(std::string_view name)>;
+
+struct NoteChoice;
+
+class NoteFormat {
+public:
+    virtual ~NoteFormat() = default;
+
+    virtual TextEncoding Encoding() const = 0;
+    // The entries a note of this format is stored as.
+    virtual const std::vector<std::string>& EntryNames() const = 0;
+    // What keeps present entries from being opened: a wrong size, an unknown
+    // choice. Missing entries are not among them. Empty for a whole note.
+    virtual std::vector<std::string> Faults(const StoredEntries& entries) const = 0;
+    // The choice the entries were sealed with; null when they select none.
+    virtual const NoteChoice* ChoiceOf(const StoredEntries& entries) const = 0;
+
+    // The text (bytes in Encoding(), without a zero byte) sealed under
+    // password; nothing when the password is empty, so that no readable note
+    // is ever written.
+    virtual std::optional<SealedNote> Seal(const NoteChoice& choice, std::string_view text,
+                                           std::string_view password) const = 0;
+    virtual bool PasswordMatches(const StoredEntries& entries, std::string_view password) const = 0;
+    // The text of a whole note whose password matched.
+    virtual SecretString Open(const NoteChoice& choice, const StoredEntries& entries,
+                              std::string_view password) const = 0;
+};
+
+struct NoteChoice {
+    const char* identifier;   // stored with the note and named on the command line; upper-case ASCII
+    const char* displayName;  // as the new-password dialog lists it
+    const char* shortName;    // as the About box names it
+    const NoteFormat* format;
+    Cipher cipher;  // what the legacy format seals with
+};
+
+// Every choice, in the order the new-password dialog lists them.
+const std::vector<NoteChoice>& NoteChoices();
+// The choice a new note gets unless the user picks another.
+const NoteChoice& DefaultNoteChoice();
+// The choice with exactly this identifier or display name; null for none.
+const NoteChoice* FindNoteChoice(std::string_view identifier);
+const NoteChoice* NoteChoiceFromDisplayName(std::string_view displayName);
+// Every choice named by name, in table order, for a text: the last two
+// joined by lastSeparator and the others by separator.
+std::string ListNoteChoices(const std::function<std::string(const NoteChoice&)>& name, std::string_view separator,
+                            std::string_view lastSeparator);
+
+// The format whose entries are (some of them) present; null when none is.
+const NoteFormat* StoredFormat(const StoredEntries& entries);
+// The names of every entry any format stores a note as.
+const std::vector<std::string>& AllNoteEntryNames();
+// The format a new note is written in when nothing says otherwise.
+const NoteFormat& DefaultNoteFormat();
