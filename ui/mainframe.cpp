@@ -247,7 +247,7 @@ void CMainFrame::ChangeFont() {
 BOOL CMainFrame::ChangePassword() {
     switch (m_saver.PromptForNewPassword(false)) {
     case PromptOutcome::Accepted:
-        MessageBoxA(MessageOwner(), "在您关闭文档时新密码将被应用。", "Scribecrypt",
+        MessageBoxA(MessageOwner(), "在您关闭文档时新密码将被应用。按 Ctrl+S 保存时也会应用新密码。", "Scribecrypt",
                     MB_OK | MB_ICONINFORMATION | MB_SYSTEMMODAL);
         return TRUE;
     case PromptOutcome::Cancelled:
