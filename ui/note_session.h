@@ -28,7 +28,8 @@ Key CurrentKey();
 // True when key can seal: a password and a cipher the program knows.
 bool CanSeal(const Key& key);
 
-// True when the program carried no complete note at start.
+// True while the note has no password of its own: the program carried no
+// complete note at start, and no save has sealed one since.
 bool IsNew();
 // True while a new password and cipher wait for a save to apply them.
 bool HasPendingChange();
