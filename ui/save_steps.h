@@ -25,7 +25,7 @@ struct DocumentFacts {
 };
 
 enum class CloseStep {
-    Close,           // save nothing: closing ends, Ctrl+S has nothing to do
+    Close,           // save nothing and go on: the window closes, the session may end, Ctrl+S is done
     AskToSave,       // ask whether the changes are to be saved
     AskForPassword,  // a new note needs a password before it is saved
     Save,            // seal the text (with a waiting password) into the program
