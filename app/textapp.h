@@ -6,8 +6,6 @@
 #include "ui/document_state.h"
 #include "ui/mainframe.h"
 
-class CMyDialog;
-
 class CTextApp : public Casement::CWinApp, public CDocumentState {
 public:
     ~CTextApp() override = default;
@@ -15,12 +13,9 @@ public:
     BOOL InitInstance() override;
 
     CMainFrame m_frame;
-    CMyDialog* m_pPasswordDialog = nullptr;
 
 private:
     // Shows the enter-password dialog, which leaves what was typed with the
     // note's session; false when it was cancelled.
     bool EnterPassword();
 };
-
-CTextApp& GetTextApp();

@@ -1,6 +1,7 @@
-// The document's protection state. The application object keeps it; the
-// dialogs, the frame and the save paths read and write it through
+// The document's protection state. The application object keeps it; only
+// the note's session (ui/note_session.h) reads and writes it, through
 // GetDocumentState(), which needs nothing of the application beyond this.
+// Everything else asks the session.
 #pragma once
 
 #include <vector>

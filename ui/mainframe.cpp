@@ -3,22 +3,19 @@
 #include <richedit.h>
 #include <shellapi.h>
 
+#include <optional>
+#include <string>
+
 #include "crypto/wipe.h"
 #include "framework/commondlg.h"
-#include "image/paths.h"
-#include "image/save_in_place.h"
-#include "image/self_save.h"
+#include "ui/lock_steps.h"
 #include "ui/note_session.h"
 #include "ui/resource_ids.h"
 #include "ui/textfile.h"
 #include "ui/uitext.h"
-#include "ui/unfit_text_warning.h"
 #include "ui/view_fill.h"
 
 namespace {
-
-// Work that ends within this time shows no progress.
-constexpr DWORD kQuietMs = 300;
 
 // Says that a text did not fit into the view, how to open it instead, and
 // what happens now.
@@ -28,33 +25,6 @@ std::string TooLargeMessage(std::size_t bytes, const char* outcome) {
     text += "请用 64 位版本的程序打开它。\n";
 #endif
     return text + outcome;
-}
-
-// Why a save into the program file failed, in the user's words.
-std::wstring InPlaceSaveFailure(InPlaceSave outcome, const std::wstring& displaced) {
-    const char* reason = "";
-    switch (outcome) {
-    case InPlaceSave::Saved:
-        break;
-    case InPlaceSave::ReadOnly:
-        reason = "程序文件是只读的。";
-        break;
-    case InPlaceSave::NoNewFile:
-        reason = "程序所在的文件夹不允许创建新文件，或其路径太长。";
-        break;
-    case InPlaceSave::NoRoom:
-        reason = "磁盘空间不足。";
-        break;
-    case InPlaceSave::CheckFailed:
-        reason = "无法写入程序的副本，或副本未通过写入后的检查。";
-        break;
-    case InPlaceSave::InUse:
-        reason = "另一个程序正在使用程序文件。";
-        break;
-    case InPlaceSave::Displaced:
-        return FromAnsi("无法保存文档。程序文件无法放回原处，它现在位于：\n") + displaced;
-    }
-    return FromAnsi(std::string("无法保存文档。") + reason + "\n程序文件保持不变。");
 }
 
 }  // namespace
@@ -79,7 +49,7 @@ void CMainFrame::AfterCreated() {
     DragAcceptFiles(*this, TRUE);
     // The frame shows an empty tool bar by default; the editor has none.
     ToggleToolBar();
-    StartLockWatch();
+    m_lock.Start();
     ShowStoredNote(m_noteToShow.View());
     m_noteToShow = SecretString();
     // The view takes the focus only once it holds the note: Wine's control
@@ -92,49 +62,9 @@ void CMainFrame::AfterCreated() {
 }
 
 bool CMainFrame::ShowWholeText(std::string_view text) {
-    const bool whole = FillView(m_richView, text, OpeningProgress());
-    ShowReady();
+    const bool whole = FillView(m_richView, text, m_status.OpeningProgress());
+    m_status.ShowReady();
     return whole;
-}
-
-void CMainFrame::ShowProgress(const std::string& text) {
-    SetStatusText(text.c_str());
-    // The frame and its bars are painted at once, the view not: Wine's rich
-    // edit control aborts the program when it is painted while it takes a
-    // stream. No message is taken in the middle of the work, so no key,
-    // command or question from another program reaches the frame.
-    Casement::PaintNowExcept(*this, m_richView);
-    Casement::ShowAlive();
-}
-
-void CMainFrame::ShowReady() {
-    Casement::CString ready;
-    ready.LoadResourceString(IDS_READY);
-    SetStatusText(ready.c_str());
-}
-
-FillProgress CMainFrame::OpeningProgress() {
-    // A fill that ends within a moment shows nothing; a longer one its
-    // percentage, a few times a second.
-    constexpr DWORD kIntervalMs = 100;
-    const DWORD start = GetTickCount();
-    return [this, start, shownAt = start](std::size_t done, std::size_t total) mutable {
-        const DWORD now = GetTickCount();
-        if (now - start < kQuietMs || now - shownAt < kIntervalMs || total == 0)
-            return;
-        shownAt = now;
-        ShowProgress("正在打开文档... " + std::to_string(static_cast<unsigned long long>(done) * 100 / total) + "%");
-    };
-}
-
-SaveProgress CMainFrame::SavingProgress() {
-    // The same for a save, after each of its steps: painting the bars takes
-    // longer than the whole save of a small note.
-    const DWORD start = GetTickCount();
-    return [this, start](int percent) {
-        if (GetTickCount() - start >= kQuietMs)
-            ShowProgress("正在保存文档... " + std::to_string(percent) + "%");
-    };
 }
 
 void CMainFrame::ShowStoredNote(std::string_view text) {
@@ -152,19 +82,16 @@ BOOL CMainFrame::HandleCommand(WPARAM wParam, LPARAM) {
     if (m_search.ForwardEditCommand(id))
         return TRUE;
     // A locked note offers nothing that needs its text.
-    if (m_lock.IsLocked() && CommandNeedsText(id))
+    if (m_lock.IsLocked() && !RunsWhileLocked(id))
         return TRUE;
     switch (id) {
     case IDM_LOCK:
-        if (m_lock.IsLocked())
-            UnlockNote();
-        else
-            LockNote(LockCause::User);
+        m_lock.ToggleLock();
         return TRUE;
     case IDM_SAVE_AS:
         return SaveAs();
     case IDM_SAVE:
-        return SaveIntoProgramFile();
+        return m_saver.SaveNow();
     case IDM_CHANGE_PASSWORD:
         return ChangePassword();
     case IDM_EXIT:
@@ -182,7 +109,7 @@ BOOL CMainFrame::HandleCommand(WPARAM wParam, LPARAM) {
         RunEditCommand(id);
         return TRUE;
     case IDM_COPY:
-        CopySelection(false);
+        m_lock.CopySelection(false);
         return TRUE;
     case IDM_SELECT_ALL:
         m_richView.SelectAll();
@@ -217,7 +144,7 @@ void CMainFrame::RunEditCommand(UINT id) {
     SendMessageA(m_richView, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     const int length = GetWindowTextLengthW(m_richView);
     if (id == IDM_CUT)
-        CopySelection(true);
+        m_lock.CopySelection(true);
     else if (id == IDM_PASTE)
         m_richView.Paste();
     else
@@ -276,7 +203,7 @@ void CMainFrame::RefreshMenuItem(UINT id) {
     EnableMenuItem(menu, IDM_CHANGE_PASSWORD, MF_BYCOMMAND | (canChange ? MF_ENABLED : MF_DISABLED));
     if (id == IDM_LOCK)
         ModifyMenuW(menu, IDM_LOCK, MF_BYCOMMAND | MF_STRING, IDM_LOCK, locked ? L"解锁" : L"锁定\tCtrl+L");
-    else if (id != IDM_CHANGE_PASSWORD && CommandNeedsText(id))
+    else if (id != IDM_CHANGE_PASSWORD && !RunsWhileLocked(id))
         EnableMenuItem(menu, id, MF_BYCOMMAND | (locked ? MF_GRAYED : MF_ENABLED));
     CFrame::RefreshMenuItem(id);
 }
@@ -317,15 +244,10 @@ void CMainFrame::ChangeFont() {
         m_richView.SetModify(FALSE);
 }
 
-PromptOutcome CMainFrame::PromptForNewPassword(bool whileModified) {
-    return RunNewPasswordPrompt(m_newPasswordDialog, *this,
-                                [this, whileModified] { return !whileModified || m_richView.GetModify(); });
-}
-
 BOOL CMainFrame::ChangePassword() {
-    switch (PromptForNewPassword(false)) {
+    switch (m_saver.PromptForNewPassword(false)) {
     case PromptOutcome::Accepted:
-        MessageBoxA(MessageOwner(), "在您关闭文档时新密码将被应用。", "Scribecrypt",
+        MessageBoxA(MessageOwner(), "在您关闭文档时新密码将被应用。按 Ctrl+S 保存时也会应用新密码。", "Scribecrypt",
                     MB_OK | MB_ICONINFORMATION | MB_SYSTEMMODAL);
         return TRUE;
     case PromptOutcome::Cancelled:
@@ -335,132 +257,35 @@ BOOL CMainFrame::ChangePassword() {
     }
 }
 
-BOOL CMainFrame::EnsureSealable(bool textIsEmpty, bool sealsEmptyText) {
-    if ((textIsEmpty && !sealsEmptyText) || NoteSession::HasUsableKey())
-        return TRUE;
-    return PromptForNewPassword(false) == PromptOutcome::Accepted;
-}
-
-std::optional<SecretString> CMainFrame::TextToSave() {
-    std::optional<SecretString> text = TextForSaving(m_richView);
-    if (!text || !EnsureSealable(text->empty(), false))
-        return std::nullopt;
-    return text;
-}
-
-BOOL CMainFrame::SaveIntoImage() {
-    const std::optional<SecretString> text = TextToSave();
-    if (!text)
-        return FALSE;
-    const NoteSession::Key key = NoteSession::CurrentKey();
-    const bool saved = SaveThroughTemporaryImage(text->View(), key.password, key.cipher, SavingProgress());
-    ShowReady();
-    if (!saved) {
-        ShowError("无法保存文档。");
-        // The next close asks again, so No always lets the user leave.
-        m_richView.SetModify(TRUE);
-        return FALSE;
-    }
-    return TRUE;
-}
-
-BOOL CMainFrame::SaveIntoProgramFile() {
-    return DecideOnUnsavedNote(true) == SaveDecision::Save ? StoreInProgramFile() : TRUE;
-}
-
-BOOL CMainFrame::StoreInProgramFile() {
-    const std::optional<SecretString> text = TextToSave();
-    if (!text)
-        return FALSE;
-    const ImageNote note = text->empty() ? ImageNote{ImageNote::Kind::Removed, {}, {}, {}}
-                                         : NoteSession::SealedWithKey(text->View());
-    std::wstring displaced;
-    const InPlaceSave outcome = SaveIntoOwnFile(note, SavingProgress(), displaced);
-    ShowReady();
-    if (outcome != InPlaceSave::Saved) {
-        ShowError(InPlaceSaveFailure(outcome, displaced));
-        return FALSE;
-    }
-    m_richView.SetModify(FALSE);
-    NoteSession::NoteSaved(note.kind == ImageNote::Kind::Sealed);
-    return TRUE;
-}
-
 void CMainFrame::HandleDestroy() {
-    StopLockWatch();
+    m_lock.Stop();
     CFrame::HandleDestroy();
 }
 
 void CMainFrame::HandleClose() {
-    // A locked note is closed only by who can open it.
-    if (m_lock.IsLocked() && !UnlockNote())
+    if (!m_lock.MayClose())
         return;
-    RunCloseSequence();
-}
-
-DocumentFacts CMainFrame::CurrentFacts() const {
-    return DocumentFacts{m_richView.GetModify() != FALSE, NoteSession::IsNew(), NoteSession::HasPendingChange(),
-                         GetWindowTextLengthA(m_richView) == 0};
-}
-
-CMainFrame::SaveDecision CMainFrame::DecideOnUnsavedNote(SaveAnswer save) {
-    std::optional<PromptOutcome> password;
-    for (;;) {
-        switch (NextCloseStep(CurrentFacts(), save, password)) {
-        case CloseStep::Close:
-            return SaveDecision::DoNotSave;
-        case CloseStep::Stay:
-            return SaveDecision::Stay;
-        case CloseStep::AskToSave:
-            save = MessageBoxA(MessageOwner(), "保存文档的更改?", "RiziDuru", MB_YESNO | MB_ICONWARNING | MB_SYSTEMMODAL) ==
-                   IDYES;
-            break;
-        case CloseStep::AskForPassword:
-            password = PromptForNewPassword(true);
-            break;
-        case CloseStep::Save:
-            return SaveDecision::Save;
-        }
-    }
-}
-
-void CMainFrame::RunCloseSequence() {
-    switch (DecideOnUnsavedNote(std::nullopt)) {
-    case SaveDecision::DoNotSave:
+    switch (m_saver.DecideOnUnsavedNote(std::nullopt)) {
+    case CNoteSaver::Decision::DoNotSave:
         CloseFrame();
         return;
-    case SaveDecision::Stay:
+    case CNoteSaver::Decision::Stay:
         return;
-    case SaveDecision::Save:
-        if (SaveIntoImage()) {
-            NoteSession::PendingChangeApplied();
+    case CNoteSaver::Decision::Save:
+        if (SaveIntoImage())
             CloseFrame();
-        }
         return;
     }
 }
 
-bool CMainFrame::MaySessionEnd() {
-    // Nobody may be there to answer: the locked note's changes are saved.
-    if (m_lock.IsLocked())
-        return SaveLockedNote();
-    switch (DecideOnUnsavedNote(std::nullopt)) {
-    case SaveDecision::DoNotSave:
-        return true;
-    case SaveDecision::Stay:
-        return false;
-    case SaveDecision::Save:
-        return StoreInProgramFile() != FALSE;
-    }
-    return false;
-}
+BOOL CMainFrame::FilterMessage(MSG& msg) { return m_lock.FilterInput(msg) ? TRUE : CFrame::FilterMessage(msg); }
 
 LRESULT CMainFrame::DefaultProcedure(UINT msg, WPARAM wParam, LPARAM lParam) {
-    // Windows asks before it ends the session; the answer keeps it from
-    // ending while an edit would be lost.
-    if (msg == WM_QUERYENDSESSION)
-        return MaySessionEnd() ? TRUE : FALSE;
-    if (HandleLockMessage(msg, wParam, lParam))
+    if (msg == WM_QUERYENDSESSION) {
+        const std::optional<bool> lockedAnswer = m_lock.SessionEndAnswer();
+        return (lockedAnswer ? *lockedAnswer : m_saver.SaveForSessionEnd()) ? TRUE : FALSE;
+    }
+    if (m_lock.HandleMessage(msg, wParam))
         return 0;
     return CFrame::DefaultProcedure(msg, wParam, lParam);
 }

@@ -24,15 +24,7 @@ Key CurrentKey() {
     return Key{state.m_password.View(), state.m_cipher.c_str()};
 }
 
-bool HasUsableKey() {
-    const Key key = CurrentKey();
-    return FindNoteChoice(key.cipher) != nullptr && !key.password.empty();
-}
-
-ImageNote SealedWithKey(std::string_view text) {
-    const Key key = CurrentKey();
-    return ImageNote{ImageNote::Kind::Sealed, text, key.password, key.cipher};
-}
+bool CanSeal(const Key& key) { return FindNoteChoice(key.cipher) != nullptr && !key.password.empty(); }
 
 bool IsNew() { return GetDocumentState().m_isNewDocument != 0; }
 
@@ -40,28 +32,23 @@ bool HasPendingChange() { return GetDocumentState().m_passwordAccepted != 0; }
 
 void PendingChangeApplied() { GetDocumentState().m_passwordAccepted = 0; }
 
-void NoteSaved(bool sealed) {
+void NoteSaved(const ImageNote& note) {
     CDocumentState& state = GetDocumentState();
     PendingChangeApplied();
     state.m_storedVerifier.clear();
-    if (!sealed)
+    if (note.kind != ImageNote::Kind::Sealed)
         return;
     state.m_isNewDocument = 0;
     state.m_storedVerifier.resize(kVerifierBytes);
-    DeriveVerifier(state.m_password.View(), state.m_storedVerifier.data());
+    DeriveVerifier(note.password, state.m_storedVerifier.data());
 }
 
-Reopen CheckUnlockPassword(const std::function<bool()>& askPassword) {
-    CDocumentState& state = GetDocumentState();
-    SecretString key = std::move(state.m_password);
-    const bool answered = askPassword();
-    const SecretString entered = std::move(state.m_password);
-    state.m_password = std::move(key);
+Reopen CheckUnlockPassword(bool answered, std::string_view entered, const Key& key) {
     if (!answered || entered.empty())
         return Reopen::NoPassword;
-    const std::vector<unsigned char>& stored = state.m_storedVerifier;
-    const bool matches = entered == state.m_password ||
-                         (!stored.empty() && PasswordMatchesVerifier(entered.View(), stored.data(), stored.size()));
+    const std::vector<unsigned char>& stored = GetDocumentState().m_storedVerifier;
+    const bool matches = entered == key.password ||
+                         (!stored.empty() && PasswordMatchesVerifier(entered, stored.data(), stored.size()));
     return matches ? Reopen::Opened : Reopen::WrongPassword;
 }
 

@@ -1,7 +1,8 @@
 // The note's key and state: the one unit that reads and writes what the
 // application object keeps of them (the password, the cipher, whether the
 // note is new, and the new-password dialog's three results). The dialogs
-// leave their entries here, the start-up unlock and the frame ask here.
+// leave their entries here, the start-up unlock and the frame's units ask
+// here; what seals, opens, locks or unlocks is handed the key.
 #pragma once
 
 #include <windows.h>
@@ -21,21 +22,23 @@ struct Key {
     std::string_view password;
     std::string_view cipher;
 };
+// Views into the application object's password and cipher: valid until the
+// next entry of the new-password dialog, so taken afresh after one.
 Key CurrentKey();
-// True when the key can seal: a password and a cipher the program knows.
-bool HasUsableKey();
-// The text sealed with the current key, for a copy of the program.
-ImageNote SealedWithKey(std::string_view text);
+// True when key can seal: a password and a cipher the program knows.
+bool CanSeal(const Key& key);
 
-// True when the program carried no complete note at start.
+// True while the note has no password of its own: the program carried no
+// complete note at start, and no save has sealed one since.
 bool IsNew();
 // True while a new password and cipher wait for a save to apply them.
 bool HasPendingChange();
 // A save has applied the waiting change.
 void PendingChangeApplied();
-// A save while the editor runs has put the note into the program file: the
-// waiting change is applied, and a sealed note is a stored one from now on.
-void NoteSaved(bool sealed);
+// A save while the editor runs has put note into the program file: the
+// waiting change is applied, and a sealed note is a stored one from now on,
+// opened by its password.
+void NoteSaved(const ImageNote& note);
 
 // What the enter-password dialog was given, as its window goes.
 void LeaveEnteredPassword(SecretString password);
@@ -58,10 +61,11 @@ enum class Reopen {
     NoPassword,     // the user gave none
     WrongPassword,  // neither
 };
-// Asks for the password of the locked note through askPassword, as the
-// start-up unlock does, and checks it. The key stays as it was whatever the
-// answer: a password change that waits keeps waiting.
-Reopen CheckUnlockPassword(const std::function<bool()>& askPassword);
+// Checks what the enter-password dialog was given to unlock the locked note
+// (answered is false when it was cancelled) against key and against the
+// note in the program file. The key is never touched: a password change
+// that waits keeps waiting.
+Reopen CheckUnlockPassword(bool answered, std::string_view entered, const Key& key);
 
 // How the stored note was unlocked at start.
 enum class Unlock {

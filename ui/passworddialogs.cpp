@@ -1,5 +1,7 @@
 #include "ui/passworddialogs.h"
 
+#include <utility>
+
 #include "crypto/note_format.h"
 #include "framework/cstring.h"
 #include "ui/note_session.h"
@@ -19,7 +21,13 @@ BOOL CMyDialog::HandleInitDialog() {
     return FALSE;
 }
 
-void CMyDialog::HandleDestroy() { NoteSession::LeaveEnteredPassword(SecretWindowText(m_editPassword)); }
+void CMyDialog::HandleDestroy() {
+    SecretString typed = SecretWindowText(m_editPassword);
+    if (m_entry != nullptr)
+        *m_entry = std::move(typed);
+    else
+        NoteSession::LeaveEnteredPassword(std::move(typed));
+}
 
 BOOL MyDialog::HandleInitDialog() {
     BindControl(IDC_NEW_PASSWORD, m_editPassword);

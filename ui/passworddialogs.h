@@ -1,10 +1,11 @@
 // The two password dialogs. Neither shows a message nor decides anything:
-// both leave what was typed with the note's session as their window is
-// destroyed.
+// both leave what was typed as their window is destroyed, with the note's
+// session or, for an unlock, where the caller wants it.
 #pragma once
 
 #include <functional>
 
+#include "crypto/wipe.h"
 #include "framework/dialog.h"
 #include "framework/stdcontrols.h"
 #include "ui/resource_ids.h"
@@ -13,7 +14,11 @@
 // Asks for the password of the document stored in the program.
 class CMyDialog : public Casement::CDialog {
 public:
+    // What was typed becomes the note's password, as at start-up.
     CMyDialog() : CDialog(IDD_ENTER_PASSWORD) {}
+    // What was typed goes to entry instead and the key stays in place, so a
+    // save that comes while the dialog is open still has it.
+    explicit CMyDialog(SecretString& entry) : CDialog(IDD_ENTER_PASSWORD), m_entry(&entry) {}
     ~CMyDialog() override = default;
 
 protected:
@@ -22,6 +27,7 @@ protected:
 
 private:
     Casement::CEdit m_editPassword;
+    SecretString* m_entry = nullptr;  // null: the note's password
 };
 
 // Asks for a new password twice and for a cipher.

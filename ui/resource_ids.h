@@ -22,7 +22,9 @@
 #define IDC_CIPHER 1008
 #define IDC_NEW_PASSWORD 1009
 
-// Menu commands; each has a status-bar prompt of the same id.
+// Menu commands. Most have a status-bar prompt of the same id in the string
+// table; the change-password, lock, font and word-wrap commands have none,
+// and IDM_OPEN's prompt belongs to no command.
 #define IDM_OPEN 122
 #define IDM_SAVE 123
 #define IDM_SAVE_AS 124

@@ -1,6 +1,7 @@
-// What closing the window and Save As do next, decided from the document's
-// state alone; the frame only carries the steps out. Nothing here touches a
-// window, so every case can be checked from a table.
+// What a save of the unsaved note (on closing, Ctrl+S and the end of the
+// session) and Save As do next, decided from the document's state alone;
+// the save unit only carries the steps out. Nothing here touches a window,
+// so every case can be checked from a table.
 #pragma once
 
 #include <optional>
@@ -15,32 +16,33 @@ enum class PromptOutcome {
     GaveUp,     // an error or an unfinished entry, and no reason to ask again
 };
 
-// What the frame knows of the document when it decides.
+// What the save unit knows of the document when it decides.
 struct DocumentFacts {
     bool modified = false;         // the view has unsaved edits
-    bool isNew = false;            // the program carried no complete note
+    bool isNew = false;            // the program carried no complete note and no save has sealed one
     bool passwordPending = false;  // a new password waits to be applied
     bool empty = false;            // the view holds no text
 };
 
 enum class CloseStep {
-    Close,           // end, saving nothing
+    Close,           // save nothing and go on: the window closes, the session may end, Ctrl+S is done
     AskToSave,       // ask whether the changes are to be saved
     AskForPassword,  // a new note needs a password before it is saved
-    Save,            // seal the text into the program, then end
-    Stay,            // keep the window and the text
+    Save,            // seal the text (with a waiting password) into the program
+    Stay,            // save nothing and keep the window and the text
 };
 
 // The answer to the question whether to save; nullopt while not asked.
 using SaveAnswer = std::optional<bool>;
 
-// The next step of closing, given what was answered so far.
+// The next step of saving the unsaved note, given what was answered so far
+// (Ctrl+S starts with the answer yes).
 CloseStep NextCloseStep(const DocumentFacts& facts, SaveAnswer save, std::optional<PromptOutcome> password);
 
 enum class SaveAsStep {
     WriteText,               // the text as a plain text file
     Nothing,                 // neither kind of file: nothing is written
-    CopyProgram,             // the program with its note as it was opened
+    CopyProgram,             // the program file as it is, with the note it holds
     CopyProgramWithoutNote,  // a new note left empty: no note, and nothing left to save
     AskForPassword,          // a new note needs a password before it is sealed
     SealIntoCopy,            // the text sealed under the password into the copy

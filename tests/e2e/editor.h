@@ -12,7 +12,7 @@ namespace driver {
 // What the editor asks on closing a changed note.
 inline const std::wstring kSaveQuestion = L"RiziDuru: 保存文档的更改?";
 // What it says once a new password has been chosen for the stored note.
-inline const std::wstring kPasswordOnClose = L"Scribecrypt: 在您关闭文档时新密码将被应用。";
+inline const std::wstring kPasswordOnClose = L"Scribecrypt: 在您关闭文档时新密码将被应用。按 Ctrl+S 保存时也会应用新密码。";
 
 class Editor {
 public:

@@ -176,6 +176,33 @@ TEST(Lock, TheEndOfASessionWhileLockedSavesTheChangesWithoutAsking) {
     editor.GetProcess().Kill();
 }
 
+// The unlock dialog holds the entry it is given, not the key: a session end
+// that comes while it is open still saves the locked changes, and the
+// dialog then unlocks as before.
+TEST(Lock, TheEndOfASessionWhileTheUnlockDialogIsOpenSavesTheLockedChanges) {
+    EditorOnCopy editor("lock unlock session end", "first line", kPassword, "SM4");
+    ASSERT_TRUE(editor.Opened());
+    ASSERT_TRUE(editor.PasteOverAll(L"first line\r\nchanged line"));
+    editor.Command(IDM_LOCK);
+    ASSERT_TRUE(IsLocked(editor));
+    editor.Command(IDM_LOCK);
+    const HWND dialog = driver::WaitForDialog(editor.GetProcess().Id(), L"Scribecrypt", driver::kWindowTimeoutMs);
+    ASSERT_NE(nullptr, dialog);
+    DWORD_PTR answer = 0xBAD;
+    SendMessageTimeoutW(editor.Main(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 60000, &answer);
+    EXPECT_EQ(static_cast<DWORD_PTR>(TRUE), answer);
+    const std::string data = editor.Copy().Packet("DATA");
+    EXPECT_EQ("first line\r\nchanged line",
+              UnsealDocumentData(reinterpret_cast<const unsigned char*>(data.data()), data.size(), kPassword, "SM4"));
+
+    driver::SetControlText(dialog, IDC_PASSWORD, L"pw");
+    driver::PressButton(dialog, IDOK);
+    ASSERT_TRUE(driver::WaitUntil([&] { return editor.StatusText() != kLocked; }, 10000));
+    EXPECT_EQ(L"first line\r\nchanged line", editor.Text());
+    EXPECT_FALSE(editor.Modified()) << "the session end saved the changes";
+    EXPECT_EQ(0u, editor.CloseUnchanged());
+}
+
 TEST(Lock, ASessionLockWhileTheSaveQuestionIsOpenWaitsForTheAnswer) {
     EditorOnCopy editor("lock question", "kept", kPassword, "AES");
     ASSERT_TRUE(editor.Opened());

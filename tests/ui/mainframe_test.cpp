@@ -72,6 +72,29 @@ TEST_F(MainFrame, ChangePasswordIsOfferedOnlyForAStoredDocumentWithText) {
     EXPECT_EQ(static_cast<UINT>(MF_DISABLED), MenuState(IDM_CHANGE_PASSWORD) & (MF_DISABLED | MF_GRAYED));
 }
 
+// The menu grays what the command handler refuses while the note is locked,
+// and offers what it still runs.
+TEST_F(MainFrame, ALockedNoteRefusesTheCommandsItsMenuGrays) {
+    app_.m_password = SecretString("pw");
+    app_.m_cipher = "AES";
+    SetWindowTextA(view_, "text");
+    SendMessageA(frame_, WM_COMMAND, IDM_LOCK, 0);
+    ASSERT_EQ(0, GetWindowTextLengthA(view_)) << "the note did not lock";
+
+    EXPECT_TRUE(MenuState(IDM_WORD_WRAP) & MF_GRAYED);
+    SendMessageA(frame_, WM_COMMAND, IDM_WORD_WRAP, 0);
+    EXPECT_FALSE(MenuState(IDM_WORD_WRAP) & MF_CHECKED) << "word wrap ran while locked";
+    EXPECT_TRUE(MenuState(IDM_SELECT_ALL) & MF_GRAYED);
+    EXPECT_TRUE(MenuState(IDM_CHANGE_PASSWORD) & (MF_DISABLED | MF_GRAYED));
+
+    EXPECT_FALSE(MenuState(IDM_STATUS_BAR) & MF_GRAYED);
+    const UINT statusBar = MenuState(IDM_STATUS_BAR) & MF_CHECKED;
+    SendMessageA(frame_, WM_COMMAND, IDM_STATUS_BAR, 0);
+    EXPECT_NE(statusBar, MenuState(IDM_STATUS_BAR) & MF_CHECKED) << "the status bar did not toggle";
+    EXPECT_FALSE(MenuState(IDM_ABOUT) & MF_GRAYED);
+    EXPECT_FALSE(MenuState(IDM_EXIT) & MF_GRAYED);
+}
+
 TEST_F(MainFrame, WordWrapCheckMarkFollowsTheWrapState) {
     EXPECT_FALSE(MenuState(IDM_WORD_WRAP) & MF_CHECKED);  // the resource starts it checked
     SendMessageA(frame_, WM_COMMAND, IDM_WORD_WRAP, 0);
