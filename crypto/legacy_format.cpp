@@ -55,6 +55,26 @@ public:
         WipeString(text);
         return secret;
     }
+
+    Opening OpenOwnNote(const StoredEntries& entries, std::string_view password) const override {
+        Opening opening;
+        const StoredEntry hmac = entries(kVerifierEntry);
+        // An unreadable or empty verifier is not checked, and selects no
+        // cipher: the note then opens empty.
+        if (hmac.bytes == nullptr || hmac.size == 0 || entries(kCipherEntry).bytes == nullptr)
+            return opening;
+        opening.choice = ChoiceOf(entries);
+        // The start-up compares over the stored length, as the verifier
+        // check does.
+        if (!PasswordMatchesVerifier(password, hmac.bytes, hmac.size)) {
+            opening.wrongPassword = true;
+            return opening;
+        }
+        opening.verifier.assign(hmac.bytes, hmac.bytes + hmac.size);
+        if (opening.choice != nullptr)
+            opening.text = Open(*opening.choice, entries, password);
+        return opening;
+    }
 };
 
 }  // namespace

@@ -70,6 +70,24 @@ const NoteFormat* StoredFormat(const StoredEntries& entries) {
     return nullptr;
 }
 
+bool IsWholeSet(const StoredEntries& entries) {
+    const NoteFormat* format = StoredFormat(entries);
+    if (format == nullptr)
+        return false;
+    const std::vector<std::string>& names = format->EntryNames();
+    return std::all_of(names.begin(), names.end(), [&](const std::string& name) { return entries(name).found; });
+}
+
+StoredEntries EntriesOf(const SealedNote& sealed) {
+    return [&sealed](std::string_view name) {
+        for (const NoteEntry& entry : sealed) {
+            if (entry.name == name)
+                return StoredEntry{true, entry.bytes.data(), entry.bytes.size()};
+        }
+        return StoredEntry{};
+    };
+}
+
 const std::vector<std::string>& AllNoteEntryNames() {
     static const std::vector<std::string> names = [] {
         std::vector<std::string> all;

@@ -69,6 +69,19 @@ public:
     // The text of a whole note whose password matched.
     virtual SecretString Open(const NoteChoice& choice, const StoredEntries& entries,
                               std::string_view password) const = 0;
+
+    // What the program makes of the note it carries when it starts with
+    // password: it opens what it can read, more leniently than a note is
+    // checked before it is relied on elsewhere.
+    struct Opening {
+        bool wrongPassword = false;
+        const NoteChoice* choice = nullptr;  // the choice the entries select, if any
+        SecretString text;
+        // What checks a password against the stored note later without
+        // opening it (PasswordMatchesVerifier); empty when none was checked.
+        std::vector<unsigned char> verifier;
+    };
+    virtual Opening OpenOwnNote(const StoredEntries& entries, std::string_view password) const = 0;
 };
 
 struct NoteChoice {
@@ -93,6 +106,10 @@ std::string ListNoteChoices(const std::function<std::string(const NoteChoice&)>&
 
 // The format whose entries are (some of them) present; null when none is.
 const NoteFormat* StoredFormat(const StoredEntries& entries);
+// True when every entry of the format of the entries present is there.
+bool IsWholeSet(const StoredEntries& entries);
+// A sealed note's entries looked up by name, while sealed lives.
+StoredEntries EntriesOf(const SealedNote& sealed);
 // The names of every entry any format stores a note as.
 const std::vector<std::string>& AllNoteEntryNames();
 // The format a new note is written in when nothing says otherwise.

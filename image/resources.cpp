@@ -83,27 +83,27 @@ std::optional<NoteImage> RewriteNoteEntries(const std::wstring& imagePath, const
     }
 }
 
-// One entry of the running image's document.
-ImageResource LoadOwnPacket(LPCSTR name) {
+// One note entry of the running image, in any language.
+StoredEntry LoadOwnEntry(const std::string& name) {
     const HMODULE self = GetModuleHandleA(nullptr);
-    ImageResource resource;
-    HRSRC found = FindResourceA(self, name, kNoteType);
+    StoredEntry entry;
+    HRSRC found = FindResourceA(self, name.c_str(), kNoteType);
     if (found == nullptr)
-        return resource;
-    resource.found = true;
+        return entry;
+    entry.found = true;
     HGLOBAL loaded = LoadResource(self, found);
     const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
     if (bytes != nullptr) {
-        resource.bytes = static_cast<const unsigned char*>(bytes);
-        resource.size = SizeofResource(self, found);
+        entry.bytes = static_cast<const unsigned char*>(bytes);
+        entry.size = SizeofResource(self, found);
     }
-    return resource;
+    return entry;
 }
 
 }  // namespace
 
-OwnDocument LoadOwnDocument() {
-    return OwnDocument{LoadOwnPacket(kVerifierEntry), LoadOwnPacket(kSealedTextEntry), LoadOwnPacket(kCipherEntry)};
+StoredEntries OwnNoteEntries() {
+    return [](std::string_view name) { return LoadOwnEntry(std::string(name)); };
 }
 
 std::optional<NoteImage> ReadNoteImage(const std::wstring& imagePath) {

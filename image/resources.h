@@ -8,26 +8,12 @@
 #include <optional>
 #include <string>
 
-#include "crypto/legacy_format.h"
+#include "crypto/note_format.h"
 #include "note/note_image.h"
 
-// Bytes of a resource of the running image; they stay valid until the
-// process ends. Null bytes mean the resource is absent or unreadable.
-struct ImageResource {
-    bool found = false;  // the image has the entry, readable or not
-    const unsigned char* bytes = nullptr;
-    DWORD size = 0;
-};
-
-// The embedded document of the running image: its three entries.
-struct OwnDocument {
-    ImageResource hmac;
-    ImageResource data;
-    ImageResource type;
-    // A partial set of entries counts as no document at all.
-    bool IsComplete() const { return hmac.found && data.found && type.found; }
-};
-OwnDocument LoadOwnDocument();
+// The note entries of the running image, read as the program's own
+// resources; their bytes stay valid until the process ends.
+StoredEntries OwnNoteEntries();
 
 // The image file as data; nothing when it cannot be read or its resources
 // cannot be parsed.

@@ -8,6 +8,7 @@
 
 #include "crypto/wipe.h"
 #include "framework/commondlg.h"
+#include "ui/about_dialog.h"
 #include "ui/lock_steps.h"
 #include "ui/note_session.h"
 #include "ui/resource_ids.h"
@@ -132,7 +133,7 @@ BOOL CMainFrame::HandleCommand(WPARAM wParam, LPARAM) {
         ToggleStatusBar();
         return TRUE;
     case IDM_ABOUT:
-        ShowAboutDialog();
+        ShowAboutBox(*this);
         return TRUE;
     default:
         return FALSE;

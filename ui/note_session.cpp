@@ -109,35 +109,27 @@ PromptOutcome RunNewPasswordPrompt(const std::function<INT_PTR()>& show,
 
 Unlocked UnlockStoredNote(const std::function<bool()>& askPassword) {
     CDocumentState& state = GetDocumentState();
-    const OwnDocument document = LoadOwnDocument();
-    state.m_isNewDocument = document.IsComplete() ? 0 : 1;
+    const StoredEntries entries = OwnNoteEntries();
+    // A partial set of entries counts as no note at all.
+    const bool whole = IsWholeSet(entries);
+    state.m_isNewDocument = whole ? 0 : 1;
     Unlocked unlocked;
-    if (!document.IsComplete())
+    if (!whole)
         return unlocked;
     if (!askPassword() || state.m_password.empty()) {
         unlocked.outcome = Unlock::NoPassword;
         return unlocked;
     }
-    const ImageResource& hmac = document.hmac;
-    const ImageResource& type = document.type;
-    unlocked.outcome = Unlock::Opened;
-    // An unreadable or empty verifier is not checked, and selects no cipher:
-    // the note then opens empty.
-    if (hmac.bytes == nullptr || hmac.size == 0 || type.bytes == nullptr)
-        return unlocked;
-    if (const NoteChoice* choice = LegacyChoiceFromType(type.bytes, type.size))
-        SetCipher(state, choice->identifier);
-    if (!PasswordMatchesVerifier(state.m_password.View(), hmac.bytes, hmac.size)) {
+    NoteFormat::Opening opening = StoredFormat(entries)->OpenOwnNote(entries, state.m_password.View());
+    if (opening.choice != nullptr)
+        SetCipher(state, opening.choice->identifier);
+    if (opening.wrongPassword) {
         unlocked.outcome = Unlock::WrongPassword;
         return unlocked;
     }
-    state.m_storedVerifier.assign(hmac.bytes, hmac.bytes + hmac.size);
-    const ImageResource& data = document.data;
-    if (data.bytes != nullptr && FindNoteChoice(state.m_cipher.c_str()) != nullptr) {
-        std::string text = UnsealDocumentData(data.bytes, data.size, state.m_password.View(), state.m_cipher.c_str());
-        unlocked.text = SecretString(text);
-        WipeString(text);
-    }
+    unlocked.outcome = Unlock::Opened;
+    state.m_storedVerifier = std::move(opening.verifier);
+    unlocked.text = std::move(opening.text);
     return unlocked;
 }
 

@@ -22,6 +22,10 @@
 #define IDC_CIPHER 1008
 #define IDC_NEW_PASSWORD 1009
 
+// The About box's two lines that name the note choices.
+#define IDC_ABOUT_CHOICES 1010
+#define IDC_ABOUT_LAST_CHOICE 1011
+
 // Menu commands. Most have a status-bar prompt of the same id in the string
 // table; the change-password, lock, font and word-wrap commands have none,
 // and IDM_OPEN's prompt belongs to no command.

@@ -42,9 +42,12 @@ void OverwriteAndEmpty(HWND view, std::size_t units) {
 
 bool CViewLock::Lock(HWND view, const NoteSession::Key& key) {
     const WipedWideString text = WideViewText(view);
-    std::optional<SealedDocument> sealed = SealDocument(Utf8Of(text).View(), key.password, key.cipher);
+    const NoteChoice* choice = FindNoteChoice(key.cipher);
+    std::optional<SealedNote> sealed =
+        choice != nullptr ? choice->format->Seal(*choice, Utf8Of(text).View(), key.password) : std::nullopt;
     if (!sealed)
         return false;
+    m_choice = choice;
     SendMessageA(view, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&m_selection));
     SendMessageA(view, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&m_scroll));
     m_modified = SendMessageA(view, EM_GETMODIFY, 0, 0) != 0;
@@ -57,10 +60,7 @@ bool CViewLock::Lock(HWND view, const NoteSession::Key& key) {
 WipedWideString CViewLock::LockedText(const NoteSession::Key& key) const {
     if (!m_sealed)
         return WipedWideString();
-    std::string utf8 = UnsealDocumentData(m_sealed->data.data(), m_sealed->data.size(), key.password, key.cipher);
-    WipedWideString text = WideOf(utf8);
-    WipeString(utf8);
-    return text;
+    return WideOf(m_choice->format->Open(*m_choice, EntriesOf(*m_sealed), key.password).View());
 }
 
 bool CViewLock::Unlock(HWND view, const NoteSession::Key& key) {

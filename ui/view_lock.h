@@ -9,7 +9,7 @@
 
 #include <optional>
 
-#include "crypto/document.h"
+#include "crypto/note_format.h"
 #include "crypto/wipe.h"
 #include "ui/note_session.h"
 
@@ -32,7 +32,9 @@ public:
     WipedWideString LockedText(const NoteSession::Key& key) const;
 
 private:
-    std::optional<SealedDocument> m_sealed;
+    // The view's text, sealed as the key's choice seals a note.
+    std::optional<SealedNote> m_sealed;
+    const NoteChoice* m_choice = nullptr;
     CHARRANGE m_selection = {};
     POINT m_scroll = {};
     BOOL m_modified = FALSE;

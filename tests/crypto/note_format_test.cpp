@@ -106,6 +106,37 @@ TEST(LegacyFormat, NamesWhatKeepsPresentEntriesFromOpening) {
     EXPECT_EQ(StoredFormat(Held().Lookup()), nullptr);
 }
 
+TEST(LegacyFormat, OpensTheProgramsOwnNoteAsLenientlyAsTheStartUpDoes) {
+    const NoteFormat& format = LegacyFormat();
+    const Held whole = HeldNote(*format.Seal(*FindNoteChoice("SEED"), "text", "pass"));
+    NoteFormat::Opening opened = format.OpenOwnNote(whole.Lookup(), "pass");
+    EXPECT_FALSE(opened.wrongPassword);
+    EXPECT_EQ(opened.choice, FindNoteChoice("SEED"));
+    EXPECT_EQ(opened.text.View(), "text");
+    EXPECT_EQ(opened.verifier, whole.entries.at("HMAC"));
+    EXPECT_TRUE(format.OpenOwnNote(whole.Lookup(), "other").wrongPassword);
+
+    // A verifier cut short is compared over what it holds.
+    Held shortVerifier = whole;
+    shortVerifier.entries["HMAC"].resize(16);
+    EXPECT_EQ(format.OpenOwnNote(shortVerifier.Lookup(), "pass").text.View(), "text");
+    EXPECT_TRUE(format.OpenOwnNote(shortVerifier.Lookup(), "other").wrongPassword);
+
+    // An empty verifier or an unreadable type checks nothing and opens empty.
+    for (const char* spoiled : {"empty HMAC", "unreadable TYPE"}) {
+        Held held = whole;
+        if (spoiled[0] == 'e')
+            held.entries["HMAC"].clear();
+        else
+            held.unreadable = {"TYPE"};
+        opened = format.OpenOwnNote(held.Lookup(), "other");
+        EXPECT_FALSE(opened.wrongPassword) << spoiled;
+        EXPECT_EQ(opened.choice, nullptr) << spoiled;
+        EXPECT_EQ(opened.text.View(), "") << spoiled;
+        EXPECT_TRUE(opened.verifier.empty()) << spoiled;
+    }
+}
+
 struct TypeCase {
     const char* name;
     std::string bytes;

@@ -218,4 +218,21 @@ TEST(Editor, ChangingTheFontDoesNotCountAsAnEdit) {
     EXPECT_TRUE(editor.ProgramUnchanged());
 }
 
+TEST(Editor, TheAboutBoxNamesEveryChoiceAndGivesTheFocusBack) {
+    EditorOnCopy editor("about");
+    ASSERT_TRUE(editor.Opened());
+    editor.Command(IDM_ABOUT);
+    const HWND about = driver::WaitForDialog(editor.GetProcess().Id(), L"About", driver::kWindowTimeoutMs);
+    ASSERT_NE(nullptr, about);
+    EXPECT_EQ(L"本。支持AES、Camellia、SM4、", driver::WindowText(GetDlgItem(about, IDC_ABOUT_CHOICES)));
+    EXPECT_EQ(L"SEED算法。", driver::WindowText(GetDlgItem(about, IDC_ABOUT_LAST_CHOICE)));
+    driver::PressButton(about, IDOK);
+    ASSERT_TRUE(driver::WaitForWindowToGo(about));
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
+    ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(editor.Main(), nullptr), &thread));
+    EXPECT_EQ(editor.View(), thread.hwndFocus) << "the view has the focus again";
+    EXPECT_EQ(0u, editor.CloseUnchanged());
+}
+
 }  // namespace

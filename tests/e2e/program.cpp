@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "crypto/document.h"
+#include "crypto/legacy_format.h"
 #include "image/paths.h"
 #include "image/resources.h"
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "crypto/legacy_format.h"
 #include "image/paths.h"
 #include "image/resources.h"
 #include "tests/e2e/driver.h"
@@ -59,12 +60,14 @@ protected:
 };
 
 TEST_F(PacketResources, RunningImageReadsItsOwnDocumentWithExactLengths) {
-    const OwnDocument document = LoadOwnDocument();
-    ASSERT_TRUE(document.IsComplete());
-    ASSERT_NE(nullptr, document.type.bytes);
-    EXPECT_EQ("SM4", std::string(reinterpret_cast<const char*>(document.type.bytes), document.type.size));
-    EXPECT_EQ(32u, document.data.size);
-    EXPECT_EQ(16u, document.hmac.size);
+    const StoredEntries entries = OwnNoteEntries();
+    ASSERT_TRUE(IsWholeSet(entries));
+    const StoredEntry type = entries("TYPE");
+    ASSERT_NE(nullptr, type.bytes);
+    EXPECT_EQ("SM4", std::string(reinterpret_cast<const char*>(type.bytes), type.size));
+    EXPECT_EQ(32u, entries("DATA").size);
+    EXPECT_EQ(16u, entries("HMAC").size);
+    EXPECT_FALSE(entries("NOTE").found);
 }
 
 TEST_F(PacketResources, WriteReplacesTheDocumentAndKeepsEverythingElse) {
