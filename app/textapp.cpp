@@ -9,8 +9,10 @@
 
 bool CTextApp::EnterPassword() {
     std::unique_ptr<CMyDialog> dialog(new CMyDialog);
+    m_pPasswordDialog = dialog.get();
     const INT_PTR result = dialog->DoModal(nullptr);
     dialog.reset();
+    m_pPasswordDialog = nullptr;
     // Closing from the title bar after typing counts as an entry.
     return result != IDCANCEL;
 }

@@ -6,6 +6,8 @@
 #include "ui/document_state.h"
 #include "ui/mainframe.h"
 
+class CMyDialog;
+
 class CTextApp : public Casement::CWinApp, public CDocumentState {
 public:
     ~CTextApp() override = default;
@@ -13,6 +15,10 @@ public:
     BOOL InitInstance() override;
 
     CMainFrame m_frame;
+    // The enter-password dialog while the start-up shows it, and null
+    // otherwise. Nothing reads it: the design names it as the one record of
+    // the dialog's lifetime, for a debugger looking at the application.
+    CMyDialog* m_pPasswordDialog = nullptr;
 
 private:
     // Shows the enter-password dialog, which leaves what was typed with the
