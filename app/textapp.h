@@ -16,8 +16,8 @@ public:
 
     CMainFrame m_frame;
     // The enter-password dialog while the start-up shows it, and null
-    // otherwise. Nothing reads it: the design names it as the one record of
-    // the dialog's lifetime, for a debugger looking at the application.
+    // otherwise. Nothing reads it; it records the dialog's lifetime for
+    // whoever inspects the application object in a debugger.
     CMyDialog* m_pPasswordDialog = nullptr;
 
 private:

@@ -9,9 +9,8 @@ inline constexpr int kSm4Encrypt = 1;
 inline constexpr int kSm4Decrypt = 0;
 
 struct Sm4Context {
-    // 1 after either key set-up. The CBC operation takes its direction as an
-    // argument and never reads it; it stays because the context's layout is
-    // part of the cipher's documented interface.
+    // 1 after either key set-up, which marks the context as keyed. The CBC
+    // operation takes its direction as an argument and never reads it.
     std::int32_t mode;
     std::uint32_t subkeys[32];  // round keys in the order the rounds use them
 };
