@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "framework/unique_handle.h"
 #include "image/detached_process.h"
 #include "image/paths.h"
 
@@ -120,14 +121,13 @@ void RemoveSaveLeftovers() {
     if (program.empty())
         return;
     WIN32_FIND_DATAW found = {};
-    HANDLE search = FindFirstFileW((program + L"~????.tmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
+    const Casement::CFindHandle search(FindFirstFileW((program + L"~????.tmp").c_str(), &found));
+    if (!search.IsValid())
         return;
     const std::wstring folder = FolderOf(program) + L"\\";
     do {
         const std::wstring path = folder + found.cFileName;
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && IsMadeBeside(program, path))
             DeleteFileW(path.c_str());
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.GetHandle(), &found));
 }

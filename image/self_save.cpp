@@ -4,6 +4,7 @@
 
 #include <cwchar>
 
+#include "framework/unique_handle.h"
 #include "image/checked_image.h"
 #include "image/detached_process.h"
 #include "image/paths.h"
@@ -91,9 +92,9 @@ void RemoveRedundantTemporaryImages() {
     const std::wstring self = OwnImagePath();
     const long long selfSize = FileSize(self);
     WIN32_FIND_DATAW found = {};
-    HANDLE search =
-        folder.empty() || self.empty() ? INVALID_HANDLE_VALUE : FindFirstFileW((folder + L"TEM*.tmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
+    const Casement::CFindHandle search(
+        folder.empty() || self.empty() ? INVALID_HANDLE_VALUE : FindFirstFileW((folder + L"TEM*.tmp").c_str(), &found));
+    if (!search.IsValid())
         return;
     do {
         // Sizes first, so that unrelated files are never read.
@@ -102,8 +103,7 @@ void RemoveRedundantTemporaryImages() {
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && size == selfSize &&
             FilesAreIdentical(self, path))
             DeleteFileW(path.c_str());
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.GetHandle(), &found));
 }
 
 std::wstring WriteBackCommandLine(const std::wstring& executablePath) {
