@@ -36,11 +36,3 @@ bool WriteCheckedImageInto(const std::wstring& path, const ImageNote& note, cons
 // The same, staged beside target and renamed over it once checked. On
 // failure a file already at target is left as it was.
 bool SaveCheckedImageAs(const std::wstring& target, const ImageNote& note, const SaveProgress& progress = {});
-
-// The size of a file in bytes; -1 when it cannot be read.
-long long FileSize(const std::wstring& path);
-// True when the folder's volume has at least this many bytes free.
-bool HasRoomFor(const std::wstring& folder, unsigned long long bytes);
-
-// True when both files can be read and hold the same bytes.
-bool FilesAreIdentical(const std::wstring& first, const std::wstring& second);

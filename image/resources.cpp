@@ -3,14 +3,14 @@
 #include <limits>
 
 #include "framework/unique_handle.h"
+#include "image/file_facts.h"
 #include "note/note_entries.h"
 #include "store/image_error.h"
 
 namespace {
 
 std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::wstring& path) {
-    const Casement::CHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                             nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    const Casement::CHandle file = OpenForSharedReading(path);
     LARGE_INTEGER size = {};
     if (!file.IsValid() || !GetFileSizeEx(file.GetHandle(), &size) || size.QuadPart > std::numeric_limits<DWORD>::max())
         return std::nullopt;

@@ -7,6 +7,7 @@
 
 #include "framework/unique_handle.h"
 #include "image/detached_process.h"
+#include "image/file_facts.h"
 #include "image/paths.h"
 
 namespace {
@@ -29,9 +30,8 @@ bool Rename(const std::wstring& from, const std::wstring& to) {
 // A copy needs the program's size twice (the copy, and the rewrite of its
 // resources through a mapping), besides the note.
 bool HasRoomForCopy(const std::wstring& program, const ImageNote& note) {
-    constexpr unsigned long long kSlack = 1 << 20;
     const long long size = FileSize(program);
-    return size >= 0 && HasRoomFor(FolderOf(program), 2 * static_cast<unsigned long long>(size) + note.text.size() + kSlack);
+    return size >= 0 && HasRoomToWrite(FolderOf(program), 2 * static_cast<unsigned long long>(size) + note.text.size());
 }
 
 void RetireOrRemove(const std::wstring& retired) {

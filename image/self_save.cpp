@@ -7,6 +7,7 @@
 #include "framework/unique_handle.h"
 #include "image/checked_image.h"
 #include "image/detached_process.h"
+#include "image/file_facts.h"
 #include "image/paths.h"
 
 namespace {
@@ -21,7 +22,8 @@ bool FitsInPlace(const std::wstring& self, const std::wstring& target) {
     const long long selfSize = FileSize(self);
     const long long targetSize = FileSize(target);
     return selfSize >= 0 && targetSize >= 0 &&
-           (selfSize <= targetSize || HasRoomFor(FolderOf(target), static_cast<unsigned long long>(selfSize - targetSize)));
+           (selfSize <= targetSize ||
+            HasRoomToWrite(FolderOf(target), static_cast<unsigned long long>(selfSize - targetSize)));
 }
 
 // One attempt to put this image in the target's place. A checked copy is
