@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "crypto/document.h"
+#include "image/checked_replace.h"
 #include "image/file_facts.h"
 #include "image/paths.h"
 #include "image/resources.h"
@@ -78,11 +79,7 @@ bool SaveCheckedImageAs(const std::wstring& target, const ImageNote& note, const
     // The running program cannot be replaced while it runs.
     if (IsOwnImagePath(target))
         return false;
-    const std::wstring staged = WriteCheckedImage(FolderOf(target), note, progress);
-    if (staged.empty())
-        return false;
-    if (MoveFileExW(staged.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    DeleteFileW(staged.c_str());
-    return false;
+    return ReplaceWithCheckedFile(target, [&](const std::wstring& staged) {
+               return WriteCheckedImageInto(staged, note, progress);
+           }) == Replacement::Replaced;
 }

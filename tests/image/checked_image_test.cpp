@@ -64,7 +64,7 @@ TEST(CheckedImage, AFailedStepLeavesNothingBehind) {
     EXPECT_EQ("earlier", driver::ReadFileBytes(target));
     ASSERT_TRUE(SaveCheckedImageAs(FromAnsi(target), ImageNote()));
     EXPECT_TRUE(FilesAreIdentical(OwnImagePath(), FromAnsi(target)));
-    EXPECT_EQ(0, driver::CountFiles(folder + "\\TEM*"));
+    EXPECT_EQ(0, driver::CountFiles(folder + "\\*.tmp"));
 }
 
 }  // namespace
