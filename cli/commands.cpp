@@ -36,7 +36,7 @@ std::unique_ptr<PasswordSource> Passwords(const CommandLine& line) {
 
 NoteImage ReadProgram(const std::string& path) {
     try {
-        return NoteImage(ReadWholeFile(path));
+        return NoteImage(ReadRegularFile(path));
     } catch (const ImageError& error) {
         throw InputRefused(path + ": " + error.what());
     }
@@ -52,7 +52,7 @@ SecretString AskNotePassword(const NoteImage& image, PasswordSource& passwords) 
 // The text to lock as note bytes: UTF-8 converted (without a leading byte
 // order mark), or as it is with --raw. A zero byte would end the note early.
 SecretString ReadTextToLock(const CommandLine& line) {
-    std::vector<std::uint8_t> bytes = line.textPath == "-" ? ReadStandardInput() : ReadWholeFile(line.textPath);
+    std::vector<std::uint8_t> bytes = line.textPath == "-" ? ReadStandardInput() : ReadRegularFile(line.textPath);
     const WipeOnExit wipeBytes(bytes.data(), bytes.capacity());
     std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     std::string converted;

@@ -211,7 +211,7 @@ std::string ReplaceableTarget(const std::string& target, struct stat& status) {
 
 }  // namespace
 
-std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
+std::vector<std::uint8_t> ReadRegularFile(const std::string& path) {
     const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (descriptor < 0) throw FileError(Reason("cannot open " + path, errno));
     struct stat status {};

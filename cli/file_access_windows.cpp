@@ -198,7 +198,7 @@ std::string ReplaceableTarget(const std::string& target) {
 
 }  // namespace
 
-std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
+std::vector<std::uint8_t> ReadRegularFile(const std::string& path) {
     Handle file(CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) throw FileError(Reason("cannot open " + path, GetLastError()));
@@ -257,6 +257,6 @@ void StagedFile::Flush() {
         throw FileError(Reason("cannot write " + m_state->staged.name(), GetLastError()));
 }
 
-std::vector<std::uint8_t> StagedFile::ReadBack() { return ReadWholeFile(m_state->staged.name()); }
+std::vector<std::uint8_t> StagedFile::ReadBack() { return ReadRegularFile(m_state->staged.name()); }
 
 void StagedFile::PlaceOverTarget() { m_state->staged.RenameOver(m_state->file); }
