@@ -34,7 +34,7 @@ std::unique_ptr<PasswordSource> Passwords(const CommandLine& line) {
 
 NoteImage ReadProgram(const std::string& path) {
     try {
-        return NoteImage(ReadWholeFile(path));
+        return NoteImage(ReadRegularFile(path));
     } catch (const ImageError& error) {
         throw InputRefused(path + ": " + error.what());
     }
@@ -51,7 +51,7 @@ SecretString AskNotePassword(const NoteImage& image, PasswordSource& passwords) 
 // order mark) to what the format stores, or as it is with --raw. A zero
 // byte would end the note early.
 SecretString ReadTextToLock(const CommandLine& line, const NoteFormat& format) {
-    std::vector<std::uint8_t> bytes = line.textPath == "-" ? ReadStandardInput() : ReadWholeFile(line.textPath);
+    std::vector<std::uint8_t> bytes = line.textPath == "-" ? ReadStandardInput() : ReadRegularFile(line.textPath);
     const WipeOnExit wipeBytes(bytes.data(), bytes.capacity());
     std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     std::string converted;

@@ -38,7 +38,7 @@ inline FileError ReadOnlyForUser(const std::string& file) { return FileError(fil
 
 // Paths are UTF-8 on every platform. Only a regular file is read: a device
 // or a pipe could be read for ever.
-std::vector<std::uint8_t> ReadWholeFile(const std::string& path);
+std::vector<std::uint8_t> ReadRegularFile(const std::string& path);
 std::vector<std::uint8_t> ReadStandardInput();
 void WriteStandardOutput(std::string_view bytes);
 

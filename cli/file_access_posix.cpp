@@ -9,10 +9,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "cli/ending_signals_posix.h"
+#include "cli/staged_file.h"
 #include "crypto/wipe.h"
 
 namespace {
@@ -77,15 +79,15 @@ void RemoveStagedFile() {
     if (g_staged.set) unlink(g_staged.path);
 }
 
-// A file that takes the target's place once it is whole. Where the file
-// system allows, it has no name until then (O_TMPFILE): nothing, not even
-// SIGKILL, can leave a half-written copy (for export, the plain text) in the
-// folder. Elsewhere it is a named TEM*.tmp beside the target, removed when
-// it is not renamed over the target, also when a signal ends the process
-// meanwhile (SIGKILL cannot be caught).
-class StagedFile {
+// The descriptor of a file that takes the target's place once it is whole.
+// Where the file system allows, it has no name until then (O_TMPFILE):
+// nothing, not even SIGKILL, can leave a half-written copy (for export, the
+// plain text) in the folder. Elsewhere it is a named TEM*.tmp beside the
+// target, removed when it is not renamed over the target, also when a
+// signal ends the process meanwhile (SIGKILL cannot be caught).
+class StagedDescriptor {
 public:
-    explicit StagedFile(const std::string& target) : m_folder(FolderOf(target)) {
+    explicit StagedDescriptor(const std::string& target) : m_folder(FolderOf(target)) {
         // Linking an unnamed file goes through /proc/self/fd.
         if (access("/proc/self/fd", X_OK) == 0) {
             m_descriptor = open(m_folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, S_IRUSR | S_IWUSR);
@@ -107,14 +109,14 @@ public:
         }
         if (m_descriptor < 0) throw FileError(Reason("cannot create a file beside " + target, error));
     }
-    ~StagedFile() {
+    ~StagedDescriptor() {
         if (m_descriptor >= 0) close(m_descriptor);
         if (!m_placed && !m_path.empty()) unlink(m_path.c_str());
         g_staged.set = 0;
         m_signals.reset();
     }
-    StagedFile(const StagedFile&) = delete;
-    StagedFile& operator=(const StagedFile&) = delete;
+    StagedDescriptor(const StagedDescriptor&) = delete;
+    StagedDescriptor& operator=(const StagedDescriptor&) = delete;
 
     // The file for messages.
     std::string name() const { return m_path.empty() ? "a new file in " + m_folder : m_path; }
@@ -209,7 +211,7 @@ std::string ReplaceableTarget(const std::string& target, struct stat& status) {
 
 }  // namespace
 
-std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
+std::vector<std::uint8_t> ReadRegularFile(const std::string& path) {
     const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (descriptor < 0) throw FileError(Reason("cannot open " + path, errno));
     struct stat status {};
@@ -239,9 +241,13 @@ void WriteStandardOutput(std::string_view bytes) {
     WriteAll(STDOUT_FILENO, reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), "standard output");
 }
 
-void ReplaceFileCheckingCopy(const std::string& target, const std::vector<std::uint8_t>& bytes,
-                             const std::function<void(const std::vector<std::uint8_t>&)>& check,
-                             const std::string& permissionsFrom) {
+struct StagedFile::State {
+    explicit State(const std::string& replaced) : file(replaced), staged(replaced) {}
+    std::string file;  // the file replaced, a symbolic link followed
+    StagedDescriptor staged;
+};
+
+StagedFile::StagedFile(const std::string& target, const std::string& permissionsFrom) {
     struct stat status {};
     const std::string file = ReplaceableTarget(target, status);
     const bool exists = status.st_mode != 0;
@@ -249,24 +255,37 @@ void ReplaceFileCheckingCopy(const std::string& target, const std::vector<std::u
     if (exists || (!permissionsFrom.empty() && stat(permissionsFrom.c_str(), &status) == 0))
         mode = status.st_mode & 07777;
 
-    StagedFile staged(file);
+    m_state = std::make_unique<State>(file);
+    const StagedDescriptor& staged = m_state->staged;
     // A file rewritten for someone else (by root) stays theirs.
     if (exists && (status.st_uid != geteuid() || status.st_gid != getegid()) &&
         fchown(staged.descriptor(), status.st_uid, status.st_gid) != 0)
         throw FileError(Reason("cannot give the new " + file + " the old one's owner", errno));
     if (fchmod(staged.descriptor(), mode) != 0) throw FileError(Reason("cannot set the permissions of " + staged.name(), errno));
+}
+
+StagedFile::~StagedFile() = default;
+
+void StagedFile::Write(const std::vector<std::uint8_t>& bytes) {
+    const StagedDescriptor& staged = m_state->staged;
     WriteAll(staged.descriptor(), bytes.data(), bytes.size(), staged.name());
+}
+
+void StagedFile::Flush() {
+    const StagedDescriptor& staged = m_state->staged;
     if (fsync(staged.descriptor()) != 0) throw FileError(Reason("cannot write " + staged.name(), errno));
+}
 
-    // What was read back may be a plain text: it is wiped once checked.
+std::vector<std::uint8_t> StagedFile::ReadBack() {
+    const StagedDescriptor& staged = m_state->staged;
     if (lseek(staged.descriptor(), 0, SEEK_SET) != 0) throw FileError(Reason("cannot read back " + staged.name(), errno));
-    std::vector<std::uint8_t> readBack = ReadDescriptor(staged.descriptor(), staged.name());
-    const WipeOnExit wipeReadBack(readBack.data(), readBack.capacity());
-    check(readBack);
-    staged.PlaceAt(file);
+    return ReadDescriptor(staged.descriptor(), staged.name());
+}
 
+void StagedFile::PlaceOverTarget() {
+    m_state->staged.PlaceAt(m_state->file);
     // The rename itself reaches the disk with the folder.
-    const int folder = open(FolderOf(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folder = open(FolderOf(m_state->file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {
         fsync(folder);
         close(folder);

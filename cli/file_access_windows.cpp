@@ -8,9 +8,12 @@
 #include <io.h>
 
 #include <cstdio>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/staged_file.h"
 #include "cli/wide_text.h"
 #include "crypto/wipe.h"
 
@@ -96,21 +99,21 @@ std::wstring FolderOf(const std::wstring& path) {
     return path.substr(0, path[separator] == L':' ? separator + 1 : separator + (separator == 0 ? 1 : 0));
 }
 
-// The staged file beside the target, named like the program's own staged
-// copies; removed unless it was renamed over the target.
-class StagedFile {
+// The name of the staged file beside the target, named like the program's
+// own staged copies; removed unless it was renamed over the target.
+class StagedName {
 public:
-    explicit StagedFile(const std::string& target) {
+    explicit StagedName(const std::string& target) {
         wchar_t path[MAX_PATH + 1] = {};
         if (GetTempFileNameW(FolderOf(WideFromUtf8(target)).c_str(), L"TEM", 0, path) == 0)
             throw FileError(Reason("cannot create a file beside " + target, GetLastError()));
         m_path = path;
     }
-    ~StagedFile() {
+    ~StagedName() {
         if (!m_renamed) DeleteFileW(m_path.c_str());
     }
-    StagedFile(const StagedFile&) = delete;
-    StagedFile& operator=(const StagedFile&) = delete;
+    StagedName(const StagedName&) = delete;
+    StagedName& operator=(const StagedName&) = delete;
 
     const std::wstring& path() const { return m_path; }
     std::string name() const { return Utf8FromWide(m_path); }
@@ -195,7 +198,7 @@ std::string ReplaceableTarget(const std::string& target) {
 
 }  // namespace
 
-std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
+std::vector<std::uint8_t> ReadRegularFile(const std::string& path) {
     Handle file(CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) throw FileError(Reason("cannot open " + path, GetLastError()));
@@ -225,24 +228,35 @@ void WriteStandardOutput(std::string_view bytes) {
              "standard output");
 }
 
-void ReplaceFileCheckingCopy(const std::string& target, const std::vector<std::uint8_t>& bytes,
-                             const std::function<void(const std::vector<std::uint8_t>&)>& check,
-                             const std::string& permissionsFrom) {
-    const std::string file = ReplaceableTarget(target);
-    StagedFile staged(file);
+struct StagedFile::State {
+    explicit State(const std::string& replaced) : file(replaced), staged(replaced) {}
+    std::string file;  // the file replaced, a symbolic link followed
+    StagedName staged;
+    std::optional<Handle> written;  // open from Write to Flush
+};
+
+StagedFile::StagedFile(const std::string& target, const std::string& permissionsFrom)
+    : m_state(std::make_unique<State>(ReplaceableTarget(target))) {
     // A program file keeps what its folder gives it; a text is the user's alone.
-    if (permissionsFrom.empty()) MakePrivateToUser(staged.path(), staged.name());
-    {
-        Handle written(CreateFileW(staged.path().c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!written.valid()) throw FileError(Reason("cannot write " + staged.name(), GetLastError()));
-        WriteAll(written.get(), bytes.data(), bytes.size(), staged.name());
-        if (!FlushFileBuffers(written.get()) || !written.Close())
-            throw FileError(Reason("cannot write " + staged.name(), GetLastError()));
-    }
-    // What was read back may be a plain text: it is wiped once checked.
-    std::vector<std::uint8_t> readBack = ReadWholeFile(staged.name());
-    const WipeOnExit wipeReadBack(readBack.data(), readBack.capacity());
-    check(readBack);
-    staged.RenameOver(file);
+    if (permissionsFrom.empty()) MakePrivateToUser(m_state->staged.path(), m_state->staged.name());
 }
+
+StagedFile::~StagedFile() = default;
+
+void StagedFile::Write(const std::vector<std::uint8_t>& bytes) {
+    const StagedName& staged = m_state->staged;
+    const Handle& written = m_state->written.emplace(CreateFileW(staged.path().c_str(), GENERIC_WRITE, 0, nullptr,
+                                                                 TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!written.valid()) throw FileError(Reason("cannot write " + staged.name(), GetLastError()));
+    WriteAll(written.get(), bytes.data(), bytes.size(), staged.name());
+}
+
+void StagedFile::Flush() {
+    Handle& written = *m_state->written;
+    if (!FlushFileBuffers(written.get()) || !written.Close())
+        throw FileError(Reason("cannot write " + m_state->staged.name(), GetLastError()));
+}
+
+std::vector<std::uint8_t> StagedFile::ReadBack() { return ReadRegularFile(m_state->staged.name()); }
+
+void StagedFile::PlaceOverTarget() { m_state->staged.RenameOver(m_state->file); }

@@ -7,7 +7,7 @@
 #include <string>
 
 // A descriptor open for reading, or -1 with errno set.
-int OpenForReading(const std::string& utf8Path);
+int OpenDescriptorForReading(const std::string& utf8Path);
 
 // Reads up to size bytes: the count read, 0 at the end of the input, or -1
 // with errno set. An interrupted call is retried.

@@ -5,7 +5,7 @@
 
 #include "cli/file_input.h"
 
-int OpenForReading(const std::string& utf8Path) {
+int OpenDescriptorForReading(const std::string& utf8Path) {
     return open(utf8Path.c_str(), O_RDONLY | O_CLOEXEC);
 }
 

@@ -8,7 +8,7 @@
 #include "cli/text_encoding.h"
 #include "cli/wide_text.h"
 
-int OpenForReading(const std::string& utf8Path) {
+int OpenDescriptorForReading(const std::string& utf8Path) {
     std::wstring widePath;
     try {
         widePath = WideFromUtf8(utf8Path);

@@ -46,8 +46,8 @@ private:
                              "leave out --password-file and --password-fd to be asked without echo");
 }
 
-SecretString ReadWholeFile(const std::string& utf8Path) {
-    const int descriptor = OpenForReading(utf8Path);
+SecretString ReadPasswordFile(const std::string& utf8Path) {
+    const int descriptor = OpenDescriptorForReading(utf8Path);
     if (descriptor < 0) {
         throw PasswordInputError("cannot open the password file \"" + utf8Path +
                                  "\": " + std::strerror(errno));
@@ -75,7 +75,7 @@ SecretString ReadWholeFile(const std::string& utf8Path) {
 
 class FileSource : public PasswordSource {
 public:
-    explicit FileSource(const std::string& utf8Path) : m_content(ReadWholeFile(utf8Path)) {}
+    explicit FileSource(const std::string& utf8Path) : m_content(ReadPasswordFile(utf8Path)) {}
 
     SecretString Next(std::string_view) override {
         const std::string_view rest = m_content.View().substr(m_position);

@@ -33,14 +33,7 @@ std::wstring WriteCheckedImage(const std::wstring& folder, const ImageNote& note
 // when a step or a check failed.
 bool WriteCheckedImageInto(const std::wstring& path, const ImageNote& note, const SaveProgress& progress = {});
 
-// The same, staged beside target and renamed over it once checked. On
-// failure a file already at target is left as it was.
+// The same, staged for target as ReplaceWithCheckedFile stages and renamed
+// over it once checked. On failure a file already at target is left as it
+// was.
 bool SaveCheckedImageAs(const std::wstring& target, const ImageNote& note, const SaveProgress& progress = {});
-
-// The size of a file in bytes; -1 when it cannot be read.
-long long FileSize(const std::wstring& path);
-// True when the folder's volume has at least this many bytes free.
-bool HasRoomFor(const std::wstring& folder, unsigned long long bytes);
-
-// True when both files can be read and hold the same bytes.
-bool FilesAreIdentical(const std::wstring& first, const std::wstring& second);

@@ -3,14 +3,14 @@
 #include <limits>
 
 #include "framework/unique_handle.h"
+#include "image/file_facts.h"
 #include "note/note_entries.h"
 #include "store/image_error.h"
 
 namespace {
 
 std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::wstring& path) {
-    const Casement::CHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                             nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    const Casement::CHandle file = OpenForSharedReading(path);
     LARGE_INTEGER size = {};
     if (!file.IsValid() || !GetFileSizeEx(file.GetHandle(), &size) || size.QuadPart > std::numeric_limits<DWORD>::max())
         return std::nullopt;
@@ -39,6 +39,32 @@ private:
     std::wstring m_text;
 };
 
+// The one owner of a batch of resource updates: Commit writes it into the
+// file; a batch not committed is discarded when its owner ends, also when
+// an entry throws on the way.
+class ResourceUpdate {
+public:
+    explicit ResourceUpdate(const std::wstring& imagePath) : m_handle(BeginUpdateResourceW(imagePath.c_str(), TRUE)) {}
+    ResourceUpdate(const ResourceUpdate&) = delete;
+    ResourceUpdate& operator=(const ResourceUpdate&) = delete;
+    ~ResourceUpdate() {
+        if (m_handle != nullptr)
+            EndUpdateResourceW(m_handle, TRUE);
+    }
+
+    bool IsValid() const { return m_handle != nullptr; }
+    HANDLE GetHandle() const { return m_handle; }
+    // False when the system could not write the batch.
+    bool Commit() {
+        const HANDLE handle = m_handle;
+        m_handle = nullptr;
+        return EndUpdateResourceW(handle, FALSE) != FALSE;
+    }
+
+private:
+    HANDLE m_handle;
+};
+
 bool UpdateEntry(HANDLE update, const ResourceKey& key, const std::vector<std::uint8_t>& bytes) {
     const UpdateName type(key.type);
     const UpdateName name(key.name);
@@ -58,18 +84,18 @@ std::optional<NoteImage> RewriteNoteEntries(const std::wstring& imagePath, const
         const std::optional<NoteImage> original = ReadNoteImage(imagePath);
         if (!original)
             return std::nullopt;
-        HANDLE update = BeginUpdateResourceW(imagePath.c_str(), TRUE);
-        if (update == nullptr)
+        ResourceUpdate update(imagePath);
+        if (!update.IsValid())
             return std::nullopt;
         bool ok = true;
         for (const ResourceEntry& resource : original->resources())
-            ok = ok && (IsNoteEntry(resource.key) || UpdateEntry(update, resource.key, resource.bytes));
+            ok = ok && (IsNoteEntry(resource.key) || UpdateEntry(update.GetHandle(), resource.key, resource.bytes));
         if (packets != nullptr) {
             for (const NoteEntry& entry : *packets)
-                ok = ok && UpdateEntry(update, NoteEntryKey(entry.name), entry.bytes);
+                ok = ok && UpdateEntry(update.GetHandle(), NoteEntryKey(entry.name), entry.bytes);
         }
-        // Discard the batch when any entry failed, so the file stays as it was.
-        if (EndUpdateResourceW(update, ok ? FALSE : TRUE) == FALSE || !ok)
+        // The batch is discarded when any entry failed, so the file stays as it was.
+        if (!ok || !update.Commit())
             return std::nullopt;
 
         std::optional<NoteImage> written = ReadNoteImage(imagePath);

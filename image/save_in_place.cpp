@@ -5,7 +5,10 @@
 #include <cwchar>
 #include <vector>
 
+#include "framework/unique_handle.h"
+#include "image/checked_replace.h"
 #include "image/detached_process.h"
+#include "image/file_facts.h"
 #include "image/paths.h"
 
 namespace {
@@ -21,16 +24,32 @@ std::vector<std::wstring>& RetiredFiles() {
     return files;
 }
 
-bool Rename(const std::wstring& from, const std::wstring& to) {
-    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
-}
-
 // A copy needs the program's size twice (the copy, and the rewrite of its
 // resources through a mapping), besides the note.
 bool HasRoomForCopy(const std::wstring& program, const ImageNote& note) {
-    constexpr unsigned long long kSlack = 1 << 20;
     const long long size = FileSize(program);
-    return size >= 0 && HasRoomFor(FolderOf(program), 2 * static_cast<unsigned long long>(size) + note.text.size() + kSlack);
+    return size >= 0 && HasRoomToWrite(FolderOf(program), 2 * static_cast<unsigned long long>(size) + note.text.size());
+}
+
+// The running program's file cannot be overwritten, but it can be renamed:
+// it is moved aside under a retired name beside it, and the staged copy
+// takes its place. The two renames follow each other at once: only between
+// them is there no file at the program's path.
+Replacement RetireAndReplace(const std::wstring& staged, const std::wstring& program, std::wstring& retired) {
+    retired = NewFileBeside(program);
+    if (retired.empty())
+        return Replacement::NoNewFile;
+    if (!RenameOver(program, retired)) {
+        DeleteFileW(retired.c_str());
+        return Replacement::InUse;
+    }
+    if (RenameOver(staged, program))
+        return Replacement::Replaced;
+    if (RenameOver(retired, program))
+        return Replacement::InUse;
+    // Both files stay: the staged one holds the new note, the retired one
+    // the old note and the program.
+    return Replacement::Displaced;
 }
 
 void RetireOrRemove(const std::wstring& retired) {
@@ -50,35 +69,28 @@ InPlaceSave SaveIntoOwnFile(const ImageNote& note, const SaveProgress& progress,
     if (!HasRoomForCopy(program, note))
         return InPlaceSave::NoRoom;
 
-    const std::wstring staged = NewFileBeside(program);
-    if (staged.empty())
-        return InPlaceSave::NoNewFile;
-    if (!WriteCheckedImageInto(staged, note, progress))
-        return InPlaceSave::CheckFailed;
-    const std::wstring retired = NewFileBeside(program);
-    if (retired.empty()) {
-        DeleteFileW(staged.c_str());
-        return InPlaceSave::NoNewFile;
-    }
-    // The two renames follow each other at once: only between them is there
-    // no file at the program's path.
-    if (!Rename(program, retired)) {
-        DeleteFileW(staged.c_str());
-        DeleteFileW(retired.c_str());
-        return InPlaceSave::InUse;
-    }
-    if (Rename(staged, program)) {
+    // Staged and retired files are named after the program, so that the
+    // next start removes what a save that was cut short left.
+    std::wstring retired;
+    const Replacement outcome = ReplaceWithCheckedFile(
+        program, [&](const std::wstring& staged) { return WriteCheckedImageInto(staged, note, progress); },
+        Staging::BesideOnly,
+        [&](const std::wstring& staged, const std::wstring& target) { return RetireAndReplace(staged, target, retired); });
+    switch (outcome) {
+    case Replacement::Replaced:
         RetireOrRemove(retired);
         return InPlaceSave::Saved;
-    }
-    if (Rename(retired, program)) {
-        DeleteFileW(staged.c_str());
+    case Replacement::NoNewFile:
+        return InPlaceSave::NoNewFile;
+    case Replacement::NotWritten:
+        return InPlaceSave::CheckFailed;
+    case Replacement::InUse:
         return InPlaceSave::InUse;
+    case Replacement::Displaced:
+        retiredPath = retired;
+        return InPlaceSave::Displaced;
     }
-    // Both files stay: the staged one holds the new note, the retired one
-    // the old note and the program.
-    retiredPath = retired;
-    return InPlaceSave::Displaced;
+    return InPlaceSave::CheckFailed;
 }
 
 void StartRetiredFileRemoval() {
@@ -120,14 +132,13 @@ void RemoveSaveLeftovers() {
     if (program.empty())
         return;
     WIN32_FIND_DATAW found = {};
-    HANDLE search = FindFirstFileW((program + L"~????.tmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
+    const Casement::CFindHandle search(FindFirstFileW((program + L"~????.tmp").c_str(), &found));
+    if (!search.IsValid())
         return;
     const std::wstring folder = FolderOf(program) + L"\\";
     do {
         const std::wstring path = folder + found.cFileName;
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && IsMadeBeside(program, path))
             DeleteFileW(path.c_str());
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.GetHandle(), &found));
 }

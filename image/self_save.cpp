@@ -4,8 +4,11 @@
 
 #include <cwchar>
 
+#include "framework/unique_handle.h"
 #include "image/checked_image.h"
+#include "image/checked_replace.h"
 #include "image/detached_process.h"
+#include "image/file_facts.h"
 #include "image/paths.h"
 
 namespace {
@@ -20,32 +23,49 @@ bool FitsInPlace(const std::wstring& self, const std::wstring& target) {
     const long long selfSize = FileSize(self);
     const long long targetSize = FileSize(target);
     return selfSize >= 0 && targetSize >= 0 &&
-           (selfSize <= targetSize || HasRoomFor(FolderOf(target), static_cast<unsigned long long>(selfSize - targetSize)));
+           (selfSize <= targetSize ||
+            HasRoomToWrite(FolderOf(target), static_cast<unsigned long long>(selfSize - targetSize)));
 }
 
-// One attempt to put this image in the target's place. A checked copy is
-// staged beside the target, so that the target is replaced by a rename,
-// which never leaves it half written; a copy that fails its check is
-// removed and the attempt fails. Only where the folder refuses new files is
-// the target overwritten in place, and checked afterwards.
-bool ReplaceTarget(const std::wstring& self, std::wstring& staged, const std::wstring& target) {
-    if (staged.empty()) {
-        // Named after the target where its path leaves room, so that the
-        // next start removes a copy a killed write-back left.
-        const std::wstring name = NewFileToReplace(target);
-        if (name.empty())
-            return GetLastError() == ERROR_ACCESS_DENIED && FitsInPlace(self, target) &&
-                   CopyFileW(self.c_str(), target.c_str(), FALSE) && FilesAreIdentical(self, target);
-        if (!WriteCheckedImageInto(name, ImageNote()))
+// Only where the folder refuses new files is the target overwritten in
+// place, and checked afterwards.
+bool OverwriteInPlace(const std::wstring& self, const std::wstring& target) {
+    return FitsInPlace(self, target) && CopyFileW(self.c_str(), target.c_str(), FALSE) &&
+           FilesAreIdentical(self, target);
+}
+
+// Puts this image in the target's place: a checked copy is staged beside the
+// target (named after it where its path leaves room, so that the next start
+// removes a copy a killed write-back left) and renamed over it. The saving
+// process may still hold its executable, so every failed step waits and is
+// tried again, kAttempts tries in all; a staged copy is kept for the next
+// rename and staged anew only when a start of the target removed it
+// meanwhile as a leftover.
+bool ReplaceTarget(const std::wstring& self, const std::wstring& target) {
+    int tries = 0;
+    const auto tryAgain = [&] {
+        Sleep(kIntervalMs);
+        return ++tries < kAttempts;
+    };
+    const PutInPlace renameRetrying = [&](const std::wstring& staged, const std::wstring& to) {
+        while (!RenameOver(staged, to)) {
+            const bool removed = GetLastError() == ERROR_FILE_NOT_FOUND;
+            if (!tryAgain() || removed)
+                return Replacement::InUse;
+        }
+        return Replacement::Replaced;
+    };
+    const WriteStaged writeSelf = [](const std::wstring& staged) { return WriteCheckedImageInto(staged, ImageNote()); };
+    for (;;) {
+        const Replacement outcome =
+            ReplaceWithCheckedFile(target, writeSelf, Staging::BesideOrInFolder, renameRetrying);
+        if (outcome == Replacement::Replaced ||
+            (outcome == Replacement::NoNewFile && GetLastError() == ERROR_ACCESS_DENIED && OverwriteInPlace(self, target)))
+            return true;
+        // A failed rename has waited and counted its tries already.
+        if (outcome == Replacement::InUse ? tries >= kAttempts : !tryAgain())
             return false;
-        staged = name;
     }
-    if (MoveFileExW(staged.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    // A start of the target meanwhile removes the copy as a leftover.
-    if (GetLastError() == ERROR_FILE_NOT_FOUND)
-        staged.clear();
-    return false;
 }
 
 // A write-back that gives up must not hide the new note: say where it is.
@@ -55,17 +75,9 @@ void ReportFailure(const std::wstring& temporaryImage) {
 }
 
 void WriteBack(const std::wstring& target) {
-    // The saving process may still hold its executable; retry until it ends.
     const std::wstring self = OwnImagePath();
-    std::wstring staged;
-    for (int attempt = 1; attempt <= kAttempts; ++attempt) {
-        if (ReplaceTarget(self, staged, target))
-            return;
-        Sleep(kIntervalMs);
-    }
-    if (!staged.empty())
-        DeleteFileW(staged.c_str());
-    ReportFailure(self);
+    if (!ReplaceTarget(self, target))
+        ReportFailure(self);
 }
 
 }  // namespace
@@ -89,11 +101,12 @@ bool SaveThroughTemporaryImage(std::string_view text, std::string_view password,
 void RemoveRedundantTemporaryImages() {
     const std::wstring folder = TemporaryFolder();
     const std::wstring self = OwnImagePath();
+    if (folder.empty() || self.empty())
+        return;
     const long long selfSize = FileSize(self);
     WIN32_FIND_DATAW found = {};
-    HANDLE search =
-        folder.empty() || self.empty() ? INVALID_HANDLE_VALUE : FindFirstFileW((folder + L"TEM*.tmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
+    const Casement::CFindHandle search(FindFirstFileW((folder + L"TEM*.tmp").c_str(), &found));
+    if (!search.IsValid())
         return;
     do {
         // Sizes first, so that unrelated files are never read.
@@ -102,8 +115,7 @@ void RemoveRedundantTemporaryImages() {
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && size == selfSize &&
             FilesAreIdentical(self, path))
             DeleteFileW(path.c_str());
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.GetHandle(), &found));
 }
 
 std::wstring WriteBackCommandLine(const std::wstring& executablePath) {

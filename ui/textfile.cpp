@@ -5,6 +5,7 @@
 
 #include "framework/cexception.h"
 #include "framework/file.h"
+#include "image/checked_replace.h"
 #include "image/paths.h"
 #include "ui/uitext.h"
 
@@ -56,20 +57,16 @@ BOOL WriteTextFile(const SecretString& text, const std::wstring& path) {
     // once it is whole: a failed write leaves an existing file as it was.
     const DWORD attributes = GetFileAttributesW(path.c_str());
     const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-    const std::wstring staged = readOnly ? std::wstring() : NewFileToReplace(path);
-    bool written = false;
-    if (!staged.empty()) {
+    const auto writeText = [&](const std::wstring& staged) {
         try {
             Casement::CFile file(staged.c_str(), Casement::CFile::createAlways);
             file.Write(text.c_str(), static_cast<UINT>(text.size()));
-            written = FlushFileBuffers(file.GetHandle()) != FALSE;
+            return FlushFileBuffers(file.GetHandle()) != FALSE;
         } catch (const Casement::CFileException&) {
+            return false;
         }
-        written = written && MoveFileExW(staged.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-        if (!written)
-            DeleteFileW(staged.c_str());
-    }
-    if (written)
+    };
+    if (!readOnly && ReplaceWithCheckedFile(path, writeText) == Replacement::Replaced)
         return TRUE;
     ShowWarning(L"Failed to write:  " + path, "Warning");
     return FALSE;

@@ -111,7 +111,7 @@ TEST_F(SaveAsTest, AFailedSaveLeavesTheFileAtThePathAsItWasAndNothingBeside) {
         EXPECT_EQ(L"错误: 无法保存文档。", editor_.Answer(IDOK)) << sharing;
         reader.Close();
         EXPECT_EQ("earlier file", driver::ReadFileBytes(Target("held.exe"))) << sharing;
-        EXPECT_EQ(0, driver::CountFiles(Target("TEM*.tmp"))) << sharing;
+        EXPECT_EQ(0, driver::CountFiles(Target("*.tmp"))) << sharing;
         EXPECT_TRUE(editor_.Modified());
     }
 }

@@ -5,12 +5,14 @@
 
 #include <windows.h>
 
+#include <string>
 #include <utility>
 
 #include "framework/unique_handle.h"
 
 namespace {
 
+using Casement::CFindHandle;
 using Casement::CHandle;
 
 bool IsOpen(HANDLE handle) {
@@ -70,6 +72,23 @@ TEST(UniqueHandle, AFailedOpenOfEitherKindHoldsNoHandle) {
     EXPECT_FALSE(file.IsValid());
     const CHandle process(OpenProcess(SYNCHRONIZE, FALSE, 0));
     EXPECT_FALSE(process.IsValid());
+}
+
+// A search is ended by FindClose, which CloseHandle does not do.
+TEST(UniqueHandle, ASearchOwnerEndsItsSearchAndAFailedOneHoldsNone) {
+    wchar_t system[MAX_PATH] = {};
+    ASSERT_NE(0u, GetSystemDirectoryW(system, MAX_PATH));
+    const std::wstring pattern = std::wstring(system) + L"\\*";
+    WIN32_FIND_DATAW found = {};
+    CFindHandle search(FindFirstFileW(pattern.c_str(), &found));
+    ASSERT_TRUE(search.IsValid());
+    const HANDLE handle = search.GetHandle();
+    EXPECT_TRUE(FindNextFileW(handle, &found));
+    search.Close();
+    EXPECT_FALSE(FindNextFileW(handle, &found));
+
+    const CFindHandle none(FindFirstFileW(L"C:\\no such folder\\*", &found));
+    EXPECT_FALSE(none.IsValid());
 }
 
 }  // namespace
