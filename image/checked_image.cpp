@@ -27,13 +27,13 @@ void Report(const SaveProgress& progress, int percent) {
 }
 
 // Gives the image its note and checks what the file then holds.
-bool WriteNote(const std::wstring& image, const ImageNote& note, const SaveProgress& progress) {
+bool WriteNote(const std::wstring& image, const NoteChange& note, const SaveProgress& progress) {
     switch (note.kind) {
-    case ImageNote::Kind::Unchanged:
+    case NoteChange::Kind::Unchanged:
         return true;
-    case ImageNote::Kind::Removed:
+    case NoteChange::Kind::Removed:
         return HasRoomToRewrite(image, 0) && DeletePackets(image).has_value();
-    case ImageNote::Kind::Sealed:
+    case NoteChange::Kind::Sealed:
         break;
     }
     const NoteChoice* choice = FindNoteChoice(note.cipher);
@@ -61,12 +61,12 @@ bool WriteNote(const std::wstring& image, const ImageNote& note, const SaveProgr
 
 }  // namespace
 
-std::wstring WriteCheckedImage(const std::wstring& folder, const ImageNote& note, const SaveProgress& progress) {
+std::wstring WriteCheckedImage(const std::wstring& folder, const NoteChange& note, const SaveProgress& progress) {
     const std::wstring image = NewFileIn(folder);
     return !image.empty() && WriteCheckedImageInto(image, note, progress) ? image : std::wstring();
 }
 
-bool WriteCheckedImageInto(const std::wstring& path, const ImageNote& note, const SaveProgress& progress) {
+bool WriteCheckedImageInto(const std::wstring& path, const NoteChange& note, const SaveProgress& progress) {
     const std::wstring self = OwnImagePath();
     const bool copied =
         !self.empty() && CopyFileW(self.c_str(), path.c_str(), FALSE) && FilesAreIdentical(self, path);
@@ -80,7 +80,7 @@ bool WriteCheckedImageInto(const std::wstring& path, const ImageNote& note, cons
     return false;
 }
 
-bool SaveCheckedImageAs(const std::wstring& target, const ImageNote& note, const SaveProgress& progress) {
+bool SaveCheckedImageAs(const std::wstring& target, const NoteChange& note, const SaveProgress& progress) {
     // The running program cannot be replaced while it runs.
     if (IsOwnImagePath(target))
         return false;

@@ -10,7 +10,7 @@
 // What a copy of the program carries: the program's own resources as they
 // are, no note, or the text sealed under password and cipher (an empty text
 // too, as a note without text).
-struct ImageNote {
+struct NoteChange {
     enum class Kind { Unchanged, Removed, Sealed };
     Kind kind = Kind::Unchanged;
     std::string_view text;
@@ -28,12 +28,12 @@ using SaveProgress = std::function<void(int percent)>;
 // unchanged, its three entries the bytes sealed (or absent), and a sealed
 // note must unseal with the password to the text. Returns the checked
 // file's path; empty when a step or a check failed, with nothing left behind.
-std::wstring WriteCheckedImage(const std::wstring& folder, const ImageNote& note, const SaveProgress& progress = {});
+std::wstring WriteCheckedImage(const std::wstring& folder, const NoteChange& note, const SaveProgress& progress = {});
 // The same into a file already made for it; false, with the file removed,
 // when a step or a check failed.
-bool WriteCheckedImageInto(const std::wstring& path, const ImageNote& note, const SaveProgress& progress = {});
+bool WriteCheckedImageInto(const std::wstring& path, const NoteChange& note, const SaveProgress& progress = {});
 
 // The same, staged for target as ReplaceWithCheckedFile stages and renamed
 // over it once checked. On failure a file already at target is left as it
 // was.
-bool SaveCheckedImageAs(const std::wstring& target, const ImageNote& note, const SaveProgress& progress = {});
+bool SaveCheckedImageAs(const std::wstring& target, const NoteChange& note, const SaveProgress& progress = {});

@@ -26,7 +26,7 @@ std::vector<std::wstring>& RetiredFiles() {
 
 // A copy needs the program's size twice (the copy, and the rewrite of its
 // resources through a mapping), besides the note.
-bool HasRoomForCopy(const std::wstring& program, const ImageNote& note) {
+bool HasRoomForCopy(const std::wstring& program, const NoteChange& note) {
     const long long size = FileSize(program);
     return size >= 0 && HasRoomToWrite(FolderOf(program), 2 * static_cast<unsigned long long>(size) + note.text.size());
 }
@@ -59,7 +59,7 @@ void RetireOrRemove(const std::wstring& retired) {
 
 }  // namespace
 
-InPlaceSave SaveIntoOwnFile(const ImageNote& note, const SaveProgress& progress, std::wstring& retiredPath) {
+InPlaceSave SaveIntoOwnFile(const NoteChange& note, const SaveProgress& progress, std::wstring& retiredPath) {
     const std::wstring program = OwnImagePath();
     const DWORD attributes = program.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(program.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)

@@ -22,7 +22,7 @@ enum class InPlaceSave {
 // Puts note into the program file, which holds it once this returns Saved;
 // on any other outcome the program file is as it was (but for Displaced,
 // where it lies at retiredPath) and nothing is left beside it.
-InPlaceSave SaveIntoOwnFile(const ImageNote& note, const SaveProgress& progress, std::wstring& retiredPath);
+InPlaceSave SaveIntoOwnFile(const NoteChange& note, const SaveProgress& progress, std::wstring& retiredPath);
 
 // At the program's end: when a retired file could not be removed because
 // the program still ran from it, starts the program file in removal mode,

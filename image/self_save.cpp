@@ -55,7 +55,7 @@ bool ReplaceTarget(const std::wstring& self, const std::wstring& target) {
         }
         return Replacement::Replaced;
     };
-    const WriteStaged writeSelf = [](const std::wstring& staged) { return WriteCheckedImageInto(staged, ImageNote()); };
+    const WriteStaged writeSelf = [](const std::wstring& staged) { return WriteCheckedImageInto(staged, NoteChange()); };
     for (;;) {
         const Replacement outcome =
             ReplaceWithCheckedFile(target, writeSelf, Staging::BesideOrInFolder, renameRetrying);
@@ -82,9 +82,7 @@ void WriteBack(const std::wstring& target) {
 
 }  // namespace
 
-bool SaveThroughTemporaryImage(std::string_view text, std::string_view password, std::string_view cipher,
-                               const SaveProgress& progress) {
-    const ImageNote note{text.empty() ? ImageNote::Kind::Removed : ImageNote::Kind::Sealed, text, password, cipher};
+bool SaveThroughTemporaryImage(const NoteChange& note, const SaveProgress& progress) {
     const std::wstring executable = OwnImagePath();
     if (executable.empty())
         return false;

@@ -5,17 +5,14 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 #include "image/checked_image.h"
 
-// Seals the text into a new checked temporary image and starts it. An empty
-// text removes the embedded document instead. Returns false, with the
-// temporary image removed, when any step fails (no temporary folder, copy,
-// sealing, resource update, check or process start); the executable is then
-// untouched.
-bool SaveThroughTemporaryImage(std::string_view text, std::string_view password, std::string_view cipher,
-                               const SaveProgress& progress = {});
+// Gives a new checked temporary image the note and starts it. Returns
+// false, with the temporary image removed, when any step fails (no
+// temporary folder, copy, sealing, resource update, check or process
+// start); the executable is then untouched.
+bool SaveThroughTemporaryImage(const NoteChange& note, const SaveProgress& progress = {});
 
 // The command line a write-back process is started with: the executable's
 // path in double quotes, so a path with blanks stays one argument.

@@ -14,9 +14,9 @@ namespace {
 // What a save writes: text sealed under key, or, for an empty text that
 // is not to be sealed anyway, no note at all.
 enum class EmptyText { RemovesNote, IsSealed };
-ImageNote NoteToWrite(std::string_view text, const NoteSession::Key& key, EmptyText empty) {
+NoteChange NoteToWrite(std::string_view text, const NoteSession::Key& key, EmptyText empty) {
     const bool removes = text.empty() && empty == EmptyText::RemovesNote;
-    return ImageNote{removes ? ImageNote::Kind::Removed : ImageNote::Kind::Sealed, text, key.password, key.cipher};
+    return NoteChange{removes ? NoteChange::Kind::Removed : NoteChange::Kind::Sealed, text, key.password, key.cipher};
 }
 
 // Why a save into the program file failed, in the user's words.
@@ -124,8 +124,8 @@ BOOL CNoteSaver::SaveThroughWriteBack() {
     const std::optional<SecretString> text = TextToSave();
     if (!text)
         return FALSE;
-    const ImageNote note = NoteToWrite(text->View(), NoteSession::CurrentKey(), EmptyText::RemovesNote);
-    const bool saved = SaveThroughTemporaryImage(note.text, note.password, note.cipher, m_status.SavingProgress());
+    const NoteChange note = NoteToWrite(text->View(), NoteSession::CurrentKey(), EmptyText::RemovesNote);
+    const bool saved = SaveThroughTemporaryImage(note, m_status.SavingProgress());
     m_status.ShowReady();
     if (!saved) {
         ShowError("无法保存文档。");
@@ -155,7 +155,7 @@ BOOL CNoteSaver::SaveInPlace() {
     const std::optional<SecretString> text = TextToSave();
     if (!text)
         return FALSE;
-    const ImageNote note = NoteToWrite(text->View(), NoteSession::CurrentKey(), EmptyText::RemovesNote);
+    const NoteChange note = NoteToWrite(text->View(), NoteSession::CurrentKey(), EmptyText::RemovesNote);
     std::wstring displaced;
     const InPlaceSave outcome = SaveIntoOwnFile(note, m_status.SavingProgress(), displaced);
     m_status.ShowReady();
@@ -174,7 +174,7 @@ bool CNoteSaver::SaveLocked(const WipedWideString& viewText, const NoteSession::
     if (FindUnfitCharacters(text).count != 0)
         return false;
     const SecretString stored = StoredForm(text);
-    const ImageNote note = NoteToWrite(stored.View(), key, EmptyText::RemovesNote);
+    const NoteChange note = NoteToWrite(stored.View(), key, EmptyText::RemovesNote);
     std::wstring displaced;
     if (SaveIntoOwnFile(note, m_status.SavingProgress(), displaced) != InPlaceSave::Saved)
         return false;
@@ -182,7 +182,7 @@ bool CNoteSaver::SaveLocked(const WipedWideString& viewText, const NoteSession::
     return true;
 }
 
-void CNoteSaver::WriteCopy(const std::string& path, const ImageNote& note) {
+void CNoteSaver::WriteCopy(const std::string& path, const NoteChange& note) {
     const bool saved = SaveCheckedImageAs(FromAnsi(path), note, m_status.SavingProgress());
     m_status.ShowReady();
     if (!saved)
@@ -210,7 +210,7 @@ BOOL CNoteSaver::SaveAs() {
             m_view.SetModify(FALSE);
             [[fallthrough]];
         case SaveAsStep::CopyProgram:
-            WriteCopy(path, ImageNote());
+            WriteCopy(path, NoteChange());
             return TRUE;
         case SaveAsStep::AskForPassword:
             password = PromptForNewPassword(true);

@@ -72,7 +72,7 @@ private:
     BOOL SaveInPlace();
     // A copy of the program at path carrying note, staged beside the path
     // and checked before it takes the path's place.
-    void WriteCopy(const std::string& path, const ImageNote& note);
+    void WriteCopy(const std::string& path, const NoteChange& note);
     // The view's and the session's state, as the save steps need it.
     DocumentFacts CurrentFacts() const;
 

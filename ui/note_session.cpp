@@ -32,11 +32,11 @@ bool HasPendingChange() { return GetDocumentState().m_passwordAccepted != 0; }
 
 void PendingChangeApplied() { GetDocumentState().m_passwordAccepted = 0; }
 
-void NoteSaved(const ImageNote& note) {
+void NoteSaved(const NoteChange& note) {
     CDocumentState& state = GetDocumentState();
     PendingChangeApplied();
     state.m_storedVerifier.clear();
-    if (note.kind != ImageNote::Kind::Sealed)
+    if (note.kind != NoteChange::Kind::Sealed)
         return;
     state.m_isNewDocument = 0;
     state.m_storedVerifier.resize(kVerifierBytes);

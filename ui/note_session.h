@@ -38,7 +38,7 @@ void PendingChangeApplied();
 // A save while the editor runs has put note into the program file: the
 // waiting change is applied, and a sealed note is a stored one from now on,
 // opened by its password.
-void NoteSaved(const ImageNote& note);
+void NoteSaved(const NoteChange& note);
 
 // What the enter-password dialog was given, as its window goes.
 void LeaveEnteredPassword(SecretString password);

@@ -20,7 +20,7 @@ TEST(CheckedImage, CopiesCarryTheNoteTheyWereGiven) {
     std::vector<int> progress;
     const SaveProgress record = [&](int percent) { progress.push_back(percent); };
     const std::wstring sealed =
-        WriteCheckedImage(FromAnsi(folder), ImageNote{ImageNote::Kind::Sealed, "a note", "pass", "SEED"}, record);
+        WriteCheckedImage(FromAnsi(folder), NoteChange{NoteChange::Kind::Sealed, "a note", "pass", "SEED"}, record);
     ASSERT_FALSE(sealed.empty());
     ASSERT_LT(2u, progress.size());
     EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
@@ -30,13 +30,13 @@ TEST(CheckedImage, CopiesCarryTheNoteTheyWereGiven) {
     ASSERT_TRUE(stored && stored->HasNote());
     EXPECT_EQ("a note", stored->Unseal("pass").View());
 
-    const std::wstring removed = WriteCheckedImage(FromAnsi(folder), ImageNote{ImageNote::Kind::Removed, {}, {}, {}});
+    const std::wstring removed = WriteCheckedImage(FromAnsi(folder), NoteChange{NoteChange::Kind::Removed, {}, {}, {}});
     ASSERT_FALSE(removed.empty());
     const std::optional<NoteImage> cleared = ReadNoteImage(removed);
     ASSERT_TRUE(cleared);
     EXPECT_FALSE(cleared->HasAnyNoteEntry());
 
-    const std::wstring unchanged = WriteCheckedImage(FromAnsi(folder), ImageNote());
+    const std::wstring unchanged = WriteCheckedImage(FromAnsi(folder), NoteChange());
     ASSERT_FALSE(unchanged.empty());
     EXPECT_TRUE(FilesAreIdentical(OwnImagePath(), unchanged));
     EXPECT_EQ(3, driver::CountFiles(folder + "\\TEM*.tmp"));
@@ -47,22 +47,22 @@ TEST(CheckedImage, AFailedStepLeavesNothingBehind) {
     // No cipher of that name: nothing can be sealed, and the save never
     // says it is done.
     int reached = 0;
-    EXPECT_EQ(L"", WriteCheckedImage(FromAnsi(folder), ImageNote{ImageNote::Kind::Sealed, "text", "pass", "NONE"},
+    EXPECT_EQ(L"", WriteCheckedImage(FromAnsi(folder), NoteChange{NoteChange::Kind::Sealed, "text", "pass", "NONE"},
                                     [&](int percent) { reached = percent; }));
     EXPECT_GT(100, reached);
-    EXPECT_EQ(L"", WriteCheckedImage(FromAnsi(folder + "\\missing"), ImageNote()));
-    EXPECT_EQ(L"", WriteCheckedImage(L"", ImageNote()));
+    EXPECT_EQ(L"", WriteCheckedImage(FromAnsi(folder + "\\missing"), NoteChange()));
+    EXPECT_EQ(L"", WriteCheckedImage(L"", NoteChange()));
     EXPECT_EQ(0, driver::CountFiles(folder + "\\TEM*"));
 
     // Save As never replaces the running program, nor writes where it cannot stage.
-    EXPECT_FALSE(SaveCheckedImageAs(OwnImagePath(), ImageNote()));
-    EXPECT_FALSE(SaveCheckedImageAs(FromAnsi(folder + "\\missing\\copy.exe"), ImageNote()));
+    EXPECT_FALSE(SaveCheckedImageAs(OwnImagePath(), NoteChange()));
+    EXPECT_FALSE(SaveCheckedImageAs(FromAnsi(folder + "\\missing\\copy.exe"), NoteChange()));
 
     const std::string target = folder + "\\copy.exe";
     ASSERT_TRUE(driver::WriteFileBytes(target, "earlier"));
-    EXPECT_FALSE(SaveCheckedImageAs(FromAnsi(target), ImageNote{ImageNote::Kind::Sealed, "text", "", "AES"}));
+    EXPECT_FALSE(SaveCheckedImageAs(FromAnsi(target), NoteChange{NoteChange::Kind::Sealed, "text", "", "AES"}));
     EXPECT_EQ("earlier", driver::ReadFileBytes(target));
-    ASSERT_TRUE(SaveCheckedImageAs(FromAnsi(target), ImageNote()));
+    ASSERT_TRUE(SaveCheckedImageAs(FromAnsi(target), NoteChange()));
     EXPECT_TRUE(FilesAreIdentical(OwnImagePath(), FromAnsi(target)));
     EXPECT_EQ(0, driver::CountFiles(folder + "\\*.tmp"));
 }

@@ -81,7 +81,7 @@ TEST_F(Prompt, AnUnfinishedEntryWithNoReasonToAskAgainGivesUp) {
 // program file opens it, whatever is answered the key stays, and a save
 // makes the old password useless.
 TEST_F(Prompt, EitherTheKeysOrTheStoredNotesPasswordUnlocksAndTheKeyStays) {
-    NoteSession::NoteSaved(ImageNote{ImageNote::Kind::Sealed, "text", "old", "SM4"});
+    NoteSession::NoteSaved(NoteChange{NoteChange::Kind::Sealed, "text", "old", "SM4"});
     ASSERT_EQ(PromptOutcome::Accepted, Run({{"new", "new", IDOK}}));
     const auto answer = [](const char* password, bool answered = true) {
         return NoteSession::CheckUnlockPassword(answered, password, NoteSession::CurrentKey());
@@ -94,12 +94,12 @@ TEST_F(Prompt, EitherTheKeysOrTheStoredNotesPasswordUnlocksAndTheKeyStays) {
     EXPECT_EQ("new", Password());
     EXPECT_TRUE(NoteSession::HasPendingChange());
 
-    NoteSession::NoteSaved(ImageNote{ImageNote::Kind::Sealed, "text", "new", "CAMELLIA"});
+    NoteSession::NoteSaved(NoteChange{NoteChange::Kind::Sealed, "text", "new", "CAMELLIA"});
     EXPECT_FALSE(NoteSession::HasPendingChange());
     EXPECT_EQ(NoteSession::Reopen::WrongPassword, answer("old"));
     EXPECT_EQ(NoteSession::Reopen::Opened, answer("new"));
     // An emptied note removed from the program file leaves only the key.
-    NoteSession::NoteSaved(ImageNote{ImageNote::Kind::Removed, "", "new", "CAMELLIA"});
+    NoteSession::NoteSaved(NoteChange{NoteChange::Kind::Removed, "", "new", "CAMELLIA"});
     EXPECT_EQ(NoteSession::Reopen::WrongPassword,
               NoteSession::CheckUnlockPassword(true, "new", NoteSession::Key{"other", "CAMELLIA"}));
 }
