@@ -29,7 +29,7 @@ BOOL CTextApp::InitInstance() {
     case NoteSession::Unlock::Opened:
         break;
     }
-    m_frame.ShowOnCreation(std::move(unlocked.text));
+    m_frame.ShowOnCreation(std::move(unlocked.text), unlocked.encoding);
     if (m_frame.CreateDefault(nullptr) == nullptr) {
         ShowError("创建窗口失败");
         return FALSE;

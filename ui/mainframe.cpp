@@ -62,14 +62,14 @@ void CMainFrame::AfterCreated() {
     SetWindowTextA(*this, SCRIBECRYPT_TITLE);
 }
 
-bool CMainFrame::ShowWholeText(std::string_view text) {
-    const bool whole = FillView(m_richView, text, m_status.OpeningProgress());
+bool CMainFrame::ShowWholeText(std::string_view text, TextEncoding encoding) {
+    const bool whole = FillView(m_richView, text, encoding, m_status.OpeningProgress());
     m_status.ShowReady();
     return whole;
 }
 
 void CMainFrame::ShowStoredNote(std::string_view text) {
-    if (!text.empty() && !ShowWholeText(text)) {
+    if (!text.empty() && !ShowWholeText(text, m_noteEncoding)) {
         ShowError(TooLargeMessage(text.size(), "程序将关闭，不保存任何内容。").c_str());
         // A save would write the part the view holds and lose the rest.
         CloseFrame();
@@ -178,7 +178,7 @@ BOOL CMainFrame::HandleDropFiles(HDROP drop) {
     // as UTF-16, since it may hold what the ANSI code page cannot.
     const WipedWideString previous = WideViewText(m_richView);
     const BOOL wasModified = m_richView.GetModify();
-    if (ShowWholeText(text->View())) {
+    if (ShowWholeText(text->View(), kTextFileEncoding)) {
         // The dropped text replaces the note: an edit to save or discard.
         m_richView.SetModify(TRUE);
         SetWindowTextA(*this, SCRIBECRYPT_TITLE);

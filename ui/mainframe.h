@@ -7,6 +7,7 @@
 #include <string_view>
 #include <utility>
 
+#include "crypto/note_format.h"
 #include "crypto/wipe.h"
 #include "framework/frame.h"
 #include "ui/frame_status.h"
@@ -35,7 +36,10 @@ public:
     // The note unlocked at start, for the window to show as it is created:
     // before it is visible, so no key or command reaches a view that is
     // still being filled.
-    void ShowOnCreation(SecretString text) { m_noteToShow = std::move(text); }
+    void ShowOnCreation(SecretString text, TextEncoding encoding) {
+        m_noteToShow = std::move(text);
+        m_noteEncoding = encoding;
+    }
 
 protected:
     BOOL HandleCommand(WPARAM wParam, LPARAM lParam) override;
@@ -58,7 +62,7 @@ private:
     void RunEditCommand(UINT id);
     // Replaces the view's text, showing the progress of a long fill; false
     // when the view holds less than all of it.
-    bool ShowWholeText(std::string_view text);
+    bool ShowWholeText(std::string_view text, TextEncoding encoding);
     // Shows the note unlocked at start, unmodified. A note the view cannot
     // hold whole is reported and the frame closes, saving nothing.
     void ShowStoredNote(std::string_view text);
@@ -68,6 +72,7 @@ private:
     CRichView m_richView;
     int m_wordWrap = 0;
     SecretString m_noteToShow;
+    TextEncoding m_noteEncoding = TextEncoding::LegacyCodePage;
     CFrameStatus m_status{*this, m_richView};
     CViewSearch m_search{m_richView, [this](const std::string& text) {
         if (text.empty())

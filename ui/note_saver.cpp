@@ -4,6 +4,7 @@
 #include "image/paths.h"
 #include "image/save_in_place.h"
 #include "image/self_save.h"
+#include "ui/note_encoding.h"
 #include "ui/text_fit.h"
 #include "ui/textfile.h"
 #include "ui/uitext.h"
@@ -88,7 +89,7 @@ bool CNoteSaver::EnsureSealable(bool textIsEmpty, bool sealsEmptyText) {
 }
 
 std::optional<SecretString> CNoteSaver::TextToSave() {
-    std::optional<SecretString> text = TextForSaving(m_view);
+    std::optional<SecretString> text = TextForSaving(m_view, EncodingFor(NoteSession::CurrentKey().cipher));
     if (!text || !EnsureSealable(text->empty(), false))
         return std::nullopt;
     return text;
@@ -170,10 +171,11 @@ BOOL CNoteSaver::SaveInPlace() {
 
 bool CNoteSaver::SaveLocked(const WipedWideString& viewText, const NoteSession::Key& key) {
     const WipedWideString text = WithLineEnds(viewText);
-    // Characters code page 936 cannot hold would be lost without a word.
-    if (FindUnfitCharacters(text).count != 0)
+    // Characters the note's encoding cannot hold would be lost without a word.
+    const TextEncoding encoding = EncodingFor(key.cipher);
+    if (FindUnfitCharacters(encoding, text).count != 0)
         return false;
-    const SecretString stored = StoredForm(text);
+    const SecretString stored = StoredForm(encoding, text);
     const NoteChange note = NoteToWrite(stored.View(), key, EmptyText::RemovesNote);
     std::wstring displaced;
     if (SaveIntoOwnFile(note, m_status.SavingProgress(), displaced) != InPlaceSave::Saved)
@@ -201,7 +203,7 @@ BOOL CNoteSaver::SaveAs() {
     for (;;) {
         switch (NextSaveAsStep(path, CurrentFacts(), password)) {
         case SaveAsStep::WriteText:
-            if (const std::optional<SecretString> text = TextForSaving(m_view))
+            if (const std::optional<SecretString> text = TextForSaving(m_view, kTextFileEncoding))
                 WriteTextFile(*text, FromAnsi(path));
             return TRUE;
         case SaveAsStep::Nothing:
@@ -216,7 +218,8 @@ BOOL CNoteSaver::SaveAs() {
             password = PromptForNewPassword(true);
             break;
         case SaveAsStep::SealIntoCopy:
-            if (const std::optional<SecretString> text = TextForSaving(m_view);
+            if (const std::optional<SecretString> text =
+                    TextForSaving(m_view, EncodingFor(NoteSession::CurrentKey().cipher));
                 text && EnsureSealable(text->empty(), true))
                 WriteCopy(path, NoteToWrite(text->View(), NoteSession::CurrentKey(), EmptyText::IsSealed));
             return TRUE;

@@ -130,6 +130,7 @@ Unlocked UnlockStoredNote(const std::function<bool()>& askPassword) {
     unlocked.outcome = Unlock::Opened;
     state.m_storedVerifier = std::move(opening.verifier);
     unlocked.text = std::move(opening.text);
+    unlocked.encoding = StoredFormat(entries)->Encoding();
     return unlocked;
 }
 

@@ -10,6 +10,7 @@
 #include <functional>
 #include <string_view>
 
+#include "crypto/note_format.h"
 #include "crypto/wipe.h"
 #include "image/checked_image.h"
 #include "ui/save_steps.h"
@@ -77,6 +78,7 @@ enum class Unlock {
 struct Unlocked {
     Unlock outcome = Unlock::NoNote;
     SecretString text;
+    TextEncoding encoding = TextEncoding::LegacyCodePage;  // the text's, as its format stores it
 };
 // Loads the stored note once, asks for its password through askPassword
 // (which leaves it through LeaveEnteredPassword and returns false when the

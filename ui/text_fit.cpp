@@ -2,16 +2,18 @@
 
 #include <windows.h>
 
+#include "ui/note_encoding.h"
+
 namespace {
 
-// True when one character's units convert to code page 936 exactly: without
+// True when one character's units convert to the code page exactly: without
 // the default character and, as WC_NO_BEST_FIT_CHARS asks, without a
 // look-alike. It is converted for real, into room for two characters of two
 // bytes each, so the flag is the conversion's own.
-bool FitsCodePage936(std::wstring_view character) {
+bool FitsCodePage(UINT codePage, std::wstring_view character) {
     char bytes[4];
     BOOL usedDefault = FALSE;
-    const int length = WideCharToMultiByte(kLegacyNoteCodePage, WC_NO_BEST_FIT_CHARS, character.data(),
+    const int length = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, character.data(),
                                            static_cast<int>(character.size()), bytes, sizeof bytes, nullptr,
                                            &usedDefault);
     return length > 0 && !usedDefault;
@@ -31,7 +33,8 @@ std::size_t UnitsAt(std::wstring_view text, std::size_t offset) {
 
 }  // namespace
 
-UnfitCharacters FindUnfitCharacters(std::wstring_view text) {
+UnfitCharacters FindUnfitCharacters(TextEncoding encoding, std::wstring_view text) {
+    const UINT codePage = CodePageOf(encoding);
     UnfitCharacters unfit;
     std::size_t line = 1;
     std::size_t column = 1;
@@ -44,7 +47,7 @@ UnfitCharacters FindUnfitCharacters(std::wstring_view text) {
         } else {
             // ASCII is the same in code page 936; this saves a call for most
             // characters.
-            if (character[0] >= 0x80 && !FitsCodePage936(character) && unfit.count++ == 0) {
+            if (character[0] >= 0x80 && !FitsCodePage(codePage, character) && unfit.count++ == 0) {
                 unfit.first = std::wstring(character);
                 unfit.firstOffset = offset;
                 unfit.line = line;

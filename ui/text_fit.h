@@ -1,7 +1,7 @@
-// Which characters of a UTF-16 text code page 936 cannot hold. The note is
-// stored in code page 936, where each of them would become "?"; a character
-// that the system would turn into a look-alike (a best fit) counts as one
-// it cannot hold.
+// Which characters of a UTF-16 text a note's encoding cannot hold. In code
+// page 936, where the legacy format stores it, each of them would become
+// "?"; a character that the system would turn into a look-alike (a best
+// fit) counts as one it cannot hold.
 #pragma once
 
 #include <windows.h>
@@ -26,4 +26,4 @@ struct UnfitCharacters {
     std::size_t column = 0;
 };
 
-UnfitCharacters FindUnfitCharacters(std::wstring_view text);
+UnfitCharacters FindUnfitCharacters(TextEncoding encoding, std::wstring_view text);

@@ -1,5 +1,6 @@
-// Plain text files in and out of the editor, in the ANSI code page
-// without header or encoding mark.
+// Plain text files in and out of the editor, in the legacy note's code page
+// (936) without header or encoding mark, as the program has always read
+// and written them.
 #pragma once
 
 #include <windows.h>
@@ -7,7 +8,10 @@
 #include <optional>
 #include <string>
 
+#include "crypto/note_format.h"
 #include "crypto/wipe.h"
+
+inline constexpr TextEncoding kTextFileEncoding = TextEncoding::LegacyCodePage;
 
 // The file's bytes. A file that is missing, read-only, open in another
 // program or too large to read into memory is reported; the result is then

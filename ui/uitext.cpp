@@ -3,6 +3,7 @@
 #include <richedit.h>
 
 #include "framework/appcore.h"
+#include "ui/note_encoding.h"
 #include "ui/text_fit.h"
 
 HWND MessageOwner() {
@@ -69,15 +70,16 @@ bool RestoreViewText(HWND view, const WipedWideString& text) {
     return WideViewText(view) == text;
 }
 
-SecretString StoredForm(std::wstring_view text) {
+SecretString StoredForm(TextEncoding encoding, std::wstring_view text) {
     if (text.empty())
         return SecretString();
     const int units = static_cast<int>(text.size());
-    const int bytes = WideCharToMultiByte(kLegacyNoteCodePage, 0, text.data(), units, nullptr, 0, nullptr, nullptr);
+    const UINT codePage = CodePageOf(encoding);
+    const int bytes = WideCharToMultiByte(codePage, 0, text.data(), units, nullptr, 0, nullptr, nullptr);
     if (bytes <= 0)
         return SecretString();
     SecretString stored = SecretString::OfLength(static_cast<std::size_t>(bytes));
-    WideCharToMultiByte(kLegacyNoteCodePage, 0, text.data(), units, stored.data(), bytes, nullptr, nullptr);
+    WideCharToMultiByte(codePage, 0, text.data(), units, stored.data(), bytes, nullptr, nullptr);
     return stored;
 }
 

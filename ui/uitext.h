@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "crypto/note_format.h"
 #include "crypto/wipe.h"
 #include "framework/cstring.h"
 #include "framework/wincore.h"
@@ -54,8 +55,9 @@ WipedWideString WideSelectionText(HWND view);
 // undo history; false when the control then holds less than all of it.
 bool RestoreViewText(HWND view, const WipedWideString& text);
 
-// UTF-16 text as code page 936 bytes, for a text that code page holds.
-SecretString StoredForm(std::wstring_view text);
+// UTF-16 text as a note stores it in encoding; a character the encoding
+// cannot hold becomes what the system makes of it ("?" or a look-alike).
+SecretString StoredForm(TextEncoding encoding, std::wstring_view text);
 
 // Selects characters [start, end) of a rich edit control and scrolls them
 // into sight.

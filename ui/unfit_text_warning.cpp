@@ -34,18 +34,18 @@ std::wstring WarningText(const UnfitCharacters& unfit) {
 
 }  // namespace
 
-std::optional<SecretString> TextForSaving(const Casement::CRichEdit& view) {
+std::optional<SecretString> TextForSaving(const Casement::CRichEdit& view, TextEncoding encoding) {
     // Read once and converted here: handing out a large text costs the
     // control more than the rest of a save.
     const WipedWideString text = WideLinesText(view);
-    const UnfitCharacters unfit = FindUnfitCharacters(text);
+    const UnfitCharacters unfit = FindUnfitCharacters(encoding, text);
     if (unfit.count == 0)
-        return StoredForm(text);
+        return StoredForm(encoding, text);
     // No is the default: a key pressed by habit keeps the text.
     const int answer = MessageBoxW(MessageOwner(), WarningText(unfit).c_str(), L"Scribecrypt",
                                    MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2 | MB_SYSTEMMODAL);
     if (answer == IDYES)
-        return SecretWindowText(view);
+        return StoredForm(encoding, text);
     // The control counts a line end as one position, not two.
     const std::size_t start = unfit.firstOffset - (unfit.line - 1);
     SelectAndShow(view, start, start + unfit.first.size());

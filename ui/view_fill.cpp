@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <exception>
 
-#include "crypto/note_format.h"
+#include "ui/note_encoding.h"
 #include "crypto/wipe.h"
 
 namespace {
@@ -14,6 +14,7 @@ namespace {
 // The note being streamed and what has been given to the view so far.
 struct Feed {
     std::string_view rest;
+    TextEncoding encoding;
     std::size_t total = 0;
     const FillProgress& progress;
     std::size_t characters = 0;  // UTF-16 units handed over
@@ -23,9 +24,9 @@ struct Feed {
 // Converts one piece to UTF-16 in out and turns every line break into a
 // single "\r", the view's own paragraph mark, so that the view's length can
 // be known exactly. Returns the number of units written.
-std::size_t ConvertPiece(std::string_view piece, wchar_t* out, std::size_t capacity) {
+std::size_t ConvertPiece(std::string_view piece, UINT codePage, wchar_t* out, std::size_t capacity) {
     const int converted =
-        MultiByteToWideChar(kLegacyNoteCodePage, 0, piece.data(), static_cast<int>(piece.size()), out,
+        MultiByteToWideChar(codePage, 0, piece.data(), static_cast<int>(piece.size()), out,
                             static_cast<int>(capacity));
     std::size_t written = 0;
     for (int i = 0; i < converted; ++i) {
@@ -47,13 +48,14 @@ DWORD CALLBACK StreamPiece(DWORD_PTR cookie, LPBYTE buffer, LONG bytes, LONG* do
         return 0;
     }
     const std::size_t units = static_cast<std::size_t>(bytes) / sizeof(wchar_t);
-    const std::string_view piece = NextPiece(feed.rest, units);
+    const std::string_view piece = NextPiece(feed.rest, units, feed.encoding);
     // A piece never converts to more units than it has bytes.
     if (piece.size() > units) {
         *done = 0;
         return 1;
     }
-    const std::size_t written = ConvertPiece(piece, reinterpret_cast<wchar_t*>(buffer), units);
+    const std::size_t written =
+        ConvertPiece(piece, CodePageOf(feed.encoding), reinterpret_cast<wchar_t*>(buffer), units);
     feed.rest.remove_prefix(piece.size());
     feed.characters += written;
     *done = static_cast<LONG>(written * sizeof(wchar_t));
@@ -71,10 +73,11 @@ DWORD CALLBACK StreamPiece(DWORD_PTR cookie, LPBYTE buffer, LONG bytes, LONG* do
 
 }  // namespace
 
-std::string_view NextPiece(std::string_view text, std::size_t maxBytes) {
+std::string_view NextPiece(std::string_view text, std::size_t maxBytes, TextEncoding encoding) {
+    const UINT codePage = CodePageOf(encoding);
     std::size_t end = 0;
     while (end < text.size()) {
-        const bool lead = IsDBCSLeadByteEx(kLegacyNoteCodePage, static_cast<BYTE>(text[end])) && end + 1 < text.size();
+        const bool lead = IsDBCSLeadByteEx(codePage, static_cast<BYTE>(text[end])) && end + 1 < text.size();
         std::size_t next = end + (lead ? 2 : 1);
         // "\r\n" is one line break and must reach the view in one piece.
         if (text[end] == '\r' && next < text.size() && text[next] == '\n')
@@ -86,23 +89,23 @@ std::string_view NextPiece(std::string_view text, std::size_t maxBytes) {
     return text.substr(0, end);
 }
 
-std::size_t ViewCharacters(std::string_view text) {
+std::size_t ViewCharacters(std::string_view text, TextEncoding encoding) {
     if (text.size() > static_cast<std::size_t>(INT_MAX))
         return SIZE_MAX;
     std::size_t characters =
-        static_cast<std::size_t>(MultiByteToWideChar(kLegacyNoteCodePage, 0, text.data(),
+        static_cast<std::size_t>(MultiByteToWideChar(CodePageOf(encoding), 0, text.data(),
                                                      static_cast<int>(text.size()), nullptr, 0));
     for (std::size_t at = text.find("\r\n"); at != std::string_view::npos; at = text.find("\r\n", at + 2))
         --characters;
     return characters;
 }
 
-bool FillView(HWND view, std::string_view text, const FillProgress& progress) {
+bool FillView(HWND view, std::string_view text, TextEncoding encoding, const FillProgress& progress) {
     const LRESULT limit = SendMessageA(view, EM_GETLIMITTEXT, 0, 0);
-    if (limit >= 0 && ViewCharacters(text) > static_cast<std::size_t>(limit))
+    if (limit >= 0 && ViewCharacters(text, encoding) > static_cast<std::size_t>(limit))
         return false;
     SendMessageA(view, WM_SETREDRAW, FALSE, 0);
-    Feed feed{text, text.size(), progress, 0, nullptr};
+    Feed feed{text, encoding, text.size(), progress, 0, nullptr};
     EDITSTREAM stream = {};
     stream.dwCookie = reinterpret_cast<DWORD_PTR>(&feed);
     stream.pfnCallback = StreamPiece;

@@ -228,10 +228,13 @@ TEST(Editor, TheAboutBoxNamesEveryChoiceAndGivesTheFocusBack) {
     EXPECT_EQ(L"SEED算法。", driver::WindowText(GetDlgItem(about, IDC_ABOUT_LAST_CHOICE)));
     driver::PressButton(about, IDOK);
     ASSERT_TRUE(driver::WaitForWindowToGo(about));
-    GUITHREADINFO thread = {};
-    thread.cbSize = sizeof thread;
-    ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(editor.Main(), nullptr), &thread));
-    EXPECT_EQ(editor.View(), thread.hwndFocus) << "the view has the focus again";
+    const auto viewHasFocus = [&] {
+        GUITHREADINFO thread = {};
+        thread.cbSize = sizeof thread;
+        return GetGUIThreadInfo(GetWindowThreadProcessId(editor.Main(), nullptr), &thread) &&
+               thread.hwndFocus == editor.View();
+    };
+    EXPECT_TRUE(driver::WaitUntil(viewHasFocus, driver::kWindowTimeoutMs)) << "the view has the focus again";
     EXPECT_EQ(0u, editor.CloseUnchanged());
 }
 

@@ -24,10 +24,10 @@ TEST(CodePages, TheNoteKeepsItsOwnCodePageWhateverTheSystemUses) {
 
     // A note with a Chinese character where a piece boundary could fall.
     const std::string note = std::string("a") + kHello936 + "\r\n" + kHello936;
-    ASSERT_TRUE(FillView(view, note));
+    ASSERT_TRUE(FillView(view, note, TextEncoding::LegacyCodePage));
     EXPECT_EQ(std::wstring(WideViewText(view).c_str()), std::wstring(L"a") + kHello + L"\r" + kHello);
-    EXPECT_EQ(ViewCharacters(note), 6u);
-    EXPECT_EQ(StoredForm(kHello).View(), kHello936);
+    EXPECT_EQ(ViewCharacters(note, TextEncoding::LegacyCodePage), 6u);
+    EXPECT_EQ(StoredForm(TextEncoding::LegacyCodePage, kHello).View(), kHello936);
     DestroyWindow(view);
 
     // The program's own texts are the system's.

@@ -25,7 +25,7 @@ class TextFit : public ::testing::TestWithParam<FitCase> {};
 
 TEST_P(TextFit, CountsTheCharactersAndPlacesTheFirst) {
     const FitCase& expected = GetParam();
-    const UnfitCharacters unfit = FindUnfitCharacters(expected.text);
+    const UnfitCharacters unfit = FindUnfitCharacters(TextEncoding::LegacyCodePage, expected.text);
     EXPECT_EQ(expected.count, unfit.count);
     EXPECT_EQ(expected.first, unfit.first);
     if (expected.count == 0)

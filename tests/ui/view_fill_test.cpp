@@ -12,15 +12,17 @@
 
 namespace {
 
+constexpr TextEncoding kLegacy = TextEncoding::LegacyCodePage;
+
 TEST(NextPiece, EndsOnACharacterBoundaryAndKeepsCrLfTogether) {
     // "\xC4\xFA" is one character of code page 936.
-    EXPECT_EQ("ab", NextPiece("ab\xC4\xFA", 3));
-    EXPECT_EQ("ab\xC4\xFA", NextPiece("ab\xC4\xFA" "c", 4));
-    EXPECT_EQ("a", NextPiece("a\r\nb", 2));
-    EXPECT_EQ("a\r\n", NextPiece("a\r\nb", 3));
-    EXPECT_EQ("\xC4\xFA", NextPiece("\xC4\xFA", 1));
+    EXPECT_EQ("ab", NextPiece("ab\xC4\xFA", 3, kLegacy));
+    EXPECT_EQ("ab\xC4\xFA", NextPiece("ab\xC4\xFA" "c", 4, kLegacy));
+    EXPECT_EQ("a", NextPiece("a\r\nb", 2, kLegacy));
+    EXPECT_EQ("a\r\n", NextPiece("a\r\nb", 3, kLegacy));
+    EXPECT_EQ("\xC4\xFA", NextPiece("\xC4\xFA", 1, kLegacy));
     // A lead byte at the very end is a character of its own.
-    EXPECT_EQ("a\xC4", NextPiece("a\xC4", 8));
+    EXPECT_EQ("a\xC4", NextPiece("a\xC4", 8, kLegacy));
 }
 
 class ViewFill : public ::testing::Test {
@@ -57,7 +59,7 @@ TEST_F(ViewFill, TheViewHoldsTheWholeTextWithNothingToUndo) {
     SetWindowTextA(m_view, "old");
     SendMessageA(m_view, EM_SETSEL, 1, 2);
     std::vector<std::size_t> progress;
-    ASSERT_TRUE(FillView(m_view, text, [&](std::size_t done, std::size_t total) {
+    ASSERT_TRUE(FillView(m_view, text, kLegacy, [&](std::size_t done, std::size_t total) {
         EXPECT_EQ(text.size(), total);
         progress.push_back(done);
     }));
@@ -72,7 +74,7 @@ TEST_F(ViewFill, TheViewHoldsTheWholeTextWithNothingToUndo) {
     EXPECT_EQ(0u, start);
     EXPECT_EQ(0u, end);
 
-    ASSERT_TRUE(FillView(m_view, ""));
+    ASSERT_TRUE(FillView(m_view, "", kLegacy));
     EXPECT_EQ("", Text());
 }
 
@@ -81,9 +83,9 @@ TEST_F(ViewFill, TheViewHoldsTheWholeTextWithNothingToUndo) {
 TEST_F(ViewFill, ATextBeyondTheLimitLeavesTheViewAsItWas) {
     SendMessageA(m_view, EM_EXLIMITTEXT, 0, 8);
     SetWindowTextA(m_view, "old");
-    EXPECT_FALSE(FillView(m_view, "\xC4\xFA" "abc\r\nde\nf"));
+    EXPECT_FALSE(FillView(m_view, "\xC4\xFA" "abc\r\nde\nf", kLegacy));
     EXPECT_EQ("old", Text());
-    EXPECT_TRUE(FillView(m_view, "\xC4\xFA" "abc\r\nde\n"));
+    EXPECT_TRUE(FillView(m_view, "\xC4\xFA" "abc\r\nde\n", kLegacy));
     EXPECT_EQ("\xC4\xFA" "abc\r\nde\r\n", Text());
 }
 
@@ -105,7 +107,7 @@ LRESULT CALLBACK LosingTheEnd(HWND window, UINT message, WPARAM wParam, LPARAM l
 TEST_F(ViewFill, AViewThatKeepsLessThanTheTextIsReported) {
     g_richEditProcedure = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(m_view, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LosingTheEnd)));
-    EXPECT_FALSE(FillView(m_view, std::string(5000, 'x') + "\r\nend"));
+    EXPECT_FALSE(FillView(m_view, std::string(5000, 'x') + "\r\nend", kLegacy));
 }
 
 // What the progress report throws (a status bar that cannot be written, say)
@@ -115,7 +117,7 @@ TEST_F(ViewFill, AThrowingProgressReportEndsTheFillAndReachesTheCaller) {
     ShowWindow(m_view, SW_SHOWNOACTIVATE);
     const std::string text(200000, 'x');
     int reports = 0;
-    EXPECT_THROW(FillView(m_view, text,
+    EXPECT_THROW(FillView(m_view, text, kLegacy,
                           [&](std::size_t, std::size_t) {
                               ++reports;
                               throw std::runtime_error("status bar gone");
