@@ -212,7 +212,10 @@ std::string ReplaceableTarget(const std::string& target, struct stat& status) {
 }  // namespace
 
 std::vector<std::uint8_t> ReadRegularFile(const std::string& path) {
-    const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK, opening a named pipe waits for a writer, perhaps
+    // for ever, before its type can be looked at; a regular file reads as
+    // it would without it.
+    const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) throw FileError(Reason("cannot open " + path, errno));
     struct stat status {};
     if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {

@@ -83,12 +83,18 @@ protected:
         return child;
     }
 
-    // Waits for a started program; a signal's end is 128 + the signal.
-    Result Finish(pid_t child) {
+    // Waits for a started program; a signal's end is 128 + the signal. With
+    // a time limit, one still running then is ended by SIGKILL.
+    Result Finish(pid_t child, int limitMilliseconds = 0) {
         Result result;
         if (child != 0) {
             int status = 0;
-            waitpid(child, &status, 0);
+            int waited = 0;
+            while (limitMilliseconds > 0 && waitpid(child, &status, WNOHANG) == 0) {
+                if (waited++ >= limitMilliseconds) kill(child, SIGKILL);
+                usleep(1000);
+            }
+            if (limitMilliseconds == 0) waitpid(child, &status, 0);
             result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         }
         result.out = ReadText(m_folder / "stdout");
@@ -359,6 +365,22 @@ TEST_P(Cli, AnEndingSignalWhileStagingLeavesNoStagedFile) {
     const Result ignored = Finish(child);
     EXPECT_EQ(0, ignored.status) << ignored.err;
     EXPECT_EQ(0, Run({"verify", Program()}, "new one\n").status);
+}
+
+// A named pipe that nobody writes to is refused at once, not waited on.
+TEST_P(Cli, NamedPipesAreRefusedWithoutWaitingForAWriter) {
+    ASSERT_EQ(0, mkfifo(In("pipe").c_str(), 0600));
+    const std::string before = ReadText(m_program);
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"info", In("pipe")}, ""},
+        {{"lock", Program(), "--text", In("pipe")}, kNewPassword},
+    };
+    for (const auto& [arguments, passwords] : cases) {
+        const Result result = Finish(Start(arguments, passwords), 5000);
+        EXPECT_EQ(3, result.status) << arguments[0] << ": " << result.err;
+        EXPECT_NE(std::string::npos, result.err.find("not a regular file")) << result.err;
+    }
+    EXPECT_EQ(before, ReadText(m_program));
 }
 
 TEST_P(Cli, HelpListsTheExitStatuses) {
