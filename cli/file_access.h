@@ -51,9 +51,10 @@ bool IsSameFile(const std::string& first, const std::string& second);
 // removed and target stays as it was. A symbolic link is written through:
 // the file it names is replaced (staged beside that file) and the link
 // stays. Anything but a regular file, a file with other hard links and a
-// read-only file are refused and left alone. A new target takes the
-// permissions of permissionsFrom, or is private to the user when that is
-// empty; an existing one keeps its own, and its owner. On Windows the new
+// read-only file are refused and left alone. When permissionsFrom is empty
+// the file is private to the user, whoever owned the one it replaces;
+// otherwise a new target takes the permissions of permissionsFrom and an
+// existing one keeps its own, and its owner. On Windows the new
 // file has its folder's access list, or, when permissionsFrom is empty, one
 // that lets only the user at it, also in place of an existing file's.
 void ReplaceFileCheckingCopy(const std::string& target, const std::vector<std::uint8_t>& bytes,

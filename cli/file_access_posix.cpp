@@ -254,14 +254,16 @@ StagedFile::StagedFile(const std::string& target, const std::string& permissions
     struct stat status {};
     const std::string file = ReplaceableTarget(target, status);
     const bool exists = status.st_mode != 0;
+    // An exported text is private to the user who exports it, whoever owned
+    // the file it replaces; a program file keeps its access and owner.
+    const bool privateFile = permissionsFrom.empty();
     mode_t mode = S_IRUSR | S_IWUSR;
-    if (exists || (!permissionsFrom.empty() && stat(permissionsFrom.c_str(), &status) == 0))
-        mode = status.st_mode & 07777;
+    if (!privateFile && (exists || stat(permissionsFrom.c_str(), &status) == 0)) mode = status.st_mode & 07777;
 
     m_state = std::make_unique<State>(file);
     const StagedDescriptor& staged = m_state->staged;
-    // A file rewritten for someone else (by root) stays theirs.
-    if (exists && (status.st_uid != geteuid() || status.st_gid != getegid()) &&
+    // A program file rewritten for someone else (by root) stays theirs.
+    if (!privateFile && exists && (status.st_uid != geteuid() || status.st_gid != getegid()) &&
         fchown(staged.descriptor(), status.st_uid, status.st_gid) != 0)
         throw FileError(Reason("cannot give the new " + file + " the old one's owner", errno));
     if (fchmod(staged.descriptor(), mode) != 0) throw FileError(Reason("cannot set the permissions of " + staged.name(), errno));

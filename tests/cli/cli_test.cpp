@@ -383,6 +383,25 @@ TEST_P(Cli, NamedPipesAreRefusedWithoutWaitingForAWriter) {
     EXPECT_EQ(before, ReadText(m_program));
 }
 
+// Root exporting over another user's file: the plain text is root's own,
+// readable by nobody else. (A program file rewritten for its owner stays
+// theirs, above.)
+TEST_P(Cli, RootsExportIsItsOwnPrivateFile) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root, to make a file of another user's (uid 65534)";
+    ASSERT_EQ(0, Run({"lock", Program(), "--text", In("note.txt")}, kNewPassword).status);
+    WriteText(In("theirs.txt"), "theirs");
+    ASSERT_EQ(0, chown(In("theirs.txt").c_str(), 65534, 65534));
+    ASSERT_EQ(0, chmod(In("theirs.txt").c_str(), 0644));
+    const Result replaced = Run({"export", Program(), "-o", In("theirs.txt")}, kPasswordUtf8 + "\n");
+    ASSERT_EQ(0, replaced.status) << replaced.err;
+    struct stat status {};
+    ASSERT_EQ(0, stat(In("theirs.txt").c_str(), &status));
+    EXPECT_EQ(geteuid(), status.st_uid);
+    EXPECT_EQ(getegid(), status.st_gid);
+    EXPECT_EQ(0600u, status.st_mode & 07777);
+    EXPECT_EQ(kTextUtf8, ReadText(In("theirs.txt")));
+}
+
 TEST_P(Cli, HelpListsTheExitStatuses) {
     const Result help = Run({"--help"});
     EXPECT_EQ(0, help.status);
