@@ -402,6 +402,46 @@ TEST_P(Cli, RootsExportIsItsOwnPrivateFile) {
     EXPECT_EQ(kTextUtf8, ReadText(In("theirs.txt")));
 }
 
+// Root writing through links: one is not followed when it, or a folder it
+// leads through, is another user's to change.
+TEST_P(Cli, RootIsNotLedThroughOtherUsersLinks) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root, to make links and folders of another user's (uid 65534)";
+    constexpr uid_t kOther = 65534;
+    ASSERT_EQ(0, Run({"lock", Program(), "--text", In("note.txt")}, kNewPassword).status);
+    const std::string password = kPasswordUtf8 + "\n";
+    WriteText(In("secret"), "root's alone");
+    ASSERT_EQ(0, chmod(In("secret").c_str(), 0600));
+    fs::create_directory(In("shared"));
+    ASSERT_EQ(0, chmod(In("shared").c_str(), 01777));
+    fs::create_directory(In("others"));
+    WriteText(In("others/file"), "in another user's folder");
+    ASSERT_EQ(0, chown(In("others").c_str(), kOther, kOther));
+    const struct {
+        const char* link;
+        std::string names;
+        bool theirs;
+    } links[] = {
+        {"shared/planted", In("secret"), true},   // planted in a sticky folder
+        {"planted", In("secret"), true},          // planted in root's own folder
+        {"shared/own", In("secret"), false},      // root's, where others may replace it
+        {"into-others", In("others/file"), false},  // into a folder of another user's
+    };
+    for (const auto& link : links) {
+        const std::string before = ReadText(link.names);
+        fs::create_symlink(link.names, In(link.link));
+        if (link.theirs) ASSERT_EQ(0, lchown(In(link.link).c_str(), kOther, kOther));
+        const Result refused = Run({"export", Program(), "-o", In(link.link)}, password);
+        EXPECT_EQ(4, refused.status) << link.link << ": " << refused.err;
+        EXPECT_NE(std::string::npos, refused.err.find("is not followed")) << refused.err;
+        EXPECT_EQ(before, ReadText(link.names)) << link.link;
+        EXPECT_TRUE(fs::is_symlink(In(link.link))) << link.link;
+    }
+    for (const char* folder : {"shared", "others"})
+        for (const auto& entry : fs::directory_iterator(In(folder)))
+            EXPECT_NE(0u, entry.path().filename().string().rfind("TEM", 0)) << entry.path();
+    EXPECT_TRUE(StagedLeftovers().empty());
+}
+
 TEST_P(Cli, HelpListsTheExitStatuses) {
     const Result help = Run({"--help"});
     EXPECT_EQ(0, help.status);
