@@ -107,8 +107,8 @@ void RemoveStagedFile() {
 
 // Where a write to a target goes: an open descriptor of the folder that
 // holds the file, the file's name in it, and the folder's path for
-// messages ("" for the root, else ending in "/", "" also for the current
-// folder when the path is relative).
+// messages as a prefix of the name ("/" for the root, "" for the current
+// folder, else ending in "/").
 struct TargetPlace {
     Descriptor folder;
     std::string prefix;
