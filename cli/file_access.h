@@ -50,10 +50,14 @@ bool IsSameFile(const std::string& first, const std::string& second);
 // refuse it; then renames it over target. On any failure the staged file is
 // removed and target stays as it was. A symbolic link is written through:
 // the file it names is replaced (staged beside that file) and the link
-// stays. Anything but a regular file, a file with other hard links and a
-// read-only file are refused and left alone. A new target takes the
-// permissions of permissionsFrom, or is private to the user when that is
-// empty; an existing one keeps its own, and its owner. On Windows the new
+// stays; natively only a link of the user's, in a folder nobody else may
+// change, leading through no folder of another user's or one others may
+// change, is followed, and the file is staged and renamed in a folder
+// opened once. Anything but a regular file, a file with other hard links
+// and a read-only file are refused and left alone. When permissionsFrom is empty
+// the file is private to the user, whoever owned the one it replaces;
+// otherwise a new target takes the permissions of permissionsFrom and an
+// existing one keeps its own, and its owner. On Windows the new
 // file has its folder's access list, or, when permissionsFrom is empty, one
 // that lets only the user at it, also in place of an existing file's.
 void ReplaceFileCheckingCopy(const std::string& target, const std::vector<std::uint8_t>& bytes,

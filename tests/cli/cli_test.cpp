@@ -83,12 +83,18 @@ protected:
         return child;
     }
 
-    // Waits for a started program; a signal's end is 128 + the signal.
-    Result Finish(pid_t child) {
+    // Waits for a started program; a signal's end is 128 + the signal. With
+    // a time limit, one still running then is ended by SIGKILL.
+    Result Finish(pid_t child, int limitMilliseconds = 0) {
         Result result;
         if (child != 0) {
             int status = 0;
-            waitpid(child, &status, 0);
+            int waited = 0;
+            while (limitMilliseconds > 0 && waitpid(child, &status, WNOHANG) == 0) {
+                if (waited++ >= limitMilliseconds) kill(child, SIGKILL);
+                usleep(1000);
+            }
+            if (limitMilliseconds == 0) waitpid(child, &status, 0);
             result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         }
         result.out = ReadText(m_folder / "stdout");
@@ -359,6 +365,81 @@ TEST_P(Cli, AnEndingSignalWhileStagingLeavesNoStagedFile) {
     const Result ignored = Finish(child);
     EXPECT_EQ(0, ignored.status) << ignored.err;
     EXPECT_EQ(0, Run({"verify", Program()}, "new one\n").status);
+}
+
+// A named pipe that nobody writes to is refused at once, not waited on.
+TEST_P(Cli, NamedPipesAreRefusedWithoutWaitingForAWriter) {
+    ASSERT_EQ(0, mkfifo(In("pipe").c_str(), 0600));
+    const std::string before = ReadText(m_program);
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"info", In("pipe")}, ""},
+        {{"lock", Program(), "--text", In("pipe")}, kNewPassword},
+    };
+    for (const auto& [arguments, passwords] : cases) {
+        const Result result = Finish(Start(arguments, passwords), 5000);
+        EXPECT_EQ(3, result.status) << arguments[0] << ": " << result.err;
+        EXPECT_NE(std::string::npos, result.err.find("not a regular file")) << result.err;
+    }
+    EXPECT_EQ(before, ReadText(m_program));
+}
+
+// Root exporting over another user's file: the plain text is root's own,
+// readable by nobody else. (A program file rewritten for its owner stays
+// theirs, above.)
+TEST_P(Cli, RootsExportIsItsOwnPrivateFile) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root, to make a file of another user's (uid 65534)";
+    ASSERT_EQ(0, Run({"lock", Program(), "--text", In("note.txt")}, kNewPassword).status);
+    WriteText(In("theirs.txt"), "theirs");
+    ASSERT_EQ(0, chown(In("theirs.txt").c_str(), 65534, 65534));
+    ASSERT_EQ(0, chmod(In("theirs.txt").c_str(), 0644));
+    const Result replaced = Run({"export", Program(), "-o", In("theirs.txt")}, kPasswordUtf8 + "\n");
+    ASSERT_EQ(0, replaced.status) << replaced.err;
+    struct stat status {};
+    ASSERT_EQ(0, stat(In("theirs.txt").c_str(), &status));
+    EXPECT_EQ(geteuid(), status.st_uid);
+    EXPECT_EQ(getegid(), status.st_gid);
+    EXPECT_EQ(0600u, status.st_mode & 07777);
+    EXPECT_EQ(kTextUtf8, ReadText(In("theirs.txt")));
+}
+
+// Root writing through links: one is not followed when it, or a folder it
+// leads through, is another user's to change.
+TEST_P(Cli, RootIsNotLedThroughOtherUsersLinks) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root, to make links and folders of another user's (uid 65534)";
+    constexpr uid_t kOther = 65534;
+    ASSERT_EQ(0, Run({"lock", Program(), "--text", In("note.txt")}, kNewPassword).status);
+    const std::string password = kPasswordUtf8 + "\n";
+    WriteText(In("secret"), "root's alone");
+    ASSERT_EQ(0, chmod(In("secret").c_str(), 0600));
+    fs::create_directory(In("shared"));
+    ASSERT_EQ(0, chmod(In("shared").c_str(), 01777));
+    fs::create_directory(In("others"));
+    WriteText(In("others/file"), "in another user's folder");
+    ASSERT_EQ(0, chown(In("others").c_str(), kOther, kOther));
+    const struct {
+        const char* link;
+        std::string names;
+        bool theirs;
+    } links[] = {
+        {"shared/planted", In("secret"), true},   // planted in a sticky folder
+        {"planted", In("secret"), true},          // planted in root's own folder
+        {"shared/own", In("secret"), false},      // root's, where others may replace it
+        {"into-others", In("others/file"), false},  // into a folder of another user's
+    };
+    for (const auto& link : links) {
+        const std::string before = ReadText(link.names);
+        fs::create_symlink(link.names, In(link.link));
+        if (link.theirs) ASSERT_EQ(0, lchown(In(link.link).c_str(), kOther, kOther));
+        const Result refused = Run({"export", Program(), "-o", In(link.link)}, password);
+        EXPECT_EQ(4, refused.status) << link.link << ": " << refused.err;
+        EXPECT_NE(std::string::npos, refused.err.find("is not followed")) << refused.err;
+        EXPECT_EQ(before, ReadText(link.names)) << link.link;
+        EXPECT_TRUE(fs::is_symlink(In(link.link))) << link.link;
+    }
+    for (const char* folder : {"shared", "others"})
+        for (const auto& entry : fs::directory_iterator(In(folder)))
+            EXPECT_NE(0u, entry.path().filename().string().rfind("TEM", 0)) << entry.path();
+    EXPECT_TRUE(StagedLeftovers().empty());
 }
 
 TEST_P(Cli, HelpListsTheExitStatuses) {
