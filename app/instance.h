@@ -2,6 +2,6 @@
 #pragma once
 
 // True when another process of this executable file already runs, under
-// whatever spelling of its path. The mutex that proves this process the
+// whatever path or name of the file. The mutex that proves this process the
 // first stays open until it ends.
 bool IsSecondInstance();

@@ -9,6 +9,7 @@
 #include "image/checked_replace.h"
 #include "image/detached_process.h"
 #include "image/file_facts.h"
+#include "image/file_instance.h"
 #include "image/paths.h"
 
 namespace {
@@ -39,6 +40,12 @@ Replacement RetireAndReplace(const std::wstring& staged, const std::wstring& pro
     retired = NewFileBeside(program);
     if (retired.empty())
         return Replacement::NoNewFile;
+    // The instance is named after the file, and the staged copy, a file of
+    // its own, becomes the program file: this editor takes its instance
+    // before the rename, so a start after the save meets it. A rename keeps
+    // a file's identity. Nobody else can hold the instance of a file just
+    // made, so the result says nothing.
+    static_cast<void>(HoldFileInstance(staged));
     if (!RenameOver(program, retired)) {
         DeleteFileW(retired.c_str());
         return Replacement::InUse;
