@@ -1,7 +1,5 @@
 #include "note/note_image.h"
 
-#include <algorithm>
-
 #include "store/image_rewriter.h"
 #include "store/resource_reader.h"
 
@@ -40,10 +38,7 @@ const NoteFormat& NoteImage::Format() const {
     return format != nullptr ? *format : DefaultNoteFormat();
 }
 
-bool NoteImage::HasNote() const {
-    const std::vector<std::string>& names = Format().EntryNames();
-    return std::all_of(names.begin(), names.end(), [&](const std::string& name) { return Packet(name) != nullptr; });
-}
+bool NoteImage::HasNote() const { return IsWholeSet(Entries()); }
 
 bool NoteImage::HasAnyNoteEntry() const { return StoredFormat(Entries()) != nullptr; }
 

@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "crypto/document.h"
 #include "tests/e2e/editor.h"
 #include "ui/resource_ids.h"
 
@@ -160,18 +159,21 @@ TEST(Lock, ClosingALockedNoteAsksForItsPasswordFirst) {
     EXPECT_TRUE(editor.ProgramUnchanged());
 }
 
+// Windows asks whether the session may end; the window's answer.
+DWORD_PTR EndSessionAnswer(const Editor& editor) {
+    DWORD_PTR answer = 0xBAD;
+    SendMessageTimeoutW(editor.Main(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 60000, &answer);
+    return answer;
+}
+
 TEST(Lock, TheEndOfASessionWhileLockedSavesTheChangesWithoutAsking) {
     EditorOnCopy editor("lock session end", "first line", kPassword, "CAMELLIA");
     ASSERT_TRUE(editor.Opened());
     ASSERT_TRUE(editor.PasteOverAll(L"first line\r\nsecond line"));
     editor.Command(IDM_LOCK);
     ASSERT_TRUE(IsLocked(editor));
-    DWORD_PTR answer = 0xBAD;
-    SendMessageTimeoutW(editor.Main(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 60000, &answer);
-    EXPECT_EQ(static_cast<DWORD_PTR>(TRUE), answer);
-    const std::string data = editor.Copy().Packet("DATA");
-    EXPECT_EQ("first line\r\nsecond line",
-              UnsealDocumentData(reinterpret_cast<const unsigned char*>(data.data()), data.size(), kPassword, "CAMELLIA"));
+    EXPECT_EQ(static_cast<DWORD_PTR>(TRUE), EndSessionAnswer(editor));
+    EXPECT_EQ("first line\r\nsecond line", editor.Copy().Unsealed(kPassword, "CAMELLIA"));
     EXPECT_TRUE(IsLocked(editor));
     editor.GetProcess().Kill();
 }
@@ -188,12 +190,8 @@ TEST(Lock, TheEndOfASessionWhileTheUnlockDialogIsOpenSavesTheLockedChanges) {
     editor.Command(IDM_LOCK);
     const HWND dialog = driver::WaitForDialog(editor.GetProcess().Id(), L"Scribecrypt", driver::kWindowTimeoutMs);
     ASSERT_NE(nullptr, dialog);
-    DWORD_PTR answer = 0xBAD;
-    SendMessageTimeoutW(editor.Main(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 60000, &answer);
-    EXPECT_EQ(static_cast<DWORD_PTR>(TRUE), answer);
-    const std::string data = editor.Copy().Packet("DATA");
-    EXPECT_EQ("first line\r\nchanged line",
-              UnsealDocumentData(reinterpret_cast<const unsigned char*>(data.data()), data.size(), kPassword, "SM4"));
+    EXPECT_EQ(static_cast<DWORD_PTR>(TRUE), EndSessionAnswer(editor));
+    EXPECT_EQ("first line\r\nchanged line", editor.Copy().Unsealed(kPassword, "SM4"));
 
     driver::SetControlText(dialog, IDC_PASSWORD, L"pw");
     driver::PressButton(dialog, IDOK);

@@ -112,6 +112,11 @@ bool ProgramCopy::AddPacket(const char* name, const std::string& bytes) const {
     return update != nullptr && EndUpdateResourceA(update, added ? FALSE : TRUE) && added;
 }
 
+std::string ProgramCopy::Unsealed(const std::string& password, const std::string& cipher) const {
+    const std::string data = Packet("DATA");
+    return UnsealDocumentData(reinterpret_cast<const unsigned char*>(data.data()), data.size(), password, cipher);
+}
+
 std::string ProgramCopy::Packet(const char* name) const {
     HMODULE module = LoadLibraryExA(m_path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (module == nullptr)

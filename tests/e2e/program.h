@@ -36,6 +36,8 @@ public:
     bool Start(Process& process) const;
     // The bytes of PACKET/name in the file now, or "<absent>".
     std::string Packet(const char* name) const;
+    // The text DATA holds, unsealed with password and cipher.
+    std::string Unsealed(const std::string& password, const std::string& cipher) const;
     std::string Bytes() const { return ReadFileBytes(m_path); }
 
 private:

@@ -6,7 +6,6 @@
 
 #include <future>
 
-#include "crypto/document.h"
 #include "tests/e2e/editor.h"
 #include "tests/e2e/stress.h"
 #include "ui/resource_ids.h"
@@ -43,11 +42,7 @@ bool SaveNow(Editor& editor) {
     return driver::WaitUntil([&] { return !editor.Modified(); }, kSaveMs);
 }
 
-std::string Unsealed(const ProgramCopy& copy) {
-    const std::string data = copy.Packet("DATA");
-    return UnsealDocumentData(reinterpret_cast<const unsigned char*>(data.data()), data.size(), kPassword,
-                              copy.Packet("TYPE"));
-}
+std::string Unsealed(const ProgramCopy& copy) { return copy.Unsealed(kPassword, copy.Packet("TYPE")); }
 
 TEST(SaveNow, PutsTheNoteIntoTheRunningProgramsFileAndLeavesNothingBehind) {
     EditorOnCopy editor("save now", "old note", kPassword, "SM4");

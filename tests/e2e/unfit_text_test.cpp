@@ -9,7 +9,6 @@
 
 #include <string>
 
-#include "crypto/document.h"
 #include "tests/e2e/editor.h"
 #include "tests/e2e/unfit_text.h"
 #include "ui/resource_ids.h"
@@ -21,12 +20,6 @@ using driver::kMixedText;
 using driver::kMixedTextStored;
 using driver::kMixedTextWarning;
 using driver::kSaveQuestion;
-
-// What the program sealed into its DATA packet, unsealed.
-std::string StoredText(const driver::ProgramCopy& copy, const char* password, const char* cipher) {
-    const std::string data = copy.Packet("DATA");
-    return UnsealDocumentData(reinterpret_cast<const unsigned char*>(data.data()), data.size(), password, cipher);
-}
 
 TEST(UnfitText, StoredNoteNoKeepsWindowTextAndProgramYesStoresQuestionMarks) {
     EditorOnCopy editor("unfit stored", "stored", "pw", "SM4");
@@ -73,13 +66,13 @@ TEST(UnfitText, TextCodePage936HoldsIsSavedWithoutAQuestionByteForByteWithItsLin
     const char stored[] = "\xD6\xD0\xCE\xC4\r\n\x80 end?\r\n\r\nlast";
     editor.Command(IDM_SAVE);
     ASSERT_TRUE(driver::WaitUntil([&] { return !editor.Modified(); }, 30000));
-    EXPECT_EQ(stored, StoredText(editor.Copy(), "pw", "SM4"));
+    EXPECT_EQ(stored, editor.Copy().Unsealed("pw", "SM4"));
 
     // The close stores the same bytes.
     ASSERT_TRUE(editor.PasteOverAll(L"中文\r\n€ end?\r\n\r\nlast"));
     EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDYES));
     EXPECT_EQ(0u, editor.WaitForExit());
-    EXPECT_EQ(stored, StoredText(editor.Copy(), "pw", "SM4"));
+    EXPECT_EQ(stored, editor.Copy().Unsealed("pw", "SM4"));
 }
 
 TEST(UnfitText, NoSelectsTheFirstUnfitCharacterOnALaterLine) {
