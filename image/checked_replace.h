@@ -15,13 +15,6 @@ enum class Replacement {
     Displaced,    // the target could be neither replaced nor put back (see PutInPlace)
 };
 
-// Where the new file is staged. A file named after its target is one that
-// the next start of a program of that name knows as its own leftover.
-enum class Staging {
-    BesideOrInFolder,  // beside the target, or in its folder where the path leaves no room (NewFileToReplace)
-    BesideOnly,        // beside the target only (NewFileBeside)
-};
-
 // Writes the staged file and checks what it holds; false when either fails.
 using WriteStaged = std::function<bool(const std::wstring& staged)>;
 
@@ -36,9 +29,9 @@ bool RenameOver(const std::wstring& from, const std::wstring& to);
 // The plain way into place: renamed over the target, InUse when that fails.
 Replacement RenameIntoPlace(const std::wstring& staged, const std::wstring& target);
 
-// Stages a new file for target, has write fill and check it, then put puts
-// it in place. When no file could be staged (NoNewFile at once),
+// Stages a new file for target beside it (NewFileBeside, recorded as
+// target's leftover while it is staged), has write fill and check it, then
+// put puts it in place. When no file could be staged (NoNewFile at once),
 // GetLastError says why.
 Replacement ReplaceWithCheckedFile(const std::wstring& target, const WriteStaged& write,
-                                   Staging staging = Staging::BesideOrInFolder,
                                    const PutInPlace& put = RenameIntoPlace);

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "crypto/mbedtls_suite.h"
+
 namespace {
 
 // The free space a volume reports is a snapshot that other programs share,
@@ -56,4 +58,32 @@ bool FilesAreIdentical(const std::wstring& first, const std::wstring& second) {
         left -= wanted;
     }
     return true;
+}
+
+std::optional<FileIdentity> ReadFileIdentity(const std::wstring& path) {
+    // Only the attributes are read, and every other opener (the running
+    // image's loader, a save renaming the file, a copy) may go on.
+    const Casement::CHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!file.IsValid() || !GetFileInformationByHandle(file.GetHandle(), &info))
+        return std::nullopt;
+    const DWORD parts[3] = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    FileIdentity identity = {};
+    for (int part = 0; part < 3; ++part)
+        for (int byte = 0; byte < 4; ++byte)
+            identity[4 * part + byte] = static_cast<unsigned char>(parts[part] >> (8 * byte));
+    return identity;
+}
+
+std::wstring HexDigest(const void* bytes, std::size_t length) {
+    unsigned char digest[kSha256Bytes];
+    Sha256(static_cast<const unsigned char*>(bytes), length, digest);
+    std::wstring hex;
+    for (const unsigned char byte : digest) {
+        hex += L"0123456789abcdef"[byte >> 4];
+        hex += L"0123456789abcdef"[byte & 15];
+    }
+    return hex;
 }

@@ -2,33 +2,15 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <utility>
 #include <vector>
 
-#include "crypto/mbedtls_suite.h"
 #include "framework/unique_handle.h"
+#include "image/file_facts.h"
 #include "image/paths.h"
 
 namespace {
-
-// What tells one file from every other on the machine: the serial number
-// of its volume and its index there, the same whichever path opened it.
-// False when the file cannot be opened or the system gives no identity.
-bool ReadFileIdentity(const std::wstring& path, unsigned char identity[12]) {
-    // Only the attributes are read, and every other opener (the running
-    // image's loader, a save renaming the file, a copy) may go on.
-    const Casement::CHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    BY_HANDLE_FILE_INFORMATION info = {};
-    if (!file.IsValid() || !GetFileInformationByHandle(file.GetHandle(), &info))
-        return false;
-    const DWORD parts[3] = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
-    for (int part = 0; part < 3; ++part)
-        for (int byte = 0; byte < 4; ++byte)
-            identity[4 * part + byte] = static_cast<unsigned char>(parts[part] >> (8 * byte));
-    return true;
-}
 
 // A digest of the file's identity, which keeps the name within the length
 // and the characters a mutex name may have. Where no identity can be had,
@@ -36,22 +18,10 @@ bool ReadFileIdentity(const std::wstring& path, unsigned char identity[12]) {
 // every spelling that differs only in case, short names, "." and ".." or
 // separators; the two kinds are named apart so they never meet by chance.
 std::wstring InstanceName(const std::wstring& path) {
-    unsigned char identity[12] = {};
-    unsigned char digest[kSha256Bytes];
-    std::wstring name;
-    if (ReadFileIdentity(path, identity)) {
-        Sha256(identity, sizeof identity, digest);
-        name = L"Scribecrypt.file.";
-    } else {
-        const std::wstring canonical = CanonicalPath(path);
-        Sha256(reinterpret_cast<const unsigned char*>(canonical.data()), canonical.size() * sizeof(wchar_t), digest);
-        name = L"Scribecrypt.path.";
-    }
-    for (const unsigned char byte : digest) {
-        name += L"0123456789abcdef"[byte >> 4];
-        name += L"0123456789abcdef"[byte & 15];
-    }
-    return name;
+    if (const std::optional<FileIdentity> identity = ReadFileIdentity(path))
+        return L"Scribecrypt.file." + HexDigest(identity->data(), identity->size());
+    const std::wstring canonical = CanonicalPath(path);
+    return L"Scribecrypt.path." + HexDigest(canonical.data(), canonical.size() * sizeof(wchar_t));
 }
 
 // The instances this process holds; the system lets them go when it ends.

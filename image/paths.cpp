@@ -7,6 +7,7 @@
 
 #include "framework/cstring.h"
 #include "framework/unique_handle.h"
+#include "image/leftover_records.h"
 
 namespace {
 
@@ -34,14 +35,15 @@ std::wstring FullPath(const std::wstring& path) {
 
 wchar_t HexDigit(unsigned value) { return L"0123456789ABCDEF"[value & 15]; }
 
-// "~", four digits and ".tmp".
-constexpr std::size_t kBesideSuffixLength = 9;
-
 // Makes a new empty file before + digits hexadecimal digits + after. Names
 // are tried from a varying start, as the system's own temporary names are,
-// so that saves in quick succession rarely meet. Empty when none can be
-// made; GetLastError then says why.
-std::wstring NewNumberedFile(const std::wstring& before, unsigned digits, const std::wstring& after) {
+// so that saves in quick succession rarely meet. With an owner, each name is
+// recorded as that program file's leftover before the file is made, and
+// again with the file's identity once it is there, so that no moment leaves
+// a file that the owner's next start could not tell for its own. Empty when
+// none can be made; GetLastError then says why.
+std::wstring NewNumberedFile(const std::wstring& before, unsigned digits, const std::wstring& after,
+                             const std::wstring& owner) {
     const unsigned count = 1u << (4 * digits);
     const unsigned start = GetTickCount() ^ GetCurrentProcessId();
     for (unsigned tried = 0; tried < count; ++tried) {
@@ -50,16 +52,45 @@ std::wstring NewNumberedFile(const std::wstring& before, unsigned digits, const 
         for (unsigned digit = digits; digit-- > 0;)
             name += HexDigit(number >> (4 * digit));
         const std::wstring path = before + name + after;
-        const Casement::CHandle file(
-            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file.IsValid())
+        // A record must never name a file that was there before.
+        if (!owner.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+            continue;
+        if (!owner.empty())
+            RecordLeftover(owner, path, {});
+        DWORD error = ERROR_SUCCESS;
+        {
+            const Casement::CHandle file(
+                CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (!file.IsValid())
+                error = GetLastError();
+        }
+        if (error == ERROR_SUCCESS) {
+            if (!owner.empty())
+                RecordLeftover(owner, path, {path});
             return path;
-        const DWORD error = GetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+        }
+        if (!owner.empty())
+            ForgetLeftover(owner, path);
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+            SetLastError(error);
             return std::wstring();
+        }
     }
     SetLastError(ERROR_FILE_EXISTS);
     return std::wstring();
+}
+
+// A new file prefix + stem + four digits + ".tmp" where the longest path
+// has room for that, or else prefix + as many digits as fit, up to four.
+std::wstring NewFileFitting(const std::wstring& prefix, const std::wstring& stem, const std::wstring& owner) {
+    if (prefix.size() >= kLongestPath) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return std::wstring();
+    }
+    const std::size_t room = kLongestPath - prefix.size();
+    if (room >= stem.size() + 8)
+        return NewNumberedFile(prefix + stem, 4, L".tmp", owner);
+    return NewNumberedFile(prefix, static_cast<unsigned>(std::min<std::size_t>(room, 4)), L"", owner);
 }
 
 }  // namespace
@@ -117,37 +148,16 @@ std::wstring NewFileIn(const std::wstring& folder) {
         return std::wstring();
     }
     const std::wstring prefix = folder.back() == L'\\' || folder.back() == L'/' ? folder : folder + L'\\';
-    if (prefix.size() >= kLongestPath) {
-        SetLastError(ERROR_FILENAME_EXCED_RANGE);
-        return std::wstring();
-    }
-    const std::size_t room = kLongestPath - prefix.size();
-    if (room >= 11)
-        return NewNumberedFile(prefix + L"TEM", 4, L".tmp");
-    return NewNumberedFile(prefix, static_cast<unsigned>(std::min<std::size_t>(room, 4)), L"");
+    return NewFileFitting(prefix, L"TEM", std::wstring());
 }
 
 std::wstring NewFileBeside(const std::wstring& program) {
-    if (program.size() + kBesideSuffixLength > kLongestPath) {
-        SetLastError(ERROR_FILENAME_EXCED_RANGE);
-        return std::wstring();
-    }
-    return NewNumberedFile(program + L"~", 4, L".tmp");
-}
-
-std::wstring NewFileToReplace(const std::wstring& target) {
-    const std::wstring beside = NewFileBeside(target);
-    if (beside.empty() && GetLastError() == ERROR_FILENAME_EXCED_RANGE)
-        return NewFileIn(FolderOf(target));
-    return beside;
-}
-
-bool IsMadeBeside(const std::wstring& program, const std::wstring& path) {
-    const int length = static_cast<int>(program.size());
-    if (path.size() != program.size() + kBesideSuffixLength || path[program.size()] != L'~')
-        return false;
-    const auto digits = path.begin() + length + 1;
-    return CompareStringOrdinal(path.c_str(), length, program.c_str(), length, TRUE) == CSTR_EQUAL &&
-           std::all_of(digits, digits + 4, [](wchar_t c) { return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'F'); }) &&
-           CompareStringOrdinal(path.c_str() + length + 5, -1, L".tmp", -1, TRUE) == CSTR_EQUAL;
+    const std::wstring::size_type slash = program.find_last_of(L"\\/");
+    const std::size_t nameStart = slash == std::wstring::npos ? 0 : slash + 1;
+    const std::wstring prefix = program.substr(0, nameStart);
+    std::wstring name = program.substr(nameStart);
+    // "~", four digits and ".tmp" take nine characters.
+    if (prefix.size() < kLongestPath && kLongestPath - prefix.size() < name.size() + 9)
+        name.resize(kLongestPath - prefix.size() < 9 ? 0 : kLongestPath - prefix.size() - 9);
+    return NewFileFitting(prefix, name + L"~", program);
 }

@@ -35,15 +35,10 @@ std::wstring FromAnsi(std::string_view text);
 std::wstring NewFileIn(const std::wstring& folder);
 
 // A new empty file beside program, named after it: its whole name, "~",
-// four hexadecimal digits and ".tmp". Saves stage and retire copies of the
-// program under such names, so that what a save left behind is known for
-// this program file's and no other's. Empty when the name would be longer
-// than Windows allows or the folder takes no new file; GetLastError then
-// says why.
+// four hexadecimal digits and ".tmp", or, where the longest path leaves no
+// room for that, as much of its name as fits before "~", down to a name of
+// hexadecimal digits alone. Saves stage and retire copies of the program
+// under such names. The file is recorded as program's leftover (see
+// leftover_records.h) until its maker forgets it. Empty when the folder
+// takes no new file; GetLastError then says why.
 std::wstring NewFileBeside(const std::wstring& program);
-// A new empty file to stage what replaces target: beside it as NewFileBeside
-// makes one, or, where target's path leaves no room for that name, in its
-// folder as NewFileIn does.
-std::wstring NewFileToReplace(const std::wstring& target);
-// True when path is a name NewFileBeside(program) makes.
-bool IsMadeBeside(const std::wstring& program, const std::wstring& path);

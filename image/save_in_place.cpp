@@ -5,11 +5,11 @@
 #include <cwchar>
 #include <vector>
 
-#include "framework/unique_handle.h"
 #include "image/checked_replace.h"
 #include "image/detached_process.h"
 #include "image/file_facts.h"
 #include "image/file_instance.h"
+#include "image/leftover_records.h"
 #include "image/paths.h"
 
 namespace {
@@ -40,6 +40,9 @@ Replacement RetireAndReplace(const std::wstring& staged, const std::wstring& pro
     retired = NewFileBeside(program);
     if (retired.empty())
         return Replacement::NoNewFile;
+    // The retired name will hold the program file: the next start removes
+    // it also when this process is cut short after the rename.
+    RecordLeftover(program, retired, {retired, program});
     // The instance is named after the file, and the staged copy, a file of
     // its own, becomes the program file: this editor takes its instance
     // before the rename, so a start after the save meets it. A rename keeps
@@ -47,20 +50,26 @@ Replacement RetireAndReplace(const std::wstring& staged, const std::wstring& pro
     // made, so the result says nothing.
     static_cast<void>(HoldFileInstance(staged));
     if (!RenameOver(program, retired)) {
-        DeleteFileW(retired.c_str());
+        if (DeleteFileW(retired.c_str()))
+            ForgetLeftover(program, retired);
         return Replacement::InUse;
     }
     if (RenameOver(staged, program))
         return Replacement::Replaced;
-    if (RenameOver(retired, program))
+    if (RenameOver(retired, program)) {
+        ForgetLeftover(program, retired);
         return Replacement::InUse;
-    // Both files stay: the staged one holds the new note, the retired one
-    // the old note and the program.
+    }
+    // Both files stay for the user: the staged one holds the new note, the
+    // retired one the old note and the program.
+    ForgetLeftover(program, retired);
     return Replacement::Displaced;
 }
 
-void RetireOrRemove(const std::wstring& retired) {
-    if (!DeleteFileW(retired.c_str()))
+void RetireOrRemove(const std::wstring& program, const std::wstring& retired) {
+    if (DeleteFileW(retired.c_str()))
+        ForgetLeftover(program, retired);
+    else
         RetiredFiles().push_back(retired);
 }
 
@@ -76,16 +85,15 @@ InPlaceSave SaveIntoOwnFile(const NoteChange& note, const SaveProgress& progress
     if (!HasRoomForCopy(program, note))
         return InPlaceSave::NoRoom;
 
-    // Staged and retired files are named after the program, so that the
-    // next start removes what a save that was cut short left.
+    // Staged and retired files are recorded as the program's leftovers, so
+    // that the next start removes what a save that was cut short left.
     std::wstring retired;
     const Replacement outcome = ReplaceWithCheckedFile(
         program, [&](const std::wstring& staged) { return WriteCheckedImageInto(staged, note, progress); },
-        Staging::BesideOnly,
         [&](const std::wstring& staged, const std::wstring& target) { return RetireAndReplace(staged, target, retired); });
     switch (outcome) {
     case Replacement::Replaced:
-        RetireOrRemove(retired);
+        RetireOrRemove(program, retired);
         return InPlaceSave::Saved;
     case Replacement::NoNewFile:
         return InPlaceSave::NoNewFile;
@@ -117,7 +125,7 @@ bool HandleRetiredFileRemoval(int argc, wchar_t** argv) {
     const std::wstring program = OwnImagePath();
     std::vector<std::wstring> left;
     for (int i = 2; i < argc; ++i) {
-        if (IsMadeBeside(program, argv[i]))
+        if (IsOwnLeftover(program, argv[i]))
             left.push_back(argv[i]);
     }
     // The process that retired them may still run from one of them.
@@ -126,7 +134,9 @@ bool HandleRetiredFileRemoval(int argc, wchar_t** argv) {
             Sleep(kRemovalIntervalMs);
         std::vector<std::wstring> stillThere;
         for (const std::wstring& file : left) {
-            if (!DeleteFileW(file.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
+            if (DeleteFileW(file.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND)
+                ForgetLeftover(program, file);
+            else
                 stillThere.push_back(file);
         }
         left.swap(stillThere);
@@ -136,16 +146,6 @@ bool HandleRetiredFileRemoval(int argc, wchar_t** argv) {
 
 void RemoveSaveLeftovers() {
     const std::wstring program = OwnImagePath();
-    if (program.empty())
-        return;
-    WIN32_FIND_DATAW found = {};
-    const Casement::CFindHandle search(FindFirstFileW((program + L"~????.tmp").c_str(), &found));
-    if (!search.IsValid())
-        return;
-    const std::wstring folder = FolderOf(program) + L"\\";
-    do {
-        const std::wstring path = folder + found.cFileName;
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && IsMadeBeside(program, path))
-            DeleteFileW(path.c_str());
-    } while (FindNextFileW(search.GetHandle(), &found));
+    if (!program.empty())
+        RemoveLeftovers(program);
 }

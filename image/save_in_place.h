@@ -29,10 +29,11 @@ InPlaceSave SaveIntoOwnFile(const NoteChange& note, const SaveProgress& progress
 // which removes it as soon as this process has let go of it.
 void StartRetiredFileRemoval();
 // The removal mode's half: true when the arguments ask for it, after the
-// files they name (only files saves make beside this program) are gone or
+// files they name (only recorded leftovers of this program file) are gone or
 // stay in use for too long.
 bool HandleRetiredFileRemoval(int argc, wchar_t** argv);
 
 // At start: removes what saves that were cut short left beside the program
-// file: staged copies, placeholders and retired files.
+// file (staged copies, placeholders and retired files) as far as it is
+// recorded as theirs and still the file they left; anything else stays.
 void RemoveSaveLeftovers();

@@ -35,8 +35,8 @@ bool OverwriteInPlace(const std::wstring& self, const std::wstring& target) {
 }
 
 // Puts this image in the target's place: a checked copy is staged beside the
-// target (named after it where its path leaves room, so that the next start
-// removes a copy a killed write-back left) and renamed over it. The saving
+// target (recorded as its leftover, so that the next start removes a copy a
+// killed write-back left) and renamed over it. The saving
 // process may still hold its executable, so every failed step waits and is
 // tried again, kAttempts tries in all; a staged copy is kept for the next
 // rename and staged anew only when a start of the target removed it
@@ -57,8 +57,7 @@ bool ReplaceTarget(const std::wstring& self, const std::wstring& target) {
     };
     const WriteStaged writeSelf = [](const std::wstring& staged) { return WriteCheckedImageInto(staged, NoteChange()); };
     for (;;) {
-        const Replacement outcome =
-            ReplaceWithCheckedFile(target, writeSelf, Staging::BesideOrInFolder, renameRetrying);
+        const Replacement outcome = ReplaceWithCheckedFile(target, writeSelf, renameRetrying);
         if (outcome == Replacement::Replaced ||
             (outcome == Replacement::NoNewFile && GetLastError() == ERROR_ACCESS_DENIED && OverwriteInPlace(self, target)))
             return true;

@@ -11,6 +11,7 @@
 
 #include "image/paths.h"
 #include "tests/e2e/editor.h"
+#include "ui/resource_ids.h"
 
 namespace {
 
@@ -43,17 +44,20 @@ protected:
         return folder;
     }
     // A folder name of repeated characters that makes folder\fileName
-    // exactly as long as Windows allows.
-    std::wstring LongestName(const std::wstring& characters, const std::wstring& fileName) const {
+    // exactly length characters long, by default as long as Windows allows.
+    std::wstring LongestName(const std::wstring& characters, const std::wstring& fileName,
+                             std::size_t length = kLongestPath) const {
         std::wstring name;
-        while (base_.size() + 1 + name.size() + 1 + fileName.size() < kLongestPath)
+        while (base_.size() + 1 + name.size() + 1 + fileName.size() < length)
             name += characters[name.size() % characters.size()];
         return name;
     }
 
     // With the program as fileName in folder: a stored note is edited and
     // saved on closing, which replaces the program file by a rename and
-    // opens with the edit; then it is edited again and saved as saveAs.
+    // opens with the edit; then it is edited again and saved as saveAs;
+    // then edited once more and saved with Ctrl+S, which leaves nothing
+    // beside the program once the editor has ended.
     void SavesReopensAndSavesAs(const std::wstring& folder, const std::string& fileName,
                                 const std::wstring& saveAs) {
         ASSERT_TRUE(SetCurrentDirectoryW(folder.c_str()));
@@ -86,6 +90,17 @@ protected:
         const ProgramCopy reopened(ProgramCopy::InFolder{".", "reopened.exe"});
         ASSERT_TRUE(CopyFileW(saveAs.c_str(), L"reopened.exe", FALSE)) << "Save As wrote nothing";
         EXPECT_EQ(savedAs, driver::OpenedText(reopened, L"pw"));
+
+        const int files = driver::CountFiles("*");
+        Editor saver(copy);
+        ASSERT_TRUE(saver.Open(L"pw"));
+        saver.Type(L"存");
+        const std::wstring saved = saver.Text();
+        saver.Command(IDM_SAVE);
+        ASSERT_TRUE(driver::WaitUntil([&] { return !saver.Modified(); }, 15000)) << "Ctrl+S did not save";
+        EXPECT_EQ(0u, saver.CloseUnchanged());
+        EXPECT_EQ(saved, driver::OpenedText(copy, L"pw"));
+        EXPECT_TRUE(driver::WaitUntil([&] { return driver::CountFiles("*") == files; }, 5000)) << "a save left a file";
     }
 
     std::wstring base_;
@@ -98,6 +113,13 @@ TEST_F(Paths, AFolderOfChineseCharactersAsLongAsAPathMayBe) {
 
 TEST_F(Paths, AFolderOfASCIILettersAsLongAsAPathMayBe) {
     const std::wstring folder = Folder(LongestName(L"abcdefgh", L"h.exe"));
+    SavesReopensAndSavesAs(folder, "h.exe", folder + L"\\c.exe");
+}
+
+// Four characters short of the longest path: no room for the whole name
+// and a suffix beside it, as there is none at the longest.
+TEST_F(Paths, AProgramPathOf255Characters) {
+    const std::wstring folder = Folder(LongestName(L"abcdefgh", L"h.exe", 255));
     SavesReopensAndSavesAs(folder, "h.exe", folder + L"\\c.exe");
 }
 

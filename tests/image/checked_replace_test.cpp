@@ -10,6 +10,7 @@
 
 #include "framework/unique_handle.h"
 #include "image/checked_replace.h"
+#include "image/leftover_records.h"
 #include "image/paths.h"
 #include "tests/e2e/driver.h"
 
@@ -36,7 +37,7 @@ TEST(CheckedReplace, TheTargetGetsTheWholeNewFileOrKeepsWhatItHeld) {
 
     EXPECT_EQ(Replacement::Replaced, ReplaceWithCheckedFile(FromAnsi(target), Writing("first", staged)));
     EXPECT_EQ("first", driver::ReadFileBytes(target));
-    EXPECT_TRUE(IsMadeBeside(FromAnsi(target), staged)) << "staged away from the target";
+    EXPECT_EQ(0u, staged.rfind(FromAnsi(target) + L"~", 0)) << "staged away from the target";
 
     EXPECT_EQ(Replacement::Replaced, ReplaceWithCheckedFile(FromAnsi(target), Writing("second", staged)));
     EXPECT_EQ("second", driver::ReadFileBytes(target));
@@ -71,8 +72,9 @@ TEST(CheckedReplace, ATargetThatCannotBeReplacedStaysAsItWas) {
     EXPECT_EQ(L"", staged) << "written without a staged file";
 }
 
-// A path as long as Windows allows leaves no room for a name beside it.
-TEST(CheckedReplace, WhereTheNameBesideIsTooLongOnlyTheFolderIsLeft) {
+// A path as long as Windows allows leaves no room for the whole name and a
+// suffix: the staged file takes as much of the name as fits.
+TEST(CheckedReplace, AtTheLongestPathTheStagedNameIsCutToFit) {
     const std::string folder = driver::MakeTempFolder("replace-long");
     std::string name;
     while (folder.size() + 1 + name.size() < kLongestPath)
@@ -80,12 +82,10 @@ TEST(CheckedReplace, WhereTheNameBesideIsTooLongOnlyTheFolderIsLeft) {
     const std::wstring target = FromAnsi(folder + "\\" + name);
     std::wstring staged;
 
-    EXPECT_EQ(Replacement::NoNewFile, ReplaceWithCheckedFile(target, Writing("beside", staged), Staging::BesideOnly));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE), GetLastError());
-
-    EXPECT_EQ(Replacement::Replaced, ReplaceWithCheckedFile(target, Writing("in folder", staged)));
-    EXPECT_EQ(FolderOf(target), FolderOf(staged));
-    EXPECT_EQ("in folder", driver::ReadFileBytes(folder + "\\" + name));
+    EXPECT_EQ(Replacement::Replaced, ReplaceWithCheckedFile(target, Writing("beside", staged)));
+    EXPECT_EQ(kLongestPath, staged.size());
+    EXPECT_EQ(0u, staged.rfind(target.substr(0, kLongestPath - 9) + L"~", 0));
+    EXPECT_EQ("beside", driver::ReadFileBytes(folder + "\\" + name));
     EXPECT_EQ(1, driver::CountFiles(folder + "\\*"));
 }
 
@@ -96,13 +96,13 @@ TEST(CheckedReplace, OnlyADisplacedTargetKeepsTheStagedFile) {
     const auto answering = [](Replacement outcome) {
         return [outcome](const std::wstring&, const std::wstring&) { return outcome; };
     };
-    EXPECT_EQ(Replacement::InUse, ReplaceWithCheckedFile(target, Writing("new", staged), Staging::BesideOnly,
-                                                         answering(Replacement::InUse)));
+    EXPECT_EQ(Replacement::InUse, ReplaceWithCheckedFile(target, Writing("new", staged), answering(Replacement::InUse)));
     EXPECT_EQ(0, driver::CountFiles(folder + "\\*.tmp"));
-    EXPECT_EQ(Replacement::Displaced, ReplaceWithCheckedFile(target, Writing("new", staged), Staging::BesideOnly,
+    EXPECT_EQ(Replacement::Displaced, ReplaceWithCheckedFile(target, Writing("new", staged),
                                                              answering(Replacement::Displaced)));
     EXPECT_EQ(1, driver::CountFiles(folder + "\\*.tmp"));
-    EXPECT_TRUE(IsMadeBeside(target, staged));
+    EXPECT_EQ(FolderOf(target), FolderOf(staged));
+    EXPECT_FALSE(IsOwnLeftover(target, staged)) << "what the user is told of would go at the next start";
 }
 
 }  // namespace
