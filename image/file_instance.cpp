@@ -2,11 +2,13 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include "crypto/mbedtls_suite.h"
 #include "framework/unique_handle.h"
+#include "image/file_facts.h"
 #include "image/paths.h"
 
 namespace {
@@ -15,15 +17,10 @@ namespace {
 // of its volume and its index there, the same whichever path opened it.
 // False when the file cannot be opened or the system gives no identity.
 bool ReadFileIdentity(const std::wstring& path, unsigned char identity[12]) {
-    // Only the attributes are read, and every other opener (the running
-    // image's loader, a save renaming the file, a copy) may go on.
-    const Casement::CHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    BY_HANDLE_FILE_INFORMATION info = {};
-    if (!file.IsValid() || !GetFileInformationByHandle(file.GetHandle(), &info))
+    const std::optional<ReachedFile> file = FileReachedBy(path);
+    if (!file)
         return false;
-    const DWORD parts[3] = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    const unsigned long long parts[3] = {file->volume, file->index >> 32, file->index & 0xFFFFFFFFu};
     for (int part = 0; part < 3; ++part)
         for (int byte = 0; byte < 4; ++byte)
             identity[4 * part + byte] = static_cast<unsigned char>(parts[part] >> (8 * byte));

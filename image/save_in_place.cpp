@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cwchar>
+#include <optional>
 #include <vector>
 
 #include "framework/unique_handle.h"
@@ -67,8 +68,16 @@ void RetireOrRemove(const std::wstring& retired) {
 }  // namespace
 
 InPlaceSave SaveIntoOwnFile(const NoteChange& note, const SaveProgress& progress, std::wstring& retiredPath) {
-    const std::wstring program = OwnImagePath();
-    const DWORD attributes = program.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(program.c_str());
+    // The renames work on the file itself, never on a link to it, which
+    // stays a link; a second name of the file would keep the old note and
+    // the old password.
+    const std::optional<ReachedFile> file = OwnProgramFile();
+    if (!file)
+        return InPlaceSave::CheckFailed;
+    if (file->names > 1)
+        return InPlaceSave::OtherNames;
+    const std::wstring& program = file->path;
+    const DWORD attributes = GetFileAttributesW(program.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return InPlaceSave::CheckFailed;
     if (attributes & FILE_ATTRIBUTE_READONLY)
@@ -102,9 +111,10 @@ InPlaceSave SaveIntoOwnFile(const NoteChange& note, const SaveProgress& progress
 
 void StartRetiredFileRemoval() {
     std::vector<std::wstring>& retired = RetiredFiles();
-    const std::wstring program = OwnImagePath();
-    if (retired.empty() || program.empty())
+    const std::optional<ReachedFile> file = OwnProgramFile();
+    if (retired.empty() || !file)
         return;
+    const std::wstring& program = file->path;
     std::wstring commandLine = L"\"" + program + L"\" " + kRemovalArgument;
     for (const std::wstring& file : retired)
         commandLine += L" \"" + file + L"\"";
@@ -114,10 +124,10 @@ void StartRetiredFileRemoval() {
 bool HandleRetiredFileRemoval(int argc, wchar_t** argv) {
     if (argc < 3 || std::wcscmp(argv[1], kRemovalArgument) != 0)
         return false;
-    const std::wstring program = OwnImagePath();
+    const std::optional<ReachedFile> file = OwnProgramFile();
     std::vector<std::wstring> left;
-    for (int i = 2; i < argc; ++i) {
-        if (IsMadeBeside(program, argv[i]))
+    for (int i = 2; i < argc && file; ++i) {
+        if (IsMadeBeside(file->path, argv[i]))
             left.push_back(argv[i]);
     }
     // The process that retired them may still run from one of them.
