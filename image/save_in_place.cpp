@@ -111,10 +111,10 @@ InPlaceSave SaveIntoOwnFile(const NoteChange& note, const SaveProgress& progress
 
 void StartRetiredFileRemoval() {
     std::vector<std::wstring>& retired = RetiredFiles();
-    const std::optional<ReachedFile> file = OwnProgramFile();
-    if (retired.empty() || !file)
+    const std::optional<ReachedFile> programFile = OwnProgramFile();
+    if (retired.empty() || !programFile)
         return;
-    const std::wstring& program = file->path;
+    const std::wstring& program = programFile->path;
     std::wstring commandLine = L"\"" + program + L"\" " + kRemovalArgument;
     for (const std::wstring& file : retired)
         commandLine += L" \"" + file + L"\"";
