@@ -80,7 +80,10 @@ bool WriteCheckedImageInto(const std::wstring& path, const NoteChange& note, con
     return false;
 }
 
-bool SaveCheckedImageAs(const std::wstring& target, const NoteChange& note, const SaveProgress& progress) {
+bool SaveCheckedImageAs(const std::wstring& chosen, const NoteChange& note, const SaveProgress& progress) {
+    // An existing file is replaced where it lies: a link to it stays a link.
+    const std::optional<ReachedFile> existing = FileReachedBy(chosen);
+    const std::wstring target = existing && !existing->path.empty() ? existing->path : chosen;
     // The running program cannot be replaced while it runs.
     if (IsOwnImagePath(target))
         return false;

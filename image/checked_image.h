@@ -33,7 +33,7 @@ std::wstring WriteCheckedImage(const std::wstring& folder, const NoteChange& not
 // when a step or a check failed.
 bool WriteCheckedImageInto(const std::wstring& path, const NoteChange& note, const SaveProgress& progress = {});
 
-// The same, staged for target as ReplaceWithCheckedFile stages and renamed
-// over it once checked. On failure a file already at target is left as it
-// was.
-bool SaveCheckedImageAs(const std::wstring& target, const NoteChange& note, const SaveProgress& progress = {});
+// The same, staged for the file at chosen as ReplaceWithCheckedFile stages
+// and renamed over it once checked; a symbolic link at chosen is followed
+// and stays. On failure a file already there is left as it was.
+bool SaveCheckedImageAs(const std::wstring& chosen, const NoteChange& note, const SaveProgress& progress = {});

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "crypto/mbedtls_suite.h"
+#include "image/paths.h"
 
 namespace {
 
@@ -18,7 +19,49 @@ namespace {
 // told the disk is full), so the margin is generous rather than tight.
 constexpr unsigned long long kRoomToSpareBytes = 1 << 20;
 
+// The path the system gives for an open file, without the "\\?\" it puts
+// before a drive letter or "UNC"; empty when it gives none.
+std::wstring FinalPath(HANDLE file) {
+    std::wstring path(MAX_PATH + 1, L'\0');
+    DWORD length = GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()), FILE_NAME_NORMALIZED);
+    if (length >= path.size()) {
+        path.resize(length);
+        length = GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()), FILE_NAME_NORMALIZED);
+    }
+    if (length == 0 || length >= path.size())
+        return std::wstring();
+    path.resize(length);
+    if (path.rfind(L"\\\\?\\UNC\\", 0) == 0)
+        return L"\\\\" + path.substr(8);
+    if (path.rfind(L"\\\\?\\", 0) == 0)
+        return path.substr(4);
+    return path;
+}
+
 }  // namespace
+
+std::optional<ReachedFile> FileReachedBy(const std::wstring& path) {
+    // Only the attributes are read, and every other opener (the running
+    // image's loader, a save renaming the file, a copy) may go on. Opened
+    // without FILE_FLAG_OPEN_REPARSE_POINT, so that a link is followed.
+    const Casement::CHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!file.IsValid() || !GetFileInformationByHandle(file.GetHandle(), &info))
+        return std::nullopt;
+    return ReachedFile{FinalPath(file.GetHandle()), info.dwVolumeSerialNumber,
+                       (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
+                       info.nNumberOfLinks};
+}
+
+std::optional<ReachedFile> OwnProgramFile() {
+    const std::wstring self = OwnImagePath();
+    std::optional<ReachedFile> file = self.empty() ? std::nullopt : FileReachedBy(self);
+    if (file && file->path.empty())
+        return std::nullopt;
+    return file;
+}
 
 Casement::CHandle OpenForSharedReading(const std::wstring& path) {
     return Casement::CHandle(CreateFileW(path.c_str(), GENERIC_READ,
@@ -61,15 +104,10 @@ bool FilesAreIdentical(const std::wstring& first, const std::wstring& second) {
 }
 
 std::optional<FileIdentity> ReadFileIdentity(const std::wstring& path) {
-    // Only the attributes are read, and every other opener (the running
-    // image's loader, a save renaming the file, a copy) may go on.
-    const Casement::CHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    BY_HANDLE_FILE_INFORMATION info = {};
-    if (!file.IsValid() || !GetFileInformationByHandle(file.GetHandle(), &info))
+    const std::optional<ReachedFile> file = FileReachedBy(path);
+    if (!file)
         return std::nullopt;
-    const DWORD parts[3] = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    const unsigned long long parts[3] = {file->volume, file->index >> 32, file->index & 0xFFFFFFFFu};
     FileIdentity identity = {};
     for (int part = 0; part < 3; ++part)
         for (int byte = 0; byte < 4; ++byte)

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cwchar>
+#include <optional>
 #include <vector>
 
 #include "image/checked_replace.h"
@@ -76,8 +77,16 @@ void RetireOrRemove(const std::wstring& program, const std::wstring& retired) {
 }  // namespace
 
 InPlaceSave SaveIntoOwnFile(const NoteChange& note, const SaveProgress& progress, std::wstring& retiredPath) {
-    const std::wstring program = OwnImagePath();
-    const DWORD attributes = program.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(program.c_str());
+    // The renames work on the file itself, never on a link to it, which
+    // stays a link; a second name of the file would keep the old note and
+    // the old password.
+    const std::optional<ReachedFile> file = OwnProgramFile();
+    if (!file)
+        return InPlaceSave::CheckFailed;
+    if (file->names > 1)
+        return InPlaceSave::OtherNames;
+    const std::wstring& program = file->path;
+    const DWORD attributes = GetFileAttributesW(program.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return InPlaceSave::CheckFailed;
     if (attributes & FILE_ATTRIBUTE_READONLY)
@@ -110,9 +119,10 @@ InPlaceSave SaveIntoOwnFile(const NoteChange& note, const SaveProgress& progress
 
 void StartRetiredFileRemoval() {
     std::vector<std::wstring>& retired = RetiredFiles();
-    const std::wstring program = OwnImagePath();
-    if (retired.empty() || program.empty())
+    const std::optional<ReachedFile> programFile = OwnProgramFile();
+    if (retired.empty() || !programFile)
         return;
+    const std::wstring& program = programFile->path;
     std::wstring commandLine = L"\"" + program + L"\" " + kRemovalArgument;
     for (const std::wstring& file : retired)
         commandLine += L" \"" + file + L"\"";
@@ -122,7 +132,10 @@ void StartRetiredFileRemoval() {
 bool HandleRetiredFileRemoval(int argc, wchar_t** argv) {
     if (argc < 3 || std::wcscmp(argv[1], kRemovalArgument) != 0)
         return false;
-    const std::wstring program = OwnImagePath();
+    const std::optional<ReachedFile> programFile = OwnProgramFile();
+    if (!programFile)
+        return true;
+    const std::wstring& program = programFile->path;
     std::vector<std::wstring> left;
     for (int i = 2; i < argc; ++i) {
         if (IsOwnLeftover(program, argv[i]))
@@ -145,7 +158,8 @@ bool HandleRetiredFileRemoval(int argc, wchar_t** argv) {
 }
 
 void RemoveSaveLeftovers() {
-    const std::wstring program = OwnImagePath();
-    if (!program.empty())
-        RemoveLeftovers(program);
+    // Saves record their files under the program file's own path, which a
+    // start through a link or a short name does not spell.
+    if (const std::optional<ReachedFile> programFile = OwnProgramFile())
+        RemoveLeftovers(programFile->path);
 }

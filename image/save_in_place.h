@@ -17,9 +17,11 @@ enum class InPlaceSave {
     CheckFailed,   // the copy could not be made, or did not pass its checks
     InUse,         // another program holds the program file
     Displaced,     // the program file could be neither replaced nor put back
+    OtherNames,    // the program file has other names, which would keep the old note
 };
 
-// Puts note into the program file, which holds it once this returns Saved;
+// Puts note into the program file (the file a link or short name that
+// started the program reaches), which holds it once this returns Saved;
 // on any other outcome the program file is as it was (but for Displaced,
 // where it lies at retiredPath) and nothing is left beside it.
 InPlaceSave SaveIntoOwnFile(const NoteChange& note, const SaveProgress& progress, std::wstring& retiredPath);

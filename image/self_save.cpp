@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cwchar>
+#include <optional>
 
 #include "framework/unique_handle.h"
 #include "image/checked_image.h"
@@ -40,29 +41,48 @@ bool OverwriteInPlace(const std::wstring& self, const std::wstring& target) {
 // process may still hold its executable, so every failed step waits and is
 // tried again, kAttempts tries in all; a staged copy is kept for the next
 // rename and staged anew only when a start of the target removed it
-// meanwhile as a leftover.
+// meanwhile as a leftover. The target is replaced only while it is still
+// the file the saving editor ran from: a new start of it may have saved a
+// newer note meanwhile, which this one must never replace. (While such an
+// editor runs, its image cannot be renamed over anyway.)
 bool ReplaceTarget(const std::wstring& self, const std::wstring& target) {
+    const std::optional<ReachedFile> savedFrom = FileReachedBy(target);
+    bool superseded = false;
+    const auto mayReplace = [&] {
+        if (savedFrom) {
+            const std::optional<ReachedFile> now = FileReachedBy(target);
+            superseded = !now || !now->IsSameFile(*savedFrom);
+        }
+        return !superseded;
+    };
     int tries = 0;
     const auto tryAgain = [&] {
+        if (superseded)
+            return false;
         Sleep(kIntervalMs);
         return ++tries < kAttempts;
     };
     const PutInPlace renameRetrying = [&](const std::wstring& staged, const std::wstring& to) {
-        while (!RenameOver(staged, to)) {
-            const bool removed = GetLastError() == ERROR_FILE_NOT_FOUND;
+        for (;;) {
+            bool removed = false;
+            if (mayReplace()) {
+                if (RenameOver(staged, to))
+                    return Replacement::Replaced;
+                removed = GetLastError() == ERROR_FILE_NOT_FOUND;
+            }
             if (!tryAgain() || removed)
                 return Replacement::InUse;
         }
-        return Replacement::Replaced;
     };
     const WriteStaged writeSelf = [](const std::wstring& staged) { return WriteCheckedImageInto(staged, NoteChange()); };
     for (;;) {
         const Replacement outcome = ReplaceWithCheckedFile(target, writeSelf, renameRetrying);
         if (outcome == Replacement::Replaced ||
-            (outcome == Replacement::NoNewFile && GetLastError() == ERROR_ACCESS_DENIED && OverwriteInPlace(self, target)))
+            (outcome == Replacement::NoNewFile && GetLastError() == ERROR_ACCESS_DENIED && mayReplace() &&
+             OverwriteInPlace(self, target)))
             return true;
         // A failed rename has waited and counted its tries already.
-        if (outcome == Replacement::InUse ? tries >= kAttempts : !tryAgain())
+        if (superseded || (outcome == Replacement::InUse ? tries >= kAttempts : !tryAgain()))
             return false;
     }
 }
@@ -81,18 +101,22 @@ void WriteBack(const std::wstring& target) {
 
 }  // namespace
 
-bool SaveThroughTemporaryImage(const NoteChange& note, const SaveProgress& progress) {
-    const std::wstring executable = OwnImagePath();
-    if (executable.empty())
-        return false;
+WriteBackStart SaveThroughTemporaryImage(const NoteChange& note, const SaveProgress& progress) {
+    // The write-back replaces the file itself, never a link to it; a second
+    // name of the file would keep the old note and the old password.
+    const std::optional<ReachedFile> program = OwnProgramFile();
+    if (!program)
+        return WriteBackStart::Failed;
+    if (program->names > 1)
+        return WriteBackStart::OtherNames;
     const std::wstring image = WriteCheckedImage(TemporaryFolder(), note, progress);
     if (image.empty())
-        return false;
+        return WriteBackStart::Failed;
     // The write-back gets the saving process's inheritable handles.
-    if (StartDetached(image, WriteBackCommandLine(executable), true))
-        return true;
+    if (StartDetached(image, WriteBackCommandLine(program->path), true))
+        return WriteBackStart::Started;
     DeleteFileW(image.c_str());
-    return false;
+    return WriteBackStart::Failed;
 }
 
 void RemoveRedundantTemporaryImages() {

@@ -8,11 +8,18 @@
 
 #include "image/checked_image.h"
 
-// Gives a new checked temporary image the note and starts it. Returns
-// false, with the temporary image removed, when any step fails (no
-// temporary folder, copy, sealing, resource update, check or process
-// start); the executable is then untouched.
-bool SaveThroughTemporaryImage(const NoteChange& note, const SaveProgress& progress = {});
+enum class WriteBackStart {
+    Started,
+    OtherNames,  // the program file has other names, which would keep the old note
+    Failed,
+};
+
+// Gives a new checked temporary image the note and starts it, to replace
+// the program file (the file a link or short name that started the program
+// reaches). Failed, with the temporary image removed, when any step fails
+// (no temporary folder, copy, sealing, resource update, check or process
+// start); the executable is then untouched, as it is for OtherNames.
+WriteBackStart SaveThroughTemporaryImage(const NoteChange& note, const SaveProgress& progress = {});
 
 // The command line a write-back process is started with: the executable's
 // path in double quotes, so a path with blanks stays one argument.
@@ -28,5 +35,7 @@ void RemoveRedundantTemporaryImages();
 // UTF-16 (the target's path may hold what code page 936 cannot spell). True
 // when the process must end now: it had too many arguments, or it was
 // started in write-back mode and has written itself back, given up, or found
-// itself named as the target.
+// itself named as the target. It gives up, and says where its note is, also
+// when a new start of the target saved into it meanwhile: its note is then
+// the older one.
 bool HandleWriteBack(int argc, wchar_t** argv);

@@ -20,6 +20,11 @@ NoteChange NoteToWrite(std::string_view text, const NoteSession::Key& key, Empty
     return NoteChange{removes ? NoteChange::Kind::Removed : NoteChange::Kind::Sealed, text, key.password, key.cipher};
 }
 
+// Why the program file takes no save while it has other names.
+constexpr char kOtherNamesReason[] =
+    "此文件还有其他名称(硬链接)，其他名称会保留旧的文档和旧的密码，所以本程序不保存到此文件。"
+    "请用“另存为”保存，或删除其他名称后再保存。";
+
 // Why a save into the program file failed, in the user's words.
 std::wstring InPlaceSaveFailure(InPlaceSave outcome, const std::wstring& displaced) {
     const char* reason = "";
@@ -40,6 +45,9 @@ std::wstring InPlaceSaveFailure(InPlaceSave outcome, const std::wstring& displac
         break;
     case InPlaceSave::InUse:
         reason = "另一个程序正在使用程序文件。";
+        break;
+    case InPlaceSave::OtherNames:
+        reason = kOtherNamesReason;
         break;
     case InPlaceSave::Displaced:
         return FromAnsi("无法保存文档。程序文件无法放回原处，它现在位于：\n") + displaced;
@@ -126,10 +134,11 @@ BOOL CNoteSaver::SaveThroughWriteBack() {
     if (!text)
         return FALSE;
     const NoteChange note = NoteToWrite(text->View(), NoteSession::CurrentKey(), EmptyText::RemovesNote);
-    const bool saved = SaveThroughTemporaryImage(note, m_status.SavingProgress());
+    const WriteBackStart started = SaveThroughTemporaryImage(note, m_status.SavingProgress());
     m_status.ShowReady();
-    if (!saved) {
-        ShowError("无法保存文档。");
+    if (started != WriteBackStart::Started) {
+        ShowError(started == WriteBackStart::OtherNames ? InPlaceSaveFailure(InPlaceSave::OtherNames, {})
+                                                        : FromAnsi("无法保存文档。"));
         // The next close asks again, so No always lets the user leave.
         m_view.SetModify(TRUE);
         return FALSE;

@@ -20,6 +20,34 @@ std::string WindowsPath(const std::string& path) {
     return converted;
 }
 
+std::string UnixPathOf(const std::string& path) {
+    using UnixName = char*(CDECL*)(const WCHAR*);
+    const FARPROC proc = GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
+    if (proc == nullptr)
+        return std::string();
+    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(proc));
+    const std::wstring wide(path.begin(), path.end());
+    char* name = unixName(wide.c_str());
+    if (name == nullptr)
+        return std::string();
+    const std::string result(name);
+    HeapFree(GetProcessHeap(), 0, name);
+    return result;
+}
+
+bool MakeSymbolicLink(const std::string& target, const std::string& link) {
+    // Wine names only files that exist: the link is named after its folder.
+    const std::string::size_type slash = link.find_last_of('\\');
+    const std::string unixTarget = UnixPathOf(target);
+    const std::string unixFolder = slash == std::string::npos ? std::string() : UnixPathOf(link.substr(0, slash));
+    if (unixTarget.empty() || unixFolder.empty())
+        return false;
+    const std::string unixLink = unixFolder + "/" + link.substr(slash + 1);
+    // Wine gives no handle to wait for of a host's process: the link is waited for.
+    StartProcess(std::string(), "/bin/ln -s \"" + unixTarget + "\" \"" + unixLink + "\"");
+    return WaitUntil([&] { return GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
+}
+
 std::string PathFromEnvironment(const char* variable) {
     const char* value = std::getenv(variable);
     return value != nullptr ? WindowsPath(value) : std::string();

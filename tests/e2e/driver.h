@@ -17,6 +17,12 @@ namespace driver {
 
 // A path given by the build (a Unix path under Wine) as a Windows path.
 std::string WindowsPath(const std::string& path);
+// Wine's own Unix name of a file; empty outside Wine.
+std::string UnixPathOf(const std::string& path);
+// Makes link a symbolic link to target with the host's own ln: Wine makes
+// none itself (CreateSymbolicLinkW succeeds and makes nothing). False when
+// it could not be made.
+bool MakeSymbolicLink(const std::string& target, const std::string& link);
 // The path named by an environment variable set by the build; empty if unset.
 std::string PathFromEnvironment(const char* variable);
 // A new empty folder under the temporary folder, named after the test.

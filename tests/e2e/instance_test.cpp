@@ -25,23 +25,6 @@ struct Spelling {
 
 std::string ZDrive(const std::string& unixPath) { return driver::WindowsPath(unixPath); }
 
-// Wine's own name of a file under its Unix root, through the drive's link
-// in dosdevices; empty outside Wine.
-std::string UnixPathOf(const std::string& path) {
-    using UnixName = char*(CDECL*)(const WCHAR*);
-    const FARPROC proc = GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
-    if (proc == nullptr)
-        return std::string();
-    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(proc));
-    const std::wstring wide(path.begin(), path.end());
-    char* name = unixName(wide.c_str());
-    if (name == nullptr)
-        return std::string();
-    const std::string result(name);
-    HeapFree(GetProcessHeap(), 0, name);
-    return result;
-}
-
 // Every spelling Wine can make of the file at path on drive C: besides the
 // path itself. Wine makes no junctions (setting a reparse point fails) and
 // no symbolic links (CreateSymbolicLinkW succeeds and makes nothing), and
@@ -52,7 +35,7 @@ std::vector<Spelling> OtherSpellings(const std::string& path) {
     const char* prefix = std::getenv("WINEPREFIX");
     if (prefix != nullptr && path.size() > 2 && path[1] == ':')
         spellings.push_back({"Z: through drive_c", ZDrive(std::string(prefix) + "/drive_c") + path.substr(2)});
-    const std::string unixPath = UnixPathOf(path);
+    const std::string unixPath = driver::UnixPathOf(path);
     if (!unixPath.empty())
         spellings.push_back({"Z: through the link of drive C:", ZDrive(unixPath)});
     spellings.push_back({"\\\\?\\ prefix", "\\\\?\\" + path});

@@ -2,6 +2,8 @@
 // be: in a folder of Chinese characters or of ASCII letters as long as a path
 // may be, under a name with characters whose second byte in code page 936
 // is a backslash, and in a folder whose name code page 936 cannot spell.
+// Started through a symbolic link or a short name, it saves into the file
+// that name reaches and leaves every name as it was.
 // The folders are made by their UTF-16 names and the program is started
 // from them as the current folder, so that the test itself never has to
 // spell them in code page 936.
@@ -148,6 +150,82 @@ TEST_F(Paths, SaveAsToAPathLongerThanWindowsAllowsSaysSoAndWritesNothing) {
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(target.c_str()));
     EXPECT_EQ(driver::kSaveQuestion, editor.CloseAnswering(IDNO));
     EXPECT_EQ(0u, editor.WaitForExit());
+}
+
+// Chooses the save command and waits until the view is unmodified.
+bool SaveNow(const Editor& editor) {
+    editor.Command(IDM_SAVE);
+    return driver::WaitUntil([&] { return !editor.Modified(); }, 30000);
+}
+
+std::wstring SealedText(const ProgramCopy& copy) { return FromAnsi(copy.Unsealed("pw", copy.Packet("TYPE"))); }
+
+bool SameFile(const std::string& first, const std::string& second) {
+    const ULONGLONG identity = FileIdentity(FromAnsi(first));
+    return identity != 0 && identity == FileIdentity(FromAnsi(second));
+}
+
+TEST(Links, AStartThroughASymbolicLinkSavesIntoTheFileItNamesAndLeavesTheLinkALink) {
+    const std::string base = driver::MakeTempFolder("symbolic link");
+    const std::string kept = base + "\\kept";
+    ASSERT_TRUE(CreateDirectoryA(kept.c_str(), nullptr));
+    const ProgramCopy real(ProgramCopy::InFolder{kept, "note.exe"});
+    ASSERT_TRUE(real.Seal("旧", "pw", "AES"));
+    const ProgramCopy link(ProgramCopy::InFolder{base, "note.exe"});
+    ASSERT_TRUE(DeleteFileA(link.Path().c_str()));
+    ASSERT_TRUE(driver::MakeSymbolicLink(real.Path(), link.Path()));
+    const ProgramCopy other(ProgramCopy::InFolder{kept, "other.exe"});
+    const std::string otherLink = base + "\\other.exe";
+    ASSERT_TRUE(driver::MakeSymbolicLink(other.Path(), otherLink));
+
+    std::wstring closed;
+    {
+        Editor editor(link);
+        ASSERT_TRUE(editor.Open(L"pw"));
+        editor.Type(L"n");
+        ASSERT_TRUE(SaveNow(editor));
+        EXPECT_TRUE(SameFile(link.Path(), real.Path())) << "Ctrl+S replaced the link";
+        EXPECT_EQ(editor.Text(), SealedText(real));
+
+        editor.SaveAs(FromAnsi(otherLink), IDYES);
+        EXPECT_TRUE(driver::WaitUntil([&] { return SealedText(other) == editor.Text(); }, 30000));
+        EXPECT_TRUE(SameFile(otherLink, other.Path())) << "Save As replaced the link";
+
+        editor.Type(L"c");
+        closed = editor.Text();
+        EXPECT_EQ(driver::kSaveQuestion, editor.CloseAnswering(IDYES));
+        EXPECT_EQ(0u, editor.WaitForExit());
+    }
+    EXPECT_TRUE(SameFile(link.Path(), real.Path())) << "the close replaced the link";
+    EXPECT_EQ(closed, SealedText(real));
+    // The retired image went, and only it.
+    EXPECT_TRUE(driver::WaitUntil([&] { return driver::CountFiles(kept + "\\*.tmp") == 0; }, 5000));
+    EXPECT_EQ(0, driver::CountFiles(base + "\\*.tmp"));
+    EXPECT_EQ(closed, driver::OpenedText(link, L"pw"));
+}
+
+TEST(Links, AStartThroughTheShortNameSavesUnderTheLongName) {
+    const std::string folder = driver::MakeTempFolder("short name");
+    const std::string longName = "a long program name.exe";
+    const ProgramCopy named(ProgramCopy::InFolder{folder, longName});
+    char shortPath[MAX_PATH] = {};
+    ASSERT_NE(0u, GetShortPathNameA(named.Path().c_str(), shortPath, MAX_PATH));
+    const std::string shortName = std::string(shortPath).substr(std::string(shortPath).find_last_of('\\') + 1);
+    ASSERT_NE(longName, shortName);
+    // The program copied through the short name goes into the same file.
+    const ProgramCopy viaShortName(ProgramCopy::InFolder{folder, shortName});
+    ASSERT_TRUE(named.Seal("旧", "pw", "AES"));
+
+    Editor editor(viaShortName);
+    ASSERT_TRUE(editor.Open(L"pw"));
+    editor.Type(L"新");
+    const std::wstring saved = editor.Text();
+    ASSERT_TRUE(SaveNow(editor));
+    EXPECT_EQ(saved, SealedText(named));
+    EXPECT_EQ(1, driver::CountFiles(folder + "\\*.exe")) << "a file of the short name appeared";
+    EXPECT_EQ(0u, editor.CloseUnchanged());
+    EXPECT_TRUE(driver::WaitUntil([&] { return driver::CountFiles(folder + "\\*.tmp") == 0; }, 5000));
+    EXPECT_EQ(saved, driver::OpenedText(named, L"pw"));
 }
 
 }  // namespace

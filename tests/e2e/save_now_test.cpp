@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <future>
+#include <string>
+#include <vector>
 
+#include "image/paths.h"
 #include "tests/e2e/editor.h"
 #include "tests/e2e/stress.h"
 #include "ui/resource_ids.h"
@@ -247,6 +250,78 @@ TEST_P(FailedSaveNow, SaysWhyAndKeepsFileWindowAndText) {
 
 INSTANTIATE_TEST_SUITE_P(SaveNow, FailedSaveNow, testing::ValuesIn(kObstacles),
                          [](const testing::TestParamInfo<Obstacle>& info) { return std::string(info.param.name); });
+
+// Neither Ctrl+S nor the close saves into a file with a second name, which
+// would keep the old note and the old password: each says so, and the
+// window, the edit and the new password stay for a Save As.
+TEST(SaveNow, NothingIsSavedIntoAFileWithASecondName) {
+    EditorOnCopy editor("second name", "old note", kPassword, "AES");
+    ASSERT_TRUE(editor.Opened());
+    const std::string second = editor.Copy().Folder() + "\\second name.exe";
+    ASSERT_TRUE(CreateHardLinkA(second.c_str(), editor.Copy().Path().c_str(), nullptr));
+    Append(editor, L" edited");
+    ASSERT_TRUE(editor.ChangePassword(L"new pw", L""));
+    EXPECT_EQ(driver::kPasswordOnClose, editor.Answer(IDOK));
+
+    editor.Command(IDM_SAVE);
+    std::wstring said = editor.Answer(IDOK, kSaveMs);
+    EXPECT_NE(std::wstring::npos, said.find(L"此文件还有其他名称(硬链接)")) << said;
+    EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDYES));
+    said = editor.Answer(IDOK, kSaveMs);
+    EXPECT_NE(std::wstring::npos, said.find(L"此文件还有其他名称(硬链接)")) << said;
+    EXPECT_EQ(L"old note edited", editor.UnsavedText());
+    EXPECT_TRUE(editor.ProgramUnchanged());
+    EXPECT_EQ(0, LeftBeside(editor.Copy()));
+
+    const ProgramCopy saved("second name saved as");
+    editor.SaveAs(FromAnsi(saved.Path()), IDYES);
+    EXPECT_TRUE(driver::WaitUntil([&] { return saved.Unsealed("new pw", saved.Packet("TYPE")) == "old note edited"; },
+                                  kSaveMs));
+    EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDNO));
+    EXPECT_EQ(0u, editor.WaitForExit());
+    EXPECT_TRUE(editor.ProgramUnchanged());
+    EXPECT_EQ(editor.Original(), driver::ReadFileBytes(second));
+}
+
+// A write-back still waiting for the program file when a new start of it
+// saves with Ctrl+S gives up and says where its note is: it never puts its
+// older note over the newer one.
+TEST(SaveNow, AWaitingWriteBackNeverReplacesANewerSave) {
+    ProgramCopy copy("waiting write-back");
+    ASSERT_TRUE(copy.Seal("old note", kPassword, "SM4"));
+    // Held open without sharing deletion, the file makes the write-back wait.
+    Casement::CHandle hold(
+        CreateFileA(copy.Path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(hold.IsValid());
+    std::vector<DWORD> writeBacks;
+    {
+        Editor closing(copy);
+        ASSERT_TRUE(closing.Open(kWidePassword));
+        Append(closing, L" closed");
+        EXPECT_EQ(kSaveQuestion, closing.CloseAnswering(IDYES));
+        writeBacks = driver::WaitForWriteBackProcesses(closing.GetProcess().Id(), kSaveMs);
+        ASSERT_EQ(1u, writeBacks.size());
+        DWORD code = 0;
+        ASSERT_TRUE(closing.GetProcess().WaitForExit(kSaveMs, &code));
+    }
+    Editor newer(copy);
+    ASSERT_TRUE(newer.Open(kWidePassword));
+    hold = Casement::CHandle();
+    Append(newer, L" newer");
+    ASSERT_TRUE(SaveNow(newer));
+    Sleep(1000);
+    EXPECT_EQ("old note newer", Unsealed(copy));
+
+    const std::wstring said = driver::AnswerMessageBox(writeBacks[0], IDOK, kSaveMs);
+    const std::wstring::size_type named = said.find(L"：");
+    ASSERT_NE(std::wstring::npos, named) << said;
+    const std::wstring image = said.substr(named + 1);
+    EXPECT_EQ(L"old note closed", OpenedImageText(std::string(image.begin(), image.end()), kWidePassword));
+    DeleteFileW(image.c_str());
+    EXPECT_TRUE(driver::WaitForProcesses(writeBacks, kSaveMs));
+    EXPECT_EQ(0u, newer.CloseUnchanged());
+    EXPECT_EQ("old note newer", Unsealed(copy));
+}
 
 // Windows asks the window whether the session may end, and waits for the answer.
 std::future<LRESULT> AskToEndSession(HWND main) {
