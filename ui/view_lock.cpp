@@ -35,7 +35,10 @@ WipedWideString WideOf(std::string_view utf8) {
 // and free all but one of them with their text still in place.
 void OverwriteAndEmpty(HWND view, const WipedWideString& text) {
     SendMessageA(view, EM_SETUNDOLIMIT, 0, 0);
-    SendMessageA(view, WM_SETREDRAW, FALSE, 0);
+    // Hidden, the control changes each paragraph without scrolling to it
+    // and drawing it: many times faster under Wine.
+    const bool focused = GetFocus() == view;
+    ShowWindow(view, SW_HIDE);
     // Every paragraph's filler is the end of this one.
     const WipedWideString filler(text.size(), L'x');
     SETTEXTEX replace = {ST_SELECTION, kUnicodeCodePage};
@@ -52,8 +55,9 @@ void OverwriteAndEmpty(HWND view, const WipedWideString& text) {
     replace.flags = ST_DEFAULT;
     SendMessageA(view, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&replace), reinterpret_cast<LPARAM>(L""));
     SendMessageA(view, EM_EMPTYUNDOBUFFER, 0, 0);
-    SendMessageA(view, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(view, nullptr, TRUE);
+    ShowWindow(view, SW_SHOWNA);
+    if (focused)
+        SetFocus(view);
 }
 
 }  // namespace
