@@ -27,7 +27,8 @@ private:
 
 // Wipes the whole allocation of a string (its capacity, not only its size),
 // then empties it. For callers that are done with an unsealed text.
-inline void WipeString(std::string& text) {
+template <typename Allocator>
+void WipeString(std::basic_string<char, std::char_traits<char>, Allocator>& text) {
     text.resize(text.capacity());
     mbedtls_platform_zeroize(&text[0], text.size());
     text.clear();
@@ -126,3 +127,5 @@ struct WipingAllocator {
 
 // UTF-16 text of the note, such as a copy of the view's text to search.
 using WipedWideString = std::basic_string<wchar_t, std::char_traits<wchar_t>, WipingAllocator<wchar_t>>;
+// The same for narrow text, such as a search term taken from the note.
+using WipedString = std::basic_string<char, std::char_traits<char>, WipingAllocator<char>>;

@@ -27,6 +27,22 @@ static_assert(kOpenFileNameSize400 == 76 && kOpenFileNameSize500 == 88, "OPENFIL
 static_assert(sizeof(CHOOSEFONTA) == 60, "CHOOSEFONTA of 32-bit Windows");
 #endif
 
+// Overwrites an edit control's text in its own buffer, one character at a
+// time: Wine's control copies what a replacement removes to a buffer it
+// frees unwiped, so larger replacements would leave the text behind. All
+// characters before the one replaced are single-byte filler, so its index
+// is the same in characters and in bytes.
+void OverwriteField(HWND field) {
+    if (field == nullptr)
+        return;
+    const int length = GetWindowTextLengthW(field);
+    for (int at = 0; at < length; ++at) {
+        SendMessageA(field, EM_SETSEL, static_cast<WPARAM>(at), at + 1);
+        SendMessageA(field, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>("x"));
+    }
+    SendMessageA(field, EM_EMPTYUNDOBUFFER, 0, 0);
+}
+
 // A zero-separated filter list is looked at within this many characters.
 constexpr size_t kFilterSearchLength = MAX_PATH;
 constexpr size_t kStyleNameLength = 80;
@@ -356,8 +372,19 @@ CFindReplaceDialog* CFindReplaceDialog::FromRequest(LPARAM lParam) {
 
 void CFindReplaceDialog::SetFindString(LPCSTR text) { SetDlgItemTextA(GetHwnd(), edt1, text); }
 
+void CFindReplaceDialog::WipeTexts() {
+    if (IsWindow()) {
+        OverwriteField(GetDlgItem(GetHwnd(), edt1));
+        OverwriteField(GetDlgItem(GetHwnd(), edt2));
+    }
+    SecureZeroMemory(m_findWhat, sizeof m_findWhat);
+    SecureZeroMemory(m_replaceWith, sizeof m_replaceWith);
+}
+
 INT_PTR CFindReplaceDialog::DefaultDialogProcedure(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_DESTROY) {
+        // The fields still exist; their buffers would keep the texts once freed.
+        WipeTexts();
         HandleDestroy();
         UnbindDialog();
         return 0;

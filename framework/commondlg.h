@@ -123,7 +123,8 @@ private:
 // The system's modeless find or replace dialog. Its requests reach the owner
 // window as the registered message "commdlg_FindReplace" with the dialog's
 // FINDREPLACEA record; FromRequest finds the object behind one. While the
-// dialog is open the message loop gives it its keyboard navigation.
+// dialog is open the message loop gives it its keyboard navigation. The
+// texts it was given or took are overwritten as the dialog goes.
 class CFindReplaceDialog : public CCommonDialog {
 public:
     CFindReplaceDialog();
@@ -146,6 +147,9 @@ public:
     // The last request, as the dialog left it in the record.
     std::string GetFindString() const { return m_FR.lpstrFindWhat; }
     std::string GetReplaceString() const { return m_FR.lpstrReplaceWith; }
+    // The same without a copy, for a caller that wipes what it keeps.
+    LPCSTR FindWhat() const { return m_FR.lpstrFindWhat; }
+    LPCSTR ReplaceWith() const { return m_FR.lpstrReplaceWith; }
     BOOL SearchDown() const { return (m_FR.Flags & FR_DOWN) != 0; }
     BOOL MatchCase() const { return (m_FR.Flags & FR_MATCHCASE) != 0; }
     BOOL MatchWholeWord() const { return (m_FR.Flags & FR_WHOLEWORD) != 0; }
@@ -159,6 +163,9 @@ protected:
     INT_PTR DefaultDialogProcedure(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // Overwrites both texts, in the record and in the open dialog's fields.
+    void WipeTexts();
+
     // The longest text either field takes, with its terminator.
     static constexpr WORD kTextLength = 256;
 

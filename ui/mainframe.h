@@ -81,5 +81,5 @@ private:
             m_status.Show(text);
     }};
     CNoteSaver m_saver{*this, m_richView, m_newPasswordDialog, m_status};
-    CNoteLock m_lock{*this, m_richView, m_saver, m_status, [this] { m_search.CloseDialog(); }};
+    CNoteLock m_lock{*this, m_richView, m_saver, m_status, [this] { m_search.Forget(); }};
 };

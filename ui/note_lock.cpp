@@ -47,6 +47,22 @@ Function Procedure(HMODULE module, const char* name) {
                              : nullptr;
 }
 
+// A dialog or message box disables the window it belongs to, which is the
+// frame or, when that was in front, the find dialog. Any window of the
+// program that is shown but disabled thus means a question waits.
+BOOL CALLBACK FindDisabledWindow(HWND window, LPARAM found) {
+    if (!IsWindowVisible(window) || IsWindowEnabled(window))
+        return TRUE;
+    *reinterpret_cast<bool*>(found) = true;
+    return FALSE;
+}
+
+bool QuestionOpen() {
+    bool found = false;
+    EnumThreadWindows(GetCurrentThreadId(), FindDisabledWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 }  // namespace
 
 void CNoteLock::Start() {
@@ -116,7 +132,7 @@ bool CNoteLock::FilterInput(const MSG& msg) {
 LockFacts CNoteLock::Facts() const {
     LockFacts facts;
     facts.locked = IsLocked();
-    facts.questionOpen = !IsWindowEnabled(m_frame);
+    facts.questionOpen = QuestionOpen();
     facts.lockWhenAnswered = m_lockWhenAnswered;
     facts.idleTimeUp = m_idleLockMs != 0 && GetTickCount() - m_lastInputAt >= m_idleLockMs;
     facts.canSeal = NoteSession::CanSeal(NoteSession::CurrentKey());

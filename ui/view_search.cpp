@@ -20,15 +20,15 @@ void ReplaceSelection(HWND view, const wchar_t* text) {
     SendMessageA(view, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&replace), reinterpret_cast<LPARAM>(text));
 }
 
-std::wstring Widened(const std::string& text) {
-    std::wstring wide(text.size(), L'\0');
+WipedWideString Widened(const WipedString& text) {
+    WipedWideString wide(text.size(), L'\0');
     wide.resize(static_cast<std::size_t>(
         MultiByteToWideChar(Casement::kWindowCodePage, 0, text.data(), static_cast<int>(text.size()), &wide[0], static_cast<int>(wide.size()))));
     return wide;
 }
 
-std::string Narrowed(std::wstring_view text) {
-    std::string narrow(text.size() * 2, '\0');
+WipedString Narrowed(std::wstring_view text) {
+    WipedString narrow(text.size() * 2, '\0');
     narrow.resize(static_cast<std::size_t>(WideCharToMultiByte(Casement::kWindowCodePage, 0, text.data(), static_cast<int>(text.size()),
                                                                &narrow[0], static_cast<int>(narrow.size()), nullptr,
                                                                nullptr)));
@@ -37,19 +37,19 @@ std::string Narrowed(std::wstring_view text) {
 
 // The selected text when it can be a search term: within one line and short
 // enough for the dialog's field; empty otherwise.
-std::string SelectionAsTerm(HWND view) {
+WipedString SelectionAsTerm(HWND view) {
     const TextRange selection = ViewSelection(view);
     if (selection.end <= selection.start)
-        return std::string();
+        return WipedString();
     const WipedWideString text = WideViewText(view);
     if (selection.end > text.size())
-        return std::string();
+        return WipedString();
     const std::wstring_view selected = std::wstring_view(text).substr(selection.start, selection.end - selection.start);
     if (selected.find(L'\r') != std::wstring_view::npos)
-        return std::string();
-    std::string term = Narrowed(selected);
+        return WipedString();
+    WipedString term = Narrowed(selected);
     // The dialog's field takes at most 255 bytes.
-    return term.size() < 256 ? term : std::string();
+    return term.size() < 256 ? term : WipedString();
 }
 
 // The message that does an edit command in an edit control.
@@ -78,7 +78,7 @@ CViewSearch::CViewSearch(Casement::CRichEdit& view, std::function<void(const std
     : m_view(view), m_showStatus(std::move(showStatus)) {}
 
 void CViewSearch::OpenDialog(HWND owner, bool findOnly) {
-    const std::string selected = SelectionAsTerm(m_view);
+    const WipedString selected = SelectionAsTerm(m_view);
     if (!selected.empty())
         m_term = selected;
     if (m_dialog.IsWindow() && (m_dialog.IsFindOnly() != FALSE) != findOnly)
@@ -106,8 +106,8 @@ void CViewSearch::FindAgain(HWND owner, bool down) {
 void CViewSearch::HandleRequest(const Casement::CFindReplaceDialog& dialog) {
     if (dialog.IsTerminating())
         return;
-    m_term = dialog.GetFindString();
-    m_replacement = dialog.GetReplaceString();
+    m_term = dialog.FindWhat();
+    m_replacement = dialog.ReplaceWith();
     m_matchCase = dialog.MatchCase() != FALSE;
     m_wholeWord = dialog.MatchWholeWord() != FALSE;
     // The replace dialog has no direction: it always goes down.
@@ -129,13 +129,13 @@ BOOL CViewSearch::ForwardEditCommand(UINT id) const {
     return TRUE;
 }
 
-std::wstring CViewSearch::WideTerm() const { return Widened(m_term); }
+WipedWideString CViewSearch::WideTerm() const { return Widened(m_term); }
 
 SearchOptions CViewSearch::OptionsFor(bool down) const { return SearchOptions{m_matchCase, m_wholeWord, down}; }
 
 bool CViewSearch::FindNext(bool down) {
     const WipedWideString text = WideViewText(m_view);
-    const std::wstring term = WideTerm();
+    const WipedWideString term = WideTerm();
     const std::optional<FoundMatch> found = TextSearch(text, term, OptionsFor(down)).FindFrom(ViewSelection(m_view));
     if (!found) {
         ReportNotFound();
@@ -151,7 +151,7 @@ bool CViewSearch::FindNext(bool down) {
 
 void CViewSearch::ReplaceCurrent() {
     const WipedWideString text = WideViewText(m_view);
-    const std::wstring term = WideTerm();
+    const WipedWideString term = WideTerm();
     if (TextSearch(text, term, OptionsFor(true)).IsMatch(ViewSelection(m_view))) {
         ReplaceSelection(m_view, Widened(m_replacement).c_str());
         m_view.SetModify(TRUE);
@@ -177,7 +177,11 @@ void CViewSearch::ReportNotFound() const {
     MessageBoxA(owner, ("找不到“" + m_term + "”").c_str(), "Scribecrypt", MB_OK | MB_ICONINFORMATION);
 }
 
-void CViewSearch::CloseDialog() {
+void CViewSearch::Forget() {
+    // The dialog overwrites its texts as it goes.
     if (m_dialog.IsWindow())
         m_dialog.DestroyHandle();
+    // Short texts live inside the strings, where no allocator wipes them.
+    WipeString(m_term);
+    WipeString(m_replacement);
 }

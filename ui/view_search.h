@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "crypto/wipe.h"
 #include "framework/commondlg.h"
 #include "framework/richedit.h"
 #include "ui/text_search.h"
@@ -32,8 +33,9 @@ public:
     // frame's accelerators would otherwise send it to the view. FALSE when
     // the command is the view's.
     BOOL ForwardEditCommand(UINT id) const;
-    // Closes the dialog if it is open.
-    void CloseDialog();
+    // Closes the dialog if it is open and wipes the term and the
+    // replacement, which are note text: F3 then needs a term again.
+    void Forget();
 
 private:
     // Selects the next match and shows it; false after telling the user
@@ -42,15 +44,15 @@ private:
     void ReplaceCurrent();
     void ReplaceAll();
     void ReportNotFound() const;
-    std::wstring WideTerm() const;
+    WipedWideString WideTerm() const;
     SearchOptions OptionsFor(bool down) const;
 
     Casement::CRichEdit& m_view;
     std::function<void(const std::string&)> m_showStatus;
     Casement::CFindReplaceDialog m_dialog;
     // As the dialog gives them: code page 936 bytes.
-    std::string m_term;
-    std::string m_replacement;
+    WipedString m_term;
+    WipedString m_replacement;
     bool m_matchCase = false;
     bool m_wholeWord = false;
 };

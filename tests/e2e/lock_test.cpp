@@ -10,8 +10,10 @@
 #include <dlgs.h>
 #include <wtsapi32.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <cstring>
+#include <sstream>
+#include <vector>
 
 #include "tests/e2e/editor.h"
 #include "ui/resource_ids.h"
@@ -22,43 +24,97 @@ using driver::ClipboardText;
 using driver::Editor;
 using driver::EditorOnCopy;
 
-// A line no other part of the program holds, in code page 936 and UTF-16.
-const std::string kNote936 = "zebra quartz 417 \xC3\xD8\xC3\xDC\xB1\xCA\xBC\xC7 secret line";
-const std::wstring kNoteWide = L"zebra quartz 417 秘密笔记 secret line";
+// A note of several lines, each word of at least 8 characters found
+// nowhere else in the program.
+const std::wstring kNoteWide = L"zebrawood quartzite 417\r\n秘密笔记不可外传于人 secretive\r\nlanterns overlooking";
 const char kPassword[] = "pw";
 const std::wstring kLocked = L"已锁定。按 Enter 键解锁。";
 
-// How often bytes occur in the committed, readable memory of a process.
-int CountInMemory(DWORD processId, const std::string& bytes) {
-    const Casement::CHandle process(OpenProcess(PROCESS_VM_READ | PROCESS_QUERY_INFORMATION, FALSE, processId));
-    if (!process.IsValid())
-        return -1;
-    int count = 0;
-    MEMORY_BASIC_INFORMATION region = {};
-    std::string block;
-    for (char* at = nullptr; VirtualQueryEx(process.GetHandle(), at, &region, sizeof region) == sizeof region;
-         at = static_cast<char*>(region.BaseAddress) + region.RegionSize) {
-        const DWORD unreadable = PAGE_NOACCESS | PAGE_GUARD;
-        if (region.State != MEM_COMMIT || (region.Protect & unreadable) != 0)
-            continue;
-        block.resize(region.RegionSize);
-        SIZE_T read = 0;
-        if (!ReadProcessMemory(process.GetHandle(), region.BaseAddress, &block[0], block.size(), &read))
-            continue;
-        block.resize(read);
-        for (std::size_t found = block.find(bytes); found != std::string::npos; found = block.find(bytes, found + 1))
-            ++count;
+std::string Encoded(const std::wstring& text, UINT codePage) {
+    const int units = static_cast<int>(text.size());
+    std::string bytes(static_cast<std::size_t>(WideCharToMultiByte(codePage, 0, text.data(), units, nullptr, 0,
+                                                                   nullptr, nullptr)),
+                      '\0');
+    WideCharToMultiByte(codePage, 0, text.data(), units, &bytes[0], static_cast<int>(bytes.size()), nullptr, nullptr);
+    return bytes;
+}
+
+const std::string kNote936 = Encoded(kNoteWide, 936);
+
+// The committed, readable memory of a process, read once.
+class MemorySnapshot {
+public:
+    explicit MemorySnapshot(DWORD processId) {
+        const Casement::CHandle process(OpenProcess(PROCESS_VM_READ | PROCESS_QUERY_INFORMATION, FALSE, processId));
+        MEMORY_BASIC_INFORMATION region = {};
+        for (char* at = nullptr;
+             process.IsValid() && VirtualQueryEx(process.GetHandle(), at, &region, sizeof region) == sizeof region;
+             at = static_cast<char*>(region.BaseAddress) + region.RegionSize) {
+            const DWORD unreadable = PAGE_NOACCESS | PAGE_GUARD;
+            if (region.State != MEM_COMMIT || (region.Protect & unreadable) != 0)
+                continue;
+            std::string block(region.RegionSize, '\0');
+            SIZE_T read = 0;
+            if (ReadProcessMemory(process.GetHandle(), region.BaseAddress, &block[0], block.size(), &read) &&
+                read > 0) {
+                block.resize(read);
+                m_blocks.push_back(std::move(block));
+            }
+        }
     }
-    return count;
+    bool Empty() const { return m_blocks.empty(); }
+    int Count(const std::string& bytes) const {
+        int count = 0;
+        for (const std::string& block : m_blocks)
+            for (std::size_t found = block.find(bytes); found != std::string::npos;
+                 found = block.find(bytes, found + 1))
+                ++count;
+        return count;
+    }
+
+private:
+    std::vector<std::string> m_blocks;
+};
+
+// Each of pieces that the editor's memory holds, with how often it is
+// there in code page 936, UTF-16 and UTF-8.
+std::vector<std::string> TracesInMemory(Editor& editor, const std::vector<std::wstring>& pieces) {
+    const MemorySnapshot memory(editor.GetProcess().Id());
+    if (memory.Empty())
+        return {"<memory unreadable>"};
+    std::vector<std::string> found;
+    for (const std::wstring& piece : pieces) {
+        const std::string utf16(reinterpret_cast<const char*>(piece.data()), piece.size() * sizeof(wchar_t));
+        const int in936 = memory.Count(Encoded(piece, 936));
+        const int inUtf16 = memory.Count(utf16);
+        const int inUtf8 = memory.Count(Encoded(piece, CP_UTF8));
+        if (in936 + inUtf16 + inUtf8 > 0)
+            found.push_back(Encoded(piece, CP_UTF8) + ": " + std::to_string(in936) + " in code page 936, " +
+                            std::to_string(inUtf16) + " in UTF-16, " + std::to_string(inUtf8) + " in UTF-8");
+    }
+    return found;
 }
 
-std::string Utf16Bytes(const std::wstring& text) {
-    return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+// The words of text of at least 8 characters.
+std::vector<std::wstring> LongWords(const std::wstring& text) {
+    std::wistringstream words(text);
+    std::vector<std::wstring> found;
+    for (std::wstring word; words >> word;)
+        if (word.size() >= 8)
+            found.push_back(word);
+    return found;
 }
 
-// A text in code page 936 and in UTF-16, anywhere in the editor's memory.
-int TracesOf(Editor& editor, const std::string& text936, const std::wstring& text) {
-    return CountInMemory(editor.GetProcess().Id(), text936) + CountInMemory(editor.GetProcess().Id(), Utf16Bytes(text));
+// The lines of texts.
+std::vector<std::wstring> Lines(const std::vector<std::wstring>& texts) {
+    std::vector<std::wstring> lines;
+    for (const std::wstring& text : texts)
+        for (std::size_t start = 0; start <= text.size();) {
+            const std::size_t end = std::min(text.find(L"\r\n", start), text.size());
+            lines.push_back(text.substr(start, end - start));
+            start = end + 2;
+        }
+    return lines;
 }
 
 // The find or the replace dialog the editor opened, with term in its field.
@@ -93,33 +149,23 @@ void AnswerUnlock(Editor& editor, const std::wstring& password) {
 TEST(Lock, LeavesNoTextInMemoryAndOnlyTheRightPasswordGivesTheNoteBack) {
     EditorOnCopy editor("lock", kNote936, kPassword, "AES");
     ASSERT_TRUE(editor.Opened());
-    // The control's stream buffer is wiped once the note is in: only the
-    // view holds it.
-    EXPECT_EQ(1, TracesOf(editor, kNote936, kNoteWide)) << "copies of the note once it is open";
     // A find and a replace-all first: neither may leave a copy of its own.
     const HWND find = SearchDialog(editor, IDM_FIND, L"secret");
     ASSERT_NE(nullptr, find);
     driver::PressButton(find, IDOK);
-    const HWND replace = SearchDialog(editor, IDM_REPLACE, L"quartz");
+    const HWND replace = SearchDialog(editor, IDM_REPLACE, L"quartzite");
     ASSERT_NE(nullptr, replace);
     driver::SetControlText(replace, edt2, L"!");
     driver::PressButton(replace, psh2);
-    const std::wstring edited = L"zebra ! 417 秘密笔记 secret line";
-    const std::string edited936 = "zebra ! 417 \xC3\xD8\xC3\xDC\xB1\xCA\xBC\xC7 secret line";
+    const std::wstring edited = L"zebrawood ! 417\r\n秘密笔记不可外传于人 secretive\r\nlanterns overlooking";
     ASSERT_TRUE(driver::WaitUntil([&] { return editor.Modified(); }, 5000));
     SendMessageW(editor.View(), EM_SETSEL, 3, 5);
-    const int before = TracesOf(editor, edited936, edited);
-    EXPECT_GT(before, 0) << "the scan sees the open note";
+    EXPECT_EQ(3u, TracesInMemory(editor, Lines({edited})).size()) << "the scan sees the open note";
 
     editor.Command(IDM_LOCK);
     ASSERT_TRUE(IsLocked(editor));
     EXPECT_FALSE(IsWindow(replace)) << "the replace dialog stays open";
-    const int after = TracesOf(editor, edited936, edited);
-    const int original = TracesOf(editor, kNote936, kNoteWide);
-    std::printf("note text in memory: %d times open; locked: %d times, the text as opened %d times\n", before, after,
-                original);
-    EXPECT_EQ(0, after);
-    EXPECT_EQ(0, original);
+    EXPECT_EQ(std::vector<std::string>(), TracesInMemory(editor, Lines({edited, kNoteWide})));
 
     AnswerUnlock(editor, L"wrong");
     EXPECT_EQ(L"错误: 您提供的密码无效。", editor.Answer(IDOK));
@@ -136,6 +182,38 @@ TEST(Lock, LeavesNoTextInMemoryAndOnlyTheRightPasswordGivesTheNoteBack) {
     EXPECT_EQ(driver::kSaveQuestion, editor.CloseAnswering(IDYES));
     EXPECT_EQ(0u, editor.WaitForExit());
     EXPECT_EQ(edited, driver::OpenedText(editor.Copy(), L"pw"));
+}
+
+// Locked straight after opening, and after a line became the search term
+// of a find dialog that was then cancelled: the term is note text too.
+TEST(Lock, ForgetsEveryLineAndTheSearchTerm) {
+    for (const bool searched : {false, true}) {
+        EditorOnCopy editor("lock words", kNote936, kPassword, "AES");
+        ASSERT_TRUE(editor.Opened());
+        ASSERT_TRUE(driver::WaitUntil([&] { return GetForegroundWindow() == editor.Main(); }, driver::kWindowTimeoutMs));
+        if (searched) {
+            // The second line; the view's line break is one character.
+            const int line = static_cast<int>(kNoteWide.find(L"秘密")) - 1;
+            SendMessageW(editor.View(), EM_SETSEL, line, line + 20);
+            driver::PressKeyWith(VK_CONTROL, 'F');
+            const HWND find = driver::WaitForWindow(
+                editor.GetProcess().Id(), L"#32770", [](HWND window) { return GetDlgItem(window, edt1) != nullptr; },
+                driver::kWindowTimeoutMs);
+            ASSERT_NE(nullptr, find);
+            wchar_t term[64] = {};
+            GetDlgItemTextW(find, edt1, term, 64);
+            EXPECT_EQ(std::wstring(L"秘密笔记不可外传于人 secretive"), term);
+            driver::PressButton(find, IDCANCEL);
+            ASSERT_TRUE(driver::WaitForWindowToGo(find));
+            ASSERT_TRUE(driver::WaitUntil([&] { return GetForegroundWindow() == editor.Main(); },
+                                          driver::kWindowTimeoutMs));
+        }
+        driver::PressKeyWith(VK_CONTROL, 'L');
+        ASSERT_TRUE(IsLocked(editor));
+        EXPECT_EQ(std::vector<std::string>(), TracesInMemory(editor, LongWords(kNoteWide)))
+            << (searched ? "searched" : "opened");
+        editor.GetProcess().Kill();
+    }
 }
 
 TEST(Lock, ClosingALockedNoteAsksForItsPasswordFirst) {
@@ -201,18 +279,35 @@ TEST(Lock, TheEndOfASessionWhileTheUnlockDialogIsOpenSavesTheLockedChanges) {
     EXPECT_EQ(0u, editor.CloseUnchanged());
 }
 
-TEST(Lock, ASessionLockWhileTheSaveQuestionIsOpenWaitsForTheAnswer) {
-    EditorOnCopy editor("lock question", "kept", kPassword, "AES");
-    ASSERT_TRUE(editor.Opened());
-    SendMessageW(editor.View(), EM_SETSEL, static_cast<WPARAM>(-1), -1);
-    editor.Type(L" edit");
-    editor.Close();
-    ASSERT_NE(nullptr, driver::WaitForDialog(editor.GetProcess().Id(), L"RiziDuru", driver::kWindowTimeoutMs));
-    PostMessageW(editor.Main(), WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
-    Sleep(1500);
-    EXPECT_EQ(driver::kSaveQuestion, editor.Answer(IDYES));
-    EXPECT_EQ(0u, editor.WaitForExit());
-    EXPECT_EQ(L"kept edit", driver::OpenedText(editor.Copy(), L"pw"));
+// The question belongs to the window in front: the frame, or the find
+// dialog. A session lock or idle time must not take it away unanswered.
+TEST(Lock, ALockWhileTheSaveQuestionIsOpenWaitsForTheAnswer) {
+    struct Case {
+        const char* name;
+        bool findInFront;
+        bool idle;  // the idle time runs out, instead of the session locking
+    };
+    for (const Case& c : {Case{"frame, session lock", false, false}, Case{"find dialog, session lock", true, false},
+                          Case{"find dialog, idle", true, true}}) {
+        EditorOnCopy editor("lock question", "kept", kPassword, "AES", {"SCRIBECRYPT_LOCK_AFTER=3"});
+        ASSERT_TRUE(editor.Opened()) << c.name;
+        SendMessageW(editor.View(), EM_SETSEL, static_cast<WPARAM>(-1), -1);
+        editor.Type(L" edit");
+        if (c.findInFront) {
+            const HWND find = SearchDialog(editor, IDM_FIND, L"kept");
+            ASSERT_NE(nullptr, find) << c.name;
+            ASSERT_TRUE(driver::WaitUntil([&] { return GetForegroundWindow() == find; }, driver::kWindowTimeoutMs));
+        }
+        editor.Close();
+        ASSERT_NE(nullptr, driver::WaitForDialog(editor.GetProcess().Id(), L"RiziDuru", driver::kWindowTimeoutMs))
+            << c.name;
+        if (!c.idle)
+            PostMessageW(editor.Main(), WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
+        Sleep(c.idle ? 4500 : 1500);
+        EXPECT_EQ(driver::kSaveQuestion, editor.Answer(IDYES)) << c.name;
+        EXPECT_EQ(0u, editor.WaitForExit()) << c.name;
+        EXPECT_EQ(L"kept edit", driver::OpenedText(editor.Copy(), L"pw")) << c.name;
+    }
 }
 
 TEST(Lock, TheSystemsNoticesLockTheNoteAndANewNoteNeedsAPasswordFirst) {
