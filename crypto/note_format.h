@@ -23,6 +23,7 @@ inline constexpr unsigned kLegacyNoteCodePage = 936;
 // How a format stores the characters of the text and the password.
 enum class TextEncoding {
     LegacyCodePage,  // kLegacyNoteCodePage bytes; a character it cannot hold is lost
+    Utf8,            // every character, as UTF-8
 };
 
 // Every password field takes at most this many characters, whatever the format.

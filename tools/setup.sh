@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs everything the Windows cross build, the native build and the Wine
-# test harness need on a Debian 12 machine, and unpacks the Mbed TLS source.
+# test harness need on a Debian 12 machine, and unpacks the Mbed TLS and
+# libsodium sources.
 # Runs itself through sudo when not started as root. Does nothing when
 # everything is already present. Every script that builds, runs or probes
 # the programs calls it first.
@@ -18,6 +19,7 @@ packages=(
   wine wine32:i386 wine64 fonts-wine xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei
   locales dpkg-dev
   libgtest-dev googletest libbenchmark-dev libssl-dev openssl python3-pefile
+  libsodium-dev python3-argon2 python3-cryptography
 )
 
 missing=()
@@ -38,7 +40,8 @@ if [ ! -f "$src_list" ] && [ -f /etc/apt/sources.list.d/debian.sources ]; then
   need_update=1
 fi
 
-if [ ${#missing[@]} -gt 0 ] || [ ! -f "$deps/mbedtls/include/mbedtls/version.h" ]; then
+if [ ${#missing[@]} -gt 0 ] || [ ! -f "$deps/mbedtls/include/mbedtls/version.h" ] ||
+   [ ! -f "$deps/libsodium/configure.ac" ]; then
   need_update=1
 fi
 # A mirror part-way through a sync serves an index that does not match its
@@ -79,19 +82,28 @@ if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
   locale-gen
 fi
 
-# Mbed TLS comes from Debian's source package; the build compiles only the
-# modules the product uses against our own configuration header.
-if [ ! -f "$deps/mbedtls/include/mbedtls/version.h" ]; then
-  rm -rf "$deps/mbedtls" "$deps/unpack"
-  mkdir -p "$deps/unpack"
-  (cd "$deps/unpack" && apt-get source -q mbedtls)
-  src=$(find "$deps/unpack" -mindepth 1 -maxdepth 1 -type d -name 'mbedtls-*' | head -n 1)
-  [ -n "$src" ] || { echo "setup: apt-get source mbedtls produced no source tree" >&2; exit 1; }
-  mv "$src" "$deps/mbedtls"
-  rm -rf "$deps/unpack"
-fi
+# Mbed TLS and libsodium come from Debian's source packages; the build
+# compiles them itself (cmake/mbedtls.cmake, cmake/libsodium.cmake).
+fetch_source() {  # package, directory under build/deps, a file the tree has
+  if [ ! -f "$deps/$2/$3" ]; then
+    rm -rf "$deps/$2" "$deps/unpack"
+    mkdir -p "$deps/unpack"
+    (cd "$deps/unpack" && apt-get source -q "$1")
+    src=$(find "$deps/unpack" -mindepth 1 -maxdepth 1 -type d -name "$1-*" | head -n 1)
+    [ -n "$src" ] || { echo "setup: apt-get source $1 produced no source tree" >&2; exit 1; }
+    mv "$src" "$deps/$2"
+    rm -rf "$deps/unpack"
+  fi
+}
+fetch_source mbedtls mbedtls include/mbedtls/version.h
 version=$(sed -n 's/^#define MBEDTLS_VERSION_STRING *"\(.*\)"/\1/p' "$deps/mbedtls/include/mbedtls/version.h")
 case "$version" in
   2.28.*) ;;
   *) echo "setup: Mbed TLS $version found in $deps/mbedtls, but 2.28.x is required" >&2; exit 1 ;;
 esac
+fetch_source libsodium libsodium configure.ac
+version=$(sed -n 's/^AC_INIT(\[libsodium\],\[\([0-9.]*\)\].*/\1/p' "$deps/libsodium/configure.ac")
+if [ "$version" != 1.0.18 ]; then
+  echo "setup: libsodium $version found in $deps/libsodium, but 1.0.18 is required" >&2
+  exit 1
+fi

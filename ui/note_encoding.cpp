@@ -4,6 +4,8 @@ UINT CodePageOf(TextEncoding encoding) {
     switch (encoding) {
     case TextEncoding::LegacyCodePage:
         break;
+    case TextEncoding::Utf8:
+        return CP_UTF8;
     }
     return kLegacyNoteCodePage;
 }
