@@ -13,9 +13,11 @@ enum class Cause { User, Idle, System };
 LockStep LockFor(const LockFacts& facts, Cause cause) {
     if (facts.locked)
         return LockStep::Nothing;
-    // The answer to an open question may need the text: the system's lock
-    // waits for it. The user cannot lock then, and idle time does not pass.
-    if (cause == Cause::System && facts.questionOpen)
+    // The answer to an open question may need the text, and a lock would
+    // close the window that asks: every lock waits for the answer. The user
+    // can still reach the lock command when the find dialog owns the
+    // question.
+    if (facts.questionOpen)
         return LockStep::LockWhenAnswered;
     // Nothing can be sealed without a key; only the user is asked for one.
     if (!facts.canSeal)

@@ -28,8 +28,7 @@ const LockCase kCases[] = {
     {"CommandLocksAnOpenNote", kOpen, LockEvent::Command, LockStep::Lock},
     {"CommandUnlocksALockedNote", kLocked, LockEvent::Command, LockStep::AskToUnlock},
     {"CommandAsksForAKeyFirst", kOpenWithoutKey, LockEvent::Command, LockStep::AskForKey},
-    // The user's lock does not wait for an open question.
-    {"CommandLocksWhileAsking", kOpenAsking, LockEvent::Command, LockStep::Lock},
+    {"CommandWaitsForAnOpenQuestion", kOpenAsking, LockEvent::Command, LockStep::LockWhenAnswered},
     {"IdleCheckWaitsForInput", kOpen, LockEvent::IdleCheck, LockStep::Nothing},
     {"IdleCheckLocksOnceIdle", kOpenIdle, LockEvent::IdleCheck, LockStep::Lock},
     {"IdleCheckReportsNoKey", kOpenWithoutKey, LockEvent::IdleCheck, LockStep::ReportNoKey},
