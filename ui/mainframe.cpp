@@ -80,6 +80,9 @@ void CMainFrame::ShowStoredNote(std::string_view text) {
 
 BOOL CMainFrame::HandleCommand(WPARAM wParam, LPARAM) {
     const UINT id = LOWORD(wParam);
+    // A copy from a field of the program's own dialogs is note text too.
+    if ((id == IDM_COPY || id == IDM_CUT) && m_lock.CopyFromField(GetFocus(), id == IDM_CUT))
+        return TRUE;
     if (m_search.ForwardEditCommand(id))
         return TRUE;
     // A locked note offers nothing that needs its text.

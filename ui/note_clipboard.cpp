@@ -1,6 +1,9 @@
 #include "ui/note_clipboard.h"
 
+#include <ntsecapi.h>
+
 #include <cstring>
+#include <cwchar>
 
 namespace {
 
@@ -40,38 +43,67 @@ bool OpenSoon(HWND owner) {
 
 }  // namespace
 
+CNoteClipboard::CNoteClipboard() {
+    // Without the system's generator the digest is still right, only unkeyed.
+    (void)RtlGenRandom(m_key, sizeof m_key);
+}
+
+CNoteClipboard::~CNoteClipboard() {
+    mbedtls_platform_zeroize(m_key, sizeof m_key);
+    mbedtls_platform_zeroize(m_digest, sizeof m_digest);
+}
+
+bool CNoteClipboard::DigestOf(HANDLE text, unsigned char digest[kSha256Bytes]) const {
+    const void* bytes = GlobalLock(text);
+    if (bytes == nullptr)
+        return false;
+    // The allocation may be larger than the text: it counts up to its end.
+    const std::size_t units = wcsnlen(static_cast<const wchar_t*>(bytes), GlobalSize(text) / sizeof(wchar_t));
+    HmacSha256(m_key, sizeof m_key, static_cast<const unsigned char*>(bytes), units * sizeof(wchar_t), digest);
+    GlobalUnlock(text);
+    return true;
+}
+
 bool CNoteClipboard::Put(HWND owner, const WipedWideString& text) {
     if (!OpenSoon(owner))
         return false;
     EmptyClipboard();
     HGLOBAL memory = GlobalCopy(text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-    const bool put = memory != nullptr && SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
-    if (!put && memory != nullptr)
+    const bool put =
+        memory != nullptr && DigestOf(memory, m_digest) && SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+    if (!put && memory != nullptr) {
+        if (void* bytes = GlobalLock(memory)) {
+            mbedtls_platform_zeroize(bytes, GlobalSize(memory));
+            GlobalUnlock(memory);
+        }
         GlobalFree(memory);
+    }
     if (put)
         MarkAsPrivate();
     CloseClipboard();
-    m_sequence = put ? GetClipboardSequenceNumber() : 0;
+    m_holding = put;
     return put;
 }
 
 void CNoteClipboard::Forget(HWND owner) {
-    if (m_sequence == 0 || !OpenSoon(owner))
+    if (!m_holding || !OpenSoon(owner))
         return;
-    if (GetClipboardSequenceNumber() != m_sequence) {
-        CloseClipboard();
-        m_sequence = 0;
-        return;
-    }
-    // The text lies in memory of this process until the system frees it,
-    // which does not clear it.
+    // Another program may have added formats of its own beside the text, as
+    // clipboard tools do: the text decides, not who changed the clipboard.
     if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (void* bytes = GlobalLock(data)) {
-            mbedtls_platform_zeroize(bytes, GlobalSize(data));
-            GlobalUnlock(data);
+        unsigned char now[kSha256Bytes];
+        if (DigestOf(data, now) && DigestsEqual(now, m_digest, kSha256Bytes)) {
+            // The text lies in memory of this process until the system
+            // frees it, which does not clear it.
+            if (void* bytes = GlobalLock(data)) {
+                mbedtls_platform_zeroize(bytes, GlobalSize(data));
+                GlobalUnlock(data);
+            }
+            EmptyClipboard();
         }
+        mbedtls_platform_zeroize(now, sizeof now);
     }
-    EmptyClipboard();
     CloseClipboard();
-    m_sequence = 0;
+    mbedtls_platform_zeroize(m_digest, sizeof m_digest);
+    m_holding = false;
 }

@@ -63,6 +63,19 @@ bool QuestionOpen() {
     return found;
 }
 
+// The selected part of an edit field's text.
+WipedWideString FieldSelectionText(HWND field) {
+    const int length = GetWindowTextLengthW(field);
+    WipedWideString text(static_cast<std::size_t>(length) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(field, &text[0], length + 1)));
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageW(field, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    if (end <= start || end > text.size())
+        return WipedWideString();
+    return text.substr(start, end - start);
+}
+
 }  // namespace
 
 void CNoteLock::Start() {
@@ -215,15 +228,30 @@ bool CNoteLock::SaveLocked() {
 void CNoteLock::ShowLocked() { m_status.Show("已锁定。按 Enter 键解锁。"); }
 
 void CNoteLock::CopySelection(bool cut) {
-    const WipedWideString selected = WideSelectionText(m_view);
-    if (selected.empty())
-        return;
-    if (!m_clipboard.Put(m_frame, selected)) {
-        m_status.Show("剪贴板正被其他程序使用，未能复制。");
-        return;
-    }
-    if (cut)
+    if (PutOnClipboard(WideSelectionText(m_view)) && cut)
         m_view.Clear();
+}
+
+bool CNoteLock::CopyFromField(HWND field, bool cut) {
+    wchar_t className[8] = {};
+    if (field == nullptr || field == m_view.GetHwnd() || GetAncestor(field, GA_ROOTOWNER) != m_frame.GetHwnd() ||
+        GetClassNameW(field, className, 8) == 0 || lstrcmpiW(className, L"Edit") != 0)
+        return false;
+    if ((GetWindowLongW(field, GWL_STYLE) & ES_PASSWORD) != 0)
+        return true;
+    if (PutOnClipboard(FieldSelectionText(field)) && cut)
+        SendMessageW(field, WM_CLEAR, 0, 0);
+    return true;
+}
+
+bool CNoteLock::PutOnClipboard(const WipedWideString& text) {
+    if (text.empty())
+        return false;
+    if (!m_clipboard.Put(m_frame, text)) {
+        m_status.Show("剪贴板正被其他程序使用，未能复制。");
+        return false;
+    }
     SetTimer(m_frame, kClipboardTimer, kClipboardKeepMs, nullptr);
     m_status.Show("剪贴板将在 30 秒后清除。");
+    return true;
 }

@@ -54,6 +54,10 @@ public:
     // Copy and cut: the selection goes to the clipboard, which forgets it
     // 30 seconds later.
     void CopySelection(bool cut);
+    // The same for the selection of an edit field of the program's own
+    // dialogs (the find and replace fields hold note text); a password
+    // field copies nothing. False when field is no such field.
+    bool CopyFromField(HWND field, bool cut);
 
 private:
     LockFacts Facts() const;
@@ -65,6 +69,9 @@ private:
     bool Unlock();
     bool SaveLocked();
     void ShowLocked();
+    // Puts text on the clipboard to be forgotten 30 seconds later, and
+    // says so; false when the clipboard did not take it.
+    bool PutOnClipboard(const WipedWideString& text);
 
     const Casement::CWnd& m_frame;
     Casement::CRichEdit& m_view;

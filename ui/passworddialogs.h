@@ -8,6 +8,7 @@
 #include "crypto/wipe.h"
 #include "framework/dialog.h"
 #include "framework/stdcontrols.h"
+#include "ui/password_field.h"
 #include "ui/resource_ids.h"
 #include "ui/save_steps.h"
 
@@ -26,7 +27,7 @@ protected:
     void HandleDestroy() override;
 
 private:
-    Casement::CEdit m_editPassword;
+    CPasswordField m_editPassword;
     SecretString* m_entry = nullptr;  // null: the note's password
 };
 
@@ -41,8 +42,8 @@ protected:
     void HandleDestroy() override;
 
 private:
-    Casement::CEdit m_editPassword;
-    Casement::CEdit m_editRepeat;
+    CPasswordField m_editPassword;
+    CPasswordField m_editRepeat;
     Casement::CComboBox m_comboCipher;
 };
 

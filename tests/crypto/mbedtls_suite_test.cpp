@@ -1,6 +1,7 @@
 // The Mbed TLS binding against FIPS 197 Appendix C.3 (AES-256), the 256-bit
 // example of RFC 3713 (Camellia), and the digests of "abc" given in
-// FIPS 180-4 (SHA-512, SHA-256) and RFC 1321 (MD5).
+// FIPS 180-4 (SHA-512, SHA-256) and RFC 1321 (MD5); HMAC-SHA-256 against
+// test cases 1, 2 and 6 of RFC 4231.
 #include "crypto/mbedtls_suite.h"
 
 #include <gtest/gtest.h>
@@ -96,5 +97,39 @@ INSTANTIATE_TEST_SUITE_P(
                                  "ba7816bf 8f01cfea 414140de 5dae2223 b00361a3 96177a9c b410ff61 f20015ad"},
                     DigestVector{"Md5", Md5, kMd5Bytes, "90015098 3cd24fb0 d6963f7d 28e17f72"}),
     [](const testing::TestParamInfo<DigestVector>& info) { return info.param.name; });
+
+struct HmacVector {
+    const char* name;
+    std::vector<unsigned char> key;
+    std::string data;
+    const char* mac;
+};
+
+class LibraryHmac : public testing::TestWithParam<HmacVector> {};
+
+TEST_P(LibraryHmac, MacOfTheRfcCase) {
+    const HmacVector& vector = GetParam();
+    std::vector<unsigned char> mac(kSha256Bytes);
+    HmacSha256(vector.key.data(), vector.key.size(), reinterpret_cast<const unsigned char*>(vector.data.data()),
+               vector.data.size(), mac.data());
+    EXPECT_EQ(mac, FromHex(vector.mac));
+    EXPECT_TRUE(DigestsEqual(mac.data(), FromHex(vector.mac).data(), kSha256Bytes));
+    for (std::size_t at : {std::size_t{0}, kSha256Bytes - 1}) {
+        std::vector<unsigned char> other = mac;
+        other[at] ^= 0x80;
+        EXPECT_FALSE(DigestsEqual(mac.data(), other.data(), kSha256Bytes)) << "differing at byte " << at;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rfc4231, LibraryHmac,
+    testing::Values(HmacVector{"Case1", std::vector<unsigned char>(20, 0x0b), "Hi There",
+                               "b0344c61d8db38535ca8afceaf0bf12b881dc200c9833da726e9376c2e32cff7"},
+                    HmacVector{"Case2", {'J', 'e', 'f', 'e'}, "what do ya want for nothing?",
+                               "5bdcc146bf60754e6a042426089575c75a003f089d2739839dec58b964ec3843"},
+                    HmacVector{"Case6KeyLongerThanABlock", std::vector<unsigned char>(131, 0xaa),
+                               "Test Using Larger Than Block-Size Key - Hash Key First",
+                               "60e431591ee0b67f0d8a26aacbf5b77f8e0bc6213728c5140546040f0ee37f54"}),
+    [](const testing::TestParamInfo<HmacVector>& info) { return info.param.name; });
 
 }  // namespace

@@ -394,4 +394,92 @@ TEST(Clipboard, ForgetsWhatWasCopiedButNotWhatAnotherProgramPutThereSince) {
     EXPECT_EQ(L"<empty>", ClipboardText());
 }
 
+// Adds a format of the test's own beside what the clipboard holds, without
+// emptying it, as clipboard tools do.
+void AddPrivateFormat() {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    const DWORD value = 1;
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof value);
+    std::memcpy(GlobalLock(memory), &value, sizeof value);
+    GlobalUnlock(memory);
+    EXPECT_NE(nullptr, SetClipboardData(RegisterClipboardFormatW(L"Clipboard tool's own record"), memory));
+    CloseClipboard();
+}
+
+TEST(Clipboard, ForgetsTheCopiedTextThoughAnotherProgramAddedAFormatBesideIt) {
+    EditorOnCopy editor("clipboard added", kNote936, kPassword, "AES");
+    ASSERT_TRUE(editor.Opened());
+    SendMessageW(editor.View(), EM_SETSEL, 0, 5);
+    editor.Command(IDM_COPY);
+    ASSERT_TRUE(driver::WaitUntil([] { return ClipboardText() == L"zebra"; }, 5000));
+    AddPrivateFormat();
+    EXPECT_EQ(L"zebra", ClipboardText());
+    editor.Command(IDM_LOCK);
+    EXPECT_TRUE(driver::WaitUntil([] { return ClipboardText() == L"<empty>"; }, 5000)) << "kept on locking";
+
+    AnswerUnlock(editor, L"pw");
+    ASSERT_TRUE(driver::WaitUntil([&] { return editor.StatusText() != kLocked; }, 10000));
+    SendMessageW(editor.View(), EM_SETSEL, 0, 5);
+    editor.Command(IDM_COPY);
+    ASSERT_TRUE(driver::WaitUntil([] { return ClipboardText() == L"zebra"; }, 5000));
+    AddPrivateFormat();
+    EXPECT_EQ(0u, editor.CloseUnchanged());
+    EXPECT_EQ(L"<empty>", ClipboardText()) << "kept at the end";
+}
+
+// The find and replace fields hold note text: a copy from them is marked and
+// forgotten as one from the view; the password field copies nothing.
+TEST(Clipboard, CopiesFromTheProgramsOwnDialogsAreForgottenAndPasswordsNotCopied) {
+    EditorOnCopy editor("clipboard dialogs", kNote936, kPassword, "AES");
+    ASSERT_TRUE(editor.Opened());
+    ASSERT_EQ(editor.Main(), GetForegroundWindow());
+    driver::PressKeyWith(VK_CONTROL, 'H');
+    HWND dialog = driver::WaitForWindow(
+        editor.GetProcess().Id(), L"#32770", [](HWND window) { return GetDlgItem(window, edt2) != nullptr; }, 10000);
+    ASSERT_NE(nullptr, dialog);
+    ASSERT_TRUE(driver::WaitUntil([dialog] { return GetForegroundWindow() == dialog; }, 10000));
+    driver::SetControlText(dialog, edt1, L"秘密笔记 quartz");
+    SendMessageW(GetDlgItem(dialog, edt1), EM_SETSEL, 0, 4);
+    driver::PressKeyWith(VK_CONTROL, 'C');
+    ASSERT_TRUE(driver::WaitUntil([] { return ClipboardText() == L"秘密笔记"; }, 5000));
+    EXPECT_TRUE(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"CanIncludeInClipboardHistory")));
+    EXPECT_TRUE(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing")));
+    EXPECT_EQ(L"剪贴板将在 30 秒后清除。", editor.StatusText());
+    editor.Command(IDM_LOCK);
+    ASSERT_TRUE(IsLocked(editor));
+    EXPECT_EQ(L"<empty>", ClipboardText()) << "kept on locking";
+
+    SetClipboardText(L"another program's text");
+    ASSERT_TRUE(driver::WaitUntil([&] { return GetForegroundWindow() == editor.Main(); }, driver::kWindowTimeoutMs));
+    driver::PressKey(VK_RETURN);
+    const HWND unlock = driver::WaitForDialog(editor.GetProcess().Id(), L"Scribecrypt", driver::kWindowTimeoutMs);
+    ASSERT_NE(nullptr, unlock);
+    driver::SetControlText(unlock, IDC_PASSWORD, L"pw");
+    SendMessageW(GetDlgItem(unlock, IDC_PASSWORD), EM_SETSEL, 0, -1);
+    SendMessageW(GetDlgItem(unlock, IDC_PASSWORD), WM_COPY, 0, 0);
+    driver::PressKeyWith(VK_CONTROL, 'C');
+    driver::PressKeyWith(VK_CONTROL, 'X');
+    Sleep(500);
+    EXPECT_EQ(L"another program's text", ClipboardText()) << "the password was copied";
+    // A cut, had it been taken, leaves the field empty.
+    driver::SetControlText(unlock, IDC_PASSWORD, L"pw");
+    driver::PressButton(unlock, IDOK);
+    ASSERT_TRUE(driver::WaitUntil([&] { return editor.StatusText() != kLocked; }, 10000));
+
+    driver::PressKeyWith(VK_CONTROL, 'F');
+    dialog = driver::WaitForWindow(
+        editor.GetProcess().Id(), L"#32770", [](HWND window) { return GetDlgItem(window, edt1) != nullptr; }, 10000);
+    ASSERT_NE(nullptr, dialog);
+    ASSERT_TRUE(driver::WaitUntil([dialog] { return GetForegroundWindow() == dialog; }, 10000));
+    driver::SetControlText(dialog, edt1, L"quartz 秘密");
+    SendMessageW(GetDlgItem(dialog, edt1), EM_SETSEL, 7, 9);
+    driver::PressKeyWith(VK_CONTROL, 'X');
+    ASSERT_TRUE(driver::WaitUntil([] { return ClipboardText() == L"秘密"; }, 5000));
+    wchar_t field[64] = {};
+    SendMessageW(GetDlgItem(dialog, edt1), WM_GETTEXT, 64, reinterpret_cast<LPARAM>(field));
+    EXPECT_EQ(std::wstring(L"quartz "), field);
+    EXPECT_EQ(0u, editor.CloseUnchanged());
+    EXPECT_EQ(L"<empty>", ClipboardText()) << "kept at the end";
+}
+
 }  // namespace
