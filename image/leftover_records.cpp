@@ -14,6 +14,10 @@ namespace {
 constexpr wchar_t kRecordPrefix[] = L"Scribecrypt.leftover.";
 // A record holds one path and a few identities; anything longer is not one.
 constexpr DWORD kLongestRecordBytes = 8192;
+constexpr int kDeleteAttempts = 10;
+constexpr DWORD kDeleteIntervalMs = 100;
+// A record being written; one a killed process left is dropped.
+constexpr wchar_t kWritingSuffix[] = L"~";
 
 struct Record {
     std::wstring leftover;
@@ -61,11 +65,21 @@ std::optional<Record> ReadRecord(const std::wstring& recordPath) {
     return record;
 }
 
-bool IsGone(const std::wstring& path) {
-    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
-        return false;
-    const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+// Deletes the file at path; true once it is gone. A process killed in a
+// save may let go of its files a moment after it ended, so a file in use is
+// tried again for a short while.
+bool DeleteSoon(const std::wstring& path) {
+    for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
+        if (DeleteFileW(path.c_str()))
+            return true;
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return true;
+        if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED)
+            return false;
+        Sleep(kDeleteIntervalMs);
+    }
+    return false;
 }
 
 // The file at path is the one record names: one of the files recorded, or
@@ -94,11 +108,22 @@ bool RecordLeftover(const std::wstring& owner, const std::wstring& leftover, con
         if (const std::optional<FileIdentity> identity = ReadFileIdentity(holder))
             text += HexOf(*identity) + L'\n';
     }
-    const Casement::CHandle file(
-        CreateFileW(recordPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    const DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    DWORD written = 0;
-    return file.IsValid() && WriteFile(file.GetHandle(), text.data(), bytes, &written, nullptr) && written == bytes;
+    // Written whole under a name of its own first and then renamed over the
+    // earlier record, so that a process killed while writing leaves the
+    // earlier record, never a cut one that would name nothing.
+    const std::wstring writing = recordPath + kWritingSuffix;
+    bool written = false;
+    {
+        const Casement::CHandle file(
+            CreateFileW(writing.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        const DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+        DWORD done = 0;
+        written = file.IsValid() && WriteFile(file.GetHandle(), text.data(), bytes, &done, nullptr) && done == bytes;
+    }
+    if (written && MoveFileExW(writing.c_str(), recordPath.c_str(), MOVEFILE_REPLACE_EXISTING))
+        return true;
+    DeleteFileW(writing.c_str());
+    return false;
 }
 
 void ForgetLeftover(const std::wstring& owner, const std::wstring& leftover) {
@@ -124,13 +149,16 @@ void RemoveLeftovers(const std::wstring& owner) {
         return;
     do {
         const std::wstring recordPath = folder + found.cFileName;
+        if (recordPath.back() == kWritingSuffix[0]) {
+            DeleteFileW(recordPath.c_str());
+            continue;
+        }
         const std::optional<Record> record = ReadRecord(recordPath);
         if (!record || RecordPath(owner, record->leftover) != recordPath)
             continue;
         // A file that is not the one recorded was put there by someone else
         // since, and stays; a leftover still in use keeps its record.
-        if (!HoldsRecordedFile(*record, record->leftover) || DeleteFileW(record->leftover.c_str()) ||
-            IsGone(record->leftover))
+        if (!HoldsRecordedFile(*record, record->leftover) || DeleteSoon(record->leftover))
             DeleteFileW(recordPath.c_str());
     } while (FindNextFileW(search.GetHandle(), &found));
 }
