@@ -42,14 +42,27 @@ void OverwriteAndEmpty(HWND view, const WipedWideString& text) {
     // Every paragraph's filler is the end of this one.
     const WipedWideString filler(text.size(), L'x');
     SETTEXTEX replace = {ST_SELECTION, kUnicodeCodePage};
-    for (std::size_t start = 0; start < text.size();) {
+    const auto setRange = [&](std::size_t start, std::size_t end, const wchar_t* with) {
+        CHARRANGE range = {static_cast<LONG>(start), static_cast<LONG>(end)};
+        SendMessageA(view, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+        SendMessageA(view, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&replace), reinterpret_cast<LPARAM>(with));
+    };
+    const auto overwrite = [&](std::size_t at, std::size_t length) {
+        if (length > 0)
+            setRange(at, at + length, filler.c_str() + filler.size() - length);
+    };
+    // The view is worked from its first paragraph, which is dropped once the
+    // next one holds filler, so the control only ever looks near its start
+    // for the place to change: finding a character further in takes it a
+    // walk over every paragraph before it. Joining the first paragraph to
+    // the next frees the next one's storage, which holds filler by then.
+    std::size_t first = std::min(text.find(L'\r'), text.size());
+    overwrite(0, first);
+    for (std::size_t start = first + 1; start < text.size();) {
         const std::size_t end = std::min(text.find(L'\r', start), text.size());
-        if (end > start) {
-            CHARRANGE paragraph = {static_cast<LONG>(start), static_cast<LONG>(end)};
-            SendMessageA(view, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&paragraph));
-            SendMessageA(view, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&replace),
-                         reinterpret_cast<LPARAM>(filler.c_str() + filler.size() - (end - start)));
-        }
+        overwrite(first + 1, end - start);
+        setRange(0, first + 1, L"");
+        first = end - start;
         start = end + 1;
     }
     replace.flags = ST_DEFAULT;
