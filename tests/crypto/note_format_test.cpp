@@ -10,6 +10,7 @@
 #include <string>
 
 #include "crypto/legacy_format.h"
+#include "crypto/modern_format.h"
 
 namespace {
 
@@ -81,6 +82,25 @@ TEST_P(ThroughTheFormat, SealedEntriesOpenToTheTextWithThePasswordOnly) {
     EXPECT_FALSE(format.Seal(choice, "text", "").has_value()) << "no readable note without a password";
 }
 
+TEST_P(ThroughTheFormat, AHeldKeySealsOpensAndKnowsItsPassword) {
+    const NoteChoice& choice = GetParam();
+    const NoteFormat& format = *choice.format;
+    EXPECT_EQ(format.MakeKey(""), nullptr);
+    const std::unique_ptr<HeldKey> key = format.MakeKey("pass");
+    ASSERT_NE(key, nullptr);
+    EXPECT_TRUE(format.KeyMatches(*key, "pass"));
+    EXPECT_FALSE(format.KeyMatches(*key, "pas"));
+    const std::optional<SealedNote> sealed = format.SealWith(choice, "held", *key);
+    ASSERT_TRUE(sealed.has_value());
+    EXPECT_EQ(format.Open(choice, EntriesOf(*sealed), "pass").View(), "held");
+    EXPECT_EQ(format.OpenWith(choice, EntriesOf(*sealed), *key).View(), "held");
+
+    const std::unique_ptr<HeldKey> otherFormats = ModernFormat().MakeKey("pass");
+    ASSERT_NE(otherFormats, nullptr);
+    EXPECT_FALSE(format.KeyMatches(*otherFormats, "pass"));
+    EXPECT_FALSE(format.SealWith(choice, "held", *otherFormats).has_value());
+}
+
 INSTANTIATE_TEST_SUITE_P(Choices, ThroughTheFormat, testing::ValuesIn(NoteChoices()),
                          [](const testing::TestParamInfo<NoteChoice>& info) { return info.param.identifier; });
 
@@ -113,13 +133,18 @@ TEST(LegacyFormat, OpensTheProgramsOwnNoteAsLenientlyAsTheStartUpDoes) {
     EXPECT_FALSE(opened.wrongPassword);
     EXPECT_EQ(opened.choice, FindNoteChoice("SEED"));
     EXPECT_EQ(opened.text.View(), "text");
-    EXPECT_EQ(opened.verifier, whole.entries.at("HMAC"));
+    ASSERT_NE(opened.key, nullptr);
+    EXPECT_TRUE(format.KeyMatches(*opened.key, "pass"));
+    EXPECT_FALSE(format.KeyMatches(*opened.key, "other"));
     EXPECT_TRUE(format.OpenOwnNote(whole.Lookup(), "other").wrongPassword);
 
-    // A verifier cut short is compared over what it holds.
+    // A verifier cut short is compared over what it holds, then and later.
     Held shortVerifier = whole;
     shortVerifier.entries["HMAC"].resize(16);
-    EXPECT_EQ(format.OpenOwnNote(shortVerifier.Lookup(), "pass").text.View(), "text");
+    opened = format.OpenOwnNote(shortVerifier.Lookup(), "pass");
+    EXPECT_EQ(opened.text.View(), "text");
+    ASSERT_NE(opened.key, nullptr);
+    EXPECT_FALSE(format.KeyMatches(*opened.key, "other"));
     EXPECT_TRUE(format.OpenOwnNote(shortVerifier.Lookup(), "other").wrongPassword);
 
     // An empty verifier or an unreadable type checks nothing and opens empty.
@@ -133,7 +158,7 @@ TEST(LegacyFormat, OpensTheProgramsOwnNoteAsLenientlyAsTheStartUpDoes) {
         EXPECT_FALSE(opened.wrongPassword) << spoiled;
         EXPECT_EQ(opened.choice, nullptr) << spoiled;
         EXPECT_EQ(opened.text.View(), "") << spoiled;
-        EXPECT_TRUE(opened.verifier.empty()) << spoiled;
+        EXPECT_EQ(opened.key, nullptr) << spoiled;
     }
 }
 
