@@ -123,7 +123,7 @@ struct NoteChoice {
     const char* displayName;  // as the new-password dialog lists it
     const char* shortName;    // as the About box names it
     const NoteFormat* format;
-    Cipher cipher;  // what the legacy format seals with
+    Cipher cipher;  // what the legacy format seals with; formats without a choice of cipher ignore it
 };
 
 // Every choice, in the order the new-password dialog lists them.
