@@ -1,10 +1,24 @@
 #include "crypto/legacy_format.h"
 
 #include <cstring>
+#include <memory>
 
 #include "crypto/key_material.h"
 
 namespace {
+
+// The legacy format derives everything from the password at every seal, so
+// its key is the password itself and the verifier it is checked against.
+class LegacyKey final : public HeldKey {
+public:
+    LegacyKey(const NoteFormat& format, std::string_view password, const unsigned char* verifier,
+              std::size_t verifierBytes)
+        : HeldKey(format), password(password), verifier(verifier, verifier + verifierBytes) {}
+    ~LegacyKey() override { WipeVector(verifier); }
+
+    SecretString password;
+    std::vector<unsigned char> verifier;  // as stored: a shorter one is compared over its length
+};
 
 class Legacy final : public NoteFormat {
 public:
@@ -56,6 +70,32 @@ public:
         return secret;
     }
 
+    std::unique_ptr<HeldKey> MakeKey(std::string_view password) const override {
+        if (password.empty())
+            return nullptr;
+        unsigned char verifier[kVerifierBytes];
+        WipeOnExit wipeVerifier(verifier, sizeof verifier);
+        DeriveVerifier(password, verifier);
+        return std::make_unique<LegacyKey>(*this, password, verifier, sizeof verifier);
+    }
+
+    std::optional<SealedNote> SealWith(const NoteChoice& choice, std::string_view text,
+                                       const HeldKey& key) const override {
+        const LegacyKey* legacy = Own(key);
+        return legacy == nullptr ? std::nullopt : Seal(choice, text, legacy->password.View());
+    }
+
+    SecretString OpenWith(const NoteChoice& choice, const StoredEntries& entries,
+                          const HeldKey& key) const override {
+        const LegacyKey* legacy = Own(key);
+        return legacy == nullptr ? SecretString() : Open(choice, entries, legacy->password.View());
+    }
+
+    bool KeyMatches(const HeldKey& key, std::string_view password) const override {
+        const LegacyKey* legacy = Own(key);
+        return legacy != nullptr && PasswordMatchesVerifier(password, legacy->verifier.data(), legacy->verifier.size());
+    }
+
     Opening OpenOwnNote(const StoredEntries& entries, std::string_view password) const override {
         Opening opening;
         const StoredEntry hmac = entries(kVerifierEntry);
@@ -70,10 +110,15 @@ public:
             opening.wrongPassword = true;
             return opening;
         }
-        opening.verifier.assign(hmac.bytes, hmac.bytes + hmac.size);
+        opening.key = std::make_unique<LegacyKey>(*this, password, hmac.bytes, hmac.size);
         if (opening.choice != nullptr)
             opening.text = Open(*opening.choice, entries, password);
         return opening;
+    }
+
+private:
+    const LegacyKey* Own(const HeldKey& key) const {
+        return &key.Format() == this ? static_cast<const LegacyKey*>(&key) : nullptr;
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -158,6 +159,15 @@ std::uint64_t CurrentFileTime() {
 
 namespace {
 
+// The derived key with the salt and cost it was derived with: saves reuse
+// them under a fresh nonce, and a password is checked by deriving again.
+class ModernHeldKey final : public HeldKey {
+public:
+    ModernHeldKey(const NoteFormat& format, ModernKey key) : HeldKey(format), key(std::move(key)) {}
+
+    ModernKey key;
+};
+
 class Modern final : public NoteFormat {
 public:
     TextEncoding Encoding() const override { return TextEncoding::Utf8; }
@@ -207,6 +217,39 @@ public:
         return opening ? std::move(opening->text) : SecretString();
     }
 
+    std::unique_ptr<HeldKey> MakeKey(std::string_view password) const override {
+        if (password.empty())
+            return nullptr;
+        std::optional<ModernKey> key = MakeModernKey(password);
+        return key ? std::make_unique<ModernHeldKey>(*this, std::move(*key)) : nullptr;
+    }
+
+    std::optional<SealedNote> SealWith(const NoteChoice&, std::string_view text,
+                                       const HeldKey& key) const override {
+        const ModernHeldKey* modern = Own(key);
+        if (modern == nullptr)
+            return std::nullopt;
+        return SealedNote{{kModernNoteEntry, SealModernEntry(modern->key, CurrentFileTime(), text)}};
+    }
+
+    SecretString OpenWith(const NoteChoice&, const StoredEntries& entries, const HeldKey& key) const override {
+        const ModernHeldKey* modern = Own(key);
+        const StoredEntry note = entries(kModernNoteEntry);
+        if (modern == nullptr || note.bytes == nullptr)
+            return SecretString();
+        std::optional<ModernOpening> opening = OpenModernEntry(modern->key.key, note.bytes, note.size);
+        return opening ? std::move(opening->text) : SecretString();
+    }
+
+    bool KeyMatches(const HeldKey& key, std::string_view password) const override {
+        const ModernHeldKey* modern = Own(key);
+        if (modern == nullptr || password.empty())
+            return false;
+        std::optional<SecretKey> derived =
+            DeriveArgon2idKey(password, modern->key.salt, kModernSaltBytes, modern->key.cost);
+        return derived && KeysEqual(*derived, modern->key.key);
+    }
+
     // A note whose header is refused opens as nothing at all (no choice, no
     // wrong password); callers check Faults() first. There is no verifier:
     // every check of a password is a derivation.
@@ -217,15 +260,23 @@ public:
         if (note.bytes == nullptr || ParseModernHeader(note.bytes, note.size, header) != ModernHeaderFault::None)
             return opening;
         opening.choice = ChoiceOf(entries);
-        std::optional<ModernOpening> opened = OpenWith(entries, password);
-        if (!opened)
+        std::optional<ModernKey> key = DeriveModernKey(password, header);
+        std::optional<ModernOpening> opened =
+            key ? OpenModernEntry(key->key, note.bytes, note.size) : std::nullopt;
+        if (!opened) {
             opening.wrongPassword = true;
-        else
+        } else {
             opening.text = std::move(opened->text);
+            opening.key = std::make_unique<ModernHeldKey>(*this, std::move(*key));
+        }
         return opening;
     }
 
 private:
+    const ModernHeldKey* Own(const HeldKey& key) const {
+        return &key.Format() == this ? static_cast<const ModernHeldKey*>(&key) : nullptr;
+    }
+
     static std::optional<ModernOpening> OpenWith(const StoredEntries& entries, std::string_view password) {
         const StoredEntry note = entries(kModernNoteEntry);
         ModernHeader header;

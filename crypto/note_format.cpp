@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "crypto/legacy_format.h"
+#include "crypto/modern_format.h"
 
 const std::vector<NoteChoice>& NoteChoices() {
     static const std::vector<NoteChoice> choices = {
@@ -11,6 +12,7 @@ const std::vector<NoteChoice>& NoteChoices() {
         {"CAMELLIA", "Camellia-256-CBC", "Camellia", &LegacyFormat(), Cipher::Camellia},
         {"SM4", "SM4-128-CBC", "SM4", &LegacyFormat(), Cipher::Sm4},
         {"SEED", "SEED-128-CBC", "SEED", &LegacyFormat(), Cipher::Seed},
+        {"XCHACHA20", "XChaCha20-Poly1305 (Argon2id)", "XChaCha20-Poly1305", &ModernFormat(), Cipher::Aes},
     };
     return choices;
 }

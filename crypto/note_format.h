@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,6 +48,24 @@ struct StoredEntry {
 using StoredEntries = std::function<StoredEntry(std::string_view name)>;
 
 struct NoteChoice;
+class NoteFormat;
+
+// A key a format keeps for a note while the program runs, so that saves and
+// the lock need not derive it again and an unlock can be checked against it.
+// Only the format that made it can use it; what it holds is the format's own
+// (wiped when released).
+class HeldKey {
+public:
+    explicit HeldKey(const NoteFormat& format) : m_format(&format) {}
+    virtual ~HeldKey() = default;
+    HeldKey(const HeldKey&) = delete;
+    HeldKey& operator=(const HeldKey&) = delete;
+
+    const NoteFormat& Format() const { return *m_format; }
+
+private:
+    const NoteFormat* m_format;
+};
 
 class NoteFormat {
 public:
@@ -71,6 +90,20 @@ public:
     virtual SecretString Open(const NoteChoice& choice, const StoredEntries& entries,
                               std::string_view password) const = 0;
 
+    // A key for password, with a fresh salt where the format salts: for a
+    // new note, a password change or a change of format. Null for an empty
+    // password or when no key can be made.
+    virtual std::unique_ptr<HeldKey> MakeKey(std::string_view password) const = 0;
+    // The text sealed under a key this format made; nothing for another's.
+    virtual std::optional<SealedNote> SealWith(const NoteChoice& choice, std::string_view text,
+                                               const HeldKey& key) const = 0;
+    // The text of entries sealed under key; empty when they do not open.
+    virtual SecretString OpenWith(const NoteChoice& choice, const StoredEntries& entries,
+                                  const HeldKey& key) const = 0;
+    // Whether password is the one key was made from, compared in constant
+    // time; false for another format's key.
+    virtual bool KeyMatches(const HeldKey& key, std::string_view password) const = 0;
+
     // What the program makes of the note it carries when it starts with
     // password: it opens what it can read, more leniently than a note is
     // checked before it is relied on elsewhere.
@@ -78,9 +111,9 @@ public:
         bool wrongPassword = false;
         const NoteChoice* choice = nullptr;  // the choice the entries select, if any
         SecretString text;
-        // What checks a password against the stored note later without
-        // opening it (PasswordMatchesVerifier); empty when none was checked.
-        std::vector<unsigned char> verifier;
+        // The key the note opened with, for later saves and unlock checks;
+        // null when no password was checked.
+        std::unique_ptr<HeldKey> key;
     };
     virtual Opening OpenOwnNote(const StoredEntries& entries, std::string_view password) const = 0;
 };
@@ -90,7 +123,7 @@ struct NoteChoice {
     const char* displayName;  // as the new-password dialog lists it
     const char* shortName;    // as the About box names it
     const NoteFormat* format;
-    Cipher cipher;  // what the legacy format seals with
+    Cipher cipher;  // what the legacy format seals with; formats without a choice of cipher ignore it
 };
 
 // Every choice, in the order the new-password dialog lists them.

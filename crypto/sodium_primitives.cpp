@@ -34,6 +34,10 @@ SecretKey& SecretKey::operator=(SecretKey&& other) noexcept {
     return *this;
 }
 
+bool KeysEqual(const SecretKey& a, const SecretKey& b) {
+    return a.valid() && b.valid() && sodium_memcmp(a.data(), b.data(), SecretKey::size()) == 0;
+}
+
 // crypto_pwhash fixes one lane and takes neither a secret nor associated
 // data; the derivation calls the Argon2 core it runs on directly, so that the
 // lanes stored with a note are the lanes it is derived with.

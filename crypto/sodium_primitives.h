@@ -40,6 +40,10 @@ private:
     unsigned char* m_bytes;
 };
 
+// Whether two keys are the same bytes, in time that does not depend on where
+// they differ.
+bool KeysEqual(const SecretKey& a, const SecretKey& b);
+
 struct Argon2idCost {
     std::uint32_t passes;
     std::uint32_t memoryKiB;

@@ -4,8 +4,9 @@
 // Everything else asks the session.
 #pragma once
 
-#include <vector>
+#include <memory>
 
+#include "crypto/note_format.h"
 #include "crypto/wipe.h"
 #include "framework/cstring.h"
 
@@ -19,7 +20,7 @@ public:
     int m_passwordsDiffer = 0;     // new-password dialog: the entries differed
     int m_passwordEmpty = 0;       // new-password dialog: both entries were empty
     int m_passwordAccepted = 0;    // new-password dialog: a new password is pending
-    std::vector<unsigned char> m_storedVerifier;  // the program file's note's verifier; empty without one
+    std::unique_ptr<HeldKey> m_storedKey;  // the key of the program file's note; null without one
 };
 
 // The state of the running application object, which must derive from it.

@@ -3,8 +3,6 @@
 #include <string>
 #include <utility>
 
-#include "crypto/legacy_format.h"
-#include "crypto/key_material.h"
 #include "image/resources.h"
 #include "ui/document_state.h"
 
@@ -35,20 +33,19 @@ void PendingChangeApplied() { GetDocumentState().m_passwordAccepted = 0; }
 void NoteSaved(const NoteChange& note) {
     CDocumentState& state = GetDocumentState();
     PendingChangeApplied();
-    state.m_storedVerifier.clear();
+    state.m_storedKey.reset();
     if (note.kind != NoteChange::Kind::Sealed)
         return;
     state.m_isNewDocument = 0;
-    state.m_storedVerifier.resize(kVerifierBytes);
-    DeriveVerifier(note.password, state.m_storedVerifier.data());
+    const NoteChoice* choice = FindNoteChoice(note.cipher);
+    state.m_storedKey = (choice != nullptr ? *choice->format : DefaultNoteFormat()).MakeKey(note.password);
 }
 
 Reopen CheckUnlockPassword(bool answered, std::string_view entered, const Key& key) {
     if (!answered || entered.empty())
         return Reopen::NoPassword;
-    const std::vector<unsigned char>& stored = GetDocumentState().m_storedVerifier;
-    const bool matches = entered == key.password ||
-                         (!stored.empty() && PasswordMatchesVerifier(entered, stored.data(), stored.size()));
+    const HeldKey* stored = GetDocumentState().m_storedKey.get();
+    const bool matches = entered == key.password || (stored != nullptr && stored->Format().KeyMatches(*stored, entered));
     return matches ? Reopen::Opened : Reopen::WrongPassword;
 }
 
@@ -128,7 +125,7 @@ Unlocked UnlockStoredNote(const std::function<bool()>& askPassword) {
         return unlocked;
     }
     unlocked.outcome = Unlock::Opened;
-    state.m_storedVerifier = std::move(opening.verifier);
+    state.m_storedKey = std::move(opening.key);
     unlocked.text = std::move(opening.text);
     unlocked.encoding = StoredFormat(entries)->Encoding();
     return unlocked;

@@ -78,6 +78,22 @@ TEST(ModernFormat, SealsAtTheWrittenCostWithFreshSaltAndNonce) {
     EXPECT_FALSE(ModernFormat().Seal(DefaultNoteChoice(), kText, ""));
 }
 
+TEST(ModernFormat, TheKeyANoteOpensWithSealsUnderItsSaltWithoutDerivingAgain) {
+    const std::vector<unsigned char> entry = SealedEntry();
+    NoteFormat::Opening opened = ModernFormat().OpenOwnNote(NoteEntries(entry), kPassword);
+    ASSERT_NE(opened.key, nullptr);
+    EXPECT_TRUE(ModernFormat().KeyMatches(*opened.key, kPassword));
+    EXPECT_FALSE(ModernFormat().KeyMatches(*opened.key, kPassword + " "));
+    const std::optional<SealedNote> resealed = ModernFormat().SealWith(DefaultNoteChoice(), "again", *opened.key);
+    ASSERT_TRUE(resealed);
+    const std::vector<unsigned char>& bytes = resealed->front().bytes;
+    EXPECT_EQ(std::memcmp(bytes.data(), entry.data(), 40), 0) << "header up to the salt kept";
+    EXPECT_NE(std::memcmp(bytes.data() + 40, entry.data() + 40, 24), 0) << "nonce repeated";
+    EXPECT_EQ(ModernFormat().OpenOwnNote(EntriesOf(*resealed), kPassword).text.View(), "again");
+    EXPECT_EQ(ModernFormat().OpenWith(DefaultNoteChoice(), EntriesOf(*resealed), *opened.key).View(), "again");
+    EXPECT_EQ(ModernFormat().OpenOwnNote(NoteEntries(entry), "not it").key, nullptr);
+}
+
 TEST(ModernFormat, EveryChangedByteIsRefusedOrFailsTheTag) {
     const std::vector<unsigned char> entry = SealedEntry();
     ASSERT_EQ(OutcomeOf(entry), Outcome::Opened);

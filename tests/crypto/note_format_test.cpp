@@ -10,6 +10,7 @@
 #include <string>
 
 #include "crypto/legacy_format.h"
+#include "crypto/modern_format.h"
 
 namespace {
 
@@ -51,15 +52,15 @@ TEST(NoteChoices, TheDefaultAndTheListsComeFromTheTable) {
     EXPECT_EQ(&DefaultNoteChoice(), &NoteChoices().front());
     EXPECT_STREQ(DefaultNoteChoice().identifier, "AES");
     const auto identifier = [](const NoteChoice& choice) { return std::string(choice.identifier); };
-    EXPECT_EQ(ListNoteChoices(identifier, ", ", " or "), "AES, CAMELLIA, SM4 or SEED");
+    EXPECT_EQ(ListNoteChoices(identifier, ", ", " or "), "AES, CAMELLIA, SM4, SEED or XCHACHA20");
     const auto shortName = [](const NoteChoice& choice) { return std::string(choice.shortName); };
-    EXPECT_EQ(ListNoteChoices(shortName, "、", "、"), "AES、Camellia、SM4、SEED");
+    EXPECT_EQ(ListNoteChoices(shortName, "、", "、"), "AES、Camellia、SM4、SEED、XChaCha20-Poly1305");
 }
 
 TEST(NoteChoices, EveryEntryNameBelongsToAFormatAndNoneTwice) {
     std::set<std::string> names;
     for (const std::string& name : AllNoteEntryNames()) EXPECT_TRUE(names.insert(name).second) << name;
-    EXPECT_EQ(names, (std::set<std::string>{"HMAC", "DATA", "TYPE"}));
+    EXPECT_EQ(names, (std::set<std::string>{"HMAC", "DATA", "TYPE", "NOTE"}));
 }
 
 class ThroughTheFormat : public testing::TestWithParam<NoteChoice> {};
@@ -79,6 +80,26 @@ TEST_P(ThroughTheFormat, SealedEntriesOpenToTheTextWithThePasswordOnly) {
     EXPECT_FALSE(format.PasswordMatches(entries, "Pass"));
     EXPECT_EQ(format.Open(choice, entries, "pass").View(), "a note\r\nof two lines");
     EXPECT_FALSE(format.Seal(choice, "text", "").has_value()) << "no readable note without a password";
+}
+
+TEST_P(ThroughTheFormat, AHeldKeySealsOpensAndKnowsItsPassword) {
+    const NoteChoice& choice = GetParam();
+    const NoteFormat& format = *choice.format;
+    EXPECT_EQ(format.MakeKey(""), nullptr);
+    const std::unique_ptr<HeldKey> key = format.MakeKey("pass");
+    ASSERT_NE(key, nullptr);
+    EXPECT_TRUE(format.KeyMatches(*key, "pass"));
+    EXPECT_FALSE(format.KeyMatches(*key, "pas"));
+    const std::optional<SealedNote> sealed = format.SealWith(choice, "held", *key);
+    ASSERT_TRUE(sealed.has_value());
+    EXPECT_EQ(format.Open(choice, EntriesOf(*sealed), "pass").View(), "held");
+    EXPECT_EQ(format.OpenWith(choice, EntriesOf(*sealed), *key).View(), "held");
+
+    const NoteFormat& other = &format == &ModernFormat() ? LegacyFormat() : ModernFormat();
+    const std::unique_ptr<HeldKey> otherFormats = other.MakeKey("pass");
+    ASSERT_NE(otherFormats, nullptr);
+    EXPECT_FALSE(format.KeyMatches(*otherFormats, "pass"));
+    EXPECT_FALSE(format.SealWith(choice, "held", *otherFormats).has_value());
 }
 
 INSTANTIATE_TEST_SUITE_P(Choices, ThroughTheFormat, testing::ValuesIn(NoteChoices()),
@@ -113,13 +134,18 @@ TEST(LegacyFormat, OpensTheProgramsOwnNoteAsLenientlyAsTheStartUpDoes) {
     EXPECT_FALSE(opened.wrongPassword);
     EXPECT_EQ(opened.choice, FindNoteChoice("SEED"));
     EXPECT_EQ(opened.text.View(), "text");
-    EXPECT_EQ(opened.verifier, whole.entries.at("HMAC"));
+    ASSERT_NE(opened.key, nullptr);
+    EXPECT_TRUE(format.KeyMatches(*opened.key, "pass"));
+    EXPECT_FALSE(format.KeyMatches(*opened.key, "other"));
     EXPECT_TRUE(format.OpenOwnNote(whole.Lookup(), "other").wrongPassword);
 
-    // A verifier cut short is compared over what it holds.
+    // A verifier cut short is compared over what it holds, then and later.
     Held shortVerifier = whole;
     shortVerifier.entries["HMAC"].resize(16);
-    EXPECT_EQ(format.OpenOwnNote(shortVerifier.Lookup(), "pass").text.View(), "text");
+    opened = format.OpenOwnNote(shortVerifier.Lookup(), "pass");
+    EXPECT_EQ(opened.text.View(), "text");
+    ASSERT_NE(opened.key, nullptr);
+    EXPECT_FALSE(format.KeyMatches(*opened.key, "other"));
     EXPECT_TRUE(format.OpenOwnNote(shortVerifier.Lookup(), "other").wrongPassword);
 
     // An empty verifier or an unreadable type checks nothing and opens empty.
@@ -133,7 +159,7 @@ TEST(LegacyFormat, OpensTheProgramsOwnNoteAsLenientlyAsTheStartUpDoes) {
         EXPECT_FALSE(opened.wrongPassword) << spoiled;
         EXPECT_EQ(opened.choice, nullptr) << spoiled;
         EXPECT_EQ(opened.text.View(), "") << spoiled;
-        EXPECT_TRUE(opened.verifier.empty()) << spoiled;
+        EXPECT_EQ(opened.key, nullptr) << spoiled;
     }
 }
 

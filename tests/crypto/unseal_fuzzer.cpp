@@ -54,7 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const std::string note(data.begin(), data.end());
     const std::string noteText = note.substr(0, note.find('\0'));
     const std::optional<SealedDocument> sealed = SealDocument(noteText, password, cipher);
-    Require(sealed.has_value() == (!password.empty() && FindNoteChoice(cipher) != nullptr));
+    const NoteChoice* choice = FindNoteChoice(cipher);
+    Require(sealed.has_value() == (!password.empty() && choice != nullptr && choice->format == &LegacyFormat()));
     if (sealed) {
         Require(sealed->data.size() % 16 == 0 && sealed->data.size() >= noteText.size());
         Require(PasswordMatchesVerifier(password, sealed->hmac.data(), sealed->hmac.size()));
