@@ -224,8 +224,8 @@ TEST(Editor, TheAboutBoxNamesEveryChoiceAndGivesTheFocusBack) {
     editor.Command(IDM_ABOUT);
     const HWND about = driver::WaitForDialog(editor.GetProcess().Id(), L"About", driver::kWindowTimeoutMs);
     ASSERT_NE(nullptr, about);
-    EXPECT_EQ(L"本。支持AES、Camellia、SM4、", driver::WindowText(GetDlgItem(about, IDC_ABOUT_CHOICES)));
-    EXPECT_EQ(L"SEED算法。", driver::WindowText(GetDlgItem(about, IDC_ABOUT_LAST_CHOICE)));
+    EXPECT_EQ(L"本。支持AES、Camellia、SM4、SEED、", driver::WindowText(GetDlgItem(about, IDC_ABOUT_CHOICES)));
+    EXPECT_EQ(L"XChaCha20-Poly1305算法。", driver::WindowText(GetDlgItem(about, IDC_ABOUT_LAST_CHOICE)));
     driver::PressButton(about, IDOK);
     ASSERT_TRUE(driver::WaitForWindowToGo(about));
     const auto viewHasFocus = [&] {
