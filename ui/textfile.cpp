@@ -52,7 +52,9 @@ std::optional<SecretString> ReadTextFile(const std::wstring& path) {
     return std::nullopt;
 }
 
-BOOL WriteTextFile(const SecretString& text, const std::wstring& path) {
+BOOL WriteTextFile(const SecretString& text, TextEncoding encoding, const std::wstring& path) {
+    static const char kUtf8Mark[] = "\xEF\xBB\xBF";
+    const bool marked = encoding == TextEncoding::Utf8;
     // The text goes to a new file beside the target, which replaces it only
     // once it is whole: a failed write leaves an existing file as it was.
     const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -60,6 +62,8 @@ BOOL WriteTextFile(const SecretString& text, const std::wstring& path) {
     const auto writeText = [&](const std::wstring& staged) {
         try {
             Casement::CFile file(staged.c_str(), Casement::CFile::createAlways);
+            if (marked)
+                file.Write(kUtf8Mark, sizeof kUtf8Mark - 1);
             file.Write(text.c_str(), static_cast<UINT>(text.size()));
             return FlushFileBuffers(file.GetHandle()) != FALSE;
         } catch (const Casement::CFileException&) {

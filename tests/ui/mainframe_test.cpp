@@ -75,7 +75,7 @@ TEST_F(MainFrame, ChangePasswordIsOfferedOnlyForAStoredDocumentWithText) {
 // The menu grays what the command handler refuses while the note is locked,
 // and offers what it still runs.
 TEST_F(MainFrame, ALockedNoteRefusesTheCommandsItsMenuGrays) {
-    app_.m_password = SecretString("pw");
+    app_.m_key = DefaultNoteFormat().MakeKey("pw");
     app_.m_cipher = "AES";
     SetWindowTextA(view_, "text");
     SendMessageA(frame_, WM_COMMAND, IDM_LOCK, 0);
