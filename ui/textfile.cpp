@@ -11,6 +11,8 @@
 
 namespace {
 
+constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
+
 // The first characters of a path, never cutting a surrogate pair in two.
 std::wstring FirstCharacters(const std::wstring& path, std::size_t count) {
     if (path.size() <= count)
@@ -52,8 +54,15 @@ std::optional<SecretString> ReadTextFile(const std::wstring& path) {
     return std::nullopt;
 }
 
+TextEncoding DropEncodingMark(SecretString& text) {
+    const std::string_view mark(kUtf8Mark, sizeof kUtf8Mark - 1);
+    if (text.View().substr(0, mark.size()) != mark)
+        return kTextFileEncoding;
+    text = SecretString(text.View().substr(mark.size()));
+    return TextEncoding::Utf8;
+}
+
 BOOL WriteTextFile(const SecretString& text, TextEncoding encoding, const std::wstring& path) {
-    static const char kUtf8Mark[] = "\xEF\xBB\xBF";
     const bool marked = encoding == TextEncoding::Utf8;
     // The text goes to a new file beside the target, which replaces it only
     // once it is whole: a failed write leaves an existing file as it was.

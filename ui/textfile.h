@@ -19,6 +19,9 @@ inline constexpr TextEncoding kTextFileEncoding = TextEncoding::LegacyCodePage;
 // program or too large to read into memory is reported; the result is then
 // empty.
 std::optional<SecretString> ReadTextFile(const std::wstring& path);
+// The encoding of a text file's bytes: UTF-8 when they start with its byte
+// order mark, which is then dropped from text, else kTextFileEncoding.
+TextEncoding DropEncodingMark(SecretString& text);
 // Writes text (in encoding, which for UTF-8 gets its byte order mark first)
 // into a new file beside path and renames it over path once it is whole;
 // FALSE, after telling the user, when the file cannot be made, written or
