@@ -267,16 +267,24 @@ DWORD_PTR EndSessionAnswer(const Editor& editor) {
     return answer;
 }
 
+// A modern note keeps there too what code page 936 cannot hold.
 TEST(Lock, TheEndOfASessionWhileLockedSavesTheChangesWithoutAsking) {
-    EditorOnCopy editor("lock session end", "first line", kPassword, "CAMELLIA");
-    ASSERT_TRUE(editor.Opened());
-    ASSERT_TRUE(editor.PasteOverAll(L"first line\r\nsecond line"));
-    editor.Command(IDM_LOCK);
-    ASSERT_TRUE(IsLocked(editor));
-    EXPECT_EQ(static_cast<DWORD_PTR>(TRUE), EndSessionAnswer(editor));
-    EXPECT_EQ("first line\r\nsecond line", editor.Copy().Unsealed(kPassword, "CAMELLIA"));
-    EXPECT_TRUE(IsLocked(editor));
-    editor.GetProcess().Kill();
+    const struct {
+        const char* cipher;
+        std::wstring changed;
+    } notes[] = {{"CAMELLIA", L"first line\r\nsecond line"}, {"XCHACHA20", L"first line\r\n한국어 😀"}};
+    for (const auto& note : notes) {
+        SCOPED_TRACE(note.cipher);
+        EditorOnCopy editor("lock session end", "first line", kPassword, note.cipher);
+        ASSERT_TRUE(editor.Opened());
+        ASSERT_TRUE(editor.PasteOverAll(note.changed));
+        editor.Command(IDM_LOCK);
+        ASSERT_TRUE(IsLocked(editor));
+        EXPECT_EQ(static_cast<DWORD_PTR>(TRUE), EndSessionAnswer(editor));
+        EXPECT_TRUE(Encoded(note.changed, CP_UTF8) == editor.Copy().NoteText(kPassword));
+        EXPECT_TRUE(IsLocked(editor));
+        editor.GetProcess().Kill();
+    }
 }
 
 // The unlock dialog holds the entry it is given, not the key: a session end
