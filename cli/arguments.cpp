@@ -38,7 +38,8 @@ std::string HelpText() {
     "  show FILE [--raw]         writes the note's text to standard output\n"
     "  export FILE -o OUT [--raw]\n"
     "                            writes the note's text to the file OUT\n"
-    "  lock FILE --text IN [--cipher C] [--kdf-passes N] [--kdf-memory M] [-o OUT] [--raw]\n"
+    "  lock FILE --text IN [--cipher C] [--kdf-passes N] [--kdf-memory M]\n"
+    "       [-o OUT] [--raw]\n"
     "                            seals the text of IN (\"-\": standard input) into\n"
     "                            FILE, or into a copy of it at OUT; asks the new\n"
     "                            password twice, and first the old one when the\n"
@@ -78,7 +79,9 @@ std::string HelpText() {
     "  1  the password is not the note's\n"
     "  2  the command line is wrong\n"
     "  3  the file or the input cannot be used: unreadable, not a program image,\n"
-    "     damaged resources, no note or a damaged one, text or passwords refused\n"
+    "     damaged resources, no note or a damaged one, a note in a format this\n"
+    "     program does not know, both kinds of note without --format, text or\n"
+    "     passwords refused\n"
     "  4  writing failed; the target is as it was\n";
 }
 
