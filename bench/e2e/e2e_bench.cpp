@@ -27,6 +27,7 @@
 #include <cstdio>
 #include <exception>
 #include <iterator>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -234,14 +235,16 @@ void PrintRatio(const char* measurement, const char* label, const char* over, do
 void MeasureSaveCommand(const std::string& saveReference, const NoteSize& size, const std::string& note,
                         DWORD openLimitMs) {
     const driver::ProgramCopy legacyCopy("bench-save-now");
-    const driver::ProgramCopy modernCopy("bench-save-now-modern");
+    std::optional<driver::ProgramCopy> modernCopy;
     std::vector<bench::SaveNowNote> notes = {{&legacyCopy, bench::kLegacyCipher}};
-    if (size.modern)
-        notes.push_back({&modernCopy, bench::kModernCipher});
+    if (size.modern) {
+        modernCopy.emplace("bench-save-now-modern");
+        notes.push_back({&*modernCopy, bench::kModernCipher});
+    }
     const std::vector<bench::SaveNowSample> saves =
         bench::MeasureSaveNow(notes, saveReference, note, kSaveCommandRounds, openLimitMs);
-    RemoveFolder(legacyCopy.Folder());
-    RemoveFolder(modernCopy.Folder());
+    for (const bench::SaveNowNote& saved : notes)
+        RemoveFolder(saved.copy->Folder());
     for (size_t i = 0; i < notes.size(); ++i) {
         const std::string label = i == 0 ? size.label : std::string(size.label) + " " + notes[i].cipher;
         for (size_t round = 0; round < saves[i].saveMs.size(); ++round)
