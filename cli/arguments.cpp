@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cstring>
 
+#include "cli/note_selection.h"
+#include "crypto/modern_format.h"
 #include "crypto/note_format.h"
 
 namespace {
@@ -26,18 +28,23 @@ std::string HelpText() {
     "Reads and rewrites the note kept inside a Scribecrypt program file.\n"
     "\n"
     "Commands:\n"
-    "  info FILE                 whether FILE holds a note, its cipher, the sizes of\n"
-    "                            its three entries and whether they are consistent\n"
+    "  info FILE                 whether FILE holds a note, its cipher, its\n"
+    "                            protection for a modern note, the sizes of its\n"
+    "                            entries and whether they are consistent; with a\n"
+    "                            password file or descriptor it also checks the\n"
+    "                            password and gives a modern note's save time\n"
     "  verify FILE               asks the password and says whether it is the note's\n"
+    "                            (and when a modern note was saved)\n"
     "  show FILE [--raw]         writes the note's text to standard output\n"
     "  export FILE -o OUT [--raw]\n"
     "                            writes the note's text to the file OUT\n"
-    "  lock FILE --text IN [--cipher C] [-o OUT] [--raw]\n"
+    "  lock FILE --text IN [--cipher C] [--kdf-passes N] [--kdf-memory M]\n"
+    "       [-o OUT] [--raw]\n"
     "                            seals the text of IN (\"-\": standard input) into\n"
     "                            FILE, or into a copy of it at OUT; asks the new\n"
     "                            password twice, and first the old one when the\n"
     "                            file it rewrites already holds a note\n"
-    "  passwd FILE [--cipher C] [-o OUT]\n"
+    "  passwd FILE [--cipher C] [--kdf-passes N] [--kdf-memory M] [-o OUT]\n"
     "                            seals the note again under a new password (and\n"
     "                            cipher); asks the old password, then the new twice\n"
     "  clear FILE [-o OUT]       removes the note after asking its password\n"
@@ -46,8 +53,14 @@ std::string HelpText() {
     "  -o OUT                    write the result to OUT; FILE stays as it is\n"
     "  --cipher C                " + CipherNames(true) + ";\n"
     "                            passwd keeps the note's cipher unless given\n"
-    "  --raw                     text as code page 936 bytes, as the note stores\n"
-    "                            them; without it text is UTF-8 and converted\n"
+    "  --kdf-passes N            Argon2id passes for XCHACHA20, 1 to 32 (written: 3)\n"
+    "  --kdf-memory M            Argon2id memory for XCHACHA20 in MiB, 1 to 1024\n"
+    "                            (written: 64); passwd keeps a modern note's\n"
+    "                            passes and memory unless given\n"
+    "  --format legacy|modern    the note to read in a file that holds both kinds\n"
+    "  --raw                     text as the note stores it, unconverted and\n"
+    "                            unchecked: code page 936 bytes for a legacy cipher,\n"
+    "                            UTF-8 for XCHACHA20\n"
     "  --password-file F         read the passwords from F, one per line, in the\n"
     "                            order they are asked for\n"
     "  --password-fd N           the same from the open descriptor N\n"
@@ -55,8 +68,9 @@ std::string HelpText() {
     "\n"
     "Passwords are asked on the terminal without echo unless a password file or\n"
     "descriptor is given; they are never taken from the command line. Passwords\n"
-    "and UTF-8 text are converted to code page 936 as the program stores them;\n"
-    "a character that code page cannot hold is an error, never replaced.\n"
+    "and UTF-8 text are converted to code page 936 for a legacy cipher, as the\n"
+    "program stores them; a character that code page cannot hold is an error,\n"
+    "never replaced. For XCHACHA20 they are kept as UTF-8, byte for byte.\n"
     "A rewritten file is first written beside its target, read back and checked,\n"
     "and only then renamed over it; on any failure the target stays as it was.\n"
     "\n"
@@ -65,7 +79,9 @@ std::string HelpText() {
     "  1  the password is not the note's\n"
     "  2  the command line is wrong\n"
     "  3  the file or the input cannot be used: unreadable, not a program image,\n"
-    "     damaged resources, no note or a damaged one, text or passwords refused\n"
+    "     damaged resources, no note or a damaged one, a note in a format this\n"
+    "     program does not know, both kinds of note without --format, text or\n"
+    "     passwords refused\n"
     "  4  writing failed; the target is as it was\n";
 }
 
@@ -78,13 +94,13 @@ struct CommandRule {
 };
 
 constexpr CommandRule kCommands[] = {
-    {"info", Command::Info, ""},
-    {"verify", Command::Verify, "--password-file --password-fd "},
-    {"show", Command::Show, "--raw --password-file --password-fd "},
-    {"export", Command::Export, "-o --raw --password-file --password-fd "},
-    {"lock", Command::Lock, "--text --cipher -o --raw --password-file --password-fd "},
-    {"passwd", Command::Passwd, "--cipher -o --password-file --password-fd "},
-    {"clear", Command::Clear, "-o --password-file --password-fd "},
+    {"info", Command::Info, "--format --password-file --password-fd "},
+    {"verify", Command::Verify, "--format --password-file --password-fd "},
+    {"show", Command::Show, "--format --raw --password-file --password-fd "},
+    {"export", Command::Export, "--format -o --raw --password-file --password-fd "},
+    {"lock", Command::Lock, "--format --text --cipher --kdf-passes --kdf-memory -o --raw --password-file --password-fd "},
+    {"passwd", Command::Passwd, "--format --cipher --kdf-passes --kdf-memory -o --password-file --password-fd "},
+    {"clear", Command::Clear, "--format -o --password-file --password-fd "},
 };
 
 bool Takes(const CommandRule& rule, const std::string& option) {
@@ -98,6 +114,21 @@ std::string CipherIdentifier(const std::string& value) {
     const NoteChoice* choice = FindNoteChoice(upper);
     if (choice == nullptr) throw UsageError("unknown cipher '" + value + "' (" + CipherNames(false) + ")");
     return choice->identifier;
+}
+
+// A whole number from low to high, given to option.
+std::uint32_t Bounded(const std::string& option, const std::string& value, std::uint32_t low, std::uint32_t high) {
+    if (value.empty() || value.size() > 9 || !std::all_of(value.begin(), value.end(), ::isdigit) ||
+        std::stoul(value) < low || std::stoul(value) > high)
+        throw UsageError(option + " takes a whole number from " + std::to_string(low) + " to " +
+                         std::to_string(high) + ", not '" + value + "'");
+    return static_cast<std::uint32_t>(std::stoul(value));
+}
+
+std::string FormatName(const std::string& value) {
+    if (NoteFormatNamed(value) == nullptr)
+        throw UsageError("unknown format '" + value + "' (" + NoteFormatNames() + ")");
+    return value;
 }
 
 int Descriptor(const std::string& value) {
@@ -150,6 +181,15 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         } else if (argument == "--cipher") {
             RequireOnce(!line.cipher.empty(), argument);
             line.cipher = CipherIdentifier(value);
+        } else if (argument == "--format") {
+            RequireOnce(!line.noteFormat.empty(), argument);
+            line.noteFormat = FormatName(value);
+        } else if (argument == "--kdf-passes") {
+            RequireOnce(line.kdfPasses.has_value(), argument);
+            line.kdfPasses = Bounded(argument, value, 1, kModernMaxPasses);
+        } else if (argument == "--kdf-memory") {
+            RequireOnce(line.kdfMemoryMiB.has_value(), argument);
+            line.kdfMemoryMiB = Bounded(argument, value, 1, kModernMaxMemoryKiB / 1024);
         } else if (argument == "--password-file") {
             RequireOnce(!line.passwordFile.empty() || line.passwordDescriptor, argument);
             line.passwordFile = value;

@@ -2,6 +2,7 @@
 // which options. Parsing is pure, so every rule is tested without a file.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -16,6 +17,9 @@ struct CommandLine {
     std::string textPath;    // --text: the text to lock, "-" for standard input
     std::string cipher;      // --cipher, as its identifier; empty when not given
     bool raw = false;        // --raw: text bytes as stored, no conversion
+    std::string noteFormat;  // --format: "legacy" or "modern", the note read in a file holding both
+    std::optional<std::uint32_t> kdfPasses;     // --kdf-passes: Argon2id passes for a modern key
+    std::optional<std::uint32_t> kdfMemoryMiB;  // --kdf-memory: Argon2id memory for a modern key
     std::string passwordFile;            // --password-file
     std::optional<int> passwordDescriptor;  // --password-fd
 };

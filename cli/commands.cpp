@@ -6,10 +6,13 @@
 #include <string>
 
 #include "cli/file_access.h"
-#include "note/note_image.h"
+#include "cli/note_opening.h"
 #include "cli/note_password.h"
+#include "cli/note_selection.h"
 #include "cli/text_encoding.h"
+#include "crypto/modern_format.h"
 #include "crypto/wipe.h"
+#include "note/note_image.h"
 #include "store/image_error.h"
 
 namespace {
@@ -40,11 +43,23 @@ NoteImage ReadProgram(const std::string& path) {
     }
 }
 
-// The note's current password, checked against its verifier.
-SecretString AskNotePassword(const NoteImage& image, PasswordSource& passwords) {
-    SecretString password = AskPassword(passwords, "Password: ", image.Format().Encoding());
-    if (!image.PasswordMatches(password.View())) throw WrongPassword();
-    return password;
+// The note the command works on (see SelectNote) in the file it names.
+NoteImage ReadNote(const CommandLine& line) { return SelectNote(ReadProgram(line.file), line.noteFormat); }
+
+// A note whose format this program does not know may be a newer program's:
+// it is not replaced or removed in place.
+void RefuseUnknownFormatInPlace(const CommandLine& line, const NoteImage& image) {
+    const bool inPlace = line.output.empty() || IsSameFile(line.output, line.file);
+    if (inPlace && &image.Format() == &ModernFormat() && !image.Faults().empty())
+        throw NoteError(image.Faults().front() + "; it is left as it is");
+}
+
+// The note opened with its current password, asked once.
+OpenedNote AskAndOpenNote(const NoteImage& image, PasswordSource& passwords) {
+    const SecretString password = AskPassword(passwords, "Password: ", image.Format().Encoding());
+    std::optional<OpenedNote> opened = OpenNote(image, password.View());
+    if (!opened) throw WrongPassword();
+    return std::move(*opened);
 }
 
 // The text to lock as note bytes: UTF-8 converted (without a leading byte
@@ -60,7 +75,7 @@ SecretString ReadTextToLock(const CommandLine& line, const NoteFormat& format) {
         try {
             converted = Utf8ToNoteEncoding(format.Encoding(), text);
         } catch (const EncodingError& error) {
-            throw InputRefused(line.textPath + ": " + error.what() + " (--raw takes code page 936 bytes as they are)");
+            throw InputRefused(line.textPath + ": " + error.what() + " (--raw takes the bytes as they are)");
         }
         text = converted;
     }
@@ -101,21 +116,40 @@ const NoteChoice& ChosenOr(const CommandLine& line, const NoteChoice* fallback) 
     return *choice;
 }
 
+// The Argon2id cost a modern key is made with: --kdf-passes and --kdf-memory
+// over base. Refused for a legacy cipher, which has no such cost.
+Argon2idCost ChosenCost(const CommandLine& line, const NoteChoice& choice, Argon2idCost base) {
+    if (choice.format != &ModernFormat()) {
+        if (line.kdfPasses || line.kdfMemoryMiB)
+            throw UsageError(std::string("--kdf-passes and --kdf-memory apply to XCHACHA20 only, not to ") +
+                             choice.identifier);
+        return base;
+    }
+    if (line.kdfPasses) base.passes = *line.kdfPasses;
+    if (line.kdfMemoryMiB) base.memoryKiB = *line.kdfMemoryMiB * 1024;
+    return base;
+}
+
+// Seals the text under a new key (a fresh salt) for password and writes it.
 void SealAndWrite(const CommandLine& line, const NoteImage& image, const SecretString& text,
-                  const SecretString& password, const NoteChoice& choice) {
-    const std::optional<SealedNote> sealed = choice.format->Seal(choice, text.View(), password.View());
+                  const SecretString& password, const NoteChoice& choice, const Argon2idCost& cost) {
+    const std::unique_ptr<HeldKey> key = choice.format == &ModernFormat()
+                                             ? MakeModernHeldKey(password.View(), cost)
+                                             : choice.format->MakeKey(password.View());
+    const std::optional<SealedNote> sealed =
+        key ? choice.format->SealWith(choice, text.View(), *key) : std::nullopt;
     if (!sealed) throw InputRefused(std::string("cannot seal a note with the cipher '") + choice.identifier + "'");
     WriteProgram(line, image, image.WithNote(*sealed), &*sealed, text.View(), password.View());
 }
 
-int Info(const CommandLine& line) {
-    const NoteImage image = ReadProgram(line.file);
-    const bool anyEntry = image.HasAnyNoteEntry();
-    std::cout << "file: " << line.file << "\n";
-    std::cout << "note: " << (image.HasNote() ? "present" : anyEntry ? "incomplete" : "none") << "\n";
-    if (!anyEntry) return kExitSuccess;
+// What the header of one kind of note says, without its password. False
+// when the note cannot be read.
+bool DescribeNote(const NoteImage& image) {
+    std::cout << "note: " << (image.HasNote() ? "present" : "incomplete") << "\n";
     const NoteChoice* choice = image.Choice();
     std::cout << "cipher: " << (choice == nullptr ? "none" : choice->identifier) << "\n";
+    if (const std::optional<Argon2idCost> cost = StoredModernCost(image))
+        std::cout << "protection: " << DescribeModernProtection(*cost) << "\n";
     for (const std::string& name : image.Format().EntryNames()) {
         const ResourceEntry* entry = image.Packet(name);
         std::cout << name << ": " << (entry ? std::to_string(entry->bytes.size()) + " bytes" : std::string("missing")) << "\n";
@@ -123,24 +157,54 @@ int Info(const CommandLine& line) {
     const std::vector<std::string> faults = image.Faults();
     std::cout << "consistent: " << (faults.empty() ? "yes" : "no") << "\n";
     for (const std::string& fault : faults) std::cout << "  " << fault << "\n";
-    return faults.empty() ? kExitSuccess : kExitUnusable;
+    return faults.empty();
+}
+
+// The save time, which a modern note keeps sealed with its text.
+void PrintSaveTime(const OpenedNote& opened) {
+    if (opened.saveTime) std::cout << "saved: " << DescribeSaveTime(*opened.saveTime) << "\n";
+}
+
+int Info(const CommandLine& line) {
+    const NoteImage file = ReadProgram(line.file);
+    std::cout << "file: " << line.file << "\n";
+    const std::vector<const NoteFormat*> formats = file.StoredFormats();
+    if (formats.empty()) {
+        std::cout << "note: none\n";
+        return kExitSuccess;
+    }
+    bool readable = true;
+    for (const NoteFormat* format : formats) {
+        if (formats.size() > 1) std::cout << "format: " << NoteFormatName(*format) << "\n";
+        readable = DescribeNote(file.Only(*format)) && readable;
+    }
+    // The program refuses a file with both kinds, so it is not usable as it is.
+    if (formats.size() > 1) std::cout << "both kinds: the program opens neither; --format chooses one here\n";
+    const bool passwordGiven = !line.passwordFile.empty() || line.passwordDescriptor;
+    if (passwordGiven) {
+        const NoteImage image = ReadNote(line);
+        image.RequireWholeNote();
+        PrintSaveTime(AskAndOpenNote(image, *Passwords(line)));
+    }
+    return readable && formats.size() == 1 ? kExitSuccess : kExitUnusable;
 }
 
 int Verify(const CommandLine& line) {
-    const NoteImage image = ReadProgram(line.file);
+    const NoteImage image = ReadNote(line);
     image.RequireWholeNote();
     const SecretString password = AskPassword(*Passwords(line), "Password: ", image.Format().Encoding());
-    const bool matches = image.PasswordMatches(password.View());
-    std::cout << (matches ? "the password is the note's" : "the password is not the note's") << "\n";
-    return matches ? kExitSuccess : kExitWrongPassword;
+    const std::optional<OpenedNote> opened = OpenNote(image, password.View());
+    std::cout << (opened ? "the password is the note's" : "the password is not the note's") << "\n";
+    if (opened) PrintSaveTime(*opened);
+    return opened ? kExitSuccess : kExitWrongPassword;
 }
 
 int ShowOrExport(const CommandLine& line) {
     if (line.command == Command::Export && IsSameFile(line.output, line.file))
         throw InputRefused("export would write the text over the program file itself");
-    const NoteImage image = ReadProgram(line.file);
+    const NoteImage image = ReadNote(line);
     image.RequireWholeNote();
-    const SecretString text = image.Unseal(AskNotePassword(image, *Passwords(line)).View());
+    const SecretString text = AskAndOpenNote(image, *Passwords(line)).text;
     std::string converted;
     if (!line.raw) {
         try {
@@ -167,35 +231,61 @@ int ShowOrExport(const CommandLine& line) {
 }
 
 int Lock(const CommandLine& line) {
-    const NoteImage image = ReadProgram(line.file);
     const bool inPlace = line.output.empty() || IsSameFile(line.output, line.file);
+    // Only a note that is replaced needs choosing: a copy elsewhere drops both kinds.
+    const NoteImage image = inPlace ? ReadNote(line) : ReadProgram(line.file);
+    RefuseUnknownFormatInPlace(line, image);
     const NoteChoice& choice = ChosenOr(line, &DefaultNoteChoice());
+    const Argon2idCost cost = ChosenCost(line, choice, kModernWrittenCost);
     const SecretString text = ReadTextToLock(line, *choice.format);
     const std::unique_ptr<PasswordSource> passwords = Passwords(line);
     // A note is replaced in place only by someone who can open it.
-    if (inPlace && image.HasNote() && image.Faults().empty()) AskNotePassword(image, *passwords);
+    if (inPlace && image.HasNote() && image.Faults().empty()) AskAndOpenNote(image, *passwords);
     const SecretString password = AskNewPassword(*passwords, choice.format->Encoding());
-    SealAndWrite(line, image, text, password, choice);
+    SealAndWrite(line, image, text, password, choice, cost);
     return kExitSuccess;
 }
 
+// A note's text, stored by from, as choice's format stores it: a note moved
+// to the legacy format must fit code page 936, one moved from it becomes UTF-8.
+SecretString InEncoding(SecretString text, const NoteFormat& from, const NoteChoice& choice) {
+    if (from.Encoding() == choice.format->Encoding()) return text;
+    std::string utf8, converted;
+    try {
+        utf8 = NoteEncodingToUtf8(from.Encoding(), text.View());
+        converted = Utf8ToNoteEncoding(choice.format->Encoding(), utf8);
+    } catch (const EncodingError& error) {
+        WipeString(utf8);
+        throw InputRefused(std::string("the note's text cannot be sealed with ") + choice.identifier + ": " +
+                           error.what());
+    }
+    SecretString moved(converted);
+    WipeString(utf8);
+    WipeString(converted);
+    return moved;
+}
+
 int Passwd(const CommandLine& line) {
-    const NoteImage image = ReadProgram(line.file);
+    const NoteImage image = ReadNote(line);
     image.RequireWholeNote();
-    const std::unique_ptr<PasswordSource> passwords = Passwords(line);
-    const SecretString text = image.Unseal(AskNotePassword(image, *passwords).View());
     const NoteChoice& choice = ChosenOr(line, image.Choice());
+    // A modern note keeps the cost it has unless told otherwise, so a new
+    // password never quietly weakens it.
+    const Argon2idCost cost = ChosenCost(line, choice, StoredModernCost(image).value_or(kModernWrittenCost));
+    const std::unique_ptr<PasswordSource> passwords = Passwords(line);
+    const SecretString text = InEncoding(AskAndOpenNote(image, *passwords).text, image.Format(), choice);
     const SecretString password = AskNewPassword(*passwords, choice.format->Encoding());
-    SealAndWrite(line, image, text, password, choice);
+    SealAndWrite(line, image, text, password, choice, cost);
     return kExitSuccess;
 }
 
 int Clear(const CommandLine& line) {
-    const NoteImage image = ReadProgram(line.file);
+    const NoteImage image = ReadNote(line);
     if (!image.HasAnyNoteEntry()) throw NoteError("the file holds no note");
+    RefuseUnknownFormatInPlace(line, image);
     // A whole note is removed only by someone who can open it; a damaged one
     // can be opened by nobody.
-    if (image.Faults().empty()) AskNotePassword(image, *Passwords(line));
+    if (image.Faults().empty()) AskAndOpenNote(image, *Passwords(line));
     WriteProgram(line, image, image.WithoutNote(), nullptr, {}, {});
     return kExitSuccess;
 }
@@ -219,6 +309,9 @@ int Run(const CommandLine& line) {
 int RunCommand(const CommandLine& line) {
     try {
         return Run(line);
+    } catch (const UsageError& error) {
+        std::cerr << "scribecrypt-cli: " << error.what() << "\n";
+        return kExitUsage;
     } catch (const WrongPassword& error) {
         std::cerr << "scribecrypt-cli: " << error.what() << "\n";
         return kExitWrongPassword;

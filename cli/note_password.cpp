@@ -26,7 +26,8 @@ SecretString AskPassword(PasswordSource& passwords, const char* prompt, TextEnco
         return password;
     } catch (const EncodingError&) {
         // The error's text would name the character; a password is not shown.
-        throw InputRefused("the password holds a character code page 936 cannot hold");
+        throw InputRefused(encoding == TextEncoding::Utf8 ? "the password is not valid UTF-8"
+                                                          : "the password holds a character code page 936 cannot hold");
     }
 }
 

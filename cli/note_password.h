@@ -1,4 +1,5 @@
-// Passwords as a note uses them: the code page 936 bytes of what was typed,
+// Passwords as a note uses them: what was typed in the format's encoding
+// (code page 936 bytes for a legacy note, UTF-8 as it is for a modern one),
 // never empty and at most as long as the program's password fields allow.
 #pragma once
 

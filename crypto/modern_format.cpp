@@ -63,6 +63,23 @@ void BuildModernHeader(const ModernHeader& header, unsigned char bytes[kModernHe
     std::memcpy(bytes + 40, header.nonce, kAeadNonceBytes);
 }
 
+ModernHeaderFault CheckModernCost(const Argon2idCost& cost) {
+    if (cost.passes < 1 || cost.passes > kModernMaxPasses)
+        return ModernHeaderFault::Passes;
+    if (cost.memoryKiB < kModernMinMemoryKiB || cost.memoryKiB > kModernMaxMemoryKiB)
+        return ModernHeaderFault::Memory;
+    if (cost.lanes != 1)
+        return ModernHeaderFault::Lanes;
+    return ModernHeaderFault::None;
+}
+
+std::string DescribeModernProtection(const Argon2idCost& cost) {
+    const std::string memory = cost.memoryKiB % 1024 == 0 ? std::to_string(cost.memoryKiB / 1024) + " MiB"
+                                                          : std::to_string(cost.memoryKiB) + " KiB";
+    return "XChaCha20-Poly1305, Argon2id t=" + std::to_string(cost.passes) + ", m=" + memory +
+           ", p=" + std::to_string(cost.lanes);
+}
+
 ModernHeaderFault ParseModernHeader(const unsigned char* entry, std::size_t entryBytes, ModernHeader& header) {
     if (entryBytes < kModernMinimumEntryBytes)
         return ModernHeaderFault::Truncated;
@@ -79,12 +96,9 @@ ModernHeaderFault ParseModernHeader(const unsigned char* entry, std::size_t entr
     if (entry[10] != 0 || entry[11] != 0)
         return ModernHeaderFault::Reserved;
     header.cost = {Load32(entry + 12), Load32(entry + 16), Load32(entry + 20)};
-    if (header.cost.passes < 1 || header.cost.passes > kModernMaxPasses)
-        return ModernHeaderFault::Passes;
-    if (header.cost.memoryKiB < kModernMinMemoryKiB || header.cost.memoryKiB > kModernMaxMemoryKiB)
-        return ModernHeaderFault::Memory;
-    if (header.cost.lanes != 1)
-        return ModernHeaderFault::Lanes;
+    const ModernHeaderFault costFault = CheckModernCost(header.cost);
+    if (costFault != ModernHeaderFault::None)
+        return costFault;
     std::memcpy(header.salt, entry + 24, kModernSaltBytes);
     std::memcpy(header.nonce, entry + 40, kAeadNonceBytes);
     return ModernHeaderFault::None;
@@ -185,7 +199,8 @@ public:
         const ModernHeaderFault fault = ParseModernHeader(note.bytes, note.bytes ? note.size : 0, header);
         if (fault == ModernHeaderFault::None)
             return {};
-        return {std::string("NOTE has ") + DescribeModernHeaderFault(fault)};
+        return {std::string("the note's format is not one this program knows (NOTE has ") +
+                DescribeModernHeaderFault(fault) + ")"};
     }
 
     const NoteChoice* ChoiceOf(const StoredEntries& entries) const override {
@@ -218,10 +233,7 @@ public:
     }
 
     std::unique_ptr<HeldKey> MakeKey(std::string_view password) const override {
-        if (password.empty())
-            return nullptr;
-        std::optional<ModernKey> key = MakeModernKey(password);
-        return key ? std::make_unique<ModernHeldKey>(*this, std::move(*key)) : nullptr;
+        return MakeModernHeldKey(password, kModernWrittenCost);
     }
 
     std::optional<SealedNote> SealWith(const NoteChoice&, std::string_view text,
@@ -294,4 +306,11 @@ private:
 const NoteFormat& ModernFormat() {
     static const Modern format;
     return format;
+}
+
+std::unique_ptr<HeldKey> MakeModernHeldKey(std::string_view password, const Argon2idCost& cost) {
+    if (password.empty() || CheckModernCost(cost) != ModernHeaderFault::None)
+        return nullptr;
+    std::optional<ModernKey> key = MakeModernKey(password, cost);
+    return key ? std::make_unique<ModernHeldKey>(ModernFormat(), std::move(*key)) : nullptr;
 }

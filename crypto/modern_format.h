@@ -6,7 +6,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -43,6 +45,9 @@ enum class ModernHeaderFault {
 };
 // A short English description of a fault, for diagnostics.
 const char* DescribeModernHeaderFault(ModernHeaderFault fault);
+
+// The fault of a cost outside the bounds a stored note may ask for, or None.
+ModernHeaderFault CheckModernCost(const Argon2idCost& cost);
 
 struct ModernHeader {
     Argon2idCost cost;
@@ -81,6 +86,16 @@ std::optional<ModernOpening> OpenModernEntry(const SecretKey& key, const unsigne
 // The current time as a FILETIME.
 std::uint64_t CurrentFileTime();
 
+// "XChaCha20-Poly1305, Argon2id t=3, m=64 MiB, p=1" for a cost: what a
+// header says about a note without its password. Memory that is not whole
+// MiB is given in KiB.
+std::string DescribeModernProtection(const Argon2idCost& cost);
+
 // The format as a NoteFormat: text and password in UTF-8. The choice it
 // answers to is the row of NoteChoices() whose format it is.
 const NoteFormat& ModernFormat();
+
+// A key of ModernFormat() for password at cost, with a fresh salt, for a
+// note written at a cost other than the usual one. Null for an empty
+// password or a cost outside the bounds a note is read with.
+std::unique_ptr<HeldKey> MakeModernHeldKey(std::string_view password, const Argon2idCost& cost);

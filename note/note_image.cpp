@@ -1,5 +1,7 @@
 #include "note/note_image.h"
 
+#include <algorithm>
+
 #include "store/image_rewriter.h"
 #include "store/resource_reader.h"
 
@@ -28,9 +30,31 @@ const ResourceEntry* NoteImage::Packet(const std::string& name) const {
 
 StoredEntries NoteImage::Entries() const {
     return [this](std::string_view name) {
-        const ResourceEntry* entry = Packet(std::string(name));
+        const std::string key(name);
+        if (m_only != nullptr) {
+            const std::vector<std::string>& names = m_only->EntryNames();
+            if (std::find(names.begin(), names.end(), key) == names.end()) return StoredEntry{};
+        }
+        const ResourceEntry* entry = Packet(key);
         return entry == nullptr ? StoredEntry{} : StoredEntry{true, entry->bytes.data(), entry->bytes.size()};
     };
+}
+
+std::vector<const NoteFormat*> NoteImage::StoredFormats() const {
+    std::vector<const NoteFormat*> formats;
+    for (const NoteChoice& choice : NoteChoices()) {
+        const std::vector<std::string>& names = choice.format->EntryNames();
+        if (std::find(formats.begin(), formats.end(), choice.format) == formats.end() &&
+            std::any_of(names.begin(), names.end(), [this](const std::string& name) { return Packet(name) != nullptr; }))
+            formats.push_back(choice.format);
+    }
+    return formats;
+}
+
+NoteImage NoteImage::Only(const NoteFormat& format) const {
+    NoteImage narrowed(*this);
+    narrowed.m_only = &format;
+    return narrowed;
 }
 
 const NoteFormat& NoteImage::Format() const {
@@ -56,7 +80,7 @@ std::vector<std::string> NoteImage::Faults() const {
 void NoteImage::RequireWholeNote() const {
     if (!HasAnyNoteEntry()) throw NoteError("the file holds no note");
     const std::vector<std::string> faults = Faults();
-    if (!faults.empty()) throw NoteError("the note is damaged: " + faults.front());
+    if (!faults.empty()) throw NoteError("the note cannot be read: " + faults.front());
 }
 
 bool NoteImage::PasswordMatches(std::string_view password) const { return Format().PasswordMatches(Entries(), password); }

@@ -30,8 +30,15 @@ public:
     // The entry of type "PACKET" with this name, in any language, as the
     // program finds it; null when absent.
     const ResourceEntry* Packet(const std::string& name) const;
-    // The note's entries, for its format to read.
+    // The note's entries, for its format to read; only those of the format
+    // the image is narrowed to, if it is.
     StoredEntries Entries() const;
+    // The formats whose entries are present, in the order of the choices:
+    // more than one only in a file something else wrote.
+    std::vector<const NoteFormat*> StoredFormats() const;
+    // The image as format alone sees it: any other format's entries are not
+    // there for the questions below, though a rewrite still removes them.
+    NoteImage Only(const NoteFormat& format) const;
     // The format of the entries present (the default one when none is).
     const NoteFormat& Format() const;
     // Every entry of its format is there.
@@ -58,6 +65,7 @@ public:
 private:
     std::vector<std::uint8_t> m_image;
     std::vector<ResourceEntry> m_resources;
+    const NoteFormat* m_only = nullptr;
 };
 
 // Checks a rewritten image as it was read back: every resource other than

@@ -18,6 +18,17 @@
 #                                                      copies the program file, writes the three
 #                                                      entries in one resource update and reads
 #                                                      them back (its own time, without its start)
+#   unlock|save <size> XCHACHA20: <ms> vs <ms> AES = <ratio>
+#                                                      for 1KiB and 1MiB, in the same rounds:
+#                                                      the password confirmed to the note in
+#                                                      the view, and the save on closing, of
+#                                                      the note under the modern protection
+#                                                      against the same note under AES
+#   ctrl+s <size> XCHACHA20: <ms> vs <ms> reference|AES = <ratio>
+#                                                      the same for the save command, in a
+#                                                      modern editor saving in turn with the
+#                                                      AES one (the reference seals with a
+#                                                      key made beforehand)
 #   memory <size>: <MiB> vs <MiB> reference = <ratio>  the editor's peak working set,
 #                                                      against the trivial program's
 #   open 1KiB: <ms> vs <ms> without 1000 unrelated files in the temporary folder = <ratio>

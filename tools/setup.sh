@@ -21,6 +21,9 @@ packages=(
   libgtest-dev googletest libbenchmark-dev libssl-dev openssl python3-pefile
   libsodium-dev python3-argon2 python3-cryptography
 )
+if [ "${1:-}" = --bench ]; then
+  packages+=(g++-multilib autoconf automake libtool)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -6,8 +6,12 @@
 // from the command posted after a one-character edit to the view unmodified
 // with the new note in the program file, against the save reference
 // (save_reference.cpp) putting the same text into a copy of that file, as
-// the reference's own time of that work. For each note size it prints one
-// line per measurement, the medians of a few rounds and their ratio.
+// the reference's own time of that work. The ASCII notes of 1 KiB and
+// 1 MiB are also opened, saved and saved with the command under the modern
+// protection, in the same rounds, and compared with the legacy one; each
+// open is also timed from the password confirmed to the note in the view.
+// For each note size it prints one line per measurement, the medians of a
+// few rounds and their ratio.
 //
 // Arguments: the note sizes to measure (1KiB, 1MiB, 2MiB, 4MiB and 16MiB,
 // each in ASCII and with "-zh" in Chinese, without any; 24MiB and 32MiB only
@@ -23,12 +27,14 @@
 #include <cstdio>
 #include <exception>
 #include <iterator>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "bench/e2e/editor_sample.h"
+#include "bench/e2e/note_key.h"
 #include "bench/e2e/probes.h"
 #include "bench/e2e/references.h"
 #include "bench/e2e/save_now_sample.h"
@@ -42,18 +48,19 @@ struct NoteSize {
     int rounds;
     bool byDefault;    // measured when no size is named
     bool saveCommand;  // the save command is timed too
+    bool modern;       // the modern protection is measured beside the legacy one
 };
 
 // Large notes take long under Wine, so they get fewer rounds. The sizes
 // beyond 16 MiB probe how much the view takes at all and run only when named.
 constexpr size_t kMiB = 1024 * 1024;
 const NoteSize kNoteSizes[] = {
-    {"1KiB", 1024, false, 5, true, true},           {"1MiB", kMiB, false, 5, true, true},
-    {"2MiB", 2 * kMiB, false, 3, true, false},      {"4MiB", 4 * kMiB, false, 1, true, false},
-    {"16MiB", 16 * kMiB, false, 1, true, true},     {"1KiB-zh", 1024, true, 5, true, false},
-    {"1MiB-zh", kMiB, true, 5, true, false},        {"2MiB-zh", 2 * kMiB, true, 3, true, false},
-    {"4MiB-zh", 4 * kMiB, true, 1, true, false},    {"16MiB-zh", 16 * kMiB, true, 1, true, false},
-    {"24MiB", 24 * kMiB, false, 1, false, false},   {"32MiB", 32 * kMiB, false, 1, false, false}};
+    {"1KiB", 1024, false, 5, true, true, true},           {"1MiB", kMiB, false, 5, true, true, true},
+    {"2MiB", 2 * kMiB, false, 3, true, false, false},     {"4MiB", 4 * kMiB, false, 1, true, false, false},
+    {"16MiB", 16 * kMiB, false, 1, true, true, false},    {"1KiB-zh", 1024, true, 5, true, false, false},
+    {"1MiB-zh", kMiB, true, 5, true, false, false},       {"2MiB-zh", 2 * kMiB, true, 3, true, false, false},
+    {"4MiB-zh", 4 * kMiB, true, 1, true, false, false},   {"16MiB-zh", 16 * kMiB, true, 1, true, false, false},
+    {"24MiB", 24 * kMiB, false, 1, false, false, false},  {"32MiB", 32 * kMiB, false, 1, false, false, false}};
 // The save command's rounds are saves in one editor session, each quick
 // beside the open that precedes them, so every size gets the same number.
 constexpr int kSaveCommandRounds = 5;
@@ -130,6 +137,7 @@ void RemoveFolder(const std::string& folder) {
 struct Round {
     bench::TrivialStart trivial;
     bench::EditorSample editor;
+    bench::EditorSample modern;  // the same note under the modern protection, when measured
     double copyMs = 0;
     bench::EditorSample previous;  // the program of an earlier commit, when given
     bench::EditorSample crowded;   // with unrelated files in the temporary folder
@@ -154,11 +162,11 @@ bool HasPrevious() { return !driver::PathFromEnvironment(kPreviousVariable).empt
 // One sample of each measurement, the references first; a line on the
 // error output shows the run's progress.
 Round MeasureRound(const char* label, int number, const std::string& trivialProgram, const std::string& note,
-                   DWORD openLimitMs) {
+                   bool modern, DWORD openLimitMs) {
     Round round;
     round.trivial = bench::MeasureTrivialStart(trivialProgram);
     const driver::ProgramCopy copy("bench");
-    round.editor = bench::MeasureEditor(copy, note, openLimitMs);
+    round.editor = bench::MeasureEditor(copy, note, bench::kLegacyCipher, openLimitMs);
     if (round.editor.opened) {
         // After the save the executable carries a note one character longer.
         round.copyMs = bench::MeasureCopyMs(copy.Path());
@@ -169,13 +177,21 @@ Round MeasureRound(const char* label, int number, const std::string& trivialProg
                      round.editor.openMs, round.trivial.startMs);
     }
     RemoveFolder(copy.Folder());
+    if (modern && round.editor.opened) {
+        const driver::ProgramCopy modernCopy("bench-modern");
+        round.modern = bench::MeasureEditor(modernCopy, note, bench::kModernCipher, openLimitMs);
+        std::fprintf(stderr, "%s round %d: %s: unlock %.0f ms (%s %.0f ms), save %.0f ms\n", label, number,
+                     bench::kModernCipher, round.modern.unlockMs, bench::kLegacyCipher, round.editor.unlockMs,
+                     round.modern.saveMs);
+        RemoveFolder(modernCopy.Folder());
+    }
     if (note.size() <= 1024 && round.editor.opened) {
         // A folder of its own: in the program's folder the files would slow
         // down every library the program loads, which Wine looks for there.
         const driver::ProgramCopy crowded("bench-crowded");
         const std::string temp = driver::MakeTempFolder("bench-crowded-temp");
         AddUnrelatedFiles(temp);
-        round.crowded = bench::MeasureEditor(crowded, note, openLimitMs, temp);
+        round.crowded = bench::MeasureEditor(crowded, note, bench::kLegacyCipher, openLimitMs, temp);
         std::fprintf(stderr, "%s round %d: %d unrelated files: open %.0f ms\n", label, number, kUnrelatedFiles,
                      round.crowded.openMs);
         RemoveFolder(crowded.Folder());
@@ -183,7 +199,7 @@ Round MeasureRound(const char* label, int number, const std::string& trivialProg
     }
     if (HasPrevious() && round.editor.opened) {
         const driver::ProgramCopy previous("bench-previous", "scribecrypt.exe", kPreviousVariable);
-        round.previous = bench::MeasureEditor(previous, note, openLimitMs);
+        round.previous = bench::MeasureEditor(previous, note, bench::kLegacyCipher, openLimitMs);
         std::fprintf(stderr, "%s round %d: previous program: open %.0f ms, save %.0f ms\n", label, number,
                      round.previous.openMs, round.previous.saveMs);
         RemoveFolder(previous.Folder());
@@ -213,18 +229,33 @@ void PrintRatio(const char* measurement, const char* label, const char* over, do
     std::fflush(stdout);
 }
 
-// The save command in an editor session of its own, beside the save
-// reference; a line on the error output for each round.
+// The save command in an editor session of its own for each protection
+// measured, beside the save reference; a line on the error output for each
+// round.
 void MeasureSaveCommand(const std::string& saveReference, const NoteSize& size, const std::string& note,
                         DWORD openLimitMs) {
-    const driver::ProgramCopy copy("bench-save-now");
-    const bench::SaveNowSample saves =
-        bench::MeasureSaveNow(copy, saveReference, note, kSaveCommandRounds, openLimitMs);
-    RemoveFolder(copy.Folder());
-    for (size_t round = 0; round < saves.saveMs.size(); ++round)
-        std::fprintf(stderr, "%s round %zu: ctrl+s %.1f ms, reference %.1f ms (sealing %.1f ms)\n", size.label,
-                     round + 1, saves.saveMs[round], saves.referenceMs[round], saves.referenceSealMs[round]);
-    PrintRatio("ctrl+s", size.label, "", MedianOf(saves.saveMs), MedianOf(saves.referenceMs), "ms", 1);
+    const driver::ProgramCopy legacyCopy("bench-save-now");
+    std::optional<driver::ProgramCopy> modernCopy;
+    std::vector<bench::SaveNowNote> notes = {{&legacyCopy, bench::kLegacyCipher}};
+    if (size.modern) {
+        modernCopy.emplace("bench-save-now-modern");
+        notes.push_back({&*modernCopy, bench::kModernCipher});
+    }
+    const std::vector<bench::SaveNowSample> saves =
+        bench::MeasureSaveNow(notes, saveReference, note, kSaveCommandRounds, openLimitMs);
+    for (const bench::SaveNowNote& saved : notes)
+        RemoveFolder(saved.copy->Folder());
+    for (size_t i = 0; i < notes.size(); ++i) {
+        const std::string label = i == 0 ? size.label : std::string(size.label) + " " + notes[i].cipher;
+        for (size_t round = 0; round < saves[i].saveMs.size(); ++round)
+            std::fprintf(stderr, "%s round %zu: ctrl+s %.1f ms, reference %.1f ms (sealing %.1f ms)\n",
+                         label.c_str(), round + 1, saves[i].saveMs[round], saves[i].referenceMs[round],
+                         saves[i].referenceSealMs[round]);
+        PrintRatio("ctrl+s", label.c_str(), "", MedianOf(saves[i].saveMs), MedianOf(saves[i].referenceMs), "ms", 1);
+        if (i > 0)
+            PrintRatio("ctrl+s", label.c_str(), "", MedianOf(saves[i].saveMs), MedianOf(saves[0].saveMs), "ms", 1,
+                       bench::kLegacyCipher);
+    }
 }
 
 void MeasureNoteSize(const std::string& trivialProgram, const std::string& saveReference, const NoteSize& size,
@@ -233,7 +264,7 @@ void MeasureNoteSize(const std::string& trivialProgram, const std::string& saveR
     std::vector<Round> rounds;
     // Once a note is cut off, further rounds would only be cut off again.
     for (int number = 1; number <= size.rounds && (rounds.empty() || rounds.back().editor.opened); ++number)
-        rounds.push_back(MeasureRound(size.label, number, trivialProgram, note, openLimitMs));
+        rounds.push_back(MeasureRound(size.label, number, trivialProgram, note, size.modern, openLimitMs));
     const bool opened = rounds.back().editor.opened;
     const char* over = opened ? "" : "over ";
     if (!opened)
@@ -248,6 +279,13 @@ void MeasureNoteSize(const std::string& trivialProgram, const std::string& saveR
     else
         std::printf("save %s: not measured, the note was not in the view within %lu s\n", size.label,
                     static_cast<unsigned long>(openLimitMs / 1000));
+    if (opened && rounds.back().modern.opened) {
+        const std::string label = std::string(size.label) + " " + bench::kModernCipher;
+        PrintRatio("unlock", label.c_str(), "", Median(rounds, [](const Round& r) { return r.modern.unlockMs; }),
+                   Median(rounds, [](const Round& r) { return r.editor.unlockMs; }), "ms", 0, bench::kLegacyCipher);
+        PrintRatio("save", label.c_str(), "", Median(rounds, [](const Round& r) { return r.modern.saveMs; }),
+                   Median(rounds, [](const Round& r) { return r.editor.saveMs; }), "ms", 1, bench::kLegacyCipher);
+    }
     if (opened && size.saveCommand)
         MeasureSaveCommand(saveReference, size, note, openLimitMs);
     if (opened && rounds.back().crowded.opened)
@@ -279,7 +317,7 @@ int main(int argc, char** argv) {
         const std::string trivialProgram = FolderOfThisProgram() + "\\trivial_window.exe";
         const std::string saveReference = FolderOfThisProgram() + "\\save_reference.exe";
         // A first round, not counted, brings both programs into the caches.
-        MeasureRound("warm-up", 1, trivialProgram, MakeNote(1024), options.openLimitMs);
+        MeasureRound("warm-up", 1, trivialProgram, MakeNote(1024), true, options.openLimitMs);
         for (const NoteSize& size : kNoteSizes)
             if (options.sizes.empty() ? size.byDefault
                                       : std::find(options.sizes.begin(), options.sizes.end(), size.label) !=

@@ -49,10 +49,10 @@ size_t WideLength(const std::string& note) {
 }
 
 // Closes the edited note answering Yes and times until the executable on
-// disk carries savedData. The peak working set is read as long as the
-// editor runs; its save ends with the process.
-void TimeSave(driver::Editor& editor, const driver::ProgramCopy& copy, const std::string& savedData,
-              const ProcessHandle& counters, EditorSample& sample) {
+// disk holds savedText under cipher. The peak working set is read as long
+// as the editor runs; its save ends with the process.
+void TimeSave(driver::Editor& editor, const driver::ProgramCopy& copy, const std::string& savedText,
+              const std::string& cipher, const ProcessHandle& counters, EditorSample& sample) {
     const DWORD processId = editor.GetProcess().Id();
     const FileStamp before = StampOf(copy.Path());
     editor.Close();
@@ -64,19 +64,26 @@ void TimeSave(driver::Editor& editor, const driver::ProgramCopy& copy, const std
     Require(PollUntil(
                 [&] {
                     sample.peakWorkingSetBytes = std::max(sample.peakWorkingSetBytes, PeakWorkingSetBytes(counters));
-                    return !SameStamp(StampOf(copy.Path()), before) && copy.Packet("DATA") == savedData;
+                    if (SameStamp(StampOf(copy.Path()), before))
+                        return false;
+                    // Checking a modern note derives its key, which the
+                    // save's time must not include.
+                    const double savedMs = saving.ElapsedMs();
+                    if (!HoldsNote(copy, savedText, cipher))
+                        return false;
+                    sample.saveMs = savedMs;
+                    return true;
                 },
                 kEditorTimeoutMs),
             "the new note in the executable");
-    sample.saveMs = saving.ElapsedMs();
     Require(editor.WaitForExit() == 0, "the editor's end");
 }
 
 }  // namespace
 
-EditorSample MeasureEditor(const driver::ProgramCopy& copy, const std::string& note, DWORD openLimitMs,
-                           const std::string& temporaryFolder) {
-    Require(copy.Seal(note, kPassword, kCipher), "sealing the note into the executable");
+EditorSample MeasureEditor(const driver::ProgramCopy& copy, const std::string& note, const std::string& cipher,
+                           DWORD openLimitMs, const std::string& temporaryFolder) {
+    SealInto(copy, note, cipher);
     EditorSample sample;
 
     // By default the temporary image goes into the copy's folder, which the
@@ -84,16 +91,23 @@ EditorSample MeasureEditor(const driver::ProgramCopy& copy, const std::string& n
     const std::string temp = temporaryFolder.empty() ? copy.Folder() : temporaryFolder;
     const Stopwatch opening;
     driver::Editor editor(copy, {"TMP=" + temp, "TEMP=" + temp});
-    Require(editor.Unlock(kPasswordWide, kPollMs), "the editor's main window");
+    const HWND dialog = driver::WaitForDialog(editor.GetProcess().Id(), L"Scribecrypt", driver::kWindowTimeoutMs);
+    Require(dialog != nullptr, "the password dialog");
+    driver::SetControlText(dialog, IDC_PASSWORD, kPasswordWide);
+    // What Enter in the dialog does.
+    const Stopwatch unlocking;
+    driver::PressButton(dialog, IDOK);
+    Require(editor.Unlock(L"", kPollMs), "the editor's main window");
     const ProcessHandle counters = OpenForCounters(editor.GetProcess().Id());
     sample.opened = editor.WaitForWholeNote(WideLength(note), openLimitMs, kPollMs);
+    sample.unlockMs = unlocking.ElapsedMs();
     sample.openMs = opening.ElapsedMs();
     sample.peakWorkingSetBytes = PeakWorkingSetBytes(counters);
     Require(sample.peakWorkingSetBytes > 0, "the editor's peak working set");
     if (sample.opened) {
         SendMessageW(editor.View(), EM_SETSEL, 0, 0);
         editor.Type(L"x");
-        TimeSave(editor, copy, SealedData("x" + note), counters, sample);
+        TimeSave(editor, copy, "x" + note, cipher, counters, sample);
     }
     // An editor still opening its note ends here with the driver's process.
     return sample;
@@ -117,7 +131,7 @@ std::pair<DWORD, DWORD> SelectionOf(HWND view) {
 }  // namespace
 
 FindSample MeasureFindNext(const std::string& note, int rounds) {
-    driver::EditorOnCopy editor("bench-find", note + "\r\nneedle", kPassword, kCipher);
+    driver::EditorOnCopy editor("bench-find", note + "\r\nneedle", kPassword, kLegacyCipher);
     Require(editor.Opened(), "the note to search");
     const HWND view = editor.View();
 

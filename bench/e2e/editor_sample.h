@@ -14,18 +14,19 @@ namespace bench {
 struct EditorSample {
     bool opened = false;  // the note reached the view within the limit
     double openMs = 0;    // process start to the note in the view, password entered
+    double unlockMs = 0;  // the password dialog confirmed to the note in the view
     double saveMs = 0;    // close answered Yes to the executable carrying the new note
     SIZE_T peakWorkingSetBytes = 0;
 };
 
-// Seals note (bytes without a zero byte, lines ending in CR LF) into copy,
-// opens it, types one character, closes it answering Yes and waits until
+// Seals note (bytes without a zero byte, lines ending in CR LF) into copy
+// under the choice cipher names, opens it, types one character, closes it answering Yes and waits until
 // the executable on disk carries the new note. When the note is not in the
 // view within openLimitMs, the editor is ended there and then: the sample
 // has the peak working set until then and no save.
 // The editor's temporary folder is the copy's own unless one is given.
-EditorSample MeasureEditor(const driver::ProgramCopy& copy, const std::string& note, DWORD openLimitMs,
-                           const std::string& temporaryFolder = std::string());
+EditorSample MeasureEditor(const driver::ProgramCopy& copy, const std::string& note, const std::string& cipher,
+                           DWORD openLimitMs, const std::string& temporaryFolder = std::string());
 
 // Find next in a note whose search term comes only at its very end.
 struct FindSample {

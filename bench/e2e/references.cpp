@@ -35,7 +35,7 @@ double MeasureCopyMs(const std::string& path) {
 }
 
 SaveReference MeasureSaveReference(const std::string& referenceProgram, const std::string& programPath,
-                                   const std::string& text) {
+                                   const std::string& text, const std::string& cipher) {
     // Far longer than the largest note takes; a wait that runs out means it hangs.
     constexpr DWORD kReferenceTimeoutMs = 5 * 60 * 1000;
     const std::string textPath = programPath + ".reference-text";
@@ -44,7 +44,7 @@ SaveReference MeasureSaveReference(const std::string& referenceProgram, const st
     const auto quoted = [](const std::string& argument) { return "\"" + argument + "\""; };
     driver::Process process;
     Require(process.Start(referenceProgram, quoted(referenceProgram) + " " + quoted(programPath) + " " +
-                                                quoted(textPath) + " " + quoted(kPassword) + " " + kCipher + " " +
+                                                quoted(textPath) + " " + quoted(kPassword) + " " + cipher + " " +
                                                 quoted(timesPath)),
             "starting the save reference");
     DWORD code = 0;

@@ -25,9 +25,10 @@ struct SaveReference {
 };
 
 // Runs the save reference at referenceProgram on the program file at
-// programPath: it puts text, sealed under the benchmark's key, into a copy
-// beside that file and deletes the copy again.
+// programPath: it puts text, sealed under the benchmark's password with the
+// choice cipher names, into a copy beside that file and deletes the copy
+// again.
 SaveReference MeasureSaveReference(const std::string& referenceProgram, const std::string& programPath,
-                                   const std::string& text);
+                                   const std::string& text, const std::string& cipher);
 
 }  // namespace bench

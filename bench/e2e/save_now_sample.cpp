@@ -1,5 +1,7 @@
 #include "bench/e2e/save_now_sample.h"
 
+#include <memory>
+
 #include "bench/e2e/note_key.h"
 #include "bench/e2e/probes.h"
 #include "bench/e2e/references.h"
@@ -20,39 +22,48 @@ constexpr DWORD kRetiredFileTimeoutMs = 20 * 1000;
 // Files saves made beside the program file: staged copies, retired files.
 int FilesBeside(const driver::ProgramCopy& copy) { return driver::CountFiles(copy.Path() + "~*.tmp"); }
 
+void MeasureOneSave(const SaveNowNote& note, driver::Editor& editor, const std::string& referenceProgram,
+                    std::string& text, SaveNowSample& sample) {
+    SendMessageW(editor.View(), EM_SETSEL, static_cast<WPARAM>(-1), -1);
+    editor.Type(L"x");
+    text += 'x';
+    const SaveReference reference = MeasureSaveReference(referenceProgram, note.copy->Path(), text, note.cipher);
+    sample.referenceMs.push_back(reference.saveMs);
+    sample.referenceSealMs.push_back(reference.sealMs);
+
+    // The typed character has marked the view modified, and a question
+    // sent to the view is answered before the posted command is taken,
+    // so only the save's end makes it unmodified.
+    const Stopwatch saving;
+    editor.Command(IDM_SAVE);
+    Require(PollUntil([&] { return !editor.Modified(); }, kSaveTimeoutMs), "the view unmodified by the save");
+    sample.saveMs.push_back(saving.ElapsedMs());
+    // The view is marked unmodified only once the program file has been
+    // replaced, so the clock stops before the file is read.
+    Require(HoldsNote(*note.copy, text, note.cipher), "the new note in the program file");
+}
+
 }  // namespace
 
-SaveNowSample MeasureSaveNow(const driver::ProgramCopy& copy, const std::string& referenceProgram,
-                             const std::string& note, int rounds, DWORD openLimitMs) {
-    Require(copy.Seal(note, kPassword, kCipher), "sealing the note into the executable");
-    driver::Editor editor(copy);
-    Require(editor.Open(kPasswordWide, openLimitMs), "the note to save");
-
-    SaveNowSample sample;
-    std::string text = note;
-    for (int round = 0; round < rounds; ++round) {
-        SendMessageW(editor.View(), EM_SETSEL, static_cast<WPARAM>(-1), -1);
-        editor.Type(L"x");
-        text += 'x';
-        const SaveReference reference = MeasureSaveReference(referenceProgram, copy.Path(), text);
-        sample.referenceMs.push_back(reference.saveMs);
-        sample.referenceSealMs.push_back(reference.sealMs);
-
-        const std::string data = SealedData(text);
-        // The typed character has marked the view modified, and a question
-        // sent to the view is answered before the posted command is taken,
-        // so only the save's end makes it unmodified.
-        const Stopwatch saving;
-        editor.Command(IDM_SAVE);
-        Require(PollUntil([&] { return !editor.Modified(); }, kSaveTimeoutMs), "the view unmodified by the save");
-        sample.saveMs.push_back(saving.ElapsedMs());
-        // The view is marked unmodified only once the program file has been
-        // replaced, so the clock stops before the file is read.
-        Require(copy.Packet("DATA") == data, "the new note in the program file");
+std::vector<SaveNowSample> MeasureSaveNow(const std::vector<SaveNowNote>& notes, const std::string& referenceProgram,
+                                          const std::string& note, int rounds, DWORD openLimitMs) {
+    std::vector<std::unique_ptr<driver::Editor>> editors;
+    for (const SaveNowNote& each : notes) {
+        SealInto(*each.copy, note, each.cipher);
+        editors.push_back(std::make_unique<driver::Editor>(*each.copy));
+        Require(editors.back()->Open(kPasswordWide, openLimitMs), "the note to save");
     }
-    Require(editor.CloseUnchanged() == 0, "the editor's end after saving");
-    PollUntil([&] { return FilesBeside(copy) == 0; }, kRetiredFileTimeoutMs);
-    return sample;
+
+    std::vector<SaveNowSample> samples(notes.size());
+    std::vector<std::string> texts(notes.size(), note);
+    for (int round = 0; round < rounds; ++round)
+        for (size_t i = 0; i < notes.size(); ++i)
+            MeasureOneSave(notes[i], *editors[i], referenceProgram, texts[i], samples[i]);
+    for (size_t i = 0; i < notes.size(); ++i) {
+        Require(editors[i]->CloseUnchanged() == 0, "the editor's end after saving");
+        PollUntil([&] { return FilesBeside(*notes[i].copy) == 0; }, kRetiredFileTimeoutMs);
+    }
+    return samples;
 }
 
 }  // namespace bench

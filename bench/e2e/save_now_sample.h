@@ -15,12 +15,20 @@ struct SaveNowSample {
     std::vector<double> referenceSealMs;  // the part of that spent sealing
 };
 
-// Seals note into copy and opens it in the editor, at most openLimitMs for
-// the note to reach the view. Then, each round, types one character at the
-// end of the note, has the save reference put that text into a copy of the
-// program file, and times the save command putting it into the program file
-// itself. Closes the editor unchanged afterwards.
-SaveNowSample MeasureSaveNow(const driver::ProgramCopy& copy, const std::string& referenceProgram,
-                             const std::string& note, int rounds, DWORD openLimitMs);
+// One note under one protection, saved by the editor.
+struct SaveNowNote {
+    const driver::ProgramCopy* copy;
+    std::string cipher;  // the choice's identifier
+};
+
+// Seals note into each copy under its cipher and opens each in an editor
+// of its own, at most openLimitMs for the note to reach the view. Then, each
+// round, for each note in turn: types one character at the end of the note,
+// has the save reference put that text into a copy of the program file, and
+// times the save command putting it into the program file itself. Taking
+// the notes in turn exposes them to the same load on the machine. Closes
+// the editors unchanged afterwards. One sample per note, in their order.
+std::vector<SaveNowSample> MeasureSaveNow(const std::vector<SaveNowNote>& notes, const std::string& referenceProgram,
+                                          const std::string& note, int rounds, DWORD openLimitMs);
 
 }  // namespace bench

@@ -1,6 +1,7 @@
 // The reference for the editor's save command: the least work that puts a
 // note into a program file. It seals the text with the project's crypto,
-// copies the program file to a new file beside it, writes the note's three
+// under a key made from the password beforehand, as a running editor holds
+// one, copies the program file to a new file beside it, writes the note's three
 // entries into the copy in one resource update, reads them back from the
 // copy as data and compares them byte for byte, and deletes the copy.
 //
@@ -19,6 +20,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -78,8 +80,10 @@ int main(int argc, char** argv) {
 
         const NoteChoice* choice = FindNoteChoice(argv[4]);
         bench::Require(choice != nullptr, "knowing the cipher");
+        const std::unique_ptr<HeldKey> key = choice->format->MakeKey(argv[3]);
+        bench::Require(key != nullptr, "making the key");
         const bench::Stopwatch saving;
-        const std::optional<SealedNote> sealed = choice->format->Seal(*choice, text, argv[3]);
+        const std::optional<SealedNote> sealed = choice->format->SealWith(*choice, text, *key);
         const double sealMs = saving.ElapsedMs();
         bench::Require(sealed.has_value(), "sealing the text");
         bench::Require(CopyFileW(program.c_str(), copy.c_str(), FALSE) != FALSE, "copying the program file");

@@ -5,7 +5,9 @@
 //   Argon2id ours = <seconds>
 //   Argon2id Debian = <seconds>
 //   Argon2id ours/Debian = <ratio of times>
-// The first argument is the number of runs of each (default 7).
+// Built with ARGON2_BENCH_ALONE (the static i686 reference program, which
+// cannot load a shared library), or for Windows, it prints the first line
+// only. The first argument is the number of runs of each (default 7).
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -15,7 +17,8 @@
 
 #include "crypto/modern_format.h"
 
-#ifndef _WIN32
+#if !defined(_WIN32) && !defined(ARGON2_BENCH_ALONE)
+#define ARGON2_BENCH_DEBIAN 1
 #include <dlfcn.h>
 #endif
 
@@ -40,7 +43,7 @@ double Median(std::vector<double> times) {
 
 bool Ours() { return DeriveArgon2idKey(kPassword, kSalt, sizeof kSalt, kModernWrittenCost).has_value(); }
 
-#ifndef _WIN32
+#ifdef ARGON2_BENCH_DEBIAN
 // Debian's libsodium, bound to its own symbols rather than to ours.
 std::function<bool()> Debian() {
     void* library = dlopen("libsodium.so.23", RTLD_NOW | RTLD_LOCAL | RTLD_DEEPBIND);
@@ -69,7 +72,7 @@ int main(int argc, char** argv) {
     if (!SodiumReady())
         return 1;
     std::function<bool()> reference;
-#ifndef _WIN32
+#ifdef ARGON2_BENCH_DEBIAN
     reference = Debian();
     if (!reference)
         std::fprintf(stderr, "argon2_bench: Debian's libsodium (libsodium23) could not be loaded\n");

@@ -17,6 +17,12 @@ TEST(Arguments, OptionsLandInTheirFieldsInAnyOrder) {
     EXPECT_TRUE(lock.raw);
     EXPECT_EQ(3, lock.passwordDescriptor.value_or(-1));
 
+    const CommandLine passwd =
+        ParseCommandLine({"passwd", "a.exe", "--kdf-memory", "1024", "--format", "modern", "--kdf-passes", "32"});
+    EXPECT_EQ(32u, passwd.kdfPasses.value_or(0));
+    EXPECT_EQ(1024u, passwd.kdfMemoryMiB.value_or(0));
+    EXPECT_EQ("modern", passwd.noteFormat);
+
     const CommandLine info = ParseCommandLine({"info", "-"});
     EXPECT_EQ("-", info.file) << "a lone dash is an operand";
     EXPECT_EQ(Command::Help, ParseCommandLine({"--help"}).command);
@@ -40,6 +46,13 @@ TEST(Arguments, EveryMisuseIsRefused) {
         {"show", "a.exe", "--password-file", "p", "--password-fd", "0"},
         {"show", "a.exe", "--raw", "--raw"},
         {"--help", "show"},
+        {"lock", "a.exe", "--text", "t", "--kdf-passes", "0"},
+        {"lock", "a.exe", "--text", "t", "--kdf-passes", "33"},
+        {"lock", "a.exe", "--text", "t", "--kdf-memory", "1025"},
+        {"lock", "a.exe", "--text", "t", "--kdf-memory", "-1"},
+        {"passwd", "a.exe", "--kdf-memory", "64", "--kdf-memory", "64"},
+        {"show", "a.exe", "--kdf-passes", "4"},
+        {"show", "a.exe", "--format", "both"},
     };
     for (const auto& misuse : misuses) {
         std::string line;

@@ -10,7 +10,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -144,6 +146,30 @@ protected:
         return false;
     }
 
+    // The image's NOTE entry, as the program finds it.
+    std::vector<std::uint8_t> NoteEntry(const std::string& path) const {
+        const std::vector<ResourceEntry> resources = Resources(path);
+        const ResourceEntry* entry = FindResource(resources, {ResourceId::Name("PACKET"), ResourceId::Name("NOTE"), 0});
+        return entry == nullptr ? std::vector<std::uint8_t>() : entry->bytes;
+    }
+    // Puts an image holding exactly these resources at path.
+    void WriteImage(const std::string& path, const std::vector<ResourceEntry>& entries) const {
+        const std::vector<std::uint8_t> image = fixture::Build(fixture::SampleImage(GetParam(), entries));
+        WriteText(path, std::string(image.begin(), image.end()));
+    }
+    // The resources of path with its NOTE entry's bytes replaced (or added).
+    std::vector<ResourceEntry> WithNoteEntry(const std::string& path, const std::vector<std::uint8_t>& bytes) const {
+        std::vector<ResourceEntry> resources = Resources(path);
+        const ResourceKey key{ResourceId::Name("PACKET"), ResourceId::Name("NOTE"), 0};
+        const auto entry = std::find_if(resources.begin(), resources.end(),
+                                        [&](const ResourceEntry& resource) { return resource.key == key; });
+        if (entry != resources.end())
+            entry->bytes = bytes;
+        else
+            resources.push_back({key, bytes});
+        return resources;
+    }
+
     fs::path m_folder, m_program;
 };
 
@@ -205,6 +231,187 @@ TEST_P(Cli, PasswdAndClearRewriteOnlyTheNote) {
     for (std::size_t i = 0; i < resources.size(); ++i) EXPECT_EQ(fixture::SampleEntries()[i].bytes, resources[i].bytes);
     EXPECT_EQ(3, Run({"clear", Program()}).status) << "nothing left to remove";
     EXPECT_TRUE(StagedLeftovers().empty());
+}
+
+// "안녕하세요 🙂" and "둘째 줄" (hello, second line): characters code page
+// 936 cannot hold, which a modern note keeps as UTF-8.
+const std::string kKorean = u8"안녕하세요 🙂\r\n둘째 줄";
+const std::string kKoreanPassword = u8"비밀 🔑";
+const std::string kKoreanTwice = kKoreanPassword + "\n" + kKoreanPassword + "\n";
+// The cheapest cost a modern note is written with, where a test is not about the cost.
+const std::vector<std::string> kCheapKey = {"--kdf-passes", "1", "--kdf-memory", "1"};
+
+std::vector<std::string> Joined(std::vector<std::string> arguments, const std::vector<std::string>& more) {
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    return arguments;
+}
+
+std::string Today() {
+    const std::time_t now = std::time(nullptr);
+    char date[16];
+    std::strftime(date, sizeof date, "%Y-%m-%d", std::gmtime(&now));
+    return date;
+}
+
+TEST_P(Cli, AModernNoteKeepsKoreanAndEmojiByteForByte) {
+    WriteText(In("korean.txt"), "\xEF\xBB\xBF" + kKorean);
+    const Result locked = Run({"lock", Program(), "--text", In("korean.txt"), "--cipher", "xchacha20"}, kKoreanTwice);
+    ASSERT_EQ(0, locked.status) << locked.err;
+    const std::size_t entryBytes = 64 + 8 + kKorean.size() + 16;
+    EXPECT_EQ(entryBytes, NoteEntry(Program()).size()) << "the text as UTF-8 without its byte order mark";
+    EXPECT_EQ(fixture::SampleEntries().size() + 1, Resources(Program()).size()) << "NOTE alone";
+    EXPECT_EQ("file: " + Program() + "\nnote: present\ncipher: XCHACHA20\n"
+              "protection: XChaCha20-Poly1305, Argon2id t=3, m=64 MiB, p=1\nNOTE: " + std::to_string(entryBytes) +
+              " bytes\nconsistent: yes\n", Run({"info", Program()}).out);
+
+    const Result shown = Run({"show", Program()}, kKoreanPassword + "\n");
+    EXPECT_EQ(0, shown.status) << shown.err;
+    EXPECT_EQ(kKorean, shown.out);
+    EXPECT_EQ(kKorean, Run({"show", Program(), "--raw"}, kKoreanPassword + "\n").out);
+    ASSERT_EQ(0, Run({"export", Program(), "-o", In("plain.txt")}, kKoreanPassword + "\n").status);
+    EXPECT_EQ(kKorean, ReadText(In("plain.txt")));
+    const Result verified = Run({"verify", Program()}, kKoreanPassword + "\n");
+    EXPECT_EQ(0, verified.status) << verified.err;
+    EXPECT_NE(std::string::npos, verified.out.find("saved: " + Today() + " ")) << verified.out;
+    EXPECT_NE(std::string::npos, Run({"info", Program()}, kKoreanPassword + "\n").out.find("saved: " + Today() + " "));
+    EXPECT_EQ(1, Run({"verify", Program()}, u8"비밀 🔒\n").status);
+    EXPECT_EQ(1, Run({"info", Program()}, "wrong\n").status);
+    EXPECT_EQ(1, Run({"clear", Program()}, "wrong\n").status);
+    ASSERT_EQ(0, Run({"clear", Program()}, kKoreanPassword + "\n").status);
+    EXPECT_EQ(fixture::SampleEntries().size(), Resources(Program()).size());
+}
+
+TEST_P(Cli, PasswdMovesANoteBetweenFormatsKeepingOrRaisingItsCost) {
+    ASSERT_EQ(0, Run({"lock", Program(), "--text", In("note.txt"), "--cipher", "SM4"}, kNewPassword).status);
+    const Result moved = Run({"passwd", Program(), "--cipher", "XCHACHA20", "--kdf-passes", "4", "--kdf-memory", "16"},
+                             kPasswordUtf8 + "\n" + kKoreanTwice);
+    ASSERT_EQ(0, moved.status) << moved.err;
+    EXPECT_NE(std::string::npos, Run({"info", Program()}).out.find("protection: XChaCha20-Poly1305, Argon2id t=4, m=16 MiB, p=1\n"));
+    EXPECT_EQ(fixture::SampleEntries().size() + 1, Resources(Program()).size()) << "the legacy entries are gone";
+    EXPECT_EQ(kTextUtf8, Run({"show", Program(), "--raw"}, kKoreanPassword + "\n").out) << "stored as UTF-8 now";
+
+    const std::vector<std::uint8_t> before = NoteEntry(Program());
+    ASSERT_EQ(0, Run({"passwd", Program()}, kKoreanPassword + "\nnew one\nnew one\n").status);
+    const std::vector<std::uint8_t> after = NoteEntry(Program());
+    EXPECT_TRUE(std::equal(before.begin() + 12, before.begin() + 24, after.begin() + 12)) << "the cost is kept";
+    EXPECT_FALSE(std::equal(before.begin() + 24, before.begin() + 40, after.begin() + 24)) << "a new salt";
+
+    const std::string modern = ReadText(m_program);
+    const Result costly = Run({"passwd", Program(), "--cipher", "SEED", "--kdf-passes", "5"}, "new one\nx\nx\n");
+    EXPECT_EQ(2, costly.status);
+    EXPECT_NE(std::string::npos, costly.err.find("XCHACHA20 only")) << costly.err;
+    EXPECT_EQ(modern, ReadText(m_program));
+
+    ASSERT_EQ(0, Run({"passwd", Program(), "--cipher", "AES"}, "new one\n" + kNewPassword).status);
+    EXPECT_EQ(kText936, Run({"show", Program(), "--raw"}, kPasswordUtf8 + "\n").out) << "back to code page 936";
+    EXPECT_EQ(fixture::SampleEntries().size() + 3, Resources(Program()).size()) << "NOTE is gone";
+
+    // A text code page 936 cannot hold stays modern.
+    WriteText(In("korean.txt"), kKorean);
+    ASSERT_EQ(0, Run(Joined({"lock", Program(), "--text", In("korean.txt"), "--cipher", "XCHACHA20", "-o", In("korean.exe")}, kCheapKey),
+                     kKoreanTwice).status);
+    const std::string korean = ReadText(In("korean.exe"));
+    const Result refused = Run({"passwd", In("korean.exe"), "--cipher", "SEED"}, kKoreanPassword + "\n" + kNewPassword);
+    EXPECT_EQ(3, refused.status);
+    EXPECT_NE(std::string::npos, refused.err.find("cannot be sealed with SEED")) << refused.err;
+    EXPECT_EQ(korean, ReadText(In("korean.exe")));
+}
+
+TEST_P(Cli, AFileHoldingBothKindsIsReadByChoiceAndRewrittenAsOne) {
+    WriteText(In("korean.txt"), kKorean);
+    ASSERT_EQ(0, Run({"lock", Program(), "--text", In("note.txt"), "--cipher", "SM4", "-o", In("legacy.exe")}, kNewPassword).status);
+    ASSERT_EQ(0, Run(Joined({"lock", Program(), "--text", In("korean.txt"), "--cipher", "XCHACHA20", "-o", In("modern.exe")},
+                            kCheapKey), kKoreanTwice).status);
+    WriteImage(Program(), WithNoteEntry(In("legacy.exe"), NoteEntry(In("modern.exe"))));
+
+    const Result info = Run({"info", Program()});
+    EXPECT_EQ(3, info.status);
+    for (const char* line : {"format: legacy\nnote: present\ncipher: SM4\n", "format: modern\nnote: present\ncipher: XCHACHA20\n",
+                             "both kinds"})
+        EXPECT_NE(std::string::npos, info.out.find(line)) << info.out;
+    const std::string both = ReadText(m_program);
+    for (const auto& arguments : {std::vector<std::string>{"show", Program()}, {"lock", Program(), "--text", In("note.txt")}}) {
+        const Result unchosen = Run(arguments, kPasswordUtf8 + "\n" + kNewPassword);
+        EXPECT_EQ(3, unchosen.status) << arguments[0];
+        EXPECT_NE(std::string::npos, unchosen.err.find("--format legacy or modern")) << unchosen.err;
+    }
+    EXPECT_EQ(kTextUtf8, Run({"show", Program(), "--format", "legacy"}, kPasswordUtf8 + "\n").out);
+    EXPECT_EQ(kKorean, Run({"show", Program(), "--format", "modern"}, kKoreanPassword + "\n").out);
+    EXPECT_EQ(1, Run({"show", Program(), "--format", "modern"}, kPasswordUtf8 + "\n").status) << "the legacy note's password";
+    EXPECT_EQ(both, ReadText(m_program));
+
+    ASSERT_EQ(0, Run({"passwd", Program(), "--format", "modern"}, kKoreanPassword + "\nnew one\nnew one\n").status);
+    EXPECT_EQ(fixture::SampleEntries().size() + 1, Resources(Program()).size()) << "NOTE alone";
+    EXPECT_EQ(0, Run({"info", Program()}).status);
+    EXPECT_EQ(3, Run({"show", Program(), "--format", "legacy"}, "new one\n").status) << "no legacy note is left";
+}
+
+// A header this program does not read: refused at once, by what it names,
+// and never replaced in place; only a copy elsewhere is written.
+TEST_P(Cli, AModernHeaderFaultIsRefusedBeforeAnyDerivation) {
+    ASSERT_EQ(0, Run(Joined({"lock", Program(), "--text", In("note.txt"), "--cipher", "XCHACHA20", "-o", In("modern.exe")},
+                            kCheapKey), kNewPassword).status);
+    const std::vector<std::uint8_t> entry = NoteEntry(In("modern.exe"));
+    const auto changed = [&](std::size_t offset, std::vector<std::uint8_t> bytes) {
+        std::vector<std::uint8_t> copy = entry;
+        std::copy(bytes.begin(), bytes.end(), copy.begin() + static_cast<std::ptrdiff_t>(offset));
+        return copy;
+    };
+    const struct {
+        const char* name;
+        std::vector<std::uint8_t> entry;
+    } faults[] = {
+        {"an unknown format version", changed(6, {2})},
+        {"no SCNOTE mark", changed(0, {'X'})},
+        {"Argon2id passes out of range", changed(12, {33, 0, 0, 0})},
+        {"Argon2id memory out of range", changed(16, {0xFF, 0xFF, 0xFF, 0xFF})},
+        {"Argon2id lanes other than 1", changed(20, {4})},
+        {"shorter than a header", std::vector<std::uint8_t>(entry.begin(), entry.begin() + 87)},
+    };
+    for (const auto& fault : faults) {
+        WriteImage(Program(), WithNoteEntry(In("modern.exe"), fault.entry));
+        const std::string before = ReadText(m_program);
+        for (const auto& arguments : {std::vector<std::string>{"show", Program()},
+                                      {"passwd", Program(), "--cipher", "AES"},
+                                      {"lock", Program(), "--text", In("note.txt")},
+                                      {"clear", Program()}}) {
+            const Result refused = Finish(Start(arguments, kPasswordUtf8 + "\n" + kNewPassword), 5000);
+            EXPECT_EQ(3, refused.status) << fault.name << ", " << arguments[0] << ": " << refused.err;
+            EXPECT_NE(std::string::npos, refused.err.find("format is not one this program knows (NOTE has " +
+                                                          std::string(fault.name)))
+                << refused.err;
+        }
+        const Result info = Run({"info", Program()});
+        EXPECT_EQ(3, info.status) << fault.name;
+        EXPECT_NE(std::string::npos, info.out.find("consistent: no\n")) << info.out;
+        EXPECT_EQ(before, ReadText(m_program)) << fault.name;
+    }
+    EXPECT_EQ(0, Run({"clear", Program(), "-o", In("cleared.exe")}).status);
+    EXPECT_EQ(fixture::SampleEntries().size(), Resources(In("cleared.exe")).size());
+}
+
+// Against an independent implementation: a note the companion seals opens
+// there, and one sealed there at a low but readable cost opens here.
+TEST_P(Cli, ModernNotesOpenWithAnIndependentImplementation) {
+    WriteText(In("korean.txt"), kKorean);
+    ASSERT_EQ(0, Run({"lock", Program(), "--text", In("korean.txt"), "--cipher", "XCHACHA20"}, kKoreanTwice).status);
+    const std::vector<std::uint8_t> ours = NoteEntry(Program());
+    WriteText(In("ours.entry"), std::string(ours.begin(), ours.end()));
+    const std::string reference = std::string(MODERN_REFERENCE) + " ";
+    ASSERT_EQ(0, std::system((reference + "open '" + In("ours.entry") + "' '" + kKoreanPassword + "' > '" +
+                              In("opened") + "'").c_str()));
+    const std::string opened = ReadText(In("opened"));
+    EXPECT_EQ(kKorean, opened.substr(opened.find('\n') + 1));
+
+    ASSERT_EQ(0, std::system((reference + "seal '" + In("theirs.entry") + "' '" + kKoreanPassword + "' '" +
+                              In("korean.txt") + "' 1 8 133500000000000000").c_str()));
+    const std::string theirs = ReadText(In("theirs.entry"));
+    WriteImage(Program(), WithNoteEntry(Program(), std::vector<std::uint8_t>(theirs.begin(), theirs.end())));
+    EXPECT_EQ(kKorean, Run({"show", Program()}, kKoreanPassword + "\n").out);
+    const Result info = Run({"info", Program()}, kKoreanPassword + "\n");
+    EXPECT_EQ(0, info.status) << info.err;
+    EXPECT_NE(std::string::npos, info.out.find("protection: XChaCha20-Poly1305, Argon2id t=1, m=8 KiB, p=1\n")) << info.out;
+    EXPECT_NE(std::string::npos, info.out.find("saved: 2024-01-17 21:20:00 UTC\n")) << info.out;
 }
 
 TEST_P(Cli, RefusedInputLeavesEveryFileAsItWas) {

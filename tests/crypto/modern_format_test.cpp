@@ -164,6 +164,7 @@ TEST(ModernFormat, HostileCostIsRefusedBeforeAnyDerivation) {
         header.cost = cost;
         BuildModernHeader(header, entry.data());
         EXPECT_EQ(OutcomeOf(entry), Outcome::Refused);
+        EXPECT_EQ(MakeModernHeldKey("password", cost), nullptr) << "nor is a key made at such a cost";
     }
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 }

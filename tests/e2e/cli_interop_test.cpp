@@ -70,6 +70,35 @@ bool OnlyTheUserMayOpen(const std::string& path) {
 
 bool RunsUnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
 
+// A path as the native companion is given it: its Unix form, quoted for a
+// shell. Wine names only files that exist, so the folder is named.
+std::string Native(const std::string& path) {
+    const std::string::size_type slash = path.find_last_of('\\');
+    return "'" + driver::UnixPathOf(path.substr(0, slash)) + "/" + path.substr(slash + 1) + "'";
+}
+
+// Runs the native companion, a Linux program, with these arguments (paths
+// given by Native). Wine starts a Linux program without a process to wait
+// for, so it runs in a shell that leaves its exit status in a file in
+// folder; gives that status, or 0xBAD when there was none within a minute.
+DWORD RunNativeCli(const std::string& arguments, const std::string& folder) {
+    const std::string status = folder + "\\native-status";
+    DeleteFileA(status.c_str());
+    const std::string unixStatus = driver::UnixPathOf(folder) + "/native-status";
+    const std::string script = "'" + std::string(std::getenv("SCRIBECRYPT_NATIVE_CLI")) + "' " + arguments +
+                               " 2>/dev/null; echo $? > '" + unixStatus + ".part'; mv '" + unixStatus + ".part' '" +
+                               unixStatus + "'";
+    driver::StartProcess(std::string(), "/bin/sh -c \"" + script + "\"");
+    if (!driver::WaitUntil([&] { return !driver::ReadFileBytes(status).empty(); }, 60000)) return 0xBAD;
+    return static_cast<DWORD>(std::stoul(driver::ReadFileBytes(status)));
+}
+
+// "안녕하세요 🙂" and "둘째 줄" (hello, second line), which code page 936
+// cannot hold, and the password "비밀 🔑" (secret), in UTF-8.
+const std::string kModernText = "\xEC\x95\x88\xEB\x85\x95\xED\x95\x98\xEC\x84\xB8\xEC\x9A\x94 \xF0\x9F\x99\x82\r\n"
+                                "\xEB\x91\x98\xEC\xA7\xB8 \xEC\xA4\x84";
+const std::string kModernPassword = "\xEB\xB9\x84\xEB\xB0\x80 \xF0\x9F\x94\x91";
+
 class CliInterop : public testing::Test {
 protected:
     void SetUp() override {
@@ -117,6 +146,83 @@ TEST_F(CliInterop, ALockedNoteOpensInTheProgramAndWhatItSavesExports) {
     ASSERT_TRUE(editor.Open(L"new key"));
     EXPECT_EQ(kEdit + driver::FromCodePage936(kNote936), editor.Text());
     EXPECT_EQ(0u, editor.CloseUnchanged());
+}
+
+// A note the Windows companion locks opens with the native one and the
+// other way round, for either protection, and each moves a note between
+// them: both write the bytes the other reads.
+TEST_F(CliInterop, TheNativeAndTheWindowsCompanionReadEachOthersNotes) {
+    if (!RunsUnderWine()) GTEST_SKIP() << "the native companion is a Linux program";
+    ASSERT_TRUE(driver::WriteFileBytes(m_text, kModernText));
+    ASSERT_TRUE(driver::WriteFileBytes(m_passwords, kModernPassword + "\r\n" + kModernPassword + "\r\n"));
+    ASSERT_EQ(0u, RunCli("lock " + Quoted(m_locked.Path()) + " --text " + Quoted(m_text) + " --cipher XCHACHA20" +
+                         PasswordFile()));
+    EXPECT_EQ(64 + 8 + kModernText.size() + 16, m_locked.Packet("NOTE").size());
+    EXPECT_EQ("<absent>", m_locked.Packet("HMAC"));
+    const std::string nativeExport = m_locked.Folder() + "\\native.txt";
+    ASSERT_EQ(0u, RunNativeCli("export " + Native(m_locked.Path()) + " -o " + Native(nativeExport) +
+                               " --password-file " + Native(m_passwords), m_locked.Folder()));
+    EXPECT_EQ(kModernText, driver::ReadFileBytes(nativeExport));
+
+    // Re-keyed natively at a raised cost, it opens here, the cost in its header.
+    ASSERT_TRUE(driver::WriteFileBytes(m_passwords, kModernPassword + "\nnew key\nnew key\n"));
+    ASSERT_EQ(0u, RunNativeCli("passwd " + Native(m_locked.Path()) + " --kdf-passes 4 --kdf-memory 16 --password-file " +
+                               Native(m_passwords), m_locked.Folder()));
+    EXPECT_EQ(std::string("\x04\0\0\0\0\x40\0\0", 8), m_locked.Packet("NOTE").substr(12, 8));
+    ASSERT_TRUE(driver::WriteFileBytes(m_passwords, "new key\n" + kPasswordUtf8 + "\n" + kPasswordUtf8 + "\n"));
+    const std::string exported = m_locked.Folder() + "\\exported.txt";
+    ASSERT_EQ(0u, RunCli("export " + Quoted(m_locked.Path()) + " -o " + Quoted(exported) + PasswordFile()));
+    EXPECT_EQ(kModernText, driver::ReadFileBytes(exported));
+    EXPECT_EQ(3u, RunCli("passwd " + Quoted(m_locked.Path()) + " --cipher SEED" + PasswordFile()))
+        << "a text code page 936 cannot hold stays modern";
+
+    // A legacy note moved to the modern protection natively and back here
+    // is the legacy note the program itself seals.
+    ASSERT_TRUE(driver::WriteFileBytes(m_text, kNoteUtf8));
+    ASSERT_TRUE(driver::WriteFileBytes(m_passwords, kPasswordUtf8 + "\n" + kPasswordUtf8 + "\n"));
+    ProgramCopy moved("cli-moved");
+    ASSERT_EQ(0u, RunCli("lock " + Quoted(moved.Path()) + " --text " + Quoted(m_text) + " --cipher AES" + PasswordFile()));
+    ASSERT_TRUE(driver::WriteFileBytes(m_passwords, kPasswordUtf8 + "\n" + kModernPassword + "\n" + kModernPassword + "\n"));
+    ASSERT_EQ(0u, RunNativeCli("passwd " + Native(moved.Path()) + " --cipher XCHACHA20 --password-file " +
+                               Native(m_passwords), m_locked.Folder()));
+    EXPECT_EQ("<absent>", moved.Packet("DATA"));
+    ASSERT_TRUE(driver::WriteFileBytes(m_passwords, kModernPassword + "\n" + kPasswordUtf8 + "\n" + kPasswordUtf8 + "\n"));
+    ASSERT_EQ(0u, RunCli("passwd " + Quoted(moved.Path()) + " --cipher AES" + PasswordFile()));
+    ProgramCopy sealed("cli-sealed");
+    ASSERT_TRUE(sealed.Seal(kNote936, kPassword936, "AES"));
+    for (const char* name : {"HMAC", "DATA", "TYPE"}) EXPECT_EQ(sealed.Packet(name), moved.Packet(name)) << name;
+    EXPECT_EQ("<absent>", moved.Packet("NOTE"));
+}
+
+// What the Windows companion refuses in a modern note: a header it does
+// not know, and a file holding both kinds unless told which to read.
+TEST_F(CliInterop, AnUnknownHeaderAndBothKindsAreRefusedUntouched) {
+    ASSERT_TRUE(driver::WriteFileBytes(m_text, kModernText));
+    ProgramCopy modern("cli-modern");
+    ASSERT_EQ(0u, RunCli("lock " + Quoted(modern.Path()) + " --text " + Quoted(m_text) +
+                         " --cipher XCHACHA20 --kdf-passes 1 --kdf-memory 1" + PasswordFile()));
+    const std::string note = modern.Packet("NOTE");
+    const std::string exported = m_locked.Folder() + "\\exported.txt";
+    const std::string exportCommand = "export " + Quoted(m_locked.Path()) + " -o " + Quoted(exported) + PasswordFile();
+
+    ProgramCopy unknown("cli-unknown");
+    std::string changed = note;
+    changed[6] = 2;  // a format version this program does not know
+    ASSERT_TRUE(unknown.AddPacket("NOTE", changed));
+    const std::string before = unknown.Bytes();
+    EXPECT_EQ(3u, RunCli("export " + Quoted(unknown.Path()) + " -o " + Quoted(exported) + PasswordFile()));
+    EXPECT_EQ(3u, RunCli("clear " + Quoted(unknown.Path()) + PasswordFile()));
+    EXPECT_EQ(before, unknown.Bytes());
+
+    ASSERT_TRUE(driver::WriteFileBytes(m_text, kNoteUtf8));
+    ASSERT_EQ(0u, RunCli("lock " + Quoted(m_locked.Path()) + " --text " + Quoted(m_text) + " --cipher SM4" +
+                         PasswordFile()));
+    ASSERT_TRUE(m_locked.AddPacket("NOTE", note));
+    const std::string both = m_locked.Bytes();
+    EXPECT_EQ(3u, RunCli(exportCommand));
+    EXPECT_EQ(both, m_locked.Bytes());
+    ASSERT_EQ(0u, RunCli(exportCommand + " --format modern"));
+    EXPECT_EQ(kModernText, driver::ReadFileBytes(exported));
 }
 
 TEST_F(CliInterop, ARunningProgramIsNotRewritten) {
