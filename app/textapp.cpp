@@ -25,6 +25,12 @@ BOOL CTextApp::InitInstance() {
     case NoteSession::Unlock::WrongPassword:
         ShowError("您提供的密码无效。");
         return FALSE;
+    case NoteSession::Unlock::UnknownFormat:
+        ShowError("此程序文件中笔记的格式不是本程序所知的格式，无法打开。");
+        return FALSE;
+    case NoteSession::Unlock::TwoFormats:
+        ShowError("此程序文件中同时保存有两种格式的笔记，无法打开。");
+        return FALSE;
     case NoteSession::Unlock::NoNote:
     case NoteSession::Unlock::Opened:
         break;

@@ -36,9 +36,9 @@ bool WriteNote(const std::wstring& image, const NoteChange& note, const SaveProg
     case NoteChange::Kind::Sealed:
         break;
     }
-    const NoteChoice* choice = FindNoteChoice(note.cipher);
-    const std::optional<SealedNote> sealed =
-        choice != nullptr ? choice->format->Seal(*choice, note.text, note.password) : std::nullopt;
+    const std::optional<SealedNote> sealed = note.choice != nullptr && note.key != nullptr
+                                                 ? note.choice->format->SealWith(*note.choice, note.text, *note.key)
+                                                 : std::nullopt;
     if (!sealed)
         return false;
     Report(progress, 40);
@@ -52,7 +52,7 @@ bool WriteNote(const std::wstring& image, const NoteChange& note, const SaveProg
         return false;
     Report(progress, 70);
     try {
-        CheckNoteOpens(*written, note.text, note.password);
+        CheckNoteOpens(*written, note.text, *note.choice, *note.key);
         return true;
     } catch (const NoteError&) {
         return false;

@@ -4,18 +4,22 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "crypto/note_format.h"
+
 // What a copy of the program carries: the program's own resources as they
-// are, no note, or the text sealed under password and cipher (an empty text
-// too, as a note without text).
+// are, no note, or the text sealed as choice seals it under key, a key of
+// the choice's format (an empty text too, as a note without text). The key
+// is shared, so that whoever keeps the saved note's key keeps this one.
 struct NoteChange {
     enum class Kind { Unchanged, Removed, Sealed };
     Kind kind = Kind::Unchanged;
     std::string_view text;
-    std::string_view password;
-    std::string_view cipher;
+    const NoteChoice* choice = nullptr;
+    std::shared_ptr<const HeldKey> key;
 };
 
 // How far a save is, in percent, after each of its steps; 100 only once the
@@ -25,8 +29,9 @@ using SaveProgress = std::function<void(int percent)>;
 // Copies the running program into a new file "TEM*.tmp" in folder and gives
 // it the note. The copy is then checked: it must first be byte for byte the
 // running program; after the note is written its other resources must be
-// unchanged, its three entries the bytes sealed (or absent), and a sealed
-// note must unseal with the password to the text. Returns the checked
+// unchanged, its entries the bytes sealed (or absent, with no entry of
+// another format left), and a sealed note must open under the key to the
+// text. Returns the checked
 // file's path; empty when a step or a check failed, with nothing left behind.
 std::wstring WriteCheckedImage(const std::wstring& folder, const NoteChange& note, const SaveProgress& progress = {});
 // The same into a file already made for it; false, with the file removed,

@@ -128,6 +128,12 @@ void CheckNoteOpens(const NoteImage& image, std::string_view text, std::string_v
         throw NoteError("the written note does not unseal to the text");
 }
 
+void CheckNoteOpens(const NoteImage& image, std::string_view text, const NoteChoice& choice, const HeldKey& key) {
+    if (!image.HasNote() || image.Choice() != &choice || &key.Format() != choice.format ||
+        choice.format->OpenWith(choice, image.Entries(), key).View() != text)
+        throw NoteError("the written note does not open to the text under its key");
+}
+
 void CheckRewrittenImage(const NoteImage& original, const std::vector<std::uint8_t>& written,
                          const SealedNote* sealed, std::string_view text, std::string_view password) {
     const NoteImage rewritten(written);

@@ -76,6 +76,9 @@ void CheckRewrittenEntries(const NoteImage& original, const NoteImage& rewritten
 // Checks that the image's note takes password and unseals to text; throws
 // NoteError when it does not.
 void CheckNoteOpens(const NoteImage& image, std::string_view text, std::string_view password);
+// The same for a note sealed as choice seals it under key: the image's note
+// must be whole, of that choice, and open under key to text.
+void CheckNoteOpens(const NoteImage& image, std::string_view text, const NoteChoice& choice, const HeldKey& key);
 
 // Both checks on an image read back from disk, the second only with a note.
 // Whatever writes a note, the editor or the companion, accepts what passes

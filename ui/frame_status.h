@@ -16,6 +16,8 @@ public:
     CFrameStatus& operator=(const CFrameStatus&) = delete;
 
     void Show(const std::string& text) { m_frame.SetStatusText(text.c_str()); }
+    // Shows text at once, for a step that keeps the program busy.
+    void ShowWorking(const std::string& text) { ShowProgress(text); }
     // The status bar's text while nothing is under way.
     void ShowReady();
     // The percentage of a long fill of the view.

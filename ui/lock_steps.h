@@ -20,7 +20,7 @@ struct LockFacts {
     bool questionOpen = false;      // a dialog or message box of the program waits for the user
     bool lockWhenAnswered = false;  // the session locked while such a question was open
     bool idleTimeUp = false;        // locking when idle is on and no input came for that long
-    bool canSeal = false;           // the note has a password and a cipher the program knows
+    bool canSeal = false;           // the note has a key and a choice the program knows
     bool lockedChanges = false;     // the locked text, or a waiting password, has no save yet
 };
 

@@ -174,14 +174,15 @@ BOOL CMainFrame::HandleDropFiles(HDROP drop) {
     // page cannot spell.
     std::wstring path(DragQueryFileW(drop, 0, nullptr, 0) + 1, L'\0');
     path.resize(DragQueryFileW(drop, 0, &path[0], static_cast<UINT>(path.size())));
-    const std::optional<SecretString> text = ReadTextFile(path);
+    std::optional<SecretString> text = ReadTextFile(path);
     if (!text)
         return TRUE;
+    const TextEncoding encoding = DropEncodingMark(*text);
     // The note in the view is kept until the file is shown whole, exactly:
     // as UTF-16, since it may hold what the ANSI code page cannot.
     const WipedWideString previous = WideViewText(m_richView);
     const BOOL wasModified = m_richView.GetModify();
-    if (ShowWholeText(text->View(), kTextFileEncoding)) {
+    if (ShowWholeText(text->View(), encoding)) {
         // The dropped text replaces the note: an edit to save or discard.
         m_richView.SetModify(TRUE);
         SetWindowTextA(*this, SCRIBECRYPT_TITLE);

@@ -1,5 +1,7 @@
 #include "ui/note_encoding.h"
 
+#include "ui/uitext.h"
+
 UINT CodePageOf(TextEncoding encoding) {
     switch (encoding) {
     case TextEncoding::LegacyCodePage:
@@ -13,4 +15,10 @@ UINT CodePageOf(TextEncoding encoding) {
 TextEncoding EncodingFor(std::string_view cipher) {
     const NoteChoice* choice = FindNoteChoice(cipher);
     return (choice != nullptr ? *choice->format : DefaultNoteFormat()).Encoding();
+}
+
+SecretString PasswordFor(const NoteFormat& format, std::string_view utf8) {
+    if (format.Encoding() == TextEncoding::Utf8)
+        return SecretString(utf8);
+    return StoredForm(format.Encoding(), WideOfUtf8(utf8));
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "crypto/note_format.h"
+#include "crypto/wipe.h"
 
 // The code page the system converts text in encoding with.
 UINT CodePageOf(TextEncoding encoding);
@@ -15,3 +16,8 @@ UINT CodePageOf(TextEncoding encoding);
 // that of the choice's format, or of the default format while cipher names
 // none (a new note is given its choice only as it is saved).
 TextEncoding EncodingFor(std::string_view cipher);
+
+// A password as the session keeps it (UTF-8, exactly what was typed) in the
+// bytes format derives its key from; a character code page 936 cannot hold
+// becomes "?" there, which the new-password dialog refuses beforehand.
+SecretString PasswordFor(const NoteFormat& format, std::string_view utf8);

@@ -199,18 +199,26 @@ bool CNoteLock::Unlock() {
     SecretString entered;
     const std::unique_ptr<CMyDialog> dialog(new CMyDialog(entered));
     const bool answered = dialog->DoModal(m_frame) != IDCANCEL;
-    const NoteSession::Key key = NoteSession::CurrentKey();
-    switch (NoteSession::CheckUnlockPassword(answered, entered.View(), key)) {
+    // A modern key is checked by deriving it again, which takes a moment.
+    if (answered && !entered.empty())
+        m_status.ShowWorking("正在检查密码…");
+    const NoteSession::Reopen reopen =
+        NoteSession::CheckUnlockPassword(answered, entered.View(), NoteSession::CurrentKey());
+    entered = SecretString();
+    switch (reopen) {
     case NoteSession::Reopen::NoPassword:
         return false;
     case NoteSession::Reopen::WrongPassword:
+        ShowLocked();
         ShowError("您提供的密码无效。");
         return false;
     case NoteSession::Reopen::Opened:
         break;
     }
-    if (!m_viewLock.Unlock(m_view, key))
+    if (!m_viewLock.Unlock(m_view)) {
+        ShowLocked();
         return false;
+    }
     m_status.ShowReady();
     SetFocus(m_view);
     return true;
@@ -218,7 +226,7 @@ bool CNoteLock::Unlock() {
 
 bool CNoteLock::SaveLocked() {
     const NoteSession::Key key = NoteSession::CurrentKey();
-    if (!m_saver.SaveLocked(m_viewLock.LockedText(key), key))
+    if (!m_saver.SaveLocked(m_viewLock.LockedText(), key))
         return false;
     m_viewLock.MarkSaved();
     ShowLocked();

@@ -17,7 +17,7 @@ namespace {
 enum class EmptyText { RemovesNote, IsSealed };
 NoteChange NoteToWrite(std::string_view text, const NoteSession::Key& key, EmptyText empty) {
     const bool removes = text.empty() && empty == EmptyText::RemovesNote;
-    return NoteChange{removes ? NoteChange::Kind::Removed : NoteChange::Kind::Sealed, text, key.password, key.cipher};
+    return NoteChange{removes ? NoteChange::Kind::Removed : NoteChange::Kind::Sealed, text, key.choice, key.held};
 }
 
 // Why the program file takes no save while it has other names.
@@ -97,10 +97,10 @@ bool CNoteSaver::EnsureSealable(bool textIsEmpty, bool sealsEmptyText) {
 }
 
 std::optional<SecretString> CNoteSaver::TextToSave() {
-    std::optional<SecretString> text = TextForSaving(m_view, EncodingFor(NoteSession::CurrentKey().cipher));
-    if (!text || !EnsureSealable(text->empty(), false))
+    // The key comes first: the choice made with it decides the encoding.
+    if (!EnsureSealable(GetWindowTextLengthW(m_view) == 0, false))
         return std::nullopt;
-    return text;
+    return TextForSaving(m_view, EncodingFor(NoteSession::CurrentKey().cipher));
 }
 
 DocumentFacts CNoteSaver::CurrentFacts() const {
@@ -211,10 +211,13 @@ BOOL CNoteSaver::SaveAs() {
     std::optional<PromptOutcome> password;
     for (;;) {
         switch (NextSaveAsStep(path, CurrentFacts(), password)) {
-        case SaveAsStep::WriteText:
-            if (const std::optional<SecretString> text = TextForSaving(m_view, kTextFileEncoding))
-                WriteTextFile(*text, FromAnsi(path));
+        case SaveAsStep::WriteText: {
+            // A text file keeps what the note keeps.
+            const TextEncoding encoding = EncodingFor(NoteSession::CurrentKey().cipher);
+            if (const std::optional<SecretString> text = TextForSaving(m_view, encoding))
+                WriteTextFile(*text, encoding, FromAnsi(path));
             return TRUE;
+        }
         case SaveAsStep::Nothing:
             return TRUE;
         case SaveAsStep::CopyProgramWithoutNote:
@@ -227,9 +230,10 @@ BOOL CNoteSaver::SaveAs() {
             password = PromptForNewPassword(true);
             break;
         case SaveAsStep::SealIntoCopy:
+            if (!EnsureSealable(GetWindowTextLengthW(m_view) == 0, true))
+                return TRUE;
             if (const std::optional<SecretString> text =
-                    TextForSaving(m_view, EncodingFor(NoteSession::CurrentKey().cipher));
-                text && EnsureSealable(text->empty(), true))
+                    TextForSaving(m_view, EncodingFor(NoteSession::CurrentKey().cipher)))
                 WriteCopy(path, NoteToWrite(text->View(), NoteSession::CurrentKey(), EmptyText::IsSealed));
             return TRUE;
         }

@@ -59,12 +59,12 @@ public:
     BOOL SaveAs();
 
 private:
-    // A note is never saved readable: without a usable password and cipher,
-    // one is asked for first. An empty text needs none unless it is sealed
+    // A note is never saved readable: without a usable key, a password and
+    // cipher are asked for first. An empty text needs none unless it is sealed
     // anyway. False when the user gave none.
     bool EnsureSealable(bool textIsEmpty, bool sealsEmptyText);
-    // The text a save stores, once the user has accepted what code page
-    // 936 cannot hold and the note has a key; nothing when the user
+    // The text a save stores, once the note has a key and then the user
+    // has accepted what its encoding cannot hold; nothing when the user
     // declined either.
     std::optional<SecretString> TextToSave();
     // Seals the text with the note's key (or removes an emptied note) and

@@ -1,10 +1,15 @@
 #include "ui/note_session.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
+#include <vector>
 
+#include "crypto/legacy_format.h"
 #include "image/resources.h"
 #include "ui/document_state.h"
+#include "ui/note_encoding.h"
+#include "ui/wait_cursor.h"
 
 namespace NoteSession {
 
@@ -15,14 +20,39 @@ void SetCipher(CDocumentState& state, std::string_view cipher) {
         state.m_cipher = std::string(cipher).c_str();
 }
 
+// The format a new key is made in: that of the note's choice, or the
+// default one while there is none.
+const NoteFormat& ChosenFormat(const CDocumentState& state) {
+    const NoteChoice* choice = FindNoteChoice(state.m_cipher.c_str());
+    return choice != nullptr ? *choice->format : DefaultNoteFormat();
+}
+
+// How many formats have entries among entries.
+std::size_t FormatsPresent(const StoredEntries& entries) {
+    std::vector<const NoteFormat*> present;
+    for (const NoteChoice& choice : NoteChoices()) {
+        const std::vector<std::string>& names = choice.format->EntryNames();
+        if (std::find(present.begin(), present.end(), choice.format) == present.end() &&
+            std::any_of(names.begin(), names.end(), [&](const std::string& name) { return entries(name).found; }))
+            present.push_back(choice.format);
+    }
+    return present.size();
+}
+
+bool Matches(const HeldKey* key, std::string_view entered) {
+    return key != nullptr && key->Format().KeyMatches(*key, PasswordFor(key->Format(), entered).View());
+}
+
 }  // namespace
 
 Key CurrentKey() {
     const CDocumentState& state = GetDocumentState();
-    return Key{state.m_password.View(), state.m_cipher.c_str()};
+    return Key{state.m_cipher.c_str(), FindNoteChoice(state.m_cipher.c_str()), state.m_key};
 }
 
-bool CanSeal(const Key& key) { return FindNoteChoice(key.cipher) != nullptr && !key.password.empty(); }
+bool CanSeal(const Key& key) {
+    return key.choice != nullptr && key.held != nullptr && &key.held->Format() == key.choice->format;
+}
 
 bool IsNew() { return GetDocumentState().m_isNewDocument != 0; }
 
@@ -37,15 +67,17 @@ void NoteSaved(const NoteChange& note) {
     if (note.kind != NoteChange::Kind::Sealed)
         return;
     state.m_isNewDocument = 0;
-    const NoteChoice* choice = FindNoteChoice(note.cipher);
-    state.m_storedKey = (choice != nullptr ? *choice->format : DefaultNoteFormat()).MakeKey(note.password);
+    state.m_storedKey = note.key;
 }
 
 Reopen CheckUnlockPassword(bool answered, std::string_view entered, const Key& key) {
     if (!answered || entered.empty())
         return Reopen::NoPassword;
+    const CWaitCursor waiting;
+    const HeldKey* current = key.held.get();
     const HeldKey* stored = GetDocumentState().m_storedKey.get();
-    const bool matches = entered == key.password || (stored != nullptr && stored->Format().KeyMatches(*stored, entered));
+    // Checking a modern key derives it again: the same key once only.
+    const bool matches = Matches(current, entered) || (stored != current && Matches(stored, entered));
     return matches ? Reopen::Opened : Reopen::WrongPassword;
 }
 
@@ -74,50 +106,81 @@ PromptOutcome RunNewPasswordPrompt(const std::function<INT_PTR()>& show,
                                    const std::function<void(const char* problem)>& report,
                                    const std::function<bool()>& askAgain) {
     CDocumentState& state = GetDocumentState();
+    // The dialog leaves what was typed whatever ended it; only an accepted
+    // entry may change the key, and what was typed is let go either way.
+    const Casement::CString previousCipher = state.m_cipher;
+    const int previousAccepted = state.m_passwordAccepted;
+    const auto keepKey = [&](PromptOutcome outcome) {
+        state.m_password = SecretString();
+        state.m_cipher = previousCipher;
+        state.m_passwordAccepted = previousAccepted;
+        return outcome;
+    };
     for (;;) {
-        // The dialog leaves what was typed whatever ended it; only OK may
-        // change the key.
-        SecretString previousPassword = state.m_password.Copy();
-        const Casement::CString previousCipher = state.m_cipher;
-        const int previousAccepted = state.m_passwordAccepted;
         const INT_PTR result = show();
         if (result != IDOK) {
-            state.m_password = std::move(previousPassword);
-            state.m_cipher = previousCipher;
-            state.m_passwordAccepted = previousAccepted;
             if (result == IDCANCEL) {
                 state.m_passwordEmpty = 0;
                 state.m_passwordsDiffer = 0;
-                return PromptOutcome::Cancelled;
+                return keepKey(PromptOutcome::Cancelled);
             }
-            return PromptOutcome::Closed;
+            return keepKey(PromptOutcome::Closed);
         }
         if (state.m_passwordEmpty || state.m_passwordsDiffer) {
             report(state.m_passwordEmpty ? "密码不能为空。" : "您所输入的密码不匹配。");
             state.m_passwordEmpty = 0;
             state.m_passwordsDiffer = 0;
         } else if (state.m_passwordAccepted) {
+            const NoteFormat& format = ChosenFormat(state);
+            std::unique_ptr<HeldKey> key;
+            {
+                const CWaitCursor waiting;
+                key = format.MakeKey(PasswordFor(format, state.m_password.View()).View());
+            }
+            state.m_password = SecretString();
+            if (key == nullptr) {
+                report("无法为此密码生成密钥。");
+                return keepKey(PromptOutcome::GaveUp);
+            }
+            state.m_key = std::move(key);
             return PromptOutcome::Accepted;
         }
         if (!askAgain())
-            return PromptOutcome::GaveUp;
+            return keepKey(PromptOutcome::GaveUp);
     }
 }
 
 Unlocked UnlockStoredNote(const std::function<bool()>& askPassword) {
     CDocumentState& state = GetDocumentState();
     const StoredEntries entries = OwnNoteEntries();
+    Unlocked unlocked;
+    if (FormatsPresent(entries) > 1) {
+        unlocked.outcome = Unlock::TwoFormats;
+        return unlocked;
+    }
     // A partial set of entries counts as no note at all.
     const bool whole = IsWholeSet(entries);
     state.m_isNewDocument = whole ? 0 : 1;
-    Unlocked unlocked;
     if (!whole)
         return unlocked;
-    if (!askPassword() || state.m_password.empty()) {
+    const NoteFormat& format = *StoredFormat(entries);
+    // The legacy format opens what it can of a damaged note, as it always
+    // has; any other format opens a note only when it knows its every field.
+    if (&format != &LegacyFormat() && !format.Faults(entries).empty()) {
+        unlocked.outcome = Unlock::UnknownFormat;
+        return unlocked;
+    }
+    const bool answered = askPassword();
+    const SecretString entered = std::move(state.m_password);
+    if (!answered || entered.empty()) {
         unlocked.outcome = Unlock::NoPassword;
         return unlocked;
     }
-    NoteFormat::Opening opening = StoredFormat(entries)->OpenOwnNote(entries, state.m_password.View());
+    NoteFormat::Opening opening;
+    {
+        const CWaitCursor waiting;
+        opening = format.OpenOwnNote(entries, PasswordFor(format, entered.View()).View());
+    }
     if (opening.choice != nullptr)
         SetCipher(state, opening.choice->identifier);
     if (opening.wrongPassword) {
@@ -126,8 +189,9 @@ Unlocked UnlockStoredNote(const std::function<bool()>& askPassword) {
     }
     unlocked.outcome = Unlock::Opened;
     state.m_storedKey = std::move(opening.key);
+    state.m_key = state.m_storedKey;
     unlocked.text = std::move(opening.text);
-    unlocked.encoding = StoredFormat(entries)->Encoding();
+    unlocked.encoding = format.Encoding();
     return unlocked;
 }
 

@@ -10,7 +10,7 @@
 
 // How the new-password dialog ended.
 enum class PromptOutcome {
-    Accepted,   // m_password and m_cipher hold the new values
+    Accepted,   // the new key and m_cipher are in place
     Cancelled,  // the user pressed Cancel
     Closed,     // the dialog was closed from its title bar
     GaveUp,     // an error or an unfinished entry, and no reason to ask again

@@ -19,6 +19,13 @@ bool FitsCodePage(UINT codePage, std::wstring_view character) {
     return length > 0 && !usedDefault;
 }
 
+bool Fits(TextEncoding encoding, std::wstring_view character) {
+    // UTF-8 holds every character; a surrogate without its partner is none.
+    if (encoding == TextEncoding::Utf8)
+        return !(character.size() == 1 && (IS_HIGH_SURROGATE(character[0]) || IS_LOW_SURROGATE(character[0])));
+    return FitsCodePage(CodePageOf(encoding), character);
+}
+
 bool IsLineEnd(wchar_t c) { return c == L'\r' || c == L'\n'; }
 
 // The UTF-16 units of the character starting at offset.
@@ -34,7 +41,6 @@ std::size_t UnitsAt(std::wstring_view text, std::size_t offset) {
 }  // namespace
 
 UnfitCharacters FindUnfitCharacters(TextEncoding encoding, std::wstring_view text) {
-    const UINT codePage = CodePageOf(encoding);
     UnfitCharacters unfit;
     std::size_t line = 1;
     std::size_t column = 1;
@@ -45,9 +51,9 @@ UnfitCharacters FindUnfitCharacters(TextEncoding encoding, std::wstring_view tex
             ++line;
             column = 1;
         } else {
-            // ASCII is the same in code page 936; this saves a call for most
+            // ASCII is the same in every encoding; this saves a call for most
             // characters.
-            if (character[0] >= 0x80 && !FitsCodePage(codePage, character) && unfit.count++ == 0) {
+            if (character[0] >= 0x80 && !Fits(encoding, character) && unfit.count++ == 0) {
                 unfit.first = std::wstring(character);
                 unfit.firstOffset = offset;
                 unfit.line = line;

@@ -11,6 +11,8 @@
 
 namespace {
 
+constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
+
 // The first characters of a path, never cutting a surrogate pair in two.
 std::wstring FirstCharacters(const std::wstring& path, std::size_t count) {
     if (path.size() <= count)
@@ -52,7 +54,16 @@ std::optional<SecretString> ReadTextFile(const std::wstring& path) {
     return std::nullopt;
 }
 
-BOOL WriteTextFile(const SecretString& text, const std::wstring& path) {
+TextEncoding DropEncodingMark(SecretString& text) {
+    const std::string_view mark(kUtf8Mark, sizeof kUtf8Mark - 1);
+    if (text.View().substr(0, mark.size()) != mark)
+        return kTextFileEncoding;
+    text = SecretString(text.View().substr(mark.size()));
+    return TextEncoding::Utf8;
+}
+
+BOOL WriteTextFile(const SecretString& text, TextEncoding encoding, const std::wstring& path) {
+    const bool marked = encoding == TextEncoding::Utf8;
     // The text goes to a new file beside the target, which replaces it only
     // once it is whole: a failed write leaves an existing file as it was.
     const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -60,6 +71,8 @@ BOOL WriteTextFile(const SecretString& text, const std::wstring& path) {
     const auto writeText = [&](const std::wstring& staged) {
         try {
             Casement::CFile file(staged.c_str(), Casement::CFile::createAlways);
+            if (marked)
+                file.Write(kUtf8Mark, sizeof kUtf8Mark - 1);
             file.Write(text.c_str(), static_cast<UINT>(text.size()));
             return FlushFileBuffers(file.GetHandle()) != FALSE;
         } catch (const Casement::CFileException&) {

@@ -14,15 +14,34 @@ HWND MessageOwner() {
 }
 
 SecretString SecretWindowText(HWND window) {
-    // Wine's "RichEdit20A" counts characters, not bytes: two bytes each
-    // leave room for code page 936 text.
-    const int length = GetWindowTextLengthA(window);
+    const int length = GetWindowTextLengthW(window);
     if (length <= 0)
         return SecretString();
-    const int capacity = 2 * length + 1;
-    SecretString text = SecretString::OfLength(static_cast<std::size_t>(capacity));
-    const int copied = GetWindowTextA(window, text.data(), capacity);
-    text.Truncate(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+    WipedWideString text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(window, &text[0], length + 1);
+    text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+    return Utf8Of(text);
+}
+
+SecretString Utf8Of(std::wstring_view text) {
+    if (text.empty())
+        return SecretString();
+    const int units = static_cast<int>(text.size());
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), units, nullptr, 0, nullptr, nullptr);
+    SecretString utf8 = SecretString::OfLength(static_cast<std::size_t>(bytes > 0 ? bytes : 0));
+    if (bytes > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), units, utf8.data(), bytes, nullptr, nullptr);
+    return utf8;
+}
+
+WipedWideString WideOfUtf8(std::string_view utf8) {
+    if (utf8.empty())
+        return WipedWideString();
+    const int bytes = static_cast<int>(utf8.size());
+    const int units = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), bytes, nullptr, 0);
+    WipedWideString text(static_cast<std::size_t>(units > 0 ? units : 0), L'\0');
+    if (units > 0)
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), bytes, &text[0], units);
     return text;
 }
 

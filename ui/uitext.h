@@ -35,9 +35,15 @@ inline Casement::CString ViewText(const Casement::CWnd& view) {
     return text;
 }
 
-// A window's whole text read straight into a string that wipes itself, for
-// passwords and the note's text, which must leave no copy behind.
+// A window's whole text as UTF-8, exactly the characters it holds, read into
+// strings that wipe themselves: for passwords, which must leave no copy
+// behind.
 SecretString SecretWindowText(HWND window);
+
+// UTF-16 text as UTF-8 and back, in strings that wipe themselves. A
+// surrogate without its partner becomes U+FFFD.
+SecretString Utf8Of(std::wstring_view text);
+WipedWideString WideOfUtf8(std::string_view utf8);
 
 // The code page by which rich edit messages take and give UTF-16 text.
 constexpr UINT kUnicodeCodePage = 1200;

@@ -73,12 +73,27 @@ DWORD CALLBACK StreamPiece(DWORD_PTR cookie, LPBYTE buffer, LONG bytes, LONG* do
 
 }  // namespace
 
+namespace {
+
+// The bytes of the character at offset: a code page 936 lead byte and its
+// trail, or a UTF-8 lead byte and the continuation bytes that follow it.
+std::size_t CharacterBytes(std::string_view text, std::size_t offset, TextEncoding encoding) {
+    const BYTE first = static_cast<BYTE>(text[offset]);
+    if (encoding == TextEncoding::LegacyCodePage)
+        return IsDBCSLeadByteEx(CodePageOf(encoding), first) && offset + 1 < text.size() ? 2 : 1;
+    const std::size_t expected = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
+    std::size_t bytes = 1;
+    while (bytes < expected && offset + bytes < text.size() && (static_cast<BYTE>(text[offset + bytes]) & 0xC0) == 0x80)
+        ++bytes;
+    return bytes;
+}
+
+}  // namespace
+
 std::string_view NextPiece(std::string_view text, std::size_t maxBytes, TextEncoding encoding) {
-    const UINT codePage = CodePageOf(encoding);
     std::size_t end = 0;
     while (end < text.size()) {
-        const bool lead = IsDBCSLeadByteEx(codePage, static_cast<BYTE>(text[end])) && end + 1 < text.size();
-        std::size_t next = end + (lead ? 2 : 1);
+        std::size_t next = end + CharacterBytes(text, end, encoding);
         // "\r\n" is one line break and must reach the view in one piece.
         if (text[end] == '\r' && next < text.size() && text[next] == '\n')
             ++next;

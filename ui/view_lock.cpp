@@ -10,24 +10,6 @@ namespace {
 
 constexpr LPARAM kUsualUndoLimit = 100;
 
-// UTF-8 holds every character the view can and no zero byte, so it can be
-// sealed as a note's text is.
-SecretString Utf8Of(const WipedWideString& text) {
-    const int units = static_cast<int>(text.size());
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), units, nullptr, 0, nullptr, nullptr);
-    SecretString utf8 = SecretString::OfLength(static_cast<std::size_t>(bytes));
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), units, utf8.data(), bytes, nullptr, nullptr);
-    return utf8;
-}
-
-WipedWideString WideOf(std::string_view utf8) {
-    const int bytes = static_cast<int>(utf8.size());
-    WipedWideString text(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), bytes, nullptr, 0)),
-                         L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), bytes, text.data(), static_cast<int>(text.size()));
-    return text;
-}
-
 // The control's own buffers keep what is deleted from them. Without undo,
 // each paragraph is first replaced by filler of the same length, which the
 // control writes into that paragraph's own storage, and only then is the
@@ -76,13 +58,14 @@ void OverwriteAndEmpty(HWND view, const WipedWideString& text) {
 }  // namespace
 
 bool CViewLock::Lock(HWND view, const NoteSession::Key& key) {
+    if (!NoteSession::CanSeal(key))
+        return false;
     const WipedWideString text = WideViewText(view);
-    const NoteChoice* choice = FindNoteChoice(key.cipher);
-    std::optional<SealedNote> sealed =
-        choice != nullptr ? choice->format->Seal(*choice, Utf8Of(text).View(), key.password) : std::nullopt;
+    std::optional<SealedNote> sealed = key.choice->format->SealWith(*key.choice, Utf8Of(text).View(), *key.held);
     if (!sealed)
         return false;
-    m_choice = choice;
+    m_choice = key.choice;
+    m_key = key.held;
     SendMessageA(view, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&m_selection));
     SendMessageA(view, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&m_scroll));
     m_modified = SendMessageA(view, EM_GETMODIFY, 0, 0) != 0;
@@ -92,17 +75,17 @@ bool CViewLock::Lock(HWND view, const NoteSession::Key& key) {
     return true;
 }
 
-WipedWideString CViewLock::LockedText(const NoteSession::Key& key) const {
+WipedWideString CViewLock::LockedText() const {
     if (!m_sealed)
         return WipedWideString();
-    return WideOf(m_choice->format->Open(*m_choice, EntriesOf(*m_sealed), key.password).View());
+    return WideOfUtf8(m_choice->format->OpenWith(*m_choice, EntriesOf(*m_sealed), *m_key).View());
 }
 
-bool CViewLock::Unlock(HWND view, const NoteSession::Key& key) {
+bool CViewLock::Unlock(HWND view) {
     if (!m_sealed)
         return true;
     SendMessageA(view, EM_SETREADONLY, FALSE, 0);
-    if (!RestoreViewText(view, LockedText(key))) {
+    if (!RestoreViewText(view, LockedText())) {
         OverwriteAndEmpty(view, WideViewText(view));
         SendMessageA(view, EM_SETREADONLY, TRUE, 0);
         return false;
@@ -112,5 +95,6 @@ bool CViewLock::Unlock(HWND view, const NoteSession::Key& key) {
     SendMessageA(view, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&m_scroll));
     SendMessageA(view, EM_SETMODIFY, m_modified, 0);
     m_sealed.reset();
+    m_key.reset();
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "crypto/note_format.h"
 #include "tests/e2e/stress.h"
 #include "ui/resource_ids.h"
 
@@ -219,19 +220,43 @@ StartingCopy::StartingCopy(const std::string& hint, const std::string& text, con
 EditorOnCopy::EditorOnCopy(const std::string& hint, const std::vector<std::string>& environment)
     : StartingCopy(hint), Editor(m_copy, environment), m_opened(Open()) {}
 
+namespace {
+
+// A password in the encoding of the choice named cipher, as typed.
+std::wstring Typed(const std::string& password, const std::string& cipher) {
+    const NoteChoice* choice = FindNoteChoice(cipher);
+    if (choice == nullptr || choice->format->Encoding() == TextEncoding::LegacyCodePage)
+        return FromCodePage936(password);
+    std::wstring wide(password.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(MultiByteToWideChar(
+        CP_UTF8, 0, password.data(), static_cast<int>(password.size()), &wide[0], static_cast<int>(wide.size()))));
+    return wide;
+}
+
+std::wstring OpenedTextAs(const ProgramCopy& copy, const std::wstring& password,
+                          const std::vector<std::string>& environment, std::wstring (Editor::*read)() const) {
+    Editor editor(copy, environment);
+    if (!editor.Open(password))
+        return L"<did not open>";
+    const std::wstring text = (editor.*read)();
+    return editor.CloseUnchanged() == 0 ? text : L"<did not close>";
+}
+
+}  // namespace
+
 EditorOnCopy::EditorOnCopy(const std::string& hint, const std::string& text, const std::string& password,
                            const std::string& cipher, const std::vector<std::string>& environment)
     : StartingCopy(hint, text, password, cipher),
       Editor(m_copy, environment),
-      m_opened(!m_original.empty() && Open(FromCodePage936(password))) {}
+      m_opened(!m_original.empty() && Open(Typed(password, cipher))) {}
 
 std::wstring OpenedText(const ProgramCopy& copy, const std::wstring& password,
                         const std::vector<std::string>& environment) {
-    Editor editor(copy, environment);
-    if (!editor.Open(password))
-        return L"<did not open>";
-    const std::wstring text = editor.Text();
-    return editor.CloseUnchanged() == 0 ? text : L"<did not close>";
+    return OpenedTextAs(copy, password, environment, &Editor::Text);
+}
+
+std::wstring OpenedExactText(const ProgramCopy& copy, const std::wstring& password) {
+    return OpenedTextAs(copy, password, {}, &Editor::CopiedText);
 }
 
 std::wstring OpenedImageText(const std::string& path, const std::wstring& password) {

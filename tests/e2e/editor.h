@@ -107,8 +107,9 @@ class EditorOnCopy : private StartingCopy, public Editor {
 public:
     // A new note: the program as built, which opens without a password.
     explicit EditorOnCopy(const std::string& hint, const std::vector<std::string>& environment = {});
-    // text sealed under password with cipher; text and password are code
-    // page 936 bytes, as the program stores them.
+    // text sealed under password with cipher; text and password are in the
+    // choice's encoding, as the program stores them (code page 936 for the
+    // legacy ciphers, UTF-8 otherwise).
     EditorOnCopy(const std::string& hint, const std::string& text, const std::string& password,
                  const std::string& cipher, const std::vector<std::string>& environment = {});
 
@@ -127,7 +128,9 @@ private:
 // note's text, or "<did not open>" or "<did not close>" where that step failed.
 std::wstring OpenedText(const ProgramCopy& copy, const std::wstring& password = L"",
                         const std::vector<std::string>& environment = {});
-// The same for a copy of the program image at path.
+// The same through the clipboard, for a text that code page 936 cannot hold.
+std::wstring OpenedExactText(const ProgramCopy& copy, const std::wstring& password);
+// The same as OpenedText for a copy of the program image at path.
 std::wstring OpenedImageText(const std::string& path, const std::wstring& password);
 
 // The clipboard's UTF-16 text; "<empty>" without one, "<busy>" while

@@ -470,11 +470,12 @@ struct SmallDisks {
     std::string reason;
 };
 
-// Pastes a text of 2 MiB over the note, more than either disk has room for
-// besides the program; true once the view holds it.
-bool PasteTwoMiB(const Editor& editor) {
+// Pastes a text of 3 MiB over the note, more than either disk has room for
+// (the program, itself over 1 MiB for the 32-bit build, and one MiB more);
+// true once the view holds it.
+bool PasteThreeMiB(const Editor& editor) {
     std::string text;
-    while (text.size() < (2u << 20))
+    while (text.size() < (3u << 20))
         text += "a line of text that makes the note larger than the free space\r\n";
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
     std::memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
@@ -504,7 +505,7 @@ TEST(DiskFull, SaveAsTextWithoutRoomSaysSoOnceAndKeepsTheOldFile) {
     ASSERT_TRUE(copy.Seal("x", kPassword, "AES"));
     Editor editor(copy);
     ASSERT_TRUE(editor.Open(kWidePassword));
-    ASSERT_TRUE(PasteTwoMiB(editor));
+    ASSERT_TRUE(PasteThreeMiB(editor));
     const std::string target = disks.temp + "\\note.txt";
     ASSERT_TRUE(driver::WriteFileBytes(target, "the text file's old contents"));
     editor.SaveAs(Wide(target), IDYES);
@@ -526,12 +527,12 @@ TEST(DiskFull, ATemporaryFolderWithoutRoomFailsTheSaveAndKeepsEverything) {
     const std::string before = copy.Bytes();
     Editor editor(copy, {"TMP=" + disks.temp, "TEMP=" + disks.temp});
     ASSERT_TRUE(editor.Open(kWidePassword));
-    ASSERT_TRUE(PasteTwoMiB(editor));
+    ASSERT_TRUE(PasteThreeMiB(editor));
     EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDYES));
     EXPECT_EQ(L"错误: 无法保存文档。", editor.Answer(IDOK));
     ASSERT_TRUE(IsWindow(editor.Main()));
     EXPECT_TRUE(editor.Modified());
-    EXPECT_LT(2u << 20, editor.Text().size());
+    EXPECT_LT(3u << 20, editor.Text().size());
     EXPECT_EQ(0, CountStagedImages(disks.temp));
     EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDNO));
     EXPECT_EQ(0u, editor.WaitForExit());
@@ -547,7 +548,7 @@ TEST(DiskFull, TheSaveCommandWithoutRoomBesideTheProgramSaysSoAndKeepsEverything
     const std::string before = copy.Bytes();
     Editor editor(copy);
     ASSERT_TRUE(editor.Open(kWidePassword));
-    ASSERT_TRUE(PasteTwoMiB(editor));
+    ASSERT_TRUE(PasteThreeMiB(editor));
     editor.Command(IDM_SAVE);
     const std::wstring said = editor.Answer(IDOK);
     EXPECT_EQ(0u, said.find(L"错误: 无法保存文档。磁盘空间不足。")) << said;
@@ -568,7 +569,7 @@ TEST(DiskFull, AProgramFolderWithoutRoomKeepsTheProgramAndSaysWhereTheNoteIs) {
     const std::string before = copy.Bytes();
     Editor editor(copy);
     ASSERT_TRUE(editor.Open(kWidePassword));
-    ASSERT_TRUE(PasteTwoMiB(editor));
+    ASSERT_TRUE(PasteThreeMiB(editor));
     const std::wstring text = editor.Text();
     EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDYES));
     const std::vector<DWORD> children = driver::WaitForWriteBackProcesses(editor.GetProcess().Id(), 4000);

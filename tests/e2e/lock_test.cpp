@@ -184,6 +184,29 @@ TEST(Lock, LeavesNoTextInMemoryAndOnlyTheRightPasswordGivesTheNoteBack) {
     EXPECT_EQ(edited, driver::OpenedText(editor.Copy(), L"pw"));
 }
 
+// A modern note locks under the key it opened with: neither its text nor
+// its password is left in memory, and only that password unlocks it.
+TEST(Lock, AModernNoteLeavesNeitherTextNorPasswordInMemory) {
+    const std::wstring password = L"lanternfish钥匙口令";
+    EditorOnCopy editor("lock modern", Encoded(kNoteWide, CP_UTF8), Encoded(password, CP_UTF8), "XCHACHA20");
+    ASSERT_TRUE(editor.Opened());
+    ASSERT_TRUE(driver::WaitUntil([&] { return GetForegroundWindow() == editor.Main(); }, driver::kWindowTimeoutMs));
+    driver::PressKeyWith(VK_CONTROL, 'L');
+    ASSERT_TRUE(IsLocked(editor));
+    std::vector<std::wstring> secrets = LongWords(kNoteWide);
+    secrets.push_back(password);
+    EXPECT_EQ(std::vector<std::string>(), TracesInMemory(editor, secrets));
+
+    AnswerUnlock(editor, L"lanternfish");
+    EXPECT_EQ(L"错误: 您提供的密码无效。", editor.Answer(IDOK));
+    EXPECT_TRUE(IsLocked(editor));
+    AnswerUnlock(editor, password);
+    ASSERT_TRUE(driver::WaitUntil([&] { return editor.StatusText() != kLocked; }, 10000));
+    EXPECT_EQ(kNoteWide, editor.Text());
+    EXPECT_EQ(0u, editor.CloseUnchanged());
+    EXPECT_TRUE(editor.ProgramUnchanged());
+}
+
 // Locked straight after opening, and after a line became the search term
 // of a find dialog that was then cancelled: the term is note text too.
 TEST(Lock, ForgetsEveryLineAndTheSearchTerm) {
@@ -244,16 +267,24 @@ DWORD_PTR EndSessionAnswer(const Editor& editor) {
     return answer;
 }
 
+// A modern note keeps there too what code page 936 cannot hold.
 TEST(Lock, TheEndOfASessionWhileLockedSavesTheChangesWithoutAsking) {
-    EditorOnCopy editor("lock session end", "first line", kPassword, "CAMELLIA");
-    ASSERT_TRUE(editor.Opened());
-    ASSERT_TRUE(editor.PasteOverAll(L"first line\r\nsecond line"));
-    editor.Command(IDM_LOCK);
-    ASSERT_TRUE(IsLocked(editor));
-    EXPECT_EQ(static_cast<DWORD_PTR>(TRUE), EndSessionAnswer(editor));
-    EXPECT_EQ("first line\r\nsecond line", editor.Copy().Unsealed(kPassword, "CAMELLIA"));
-    EXPECT_TRUE(IsLocked(editor));
-    editor.GetProcess().Kill();
+    const struct {
+        const char* cipher;
+        std::wstring changed;
+    } notes[] = {{"CAMELLIA", L"first line\r\nsecond line"}, {"XCHACHA20", L"first line\r\n한국어 😀"}};
+    for (const auto& note : notes) {
+        SCOPED_TRACE(note.cipher);
+        EditorOnCopy editor("lock session end", "first line", kPassword, note.cipher);
+        ASSERT_TRUE(editor.Opened());
+        ASSERT_TRUE(editor.PasteOverAll(note.changed));
+        editor.Command(IDM_LOCK);
+        ASSERT_TRUE(IsLocked(editor));
+        EXPECT_EQ(static_cast<DWORD_PTR>(TRUE), EndSessionAnswer(editor));
+        EXPECT_TRUE(Encoded(note.changed, CP_UTF8) == editor.Copy().NoteText(kPassword));
+        EXPECT_TRUE(IsLocked(editor));
+        editor.GetProcess().Kill();
+    }
 }
 
 // The unlock dialog holds the entry it is given, not the key: a session end

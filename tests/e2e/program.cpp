@@ -96,8 +96,23 @@ ProgramCopy::ProgramCopy(const InFolder& place) : m_folder(place.folder), m_path
 }
 
 bool ProgramCopy::Seal(const std::string& text, const std::string& password, const std::string& cipher) const {
-    const std::optional<SealedDocument> sealed = SealDocument(text, password, cipher);
-    return sealed && WritePackets(FromAnsi(m_path), LegacyEntries(*sealed)).has_value();
+    const NoteChoice* choice = FindNoteChoice(cipher);
+    const std::optional<SealedNote> sealed =
+        choice != nullptr ? choice->format->Seal(*choice, text, password) : std::nullopt;
+    return sealed && WritePackets(FromAnsi(m_path), *sealed).has_value();
+}
+
+std::string ProgramCopy::NoteChoiceName() const {
+    const std::optional<NoteImage> image = ReadNoteImage(FromAnsi(m_path));
+    const NoteChoice* choice = image && image->HasNote() ? image->Choice() : nullptr;
+    return choice != nullptr ? choice->identifier : "<no note>";
+}
+
+std::string ProgramCopy::NoteText(const std::string& password) const {
+    const std::optional<NoteImage> image = ReadNoteImage(FromAnsi(m_path));
+    if (!image || !image->HasNote() || image->Choice() == nullptr)
+        return "<no note>";
+    return image->PasswordMatches(password) ? std::string(image->Unseal(password).View()) : "<wrong password>";
 }
 
 bool ProgramCopy::WriteRaw(const std::string& hmac, const std::string& data, const std::string& type) const {

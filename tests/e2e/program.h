@@ -24,7 +24,9 @@ public:
 
     const std::string& Path() const { return m_path; }
     const std::string& Folder() const { return m_folder; }
-    // Seals text into the copy as the program itself would.
+    // Seals text into the copy as the program itself would with the choice
+    // whose identifier is cipher; text and password are in that choice's
+    // encoding (code page 936 for the legacy ciphers, UTF-8 otherwise).
     bool Seal(const std::string& text, const std::string& password, const std::string& cipher) const;
     // Writes the three resources with exactly these bytes.
     bool WriteRaw(const std::string& hmac, const std::string& data, const std::string& type) const;
@@ -38,6 +40,11 @@ public:
     std::string Packet(const char* name) const;
     // The text DATA holds, unsealed with password and cipher.
     std::string Unsealed(const std::string& password, const std::string& cipher) const;
+    // The identifier of the choice the file's note is sealed with, and its
+    // text opened with password (in the choice's encoding); "<no note>" for
+    // a file without a whole note of one format, "<wrong password>".
+    std::string NoteChoiceName() const;
+    std::string NoteText(const std::string& password) const;
     std::string Bytes() const { return ReadFileBytes(m_path); }
 
 private:

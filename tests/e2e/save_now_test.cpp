@@ -45,7 +45,18 @@ bool SaveNow(Editor& editor) {
     return driver::WaitUntil([&] { return !editor.Modified(); }, kSaveMs);
 }
 
-std::string Unsealed(const ProgramCopy& copy) { return copy.Unsealed(kPassword, copy.Packet("TYPE")); }
+std::string Unsealed(const ProgramCopy& copy) { return copy.NoteText(kPassword); }
+
+const std::wstring kModernName = L"XChaCha20-Poly1305 (Argon2id)";
+// Korean, an emoji and a Chinese password: none of it fits one code page
+// but UTF-8, which the modern protection keeps them in.
+const std::wstring kModernText = L"한국어 😀\r\n第二行 ✓";
+const std::string kModernText8 = u8"한국어 😀\r\n第二行 ✓";
+const std::wstring kChinesePassword = L"中文密码";
+const std::string kChinesePassword8 = u8"中文密码";
+
+// The salt of the program file's modern note: each new key has its own.
+std::string ModernSalt(const ProgramCopy& copy) { return copy.Packet("NOTE").substr(24, 16); }
 
 TEST(SaveNow, PutsTheNoteIntoTheRunningProgramsFileAndLeavesNothingBehind) {
     EditorOnCopy editor("save now", "old note", kPassword, "SM4");
@@ -86,7 +97,9 @@ TEST(SaveNow, TheCloseAfterASaveKeepsOrTakesTheLaterEdits) {
         const char* cipher;
         std::wstring later;
         std::string stored;
-    } closes[] = {{IDNO, "AES", L" dropped", "old note saved"}, {IDYES, "SEED", L" and closed", "old note saved and closed"}};
+    } closes[] = {{IDNO, "AES", L" dropped", "old note saved"},
+                  {IDYES, "SEED", L" and closed", "old note saved and closed"},
+                  {IDYES, "XCHACHA20", L" and closed", "old note saved and closed"}};
     for (const auto& close : closes) {
         SCOPED_TRACE(close.cipher);
         EditorOnCopy editor("save then close", "old note", kPassword, close.cipher);
@@ -137,6 +150,53 @@ TEST(SaveNow, ANewNoteGetsItsPasswordFirstAndIsThenStored) {
     ASSERT_TRUE(SaveNow(editor));
     EXPECT_EQ(0u, editor.CloseUnchanged());
     EXPECT_EQ(L"brand new more", OpenedText(copy, L"s3cret"));
+}
+
+// A new note given the modern protection keeps every character, and its
+// saves reuse the key made for its password: no new salt, no new derivation.
+TEST(SaveNow, ANewModernNoteKeepsEveryCharacterUnderOneKey) {
+    ProgramCopy copy("save modern");
+    Editor editor(copy);
+    ASSERT_TRUE(editor.Open());
+    ASSERT_TRUE(editor.PasteOverAll(kModernText));
+    editor.Command(IDM_SAVE);
+    ASSERT_TRUE(editor.AnswerNewPassword(kChinesePassword, kChinesePassword, kModernName));
+    ASSERT_TRUE(driver::WaitUntil([&] { return !editor.Modified(); }, kSaveMs)) << "no save, or a question came";
+    EXPECT_EQ("XCHACHA20", copy.NoteChoiceName());
+    EXPECT_EQ("<absent>", copy.Packet("HMAC"));
+    EXPECT_TRUE(kModernText8 == copy.NoteText(kChinesePassword8));
+    const std::string salt = ModernSalt(copy);
+
+    Append(editor, L"!");
+    ASSERT_TRUE(SaveNow(editor));
+    EXPECT_TRUE(kModernText8 + "!" == copy.NoteText(kChinesePassword8));
+    EXPECT_EQ(salt, ModernSalt(copy));
+    EXPECT_EQ(0u, editor.CloseUnchanged());
+    EXPECT_EQ(kModernText + L"!", driver::OpenedExactText(copy, kChinesePassword));
+}
+
+// 更改密码 and a save move a legacy note to the modern protection and back;
+// the file then holds the entries of the one kind only.
+TEST(SaveNow, APasswordChangeMovesANoteBetweenTheProtections) {
+    EditorOnCopy editor("save move", "old note", kPassword, "AES");
+    ASSERT_TRUE(editor.Opened());
+    const struct {
+        std::wstring password;
+        std::wstring cipherName;
+        const char* cipher;
+        const char* absent;
+    } moves[] = {{kChinesePassword, kModernName, "XCHACHA20", "HMAC"}, {L"pw2", L"SM4-128-CBC", "SM4", "NOTE"}};
+    for (const auto& move : moves) {
+        SCOPED_TRACE(move.cipher);
+        ASSERT_TRUE(editor.ChangePassword(move.password, move.cipherName));
+        EXPECT_EQ(driver::kPasswordOnClose, editor.Answer(IDOK));
+        editor.Command(IDM_SAVE);
+        ASSERT_TRUE(driver::WaitUntil([&] { return editor.Copy().NoteChoiceName() == move.cipher; }, kSaveMs));
+        EXPECT_EQ("<absent>", editor.Copy().Packet(move.absent));
+    }
+    EXPECT_EQ("old note", editor.Copy().NoteText("pw2"));
+    EXPECT_EQ(0u, editor.CloseUnchanged());
+    EXPECT_EQ(L"old note", OpenedText(editor.Copy(), L"pw2"));
 }
 
 TEST(SaveNow, AnEmptiedNoteIsRemovedAndAWaitingPasswordApplied) {

@@ -131,6 +131,27 @@ TEST_F(SaveAsTest, EitherFormOfTextCodePage936CannotHoldIsWrittenOnlyAfterYes) {
     EXPECT_EQ(driver::kMixedTextStored, OpenedImageText(Target("mixed.exe"), L"pw"));
 }
 
+// A modern note keeps what code page 936 cannot hold in both forms, without
+// a question: a copy of the program keeps its protection, and a text file
+// is UTF-8 with a byte order mark.
+TEST(SaveAsModern, BothFormsKeepEveryCharacterAndTheCopyItsProtection) {
+    EditorOnCopy editor("save as modern", "stored", u8"密码", "XCHACHA20");
+    ASSERT_TRUE(editor.Opened());
+    ASSERT_TRUE(editor.PasteOverAll(driver::kMixedText));
+    const std::string mixed8 = u8"中文 € 한국어 😀 end";
+    const std::string folder = editor.Copy().Folder();
+    SaveAs(editor, folder + "\\mixed.txt");
+    EXPECT_EQ("\xEF\xBB\xBF" + mixed8, driver::ReadFileBytes(folder + "\\mixed.txt"));
+    SaveAs(editor, folder + "\\mixed.exe");
+    ProgramCopy written("modern copy");
+    ASSERT_TRUE(driver::CopyInto(folder + "\\mixed.exe", written.Path()));
+    EXPECT_EQ("XCHACHA20", written.NoteChoiceName());
+    EXPECT_TRUE(mixed8 == written.NoteText(u8"密码"));
+    EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDNO));
+    EXPECT_EQ(0u, editor.WaitForExit());
+    EXPECT_TRUE(editor.ProgramUnchanged());
+}
+
 // A new note typed and then saved as a locked executable, which first asks
 // for a password.
 class SaveAsNew : public ::testing::Test {

@@ -115,4 +115,53 @@ TEST_F(Unlock, VerifierIsComparedOverItsStoredLengthButNeverBeyondTheDigest) {
     EXPECT_EQ(kFailed, ExitCode(process));
 }
 
+// A modern note the program cannot read whole is refused before any
+// password is asked for: a header it does not know (a hostile cost among
+// them, refused before anything is allocated), or notes of both kinds in
+// one file. A wrong password is refused as for a legacy note. The file is
+// left as it was.
+TEST_F(Unlock, AModernNoteItCannotReadIsRefusedAndLeftAsItWas) {
+    ProgramCopy sealed("modern");
+    const std::string text = u8"한국어";
+    ASSERT_TRUE(sealed.Seal(text, u8"密码", "XCHACHA20"));
+    const std::string entry = sealed.Packet("NOTE");
+    // The version, a reserved byte, and a memory cost of about 2 TiB.
+    const struct {
+        std::size_t offset;
+        char value;
+    } changes[] = {{6, 2}, {10, 1}, {19, '\x80'}};
+    for (const auto& change : changes) {
+        ProgramCopy copy("modern header");
+        std::string changed = entry;
+        changed[change.offset] = change.value;
+        ASSERT_TRUE(copy.AddPacket("NOTE", changed));
+        const std::string before = copy.Bytes();
+        Process process;
+        ASSERT_TRUE(copy.Start(process));
+        EXPECT_EQ(L"错误: 此程序文件中笔记的格式不是本程序所知的格式，无法打开。",
+                  driver::AnswerMessageBox(process.Id(), IDOK))
+            << "byte " << change.offset;
+        EXPECT_EQ(kFailed, ExitCode(process));
+        EXPECT_TRUE(before == copy.Bytes());
+    }
+
+    ProgramCopy both("both kinds");
+    ASSERT_TRUE(both.Seal("note", "secret", "AES"));
+    ASSERT_TRUE(both.AddPacket("NOTE", entry));
+    const std::string bothBefore = both.Bytes();
+    Process bothProcess;
+    ASSERT_TRUE(both.Start(bothProcess));
+    EXPECT_EQ(L"错误: 此程序文件中同时保存有两种格式的笔记，无法打开。", driver::AnswerMessageBox(bothProcess.Id(), IDOK));
+    EXPECT_EQ(kFailed, ExitCode(bothProcess));
+    EXPECT_TRUE(bothBefore == both.Bytes());
+
+    const std::string sealedBefore = sealed.Bytes();
+    Process wrong;
+    ASSERT_TRUE(sealed.Start(wrong));
+    Enter(wrong, L"密");
+    EXPECT_EQ(L"错误: 您提供的密码无效。", driver::AnswerMessageBox(wrong.Id(), IDOK));
+    EXPECT_EQ(kFailed, ExitCode(wrong));
+    EXPECT_TRUE(sealedBefore == sealed.Bytes());
+}
+
 }  // namespace

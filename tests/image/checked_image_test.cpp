@@ -15,22 +15,32 @@
 
 namespace {
 
+// A note change sealed as the named choice seals it, under a key made from password.
+NoteChange SealedChange(std::string_view text, const char* cipher, std::string_view password) {
+    const NoteChoice* choice = FindNoteChoice(cipher);
+    return NoteChange{NoteChange::Kind::Sealed, text, choice, choice->format->MakeKey(password)};
+}
+
 TEST(CheckedImage, CopiesCarryTheNoteTheyWereGiven) {
     const std::string folder = driver::MakeTempFolder("checked");
-    std::vector<int> progress;
-    const SaveProgress record = [&](int percent) { progress.push_back(percent); };
-    const std::wstring sealed =
-        WriteCheckedImage(FromAnsi(folder), NoteChange{NoteChange::Kind::Sealed, "a note", "pass", "SEED"}, record);
-    ASSERT_FALSE(sealed.empty());
-    ASSERT_LT(2u, progress.size());
-    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
-    EXPECT_EQ(100, progress.back());
-    EXPECT_EQ(FromAnsi(folder + "\\TEM"), sealed.substr(0, FromAnsi(folder).size() + 4));
-    const std::optional<NoteImage> stored = ReadNoteImage(sealed);
-    ASSERT_TRUE(stored && stored->HasNote());
-    EXPECT_EQ("a note", stored->Unseal("pass").View());
+    // This program carries a legacy note: a copy sealed in another format
+    // holds that format's entries alone.
+    for (const char* cipher : {"SEED", "XCHACHA20"}) {
+        std::vector<int> progress;
+        const SaveProgress record = [&](int percent) { progress.push_back(percent); };
+        const std::wstring sealed = WriteCheckedImage(FromAnsi(folder), SealedChange("a note", cipher, "pass"), record);
+        ASSERT_FALSE(sealed.empty()) << cipher;
+        ASSERT_LT(2u, progress.size());
+        EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+        EXPECT_EQ(100, progress.back());
+        EXPECT_EQ(FromAnsi(folder + "\\TEM"), sealed.substr(0, FromAnsi(folder).size() + 4));
+        const std::optional<NoteImage> stored = ReadNoteImage(sealed);
+        ASSERT_TRUE(stored && stored->HasNote());
+        EXPECT_EQ(FindNoteChoice(cipher), stored->Choice());
+        EXPECT_EQ("a note", stored->Unseal("pass").View());
+    }
 
-    const std::wstring removed = WriteCheckedImage(FromAnsi(folder), NoteChange{NoteChange::Kind::Removed, {}, {}, {}});
+    const std::wstring removed = WriteCheckedImage(FromAnsi(folder), NoteChange{NoteChange::Kind::Removed, {}, nullptr, nullptr});
     ASSERT_FALSE(removed.empty());
     const std::optional<NoteImage> cleared = ReadNoteImage(removed);
     ASSERT_TRUE(cleared);
@@ -39,16 +49,17 @@ TEST(CheckedImage, CopiesCarryTheNoteTheyWereGiven) {
     const std::wstring unchanged = WriteCheckedImage(FromAnsi(folder), NoteChange());
     ASSERT_FALSE(unchanged.empty());
     EXPECT_TRUE(FilesAreIdentical(OwnImagePath(), unchanged));
-    EXPECT_EQ(3, driver::CountFiles(folder + "\\TEM*.tmp"));
+    EXPECT_EQ(4, driver::CountFiles(folder + "\\TEM*.tmp"));
 }
 
 TEST(CheckedImage, AFailedStepLeavesNothingBehind) {
     const std::string folder = driver::MakeTempFolder("checked-fail");
-    // No cipher of that name: nothing can be sealed, and the save never
+    // A key of another format: nothing can be sealed, and the save never
     // says it is done.
+    NoteChange mismatched = SealedChange("text", "XCHACHA20", "pass");
+    mismatched.choice = FindNoteChoice("AES");
     int reached = 0;
-    EXPECT_EQ(L"", WriteCheckedImage(FromAnsi(folder), NoteChange{NoteChange::Kind::Sealed, "text", "pass", "NONE"},
-                                    [&](int percent) { reached = percent; }));
+    EXPECT_EQ(L"", WriteCheckedImage(FromAnsi(folder), mismatched, [&](int percent) { reached = percent; }));
     EXPECT_GT(100, reached);
     EXPECT_EQ(L"", WriteCheckedImage(FromAnsi(folder + "\\missing"), NoteChange()));
     EXPECT_EQ(L"", WriteCheckedImage(L"", NoteChange()));
@@ -60,7 +71,7 @@ TEST(CheckedImage, AFailedStepLeavesNothingBehind) {
 
     const std::string target = folder + "\\copy.exe";
     ASSERT_TRUE(driver::WriteFileBytes(target, "earlier"));
-    EXPECT_FALSE(SaveCheckedImageAs(FromAnsi(target), NoteChange{NoteChange::Kind::Sealed, "text", "", "AES"}));
+    EXPECT_FALSE(SaveCheckedImageAs(FromAnsi(target), NoteChange{NoteChange::Kind::Sealed, "text", FindNoteChoice("AES"), nullptr}));
     EXPECT_EQ("earlier", driver::ReadFileBytes(target));
     ASSERT_TRUE(SaveCheckedImageAs(FromAnsi(target), NoteChange()));
     EXPECT_TRUE(FilesAreIdentical(OwnImagePath(), FromAnsi(target)));

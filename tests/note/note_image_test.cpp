@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -103,6 +104,21 @@ TEST(RewrittenImageCheck, TheEntriesAloneDoNotProveTheNoteOpens) {
     EXPECT_THROW(CheckNoteOpens(rewritten, kText, kPassword), NoteError);
     EXPECT_THROW(CheckNoteOpens(rewritten, "other text", "wrong"), NoteError);
     EXPECT_NO_THROW(CheckNoteOpens(rewritten, "other text", kPassword));
+}
+
+// A note checked under the key it was sealed with: another key, another
+// choice or another text fails the check.
+TEST(RewrittenImageCheck, AKeyedNoteOpensOnlyUnderItsKeyAsItsChoice) {
+    const NoteChoice& modern = *FindNoteChoice("XCHACHA20");
+    const std::unique_ptr<HeldKey> key = modern.format->MakeKey(kPassword);
+    const std::unique_ptr<HeldKey> other = modern.format->MakeKey(kPassword);
+    ASSERT_TRUE(key && other);
+    const NoteImage original(ImageWith(fixture::SampleEntries()));
+    const NoteImage rewritten(original.WithNote(*modern.format->SealWith(modern, u8"한국어 😀", *key)));
+    EXPECT_NO_THROW(CheckNoteOpens(rewritten, u8"한국어 😀", modern, *key));
+    EXPECT_THROW(CheckNoteOpens(rewritten, u8"한국어", modern, *key), NoteError);
+    EXPECT_THROW(CheckNoteOpens(rewritten, u8"한국어 😀", modern, *other), NoteError);
+    EXPECT_THROW(CheckNoteOpens(rewritten, u8"한국어 😀", *FindNoteChoice("AES"), *key), NoteError);
 }
 
 TEST(RewrittenImageCheck, ARemovedNoteLeavesNoEntryInAnyLanguage) {

@@ -75,7 +75,7 @@ TEST_F(MainFrame, ChangePasswordIsOfferedOnlyForAStoredDocumentWithText) {
 // The menu grays what the command handler refuses while the note is locked,
 // and offers what it still runs.
 TEST_F(MainFrame, ALockedNoteRefusesTheCommandsItsMenuGrays) {
-    app_.m_password = SecretString("pw");
+    app_.m_key = DefaultNoteFormat().MakeKey("pw");
     app_.m_cipher = "AES";
     SetWindowTextA(view_, "text");
     SendMessageA(frame_, WM_COMMAND, IDM_LOCK, 0);
@@ -197,14 +197,16 @@ TEST_F(MainFrame, DroppedFilesLoadTheFirstOnly) {
 }
 
 // The shell hands a drop over in UTF-16: a file in a folder whose name code
-// page 936 cannot spell loads all the same.
+// page 936 cannot spell loads all the same. A file that starts with UTF-8's
+// byte order mark (as Save As writes a modern note) is read as UTF-8.
 TEST_F(MainFrame, ADroppedFileInAFolderCodePage936CannotSpellLoads) {
     const std::wstring folder = FromAnsi(driver::MakeTempFolder("drop-wide")) + L"\\메모";
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
     const std::wstring path = folder + L"\\note.txt";
     {
         Casement::CFile file(path.c_str(), Casement::CFile::createAlways);
-        file.Write("from a Korean folder", 20);
+        const std::string text = u8"\uFEFFfrom a Korean folder 한국어";
+        file.Write(text.data(), static_cast<UINT>(text.size()));
     }
     const std::wstring names = path + L'\0' + L'\0';
     HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
@@ -215,7 +217,8 @@ TEST_F(MainFrame, ADroppedFileInAFolderCodePage936CannotSpellLoads) {
     GlobalUnlock(memory);
     EXPECT_TRUE(app_.m_frame.HandleDropFiles(static_cast<HDROP>(memory)));
     GlobalFree(memory);
-    EXPECT_TRUE(L"from a Korean folder" == WideViewText(view_));
+    const WipedWideString expected = L"from a Korean folder 한국어";
+    EXPECT_TRUE(expected == WideViewText(view_));
 }
 
 // A view that runs out of room for a large text, as a 32-bit program's can:

@@ -1,5 +1,6 @@
 // Which characters of a UTF-16 text code page 936 cannot hold, and where the
-// first of them is, on the system's own code page 936 tables.
+// first of them is, on the system's own code page 936 tables; and that
+// UTF-8 holds them all but a surrogate without its partner.
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -17,6 +18,7 @@ struct FitCase {
     std::size_t offset;
     std::size_t line;
     std::size_t column;
+    std::size_t utf8Count = 0;
 };
 
 void PrintTo(const FitCase& fit, std::ostream* out) { *out << fit.name; }
@@ -28,6 +30,7 @@ TEST_P(TextFit, CountsTheCharactersAndPlacesTheFirst) {
     const UnfitCharacters unfit = FindUnfitCharacters(TextEncoding::LegacyCodePage, expected.text);
     EXPECT_EQ(expected.count, unfit.count);
     EXPECT_EQ(expected.first, unfit.first);
+    EXPECT_EQ(expected.utf8Count, FindUnfitCharacters(TextEncoding::Utf8, expected.text).count);
     if (expected.count == 0)
         return;
     EXPECT_EQ(expected.offset, unfit.firstOffset);
@@ -47,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
         FitCase{"EmojiIsOneCharacter", L"ab\r\ncd😀ef😀g", 2, L"😀", 6, 2, 3},
         FitCase{"ColumnsCountAPairOnce", L"x😀y한", 2, L"😀", 1, 1, 2},
         FitCase{"LookAlikeIsReported", L"x² = 4", 1, L"²", 1, 1, 2},
-        FitCase{"LoneSurrogate", L"ab\xD800" L"c", 1, L"\xD800", 2, 1, 3},
+        FitCase{"LoneSurrogate", L"ab\xD800" L"c", 1, L"\xD800", 2, 1, 3, 1},
         FitCase{"CrAndCrLfEachEndOneLine", L"a\rb\r\nc\n\r\n한국", 2, L"한", 9, 5, 1}),
     [](const ::testing::TestParamInfo<FitCase>& info) { return std::string(info.param.name); });
 

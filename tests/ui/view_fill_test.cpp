@@ -23,6 +23,15 @@ TEST(NextPiece, EndsOnACharacterBoundaryAndKeepsCrLfTogether) {
     EXPECT_EQ("\xC4\xFA", NextPiece("\xC4\xFA", 1, kLegacy));
     // A lead byte at the very end is a character of its own.
     EXPECT_EQ("a\xC4", NextPiece("a\xC4", 8, kLegacy));
+
+    // UTF-8: "\xED\x95\x9C" is one Korean letter, "\xF0\x9F\x98\x80" one emoji.
+    constexpr TextEncoding kUtf8 = TextEncoding::Utf8;
+    EXPECT_EQ("a", NextPiece("a\xED\x95\x9C", 3, kUtf8));
+    EXPECT_EQ("a\xED\x95\x9C", NextPiece("a\xED\x95\x9C" "b", 4, kUtf8));
+    EXPECT_EQ("a", NextPiece("a\xF0\x9F\x98\x80", 4, kUtf8));
+    EXPECT_EQ("\xF0\x9F\x98\x80", NextPiece("\xF0\x9F\x98\x80" "b", 2, kUtf8));
+    // A sequence cut short ends where its continuation bytes end.
+    EXPECT_EQ("\xED\x95", NextPiece("\xED\x95" "b", 2, kUtf8));
 }
 
 class ViewFill : public ::testing::Test {
@@ -76,6 +85,23 @@ TEST_F(ViewFill, TheViewHoldsTheWholeTextWithNothingToUndo) {
 
     ASSERT_TRUE(FillView(m_view, "", kLegacy));
     EXPECT_EQ("", Text());
+}
+
+// A UTF-8 note whose pieces meet Korean letters and emoji at every offset
+// comes back whole, with no character lost to a cut.
+TEST_F(ViewFill, AUtf8NoteKeepsEveryCharacter) {
+    std::string text;
+    std::wstring expected;
+    for (int line = 0; line < 1500; ++line) {
+        text += std::to_string(line) + u8" 한국어 😀\r\n";
+        expected += std::to_wstring(line) + L" 한국어 😀\r";
+    }
+    ASSERT_TRUE(FillView(m_view, text, TextEncoding::Utf8));
+    std::wstring held(expected.size() + 16, L'\0');
+    GETTEXTEX request = {static_cast<DWORD>(held.size() * sizeof(wchar_t)), GT_DEFAULT, 1200, nullptr, nullptr};
+    held.resize(static_cast<std::size_t>(
+        SendMessageW(m_view, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&request), reinterpret_cast<LPARAM>(&held[0]))));
+    EXPECT_TRUE(expected == held) << "the view's text differs from the note";
 }
 
 // A text beyond the view's limit is refused before the view is touched; one
