@@ -63,13 +63,19 @@ std::vector<const NoteFormat*> Formats() {
 
 }  // namespace
 
-const NoteFormat* StoredFormat(const StoredEntries& entries) {
+std::vector<const NoteFormat*> StoredFormats(const StoredEntries& entries) {
+    std::vector<const NoteFormat*> stored;
     for (const NoteFormat* format : Formats()) {
         const std::vector<std::string>& names = format->EntryNames();
         if (std::any_of(names.begin(), names.end(), [&](const std::string& name) { return entries(name).found; }))
-            return format;
+            stored.push_back(format);
     }
-    return nullptr;
+    return stored;
+}
+
+const NoteFormat* StoredFormat(const StoredEntries& entries) {
+    const std::vector<const NoteFormat*> stored = StoredFormats(entries);
+    return stored.empty() ? nullptr : stored.front();
 }
 
 bool IsWholeSet(const StoredEntries& entries) {

@@ -138,7 +138,10 @@ const NoteChoice* NoteChoiceFromDisplayName(std::string_view displayName);
 std::string ListNoteChoices(const std::function<std::string(const NoteChoice&)>& name, std::string_view separator,
                             std::string_view lastSeparator);
 
-// The format whose entries are (some of them) present; null when none is.
+// The formats whose entries are (some of them) present, in the order of the
+// choices: more than one only in a file something else wrote.
+std::vector<const NoteFormat*> StoredFormats(const StoredEntries& entries);
+// The first of them; null when none is.
 const NoteFormat* StoredFormat(const StoredEntries& entries);
 // True when every entry of the format of the entries present is there.
 bool IsWholeSet(const StoredEntries& entries);

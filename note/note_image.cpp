@@ -41,14 +41,8 @@ StoredEntries NoteImage::Entries() const {
 }
 
 std::vector<const NoteFormat*> NoteImage::StoredFormats() const {
-    std::vector<const NoteFormat*> formats;
-    for (const NoteChoice& choice : NoteChoices()) {
-        const std::vector<std::string>& names = choice.format->EntryNames();
-        if (std::find(formats.begin(), formats.end(), choice.format) == formats.end() &&
-            std::any_of(names.begin(), names.end(), [this](const std::string& name) { return Packet(name) != nullptr; }))
-            formats.push_back(choice.format);
-    }
-    return formats;
+    // Every format's entries count here, also in an image narrowed to one.
+    return ::StoredFormats([this](std::string_view name) { return StoredEntry{Packet(std::string(name)) != nullptr}; });
 }
 
 NoteImage NoteImage::Only(const NoteFormat& format) const {

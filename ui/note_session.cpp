@@ -1,9 +1,7 @@
 #include "ui/note_session.h"
 
-#include <algorithm>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "crypto/legacy_format.h"
 #include "image/resources.h"
@@ -25,18 +23,6 @@ void SetCipher(CDocumentState& state, std::string_view cipher) {
 const NoteFormat& ChosenFormat(const CDocumentState& state) {
     const NoteChoice* choice = FindNoteChoice(state.m_cipher.c_str());
     return choice != nullptr ? *choice->format : DefaultNoteFormat();
-}
-
-// How many formats have entries among entries.
-std::size_t FormatsPresent(const StoredEntries& entries) {
-    std::vector<const NoteFormat*> present;
-    for (const NoteChoice& choice : NoteChoices()) {
-        const std::vector<std::string>& names = choice.format->EntryNames();
-        if (std::find(present.begin(), present.end(), choice.format) == present.end() &&
-            std::any_of(names.begin(), names.end(), [&](const std::string& name) { return entries(name).found; }))
-            present.push_back(choice.format);
-    }
-    return present.size();
 }
 
 bool Matches(const HeldKey* key, std::string_view entered) {
@@ -154,7 +140,7 @@ Unlocked UnlockStoredNote(const std::function<bool()>& askPassword) {
     CDocumentState& state = GetDocumentState();
     const StoredEntries entries = OwnNoteEntries();
     Unlocked unlocked;
-    if (FormatsPresent(entries) > 1) {
+    if (StoredFormats(entries).size() > 1) {
         unlocked.outcome = Unlock::TwoFormats;
         return unlocked;
     }
