@@ -1,5 +1,7 @@
 #include "ui/password_field.h"
 
+#include "crypto/note_format.h"
+
 namespace {
 
 constexpr WPARAM kCtrlC = 0x03;
@@ -13,6 +15,16 @@ bool IsCopyOrCutKey(WPARAM key) {
 }
 
 }  // namespace
+
+WipedWideString CPasswordField::Text() const {
+    // Room for the whole limit from the start: a short text would otherwise
+    // sit in the string object itself, where no wiping allocator reaches it.
+    WipedWideString text;
+    text.reserve(kPasswordCharacterLimit + 1);
+    text.resize(static_cast<std::size_t>(GetWindowTextLengthW(*this)) + 1);
+    text.resize(static_cast<std::size_t>(GetWindowTextW(*this, &text[0], static_cast<int>(text.size()))));
+    return text;
+}
 
 LRESULT CPasswordField::WindowProcedure(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {

@@ -6,9 +6,15 @@
 
 #include <windows.h>
 
+#include "crypto/wipe.h"
 #include "framework/stdcontrols.h"
 
 class CPasswordField : public Casement::CEdit {
+public:
+    // What the field holds, every character as typed, in a string that
+    // wipes itself.
+    WipedWideString Text() const;
+
 protected:
     LRESULT WindowProcedure(UINT msg, WPARAM wParam, LPARAM lParam) override;
 };
