@@ -16,7 +16,8 @@ public:
     CFrameStatus& operator=(const CFrameStatus&) = delete;
 
     void Show(const std::string& text) { m_frame.SetStatusText(text.c_str()); }
-    // The status bar's text while nothing is under way.
+    // The status bar's text while nothing is under way: which protection
+    // the note has, once it has a password.
     void ShowReady();
     // The percentage of a long fill of the view.
     FillProgress OpeningProgress();
