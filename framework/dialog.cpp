@@ -89,7 +89,8 @@ CDialog::Template CDialog::FindTemplate() const {
     for (const HINSTANCE module : {GetApp().GetResourceHandle(), GetApp().GetInstanceHandle()}) {
         if (const HRSRC found = FindResourceA(module, m_strResourceName.c_str(), RT_DIALOG)) {
             const HGLOBAL loaded = LoadResource(module, found);
-            return Template{module, loaded != nullptr ? static_cast<const DLGTEMPLATE*>(LockResource(loaded)) : nullptr};
+            const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+            return Template{module, static_cast<const DLGTEMPLATE*>(bytes)};
         }
     }
     return Template{};

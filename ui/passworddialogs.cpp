@@ -68,7 +68,9 @@ BOOL MyDialog::HandleInitDialog() {
     return FALSE;
 }
 
-const NoteChoice* MyDialog::SelectedChoice() const { return NoteChoiceFromDisplayName(ViewText(m_comboCipher).c_str()); }
+const NoteChoice* MyDialog::SelectedChoice() const {
+    return NoteChoiceFromDisplayName(ViewText(m_comboCipher).c_str());
+}
 
 void MyDialog::HandleOK() {
     const NoteChoice* choice = SelectedChoice();

@@ -219,7 +219,8 @@ TEST(Editor, PasswordFieldsKeepEveryCharacterAndALegacyCipherRefusesWhatItCannot
     EXPECT_EQ(kBeyondCodePage, ControlText(dialog, IDC_NEW_PASSWORD));
     EXPECT_EQ(kBeyondCodePage, ControlText(dialog, IDC_REPEAT_PASSWORD));
     driver::PressButton(dialog, IDOK);
-    EXPECT_EQ(L"错误: 密码中有 AES-256-CBC 无法保存的字符。请换一个密码，或选择能保存任何字符的 " + kModernName + L"。",
+    EXPECT_EQ(L"错误: 密码中有 AES-256-CBC 无法保存的字符。请换一个密码，"
+              L"或选择能保存任何字符的 " + kModernName + L"。",
               editor.Answer(IDOK));
     ASSERT_TRUE(IsWindowVisible(dialog)) << "the dialog stays";
     EXPECT_EQ(kBeyondCodePage, ControlText(dialog, IDC_NEW_PASSWORD)) << "with its entries";
