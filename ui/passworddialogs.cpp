@@ -20,12 +20,12 @@ const NoteChoice& StartingChoice() {
     return current != nullptr && current->format != DefaultNoteChoice().format ? *current : DefaultNoteChoice();
 }
 
-// The message for a password that choice cannot store, naming a choice that
-// keeps every character where there is one.
+// The message for a password that choice cannot store, naming another
+// choice that keeps every character where there is one.
 std::string UnfitPasswordMessage(const NoteChoice& choice) {
     std::string message = std::string("密码中有 ") + choice.displayName + " 无法保存的字符。请换一个密码";
     for (const NoteChoice& other : NoteChoices()) {
-        if (other.format->Encoding() == TextEncoding::Utf8)
+        if (&other != &choice && other.format->Encoding() == TextEncoding::Utf8)
             return message + "，或选择能保存任何字符的 " + other.displayName + "。";
     }
     return message + "。";
