@@ -83,11 +83,17 @@ BOOL CDialog::FilterMessage(MSG& msg) {
 
 BOOL CDialog::BindControl(UINT id, CWnd& control) { return control.AttachControl(id, GetHwnd()); }
 
-HINSTANCE CDialog::TemplateModule() const {
-    const HINSTANCE resources = GetApp().GetResourceHandle();
-    if (FindResourceA(resources, m_strResourceName.c_str(), RT_DIALOG) != nullptr)
-        return resources;
-    return GetApp().GetInstanceHandle();
+CDialog::Template CDialog::FindTemplate() const {
+    if (m_pTemplate != nullptr)
+        return Template{GetApp().GetInstanceHandle(), m_pTemplate};
+    for (const HINSTANCE module : {GetApp().GetResourceHandle(), GetApp().GetInstanceHandle()}) {
+        if (const HRSRC found = FindResourceA(module, m_strResourceName.c_str(), RT_DIALOG)) {
+            const HGLOBAL loaded = LoadResource(module, found);
+            const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+            return Template{module, static_cast<const DLGTEMPLATE*>(bytes)};
+        }
+    }
+    return Template{};
 }
 
 INT_PTR CDialog::DoModal(HWND parent) {
@@ -102,11 +108,12 @@ INT_PTR CDialog::DoModal(HWND parent) {
     ++pTLSData->nDlgHooks;
 
     pTLSData->pWnd = this;
-    const HINSTANCE instance = GetApp().GetInstanceHandle();
-    const INT_PTR result =
-        m_pTemplate != nullptr
-            ? DialogBoxIndirectParamA(instance, m_pTemplate, parent, StaticDialogProc, 0)
-            : DialogBoxParamA(TemplateModule(), m_strResourceName.c_str(), parent, StaticDialogProc, 0);
+    const Template found = FindTemplate();
+    INT_PTR result = -1;
+    if (found.dialogTemplate != nullptr)
+        result = m_bUnicode
+                     ? DialogBoxIndirectParamW(found.module, found.dialogTemplate, parent, StaticDialogProc, 0)
+                     : DialogBoxIndirectParamA(found.module, found.dialogTemplate, parent, StaticDialogProc, 0);
     pTLSData->pWnd = nullptr;
     Unbind();
 
@@ -128,11 +135,12 @@ HWND CDialog::CreateModeless(HWND parent) {
 
     TLSData* pTLSData = GetApp().GetThreadRecord();
     pTLSData->pWnd = this;
-    const HINSTANCE instance = GetApp().GetInstanceHandle();
-    const HWND window =
-        m_pTemplate != nullptr
-            ? CreateDialogIndirectParamA(instance, m_pTemplate, parent, StaticDialogProc, 0)
-            : CreateDialogParamA(TemplateModule(), m_strResourceName.c_str(), parent, StaticDialogProc, 0);
+    const Template found = FindTemplate();
+    HWND window = nullptr;
+    if (found.dialogTemplate != nullptr)
+        window = m_bUnicode
+                     ? CreateDialogIndirectParamW(found.module, found.dialogTemplate, parent, StaticDialogProc, 0)
+                     : CreateDialogIndirectParamA(found.module, found.dialogTemplate, parent, StaticDialogProc, 0);
     pTLSData->pWnd = nullptr;
 
     if (window == nullptr) {

@@ -63,6 +63,13 @@ protected:
     CDialog() = default;
     // For a dialog the system creates modelessly on the object's behalf.
     void MarkModeless() { m_bModal = FALSE; }
+    // Makes the dialog and its controls Unicode windows, so that a field
+    // keeps every character typed or pasted into it; those of an ANSI dialog
+    // keep only what the ANSI code page can spell. Called before it is made,
+    // for a modal dialog: the system's dialog loop carries characters as
+    // they are, where the program's own loop passes them through the ANSI
+    // code page.
+    void MakeUnicode() { m_bUnicode = TRUE; }
     // Binds this object to its dialog window on the window's first message.
     void BindDialog(HWND window);
     // Unbinds after the system has destroyed the dialog window.
@@ -70,10 +77,17 @@ protected:
 
 private:
     static INT_PTR CALLBACK StaticDialogProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
-    // The module whose resources hold the template.
-    HINSTANCE TemplateModule() const;
+    // The template, and the module whose resources its controls load (an
+    // icon, a bitmap); no template when the resource is missing. A template
+    // has one layout for the ANSI and the wide creation calls.
+    struct Template {
+        HINSTANCE module = nullptr;
+        const DLGTEMPLATE* dialogTemplate = nullptr;
+    };
+    Template FindTemplate() const;
 
     BOOL m_bModal = TRUE;
+    BOOL m_bUnicode = FALSE;
     // A resource id is kept in the "#id" form the resource functions accept.
     std::string m_strResourceName;
     const DLGTEMPLATE* m_pTemplate = nullptr;

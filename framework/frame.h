@@ -118,6 +118,8 @@ public:
     const std::vector<CString>& GetMRUEntries() const { return m_RecentFiles.GetEntries(); }
     // Part 0 of the status bar, kept for the next layout.
     void SetStatusText(LPCSTR text);
+    // What part 0 shows while no menu item is selected, from now on.
+    void SetIdleStatusText(LPCSTR text) { m_strStatusText = text; }
     const InitValues& GetInitValues() const { return m_InitValues; }
     CMenu& GetFrameMenu() { return m_Menu; }
 

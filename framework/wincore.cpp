@@ -84,8 +84,13 @@ BOOL CWnd::RegisterWindowClass(WNDCLASSA& wc) {
 }
 
 void CWnd::Subclass(HWND window) {
-    m_PrevWindowProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StaticWindowProc)));
+    // A procedure set through the ANSI call makes the window an ANSI one, and
+    // the characters typed into it then pass through the ANSI code page: a
+    // Unicode window is subclassed and called on through the wide calls.
+    const LONG_PTR procedure = reinterpret_cast<LONG_PTR>(StaticWindowProc);
+    m_PrevWindowProc = reinterpret_cast<WNDPROC>(IsWindowUnicode(window)
+                                                     ? SetWindowLongPtrW(window, GWLP_WNDPROC, procedure)
+                                                     : SetWindowLongPtrA(window, GWLP_WNDPROC, procedure));
     m_hWnd = window;
     GetApp().AddToWindowMap(window, this);
     AfterAttach();
@@ -238,8 +243,13 @@ void CWnd::DestroyHandle() {
 
 HWND CWnd::DetachHandle() {
     const HWND window = m_hWnd;
-    if (m_PrevWindowProc != nullptr)
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_PrevWindowProc));
+    if (m_PrevWindowProc != nullptr) {
+        const LONG_PTR previous = reinterpret_cast<LONG_PTR>(m_PrevWindowProc);
+        if (IsWindowUnicode(window))
+            SetWindowLongPtrW(window, GWLP_WNDPROC, previous);
+        else
+            SetWindowLongPtrA(window, GWLP_WNDPROC, previous);
+    }
     Unbind();
     return window;
 }
@@ -301,7 +311,8 @@ LRESULT CWnd::HandlePaint(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 LRESULT CWnd::CallPreviousProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (m_PrevWindowProc != nullptr)
-        return CallWindowProcA(m_PrevWindowProc, m_hWnd, msg, wParam, lParam);
+        return IsWindowUnicode(m_hWnd) ? CallWindowProcW(m_PrevWindowProc, m_hWnd, msg, wParam, lParam)
+                                       : CallWindowProcA(m_PrevWindowProc, m_hWnd, msg, wParam, lParam);
     return DefWindowProcA(m_hWnd, msg, wParam, lParam);
 }
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Screenshots of the editor under Xvfb: the enter-password dialog, the main
-# window with a Chinese note and the new-password dialog with its cipher list
-# open, in build/screenshots/. Runs the build tools/run.sh would start.
+# window with a Chinese note, the new-password dialog with its cipher list
+# open and its refusal of a password the legacy cipher cannot store, in
+# build/screenshots/. Runs the build tools/run.sh would start.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 bash "$repo/tools/setup.sh"

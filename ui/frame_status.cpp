@@ -1,6 +1,8 @@
 #include "ui/frame_status.h"
 
+#include "crypto/note_format.h"
 #include "framework/cstring.h"
+#include "ui/note_session.h"
 #include "ui/resource_ids.h"
 
 namespace {
@@ -8,12 +10,26 @@ namespace {
 // Work that ends within this time shows no progress.
 constexpr DWORD kQuietMs = 300;
 
+// The protection of a note that has a password, or the plain idle text for
+// a new note that has none yet (or a note whose choice the program does not
+// know).
+Casement::CString IdleText() {
+    const NoteChoice* choice = FindNoteChoice(NoteSession::CurrentKey().cipher);
+    Casement::CString text;
+    if (choice != nullptr && (!NoteSession::IsNew() || NoteSession::HasPendingChange()))
+        text = (std::string("保护: ") + choice->displayName).c_str();
+    else
+        text.LoadResourceString(IDS_READY);
+    return text;
+}
+
 }  // namespace
 
 void CFrameStatus::ShowReady() {
-    Casement::CString ready;
-    ready.LoadResourceString(IDS_READY);
-    m_frame.SetStatusText(ready.c_str());
+    const Casement::CString idle = IdleText();
+    // Closing a menu brings it back, too.
+    m_frame.SetIdleStatusText(idle.c_str());
+    m_frame.SetStatusText(idle.c_str());
 }
 
 void CFrameStatus::ShowProgress(const std::string& text) {

@@ -18,7 +18,8 @@ public:
     void Show(const std::string& text) { m_frame.SetStatusText(text.c_str()); }
     // Shows text at once, for a step that keeps the program busy.
     void ShowWorking(const std::string& text) { ShowProgress(text); }
-    // The status bar's text while nothing is under way.
+    // The status bar's text while nothing is under way: which protection
+    // the note has, once it has a password.
     void ShowReady();
     // The percentage of a long fill of the view.
     FillProgress OpeningProgress();

@@ -1,11 +1,37 @@
 #include "ui/passworddialogs.h"
 
+#include <string>
 #include <utility>
 
 #include "crypto/note_format.h"
 #include "framework/cstring.h"
 #include "ui/note_session.h"
+#include "ui/text_fit.h"
 #include "ui/uitext.h"
+
+namespace {
+
+// A change of password keeps the note's format unless the user picks
+// another, so that no note leaves its protection for the default's
+// silently; among the choices of the default's format the default is
+// offered, as for a new note.
+const NoteChoice& StartingChoice() {
+    const NoteChoice* current = FindNoteChoice(NoteSession::CurrentKey().cipher);
+    return current != nullptr && current->format != DefaultNoteChoice().format ? *current : DefaultNoteChoice();
+}
+
+// The message for a password that choice cannot store, naming another
+// choice that keeps every character where there is one.
+std::string UnfitPasswordMessage(const NoteChoice& choice) {
+    std::string message = std::string("密码中有 ") + choice.displayName + " 无法保存的字符。请换一个密码";
+    for (const NoteChoice& other : NoteChoices()) {
+        if (&other != &choice && other.format->Encoding() == TextEncoding::Utf8)
+            return message + "，或选择能保存任何字符的 " + other.displayName + "。";
+    }
+    return message + "。";
+}
+
+}  // namespace
 
 // The caret starts in the password field, so the dialog is answered from
 // the keyboard alone: typing, then Enter for the default button. Returning
@@ -37,9 +63,27 @@ BOOL MyDialog::HandleInitDialog() {
     BindControl(IDC_CIPHER, m_comboCipher);
     for (const NoteChoice& choice : NoteChoices())
         m_comboCipher.AddString(choice.displayName);
-    m_comboCipher.SelectString(1, DefaultNoteChoice().displayName);
+    m_comboCipher.SelectString(-1, StartingChoice().displayName);
     SetFocus(m_editPassword);
     return FALSE;
+}
+
+const NoteChoice* MyDialog::SelectedChoice() const {
+    return NoteChoiceFromDisplayName(ViewText(m_comboCipher).c_str());
+}
+
+void MyDialog::HandleOK() {
+    const NoteChoice* choice = SelectedChoice();
+    if (choice != nullptr) {
+        const TextEncoding encoding = choice->format->Encoding();
+        if (FindUnfitCharacters(encoding, SecretWideWindowText(m_editPassword)).count != 0 ||
+            FindUnfitCharacters(encoding, SecretWideWindowText(m_editRepeat)).count != 0) {
+            MessageBoxA(*this, UnfitPasswordMessage(*choice).c_str(), "错误", MB_OK | MB_ICONERROR);
+            SetFocus(m_editPassword);
+            return;
+        }
+    }
+    CDialog::HandleOK();
 }
 
 void MyDialog::HandleDestroy() {

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "crypto/note_format.h"
 #include "crypto/wipe.h"
 #include "framework/dialog.h"
 #include "framework/stdcontrols.h"
@@ -16,10 +17,10 @@
 class CMyDialog : public Casement::CDialog {
 public:
     // What was typed becomes the note's password, as at start-up.
-    CMyDialog() : CDialog(IDD_ENTER_PASSWORD) {}
+    CMyDialog() : CDialog(IDD_ENTER_PASSWORD) { MakeUnicode(); }
     // What was typed goes to entry instead and the key stays in place, so a
     // save that comes while the dialog is open still has it.
-    explicit CMyDialog(SecretString& entry) : CDialog(IDD_ENTER_PASSWORD), m_entry(&entry) {}
+    explicit CMyDialog(SecretString& entry) : CDialog(IDD_ENTER_PASSWORD), m_entry(&entry) { MakeUnicode(); }
     ~CMyDialog() override = default;
 
 protected:
@@ -31,17 +32,25 @@ private:
     SecretString* m_entry = nullptr;  // null: the note's password
 };
 
-// Asks for a new password twice and for a cipher.
+// Asks for a new password twice and for a cipher. It starts at the default
+// choice, or at the note's own where that is of another format, and refuses
+// a password that the chosen format cannot store as typed.
 class MyDialog : public Casement::CDialog {
 public:
-    MyDialog() : CDialog(IDD_NEW_PASSWORD) {}
+    MyDialog() : CDialog(IDD_NEW_PASSWORD) { MakeUnicode(); }
     ~MyDialog() override = default;
 
 protected:
     BOOL HandleInitDialog() override;
+    // Ends the dialog unless a field holds a character the chosen format
+    // cannot store; then it says so and stays with its entries.
+    void HandleOK() override;
     void HandleDestroy() override;
 
 private:
+    // The choice the cipher list shows; null while it shows none.
+    const NoteChoice* SelectedChoice() const;
+
     CPasswordField m_editPassword;
     CPasswordField m_editRepeat;
     Casement::CComboBox m_comboCipher;

@@ -2,6 +2,7 @@
 
 #include <richedit.h>
 
+#include "crypto/note_format.h"
 #include "framework/appcore.h"
 #include "ui/note_encoding.h"
 #include "ui/text_fit.h"
@@ -13,15 +14,17 @@ HWND MessageOwner() {
     return Casement::GetApp().GetThreadRecord()->hMainWnd;
 }
 
-SecretString SecretWindowText(HWND window) {
-    const int length = GetWindowTextLengthW(window);
-    if (length <= 0)
-        return SecretString();
-    WipedWideString text(static_cast<std::size_t>(length) + 1, L'\0');
-    const int copied = GetWindowTextW(window, &text[0], length + 1);
-    text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
-    return Utf8Of(text);
+WipedWideString SecretWideWindowText(HWND window) {
+    // Room for the whole limit from the start: a short text would otherwise
+    // sit in the string object itself, where no wiping allocator reaches it.
+    WipedWideString text;
+    text.reserve(kPasswordCharacterLimit + 1);
+    text.resize(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1);
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, &text[0], static_cast<int>(text.size()))));
+    return text;
 }
+
+SecretString SecretWindowText(HWND window) { return Utf8Of(SecretWideWindowText(window)); }
 
 SecretString Utf8Of(std::wstring_view text) {
     if (text.empty())

@@ -35,9 +35,10 @@ inline Casement::CString ViewText(const Casement::CWnd& view) {
     return text;
 }
 
-// A window's whole text as UTF-8, exactly the characters it holds, read into
-// strings that wipe themselves: for passwords, which must leave no copy
-// behind.
+// A window's whole text, exactly the characters it holds, read into strings
+// that wipe themselves: for passwords, which must leave no copy behind.
+WipedWideString SecretWideWindowText(HWND window);
+// The same as UTF-8.
 SecretString SecretWindowText(HWND window);
 
 // UTF-16 text as UTF-8 and back, in strings that wipe themselves. A

@@ -197,6 +197,87 @@ TEST(Editor, PasswordFieldsTakeAt512CharactersAndTheNewPasswordDialogStartsFresh
     EXPECT_EQ(0u, editor.CloseUnchanged());
 }
 
+const std::wstring kModernName = L"XChaCha20-Poly1305 (Argon2id)";
+// Korean letters and an emoji: code page 936 holds neither.
+const std::wstring kBeyondCodePage = L"\uD55C\uAE00 \U0001F600 pw";
+
+void TypeInto(HWND dialog, int id, const std::wstring& text) {
+    for (const wchar_t unit : text)
+        SendMessageW(GetDlgItem(dialog, id), WM_CHAR, unit, 1);
+}
+
+TEST(Editor, PasswordFieldsKeepEveryCharacterAndALegacyCipherRefusesWhatItCannotStore) {
+    EditorOnCopy editor("unicode password");
+    ASSERT_TRUE(editor.Opened());
+    editor.Type(L"note");
+    EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDYES));
+    const HWND dialog = driver::WaitForDialog(editor.GetProcess().Id(), L"Scribecrypt", driver::kWindowTimeoutMs);
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(L"AES-256-CBC", ControlText(dialog, IDC_CIPHER)) << "a new note starts at the default";
+    TypeInto(dialog, IDC_NEW_PASSWORD, kBeyondCodePage);
+    driver::SetControlText(dialog, IDC_REPEAT_PASSWORD, kBeyondCodePage);
+    EXPECT_EQ(kBeyondCodePage, ControlText(dialog, IDC_NEW_PASSWORD));
+    EXPECT_EQ(kBeyondCodePage, ControlText(dialog, IDC_REPEAT_PASSWORD));
+    driver::PressButton(dialog, IDOK);
+    EXPECT_EQ(L"错误: 密码中有 AES-256-CBC 无法保存的字符。请换一个密码，"
+              L"或选择能保存任何字符的 " + kModernName + L"。",
+              editor.Answer(IDOK));
+    ASSERT_TRUE(IsWindowVisible(dialog)) << "the dialog stays";
+    EXPECT_EQ(kBeyondCodePage, ControlText(dialog, IDC_NEW_PASSWORD)) << "with its entries";
+
+    SendMessageW(GetDlgItem(dialog, IDC_CIPHER), CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                 reinterpret_cast<LPARAM>(kModernName.c_str()));
+    driver::PressButton(dialog, IDOK);
+    ASSERT_TRUE(driver::WaitForWindowToGo(dialog));
+    EXPECT_EQ(0u, editor.WaitForExit());
+    EXPECT_EQ("<absent>", editor.Copy().Packet("TYPE"));
+
+    Editor reopened(editor.Copy());
+    const HWND enter = driver::WaitForDialog(reopened.GetProcess().Id(), L"Scribecrypt", driver::kWindowTimeoutMs);
+    ASSERT_NE(nullptr, enter);
+    TypeInto(enter, IDC_PASSWORD, kBeyondCodePage);
+    EXPECT_EQ(kBeyondCodePage, ControlText(enter, IDC_PASSWORD));
+    driver::PressButton(enter, IDOK);
+    ASSERT_TRUE(reopened.Open());
+    EXPECT_EQ(L"note", reopened.Text());
+    EXPECT_EQ(L"保护: " + kModernName, reopened.StatusText());
+    reopened.Command(IDM_CHANGE_PASSWORD);
+    const HWND change = driver::WaitForDialog(reopened.GetProcess().Id(), L"Scribecrypt", driver::kWindowTimeoutMs);
+    ASSERT_NE(nullptr, change);
+    EXPECT_EQ(kModernName, ControlText(change, IDC_CIPHER)) << "a modern note starts at its own protection";
+    driver::PressButton(change, IDCANCEL);
+    ASSERT_TRUE(driver::WaitForWindowToGo(change));
+    EXPECT_EQ(0u, reopened.CloseUnchanged());
+
+    // The password is kept as typed: its characters lost to "?" do not open it.
+    Editor asked(editor.Copy());
+    const HWND again = driver::WaitForDialog(asked.GetProcess().Id(), L"Scribecrypt", driver::kWindowTimeoutMs);
+    ASSERT_NE(nullptr, again);
+    driver::SetControlText(again, IDC_PASSWORD, L"?? ?? pw");
+    driver::PressButton(again, IDOK);
+    EXPECT_EQ(L"错误: 您提供的密码无效。", asked.Answer(IDOK));
+}
+
+TEST(Editor, TheStatusBarNamesTheProtectionAndTheDialogStartsAtAnAcceptedModernChoice) {
+    EditorOnCopy editor("protection", "text", "pw", "SM4");
+    ASSERT_TRUE(editor.Opened());
+    EXPECT_EQ(L"保护: SM4-128-CBC", editor.StatusText());
+    ASSERT_TRUE(editor.ChangePassword(L"pw2", kModernName));
+    EXPECT_EQ(kPasswordOnClose, editor.Answer(IDOK));
+    editor.Command(IDM_CHANGE_PASSWORD);
+    const HWND dialog = driver::WaitForDialog(editor.GetProcess().Id(), L"Scribecrypt", driver::kWindowTimeoutMs);
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(kModernName, ControlText(dialog, IDC_CIPHER));
+    driver::PressButton(dialog, IDCANCEL);
+    ASSERT_TRUE(driver::WaitForWindowToGo(dialog));
+
+    editor.Command(IDM_SAVE);
+    EXPECT_TRUE(driver::WaitUntil([&] { return editor.StatusText() == L"保护: " + kModernName; }, 20000));
+    EXPECT_EQ("<absent>", editor.Copy().Packet("TYPE"));
+    EXPECT_EQ(0u, editor.CloseUnchanged());
+    EXPECT_EQ(L"text", OpenedText(editor.Copy(), L"pw2"));
+}
+
 TEST(Editor, TypeThatBeginsWithAnIdentifierSelectsIt) {
     ProgramCopy sealed("type source");
     ASSERT_TRUE(sealed.Seal("seed text", "pw", "SEED"));

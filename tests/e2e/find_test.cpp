@@ -115,7 +115,7 @@ TEST(FindKeys, FindsNextAndPreviousRoundTheEndWithoutChangingTheNote) {
     EXPECT_TRUE(driver::WaitForWindowToGo(dialog));
     PressKey(VK_F3);
     EXPECT_EQ((Selection{12, 15}), WaitForSelection(editor, {12, 15}));
-    EXPECT_EQ(L"Ready", editor.StatusText());
+    EXPECT_EQ(L"保护: AES-256-CBC", editor.StatusText());
     PressKeyWith(VK_SHIFT, VK_F3);
     EXPECT_EQ((Selection{4, 7}), WaitForSelection(editor, {4, 7}));
     PressKeyWith(VK_SHIFT, VK_F3);

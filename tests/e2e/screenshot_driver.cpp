@@ -48,6 +48,17 @@ int main() {
     SendMessageW(GetDlgItem(dialog, IDC_CIPHER), CB_SHOWDROPDOWN, TRUE, 0);
     Sleep(300);
     Pause("new-password");
+    SendMessageW(GetDlgItem(dialog, IDC_CIPHER), CB_SHOWDROPDOWN, FALSE, 0);
+
+    // A Korean password, which the legacy cipher chosen cannot store.
+    driver::SetControlText(dialog, IDC_NEW_PASSWORD, L"\uD55C\uAE00");
+    driver::SetControlText(dialog, IDC_REPEAT_PASSWORD, L"\uD55C\uAE00");
+    driver::PressButton(dialog, IDOK);
+    if (driver::WaitForMessageBox(process.Id(), driver::kWindowTimeoutMs) == nullptr)
+        return 1;
+    Sleep(300);
+    Pause("password-refused");
+    driver::AnswerMessageBox(process.Id(), IDOK);
     driver::PressButton(dialog, IDCANCEL);
     Sleep(300);
     PostMessageW(main, WM_CLOSE, 0, 0);

@@ -13,6 +13,7 @@
 #include "framework/appcore.h"
 #include "framework/cexception.h"
 #include "framework/dialog.h"
+#include "framework/stdcontrols.h"
 #include "modal_steps.h"
 
 namespace {
@@ -28,6 +29,7 @@ using modal_steps::WhenDialogShows;
 class ScriptedDialog : public CDialog {
 public:
     using CDialog::CDialog;
+    using CDialog::MakeUnicode;
     std::function<void(ScriptedDialog&)> onInit;
     RECT rectAtInit = {};
     RECT rectAtDestroy = {};
@@ -119,6 +121,31 @@ TEST(ModalDialog, IsCentredBeforeHandleInitDialogWhichMayMoveIt) {
     EXPECT_EQ(10, moved.rectAtDestroy.left);
     EXPECT_EQ(20, moved.rectAtDestroy.top);
     DestroyWindow(parent);
+}
+
+// Korean letters and an emoji, which no ANSI code page of Chinese Windows holds.
+const std::wstring kBeyondCodePage = L"\uD55C\uAE00 \U0001F600";
+
+TEST(ModalDialog, UnicodeDialogsBoundFieldKeepsEveryCharacterTypedOrSet) {
+    CWinApp app;
+    ScriptedDialog dialog(IDD_PROBE);
+    dialog.MakeUnicode();
+    Casement::CEdit field;
+    std::wstring typed, set;
+    dialog.onInit = [&](ScriptedDialog& d) {
+        d.BindControl(IDC_FIRST, field);
+        for (const wchar_t unit : kBeyondCodePage)
+            SendMessageW(field, WM_CHAR, unit, 1);
+        wchar_t text[32] = {};
+        typed.assign(text, static_cast<std::size_t>(GetWindowTextW(field, text, 32)));
+        SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+        SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kBeyondCodePage.c_str()));
+        set.assign(text, static_cast<std::size_t>(GetWindowTextW(field, text, 32)));
+        d.FinishDialog(IDOK);
+    };
+    EXPECT_EQ(IDOK, dialog.DoModal(nullptr));
+    EXPECT_EQ(kBeyondCodePage, typed);
+    EXPECT_EQ(kBeyondCodePage, set);
 }
 
 void ExpectCreationFails(const std::function<void()>& create) {

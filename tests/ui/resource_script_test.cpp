@@ -285,8 +285,8 @@ TEST_F(ProgramResources, DialogTemplatesHaveTheirControlsInTabOrder) {
                   {0, kStatic, L"#41", WS_CHILD | WS_VISIBLE | SS_ICON, 12, 10, 21, 20},
                   {-1, kStatic, L"" SCRIBECRYPT_TITLE, kLabel, 52, 16, 64, 8},
                   {-1, kStatic, L"说明：采用高级加密算法的便签笔记", kLabel, 12, 55, 135, 12},
-                  {IDC_ABOUT_CHOICES, kStatic, L"本。支持AES、Camellia、SM4、", kLabel, 35, 67, 109, 8},
-                  {IDC_ABOUT_LAST_CHOICE, kStatic, L"SEED算法。", kLabel, 35, 79, 42, 8},
+                  {IDC_ABOUT_CHOICES, kStatic, L"本。支持AES、Camellia、SM4、SEED、", kLabel, 35, 67, 109, 8},
+                  {IDC_ABOUT_LAST_CHOICE, kStatic, L"XChaCha20-Poly1305算法。", kLabel, 35, 79, 109, 8},
               }),
               about.items);
 
