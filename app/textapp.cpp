@@ -7,8 +7,9 @@
 #include "ui/passworddialogs.h"
 #include "ui/uitext.h"
 
-bool CTextApp::EnterPassword() {
+bool CTextApp::EnterPassword(const std::function<void()>& open) {
     std::unique_ptr<CMyDialog> dialog(new CMyDialog);
+    dialog->CheckBeforeClosing(open);
     m_pPasswordDialog = dialog.get();
     const INT_PTR result = dialog->DoModal(nullptr);
     dialog.reset();
@@ -18,7 +19,7 @@ bool CTextApp::EnterPassword() {
 }
 
 BOOL CTextApp::InitInstance() {
-    NoteSession::Unlocked unlocked = NoteSession::UnlockStoredNote([this] { return EnterPassword(); });
+    NoteSession::Unlocked unlocked = NoteSession::UnlockStoredNote([this](const std::function<void()>& open) { return EnterPassword(open); });
     switch (unlocked.outcome) {
     case NoteSession::Unlock::NoPassword:
         return FALSE;

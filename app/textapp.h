@@ -2,6 +2,8 @@
 // state, unlocks the stored note at start and owns the frame.
 #pragma once
 
+#include <functional>
+
 #include "framework/appcore.h"
 #include "ui/document_state.h"
 #include "ui/mainframe.h"
@@ -22,6 +24,7 @@ public:
 
 private:
     // Shows the enter-password dialog, which leaves what was typed with the
-    // note's session; false when it was cancelled.
-    bool EnterPassword();
+    // note's session and runs open before it closes; false when it was
+    // cancelled.
+    bool EnterPassword(const std::function<void()>& open);
 };

@@ -136,7 +136,7 @@ PromptOutcome RunNewPasswordPrompt(const std::function<INT_PTR()>& show,
     }
 }
 
-Unlocked UnlockStoredNote(const std::function<bool()>& askPassword) {
+Unlocked UnlockStoredNote(const AskPassword& askPassword) {
     CDocumentState& state = GetDocumentState();
     const StoredEntries entries = OwnNoteEntries();
     Unlocked unlocked;
@@ -156,16 +156,25 @@ Unlocked UnlockStoredNote(const std::function<bool()>& askPassword) {
         unlocked.outcome = Unlock::UnknownFormat;
         return unlocked;
     }
-    const bool answered = askPassword();
-    const SecretString entered = std::move(state.m_password);
-    if (!answered || entered.empty()) {
-        unlocked.outcome = Unlock::NoPassword;
-        return unlocked;
-    }
     NoteFormat::Opening opening;
-    {
+    bool tried = false;
+    bool given = false;
+    const auto open = [&] {
+        tried = true;
+        const SecretString entered = std::move(state.m_password);
+        given = !entered.empty();
+        if (!given)
+            return;
         const CWaitCursor waiting;
         opening = format.OpenOwnNote(entries, PasswordFor(format, entered.View()).View());
+    };
+    const bool answered = askPassword(open);
+    if (answered && !tried)
+        open();
+    state.m_password = SecretString();
+    if (!answered || !given) {
+        unlocked.outcome = Unlock::NoPassword;
+        return unlocked;
     }
     if (opening.choice != nullptr)
         SetCipher(state, opening.choice->identifier);

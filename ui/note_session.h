@@ -90,8 +90,11 @@ struct Unlocked {
 };
 // Loads the stored note once, asks for its password through askPassword
 // (which leaves it through LeaveEnteredPassword and returns false when the
-// user gave none), opens the note with it under a wait cursor, and keeps
-// the key it opened with as the current and the stored note's key.
-Unlocked UnlockStoredNote(const std::function<bool()>& askPassword);
+// user gave none; it may run open itself once the password is left, while
+// it shows that it is working, and otherwise open runs after it), opens
+// the note with it and keeps the key it opened with as the current and
+// the stored note's key.
+using AskPassword = std::function<bool(const std::function<void()>& open)>;
+Unlocked UnlockStoredNote(const AskPassword& askPassword);
 
 }  // namespace NoteSession

@@ -47,13 +47,32 @@ BOOL CMyDialog::HandleInitDialog() {
     return FALSE;
 }
 
-void CMyDialog::HandleDestroy() {
+void CMyDialog::LeaveEntry() {
+    if (m_left)
+        return;
+    m_left = true;
     SecretString typed = SecretWindowText(m_editPassword);
     if (m_entry != nullptr)
         *m_entry = std::move(typed);
     else
         NoteSession::LeaveEnteredPassword(std::move(typed));
 }
+
+void CMyDialog::HandleOK() {
+    if (m_check) {
+        LeaveEntry();
+        SetWindowTextW(m_editPassword, L"");
+        EnableWindow(m_editPassword, FALSE);
+        EnableWindow(GetDlgItem(*this, IDOK), FALSE);
+        EnableWindow(GetDlgItem(*this, IDCANCEL), FALSE);
+        SetDlgItemTextW(*this, IDC_PASSWORD_PROMPT, L"正在验证密码，请稍候…");
+        UpdateWindow(*this);
+        m_check();
+    }
+    CDialog::HandleOK();
+}
+
+void CMyDialog::HandleDestroy() { LeaveEntry(); }
 
 BOOL MyDialog::HandleInitDialog() {
     BindControl(IDC_NEW_PASSWORD, m_editPassword);

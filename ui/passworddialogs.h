@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <utility>
 
 #include "crypto/note_format.h"
 #include "crypto/wipe.h"
@@ -23,13 +24,23 @@ public:
     explicit CMyDialog(SecretString& entry) : CDialog(IDD_ENTER_PASSWORD), m_entry(&entry) { MakeUnicode(); }
     ~CMyDialog() override = default;
 
+    // Work that OK runs once it has left what was typed, while the dialog
+    // stays up and says that it is working (a key derivation can take a
+    // while); the dialog ends when it is done.
+    void CheckBeforeClosing(std::function<void()> check) { m_check = std::move(check); }
+
 protected:
     BOOL HandleInitDialog() override;
+    void HandleOK() override;
     void HandleDestroy() override;
 
 private:
+    void LeaveEntry();
+
     CPasswordField m_editPassword;
     SecretString* m_entry = nullptr;  // null: the note's password
+    std::function<void()> m_check;
+    bool m_left = false;  // what was typed is already left
 };
 
 // Asks for a new password twice and for a cipher. It starts at the default

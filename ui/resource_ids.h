@@ -25,6 +25,7 @@
 // The About box's two lines that name the note choices.
 #define IDC_ABOUT_CHOICES 1010
 #define IDC_ABOUT_LAST_CHOICE 1011
+#define IDC_PASSWORD_PROMPT 1012
 
 // Menu commands. Most have a status-bar prompt of the same id in the string
 // table; the change-password, lock, font and word-wrap commands have none,

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "crypto/key_material.h"
+#include "crypto/modern_format.h"
 #include "tests/e2e/program.h"
 #include "ui/resource_ids.h"
 
@@ -162,6 +163,33 @@ TEST_F(Unlock, AModernNoteItCannotReadIsRefusedAndLeftAsItWas) {
     EXPECT_EQ(L"错误: 您提供的密码无效。", driver::AnswerMessageBox(wrong.Id(), IDOK));
     EXPECT_EQ(kFailed, ExitCode(wrong));
     EXPECT_TRUE(sealedBefore == sealed.Bytes());
+}
+
+// A costly derivation keeps the dialog up, saying that it works and taking
+// no second entry, until the note opens.
+TEST_F(Unlock, WhileAModernKeyIsDerivedTheDialogSaysItIsWorking) {
+    ProgramCopy copy("costly");
+    const std::optional<ModernKey> key = MakeModernKey("pw", Argon2idCost{12, 262144, 1});
+    ASSERT_TRUE(key.has_value());
+    const std::vector<unsigned char> entry = SealModernEntry(*key, CurrentFileTime(), "costly");
+    ASSERT_TRUE(copy.AddPacket(kModernNoteEntry, std::string(entry.begin(), entry.end())));
+    Process process;
+    ASSERT_TRUE(copy.Start(process));
+    const HWND dialog = Dialog(process);
+    ASSERT_NE(nullptr, dialog);
+    Enter(process, L"pw");
+    // The dialog's thread is busy: its texts are read without asking it.
+    const auto prompt = [&] {
+        wchar_t text[64] = {};
+        InternalGetWindowText(GetDlgItem(dialog, IDC_PASSWORD_PROMPT), text, 64);
+        return std::wstring(text);
+    };
+    EXPECT_TRUE(driver::WaitUntil([&] { return prompt() == L"正在验证密码，请稍候…"; }, 10000)) << "shown: " << prompt();
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_PASSWORD)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
+    HWND editor = WaitForEditor(process);
+    ASSERT_NE(nullptr, editor);
+    CloseEditor(process, editor);
 }
 
 }  // namespace

@@ -295,7 +295,7 @@ TEST_F(ProgramResources, DialogTemplatesHaveTheirControlsInTabOrder) {
     EXPECT_EQ((std::vector<Item>{
                   {IDOK, kButton, L"确定", kDefaultButton, 119, 95, 50, 14},
                   {IDCANCEL, kButton, L"取消", kButtonStyle, 177, 95, 50, 14},
-                  {-1, kStatic, L"请输入打开文档所需密码。", kLabel, 19, 26, 97, 8},
+                  {IDC_PASSWORD_PROMPT, kStatic, L"请输入打开文档所需密码。", kLabel, 19, 26, 97, 8},
                   {IDC_PASSWORD, kEdit, L"", kPasswordField, 102, 52, 120, 14},
                   {-1, kStatic, L"密码：", kLabel, 75, 56, 25, 8},
               }),
