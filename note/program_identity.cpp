@@ -40,6 +40,15 @@ void Zero32(std::vector<std::uint8_t>& bytes, std::size_t offset) {
     for (std::size_t i = 0; i < 4; ++i) bytes[offset + i] = 0;
 }
 
+// The section holding data directory index when it is placed after the
+// resource section, which a rewrite may move, so the directory's address
+// follows from the resource section's size.
+std::optional<std::size_t> MovableSectionOf(const PeHeaders& headers, std::size_t index, std::uint32_t movedFrom) {
+    const std::uint32_t rva = headers.Directory(index).rva;
+    if (index == kResourceDirectory || index == kCertificateDirectory || rva < movedFrom) return std::nullopt;
+    return headers.SectionAt(rva);
+}
+
 // The headers up to the section table, without the fields a resource
 // rewrite changes.
 std::vector<std::uint8_t> StableHeaders(const PeHeaders& headers, const std::uint8_t* image, std::uint32_t movedFrom) {
@@ -52,8 +61,7 @@ std::vector<std::uint8_t> StableHeaders(const PeHeaders& headers, const std::uin
     for (std::size_t i = 0; i < headers.directories.size(); ++i) {
         const std::size_t entry = headers.directoriesOffset + 8 * i;
         if (i == kResourceDirectory) Zero32(bytes, entry + 4);
-        if (i == kCertificateDirectory || (i != kResourceDirectory && headers.directories[i].rva >= movedFrom))
-            Zero32(bytes, entry);
+        if (i == kCertificateDirectory || MovableSectionOf(headers, i, movedFrom)) Zero32(bytes, entry);
     }
     return bytes;
 }
@@ -72,6 +80,13 @@ std::string ProgramIdentity(const std::uint8_t* image, std::size_t imageBytes) {
     IdentityInput input;
     const std::vector<std::uint8_t> stable = StableHeaders(headers, image, movedFrom);
     input.AddBytes(stable.data(), stable.size());
+    // A directory in a section that may move is kept as its place in that section.
+    for (std::size_t i = 0; i < headers.directories.size(); ++i) {
+        if (const std::optional<std::size_t> section = MovableSectionOf(headers, i, movedFrom)) {
+            input.Add32(static_cast<std::uint32_t>(*section));
+            input.Add32(headers.directories[i].rva - headers.sections[*section].virtualAddress);
+        }
+    }
     for (std::size_t i = 0; i < headers.sections.size(); ++i) {
         if (i == *resourceIndex) continue;
         const SectionHeader& section = headers.sections[i];

@@ -13,8 +13,9 @@
 //   the fields that follow from the resource section's size or the file's
 //   layout set to zero (PointerToSymbolTable, SizeOfInitializedData,
 //   SizeOfImage, CheckSum, the resource directory's size, the certificate
-//   directory's file offset, and the address of any directory that points
-//   into a section placed after the resource section);
+//   directory's file offset), and a directory in a section placed after the
+//   resource section (such as the base relocations) by its place in that
+//   section instead of its address;
 // - every section other than the resource section: its name, virtual size,
 //   characteristics, its address unless it lies after the resource section
 //   (which may move it), and its bytes up to its virtual size;

@@ -81,6 +81,7 @@ TEST_P(Identity, ChangesWithAnythingButTheNote) {
     const std::vector<std::pair<const char*, std::vector<std::uint8_t>>> changed = {
         {"a byte of code", withByte(rawOffset(0) + 0x123)},
         {"a relocation", withByte(rawOffset(3) + 8)},
+        {"where the relocations begin", withByte(fixture::DirectoryOffset(pe32Plus, 5))},
         {"an icon pixel", withResource(kIcon, 40)},
         {"the version", withResource(kVersion, 8)},
         {"a resource's language", Program(pe32Plus, relabelled)},
