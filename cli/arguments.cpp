@@ -33,6 +33,8 @@ std::string HelpText() {
     "                            entries and whether they are consistent; with a\n"
     "                            password file or descriptor it also checks the\n"
     "                            password and gives a modern note's save time\n"
+    "  identify FILE             the program's identity, which its note does not\n"
+    "                            change, and whether it holds a note\n"
     "  verify FILE               asks the password and says whether it is the note's\n"
     "                            (and when a modern note was saved)\n"
     "  show FILE [--raw]         writes the note's text to standard output\n"
@@ -95,6 +97,7 @@ struct CommandRule {
 
 constexpr CommandRule kCommands[] = {
     {"info", Command::Info, "--format --password-file --password-fd "},
+    {"identify", Command::Identify, ""},
     {"verify", Command::Verify, "--format --password-file --password-fd "},
     {"show", Command::Show, "--format --raw --password-file --password-fd "},
     {"export", Command::Export, "--format -o --raw --password-file --password-fd "},

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-enum class Command { Help, Info, Verify, Show, Export, Lock, Passwd, Clear };
+enum class Command { Help, Info, Identify, Verify, Show, Export, Lock, Passwd, Clear };
 
 struct CommandLine {
     Command command = Command::Help;

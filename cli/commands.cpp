@@ -13,6 +13,7 @@
 #include "crypto/modern_format.h"
 #include "crypto/wipe.h"
 #include "note/note_image.h"
+#include "note/program_identity.h"
 #include "store/image_error.h"
 
 namespace {
@@ -189,6 +190,35 @@ int Info(const CommandLine& line) {
     return readable && formats.size() == 1 ? kExitSuccess : kExitUnusable;
 }
 
+// What identify says of the note: none, or for each kind of note found
+// whether it is whole, and its cipher.
+std::string DescribeNoteBriefly(const NoteImage& file) {
+    const std::vector<const NoteFormat*> formats = file.StoredFormats();
+    if (formats.empty()) return "none";
+    std::string described;
+    for (const NoteFormat* format : formats) {
+        const NoteImage only = file.Only(*format);
+        const NoteChoice* choice = only.Choice();
+        if (!described.empty()) described += ", ";
+        const char* state = !only.HasNote() ? "incomplete" : only.Faults().empty() ? "present" : "damaged";
+        described += std::string(state) + " (" +
+                     (choice == nullptr ? "unknown cipher" : choice->identifier) + ")";
+    }
+    return described;
+}
+
+int Identify(const CommandLine& line) {
+    const NoteImage file = ReadProgram(line.file);
+    std::string identity;
+    try {
+        identity = ProgramIdentity(file.bytes().data(), file.bytes().size());
+    } catch (const ImageError& error) {
+        throw InputRefused(line.file + ": " + error.what());
+    }
+    std::cout << "identity " << identity << "  note: " << DescribeNoteBriefly(file) << "\n";
+    return kExitSuccess;
+}
+
 int Verify(const CommandLine& line) {
     const NoteImage image = ReadNote(line);
     image.RequireWholeNote();
@@ -294,6 +324,7 @@ int Run(const CommandLine& line) {
     switch (line.command) {
     case Command::Help: std::cout << HelpText(); return kExitSuccess;
     case Command::Info: return Info(line);
+    case Command::Identify: return Identify(line);
     case Command::Verify: return Verify(line);
     case Command::Show:
     case Command::Export: return ShowOrExport(line);

@@ -34,6 +34,7 @@ TEST(Arguments, EveryMisuseIsRefused) {
         {"show"},
         {"show", "a.exe", "b.exe"},
         {"info", "a.exe", "--raw"},
+        {"identify", "a.exe", "--password-file", "p"},
         {"verify", "a.exe", "-o", "x"},
         {"show", "a.exe", "--password", "secret"},
         {"lock", "a.exe"},

@@ -281,6 +281,25 @@ TEST_P(Cli, AModernNoteKeepsKoreanAndEmojiByteForByte) {
     EXPECT_EQ(fixture::SampleEntries().size(), Resources(Program()).size());
 }
 
+TEST_P(Cli, IdentifyGivesOneIdentityWhateverTheNote) {
+    const std::string identity = Run({"identify", Program()}).out.substr(0, 73);
+    ASSERT_EQ(0u, identity.rfind("identity ", 0));
+    const auto identified = [&](const std::string& note) { return identity + "  note: " + note + "\n"; };
+    EXPECT_EQ(identified("none"), Run({"identify", Program()}).out);
+
+    ASSERT_EQ(0, Run({"lock", Program(), "--text", In("note.txt")}, kNewPassword).status);
+    EXPECT_EQ(identified("present (AES)"), Run({"identify", Program()}).out);
+    ASSERT_EQ(0, Run({"passwd", Program(), "--cipher", "SM4"}, kPasswordUtf8 + "\nnew one\nnew one\n").status);
+    EXPECT_EQ(identified("present (SM4)"), Run({"identify", Program()}).out);
+    ASSERT_EQ(0, Run({"clear", Program()}, "new one\n").status);
+    EXPECT_EQ(identified("none"), Run({"identify", Program()}).out);
+    ASSERT_EQ(0, Run(Joined({"lock", Program(), "--text", In("note.txt"), "--cipher", "XCHACHA20"}, kCheapKey), kNewPassword).status);
+    EXPECT_EQ(identified("present (XCHACHA20)"), Run({"identify", Program()}).out);
+
+    WriteImage(In("incomplete.exe"), WithNoteEntry(Program(), {1, 2, 3}));
+    EXPECT_EQ(identified("damaged (unknown cipher)"), Run({"identify", In("incomplete.exe")}).out);
+}
+
 TEST_P(Cli, PasswdMovesANoteBetweenFormatsKeepingOrRaisingItsCost) {
     ASSERT_EQ(0, Run({"lock", Program(), "--text", In("note.txt"), "--cipher", "SM4"}, kNewPassword).status);
     const Result moved = Run({"passwd", Program(), "--cipher", "XCHACHA20", "--kdf-passes", "4", "--kdf-memory", "16"},
@@ -427,6 +446,10 @@ TEST_P(Cli, RefusedInputLeavesEveryFileAsItWas) {
     // Sparse: its size is read, never its bytes.
     WriteText(In("huge.exe"), "");
     fs::resize_file(In("huge.exe"), 5ull << 30);
+    WriteText(In("cut.exe"), before.substr(0, before.size() / 2));
+    std::vector<std::uint8_t> damaged(before.begin(), before.end());
+    fixture::Put16(damaged, fixture::Read32(damaged, fixture::SectionHeaderOffset(GetParam(), 2) + 20) + 12, 0xffff);
+    WriteText(In("damaged.exe"), std::string(damaged.begin(), damaged.end()));
     const Case cases[] = {
         {{"lock", Program(), "--text", In("emoji.txt")}, kNewPassword, 3, "character 6 (line 2, column 3), U+1F600"},
         {{"lock", Program(), "--text", In("zero.txt"), "--raw"}, kNewPassword, 3, "byte 2 is a zero byte"},
@@ -439,6 +462,9 @@ TEST_P(Cli, RefusedInputLeavesEveryFileAsItWas) {
         {{"show", Program()}, kPasswordUtf8 + "\n", 3, "holds no note"},
         {{"export", Program(), "-o", m_folder.string() + "/./scribecrypt.exe"}, kPasswordUtf8 + "\n", 3, "over the program file"},
         {{"info", In("note.txt")}, "", 3, "not a PE file"},
+        {{"identify", In("note.txt")}, "", 3, "not a PE file"},
+        {{"identify", In("cut.exe")}, "", 3, "truncated"},
+        {{"identify", In("damaged.exe")}, "", 3, "damaged resource directory"},
         {{"info", m_folder.string()}, "", 3, "it is a folder"},
         {{"info", "/dev/zero"}, "", 3, "not a regular file"},
         {{"lock", Program(), "--text", "/dev/zero"}, kNewPassword, 3, "not a regular file"},

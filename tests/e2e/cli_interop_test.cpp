@@ -1,8 +1,8 @@
 // The command-line companion and the program read each other's notes: a
 // note the companion locks opens in the program, its entries equal to the
 // program's own sealing; what the program then saves the companion exports
-// and re-keys, and the program opens that again. A running program is never
-// rewritten.
+// and re-keys, and the program opens that again; none of them changes the
+// program's identity. A running program is never rewritten.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "note/program_identity.h"
 #include "tests/e2e/editor.h"
 #include "tests/e2e/stress.h"
 
@@ -30,6 +31,11 @@ const std::wstring kWidePassword = L"口令 cli";
 const std::wstring kEdit = L"saved by the program: ";
 
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+std::string IdentityOf(const ProgramCopy& copy) {
+    const std::string bytes = copy.Bytes();
+    return ProgramIdentity(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+}
 
 // Runs the companion with these arguments and gives its exit code.
 DWORD RunCli(const std::string& arguments) {
@@ -113,11 +119,19 @@ protected:
 };
 
 TEST_F(CliInterop, ALockedNoteOpensInTheProgramAndWhatItSavesExports) {
+    const std::string identity = IdentityOf(m_locked);
     ASSERT_EQ(0u, RunCli("lock " + Quoted(m_locked.Path()) + " --text " + Quoted(m_text) + " --cipher CAMELLIA" +
                          PasswordFile()));
     ProgramCopy sealed("cli-sealed");
     ASSERT_TRUE(sealed.Seal(kNote936, kPassword936, "CAMELLIA"));
     for (const char* name : {"HMAC", "DATA", "TYPE"}) EXPECT_EQ(sealed.Packet(name), m_locked.Packet(name)) << name;
+    EXPECT_EQ(identity, IdentityOf(m_locked)) << "locked by the companion";
+    EXPECT_EQ(identity, IdentityOf(sealed)) << "sealed through the system's resource update";
+    // A note large enough that the update lays the section out anew and
+    // moves what follows it.
+    ProgramCopy large("cli-large");
+    ASSERT_TRUE(large.Seal(std::string(300000, 'a'), kPassword936, "CAMELLIA"));
+    EXPECT_EQ(identity, IdentityOf(large)) << "a large note sealed through the system's resource update";
 
     {
         Editor editor(m_locked);
@@ -127,6 +141,7 @@ TEST_F(CliInterop, ALockedNoteOpensInTheProgramAndWhatItSavesExports) {
         EXPECT_EQ(driver::kSaveQuestion, editor.CloseAnswering(IDYES));
         ASSERT_EQ(0u, editor.WaitForExit());
     }
+    EXPECT_EQ(identity, IdentityOf(m_locked)) << "saved by the program";
     const std::string exported = m_locked.Folder() + "\\exported.txt";
     ASSERT_EQ(0u, RunCli("export " + Quoted(m_locked.Path()) + " -o " + Quoted(exported) + PasswordFile()));
     EXPECT_EQ("saved by the program: " + kNoteUtf8, driver::ReadFileBytes(exported));

@@ -1,6 +1,6 @@
 // The real program, as the MinGW builds link it: its resources read, its
 // checksum recomputed, and the note's entries written into a copy and
-// removed again. Skipped when the Windows builds are not there (a native
+// removed again, its identity kept throughout. Skipped when the Windows builds are not there (a native
 // build comes first); SCRIBECRYPT_BUILD_ROOT names another build folder.
 #include <gtest/gtest.h>
 
@@ -12,6 +12,7 @@
 
 #include "crypto/legacy_format.h"
 #include "note/note_entries.h"
+#include "note/program_identity.h"
 #include "store/image_rewriter.h"
 #include "store/pe_checksum.h"
 #include "store/pe_headers.h"
@@ -86,6 +87,10 @@ TEST_P(ProgramImage, TakesALargeNoteAndGivesItBackKeepingEveryOtherResource) {
         EXPECT_EQ(withoutNote[i].bytes, original[i].bytes);
     }
     EXPECT_EQ(cleared.size(), m_image.size());  // the section shrinks back to its blocks
+
+    const std::string identity = ProgramIdentity(m_image.data(), m_image.size());
+    EXPECT_EQ(identity, ProgramIdentity(locked.data(), locked.size()));
+    EXPECT_EQ(identity, ProgramIdentity(cleared.data(), cleared.size()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Builds, ProgramImage, testing::Values("win32", "win64"),
