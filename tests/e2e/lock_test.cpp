@@ -136,6 +136,17 @@ bool IsLocked(const Editor& editor) {
            SendMessageW(editor.View(), WM_GETTEXTLENGTH, 0, 0) == 0;
 }
 
+// Waits until an unlock is through: the password checked and the note back
+// in the view, after which the status bar no longer says either.
+bool Unlocked(const Editor& editor) {
+    return driver::WaitUntil(
+        [&] {
+            const std::wstring status = editor.StatusText();
+            return status != kLocked && status != L"正在检查密码…";
+        },
+        10000);
+}
+
 // Opens the enter-password dialog of a locked editor with Enter and answers it.
 void AnswerUnlock(Editor& editor, const std::wstring& password) {
     ASSERT_TRUE(driver::WaitUntil([&] { return GetForegroundWindow() == editor.Main(); }, driver::kWindowTimeoutMs));
@@ -172,7 +183,7 @@ TEST(Lock, LeavesNoTextInMemoryAndOnlyTheRightPasswordGivesTheNoteBack) {
     EXPECT_TRUE(IsLocked(editor));
 
     AnswerUnlock(editor, L"pw");
-    ASSERT_TRUE(driver::WaitUntil([&] { return editor.StatusText() != kLocked; }, 10000));
+    ASSERT_TRUE(Unlocked(editor));
     EXPECT_EQ(edited, editor.Text());
     EXPECT_TRUE(editor.Modified());
     DWORD start = 0, end = 0;
@@ -201,7 +212,7 @@ TEST(Lock, AModernNoteLeavesNeitherTextNorPasswordInMemory) {
     EXPECT_EQ(L"错误: 您提供的密码无效。", editor.Answer(IDOK));
     EXPECT_TRUE(IsLocked(editor));
     AnswerUnlock(editor, password);
-    ASSERT_TRUE(driver::WaitUntil([&] { return editor.StatusText() != kLocked; }, 10000));
+    ASSERT_TRUE(Unlocked(editor));
     EXPECT_EQ(kNoteWide, editor.Text());
     EXPECT_EQ(0u, editor.CloseUnchanged());
     EXPECT_TRUE(editor.ProgramUnchanged());
@@ -304,7 +315,7 @@ TEST(Lock, TheEndOfASessionWhileTheUnlockDialogIsOpenSavesTheLockedChanges) {
 
     driver::SetControlText(dialog, IDC_PASSWORD, L"pw");
     driver::PressButton(dialog, IDOK);
-    ASSERT_TRUE(driver::WaitUntil([&] { return editor.StatusText() != kLocked; }, 10000));
+    ASSERT_TRUE(Unlocked(editor));
     EXPECT_EQ(L"first line\r\nchanged line", editor.Text());
     EXPECT_FALSE(editor.Modified()) << "the session end saved the changes";
     EXPECT_EQ(0u, editor.CloseUnchanged());
@@ -417,7 +428,7 @@ TEST(Clipboard, ForgetsWhatWasCopiedButNotWhatAnotherProgramPutThereSince) {
     editor.Command(IDM_LOCK);
     EXPECT_TRUE(driver::WaitUntil([] { return ClipboardText() == L"<empty>"; }, 5000));
     AnswerUnlock(editor, L"pw");
-    ASSERT_TRUE(driver::WaitUntil([&] { return editor.StatusText() != kLocked; }, 10000));
+    ASSERT_TRUE(Unlocked(editor));
     SendMessageW(editor.View(), EM_SETSEL, 0, 5);
     editor.Command(IDM_COPY);
     ASSERT_TRUE(driver::WaitUntil([] { return ClipboardText() == L"zebra"; }, 5000));
@@ -449,7 +460,7 @@ TEST(Clipboard, ForgetsTheCopiedTextThoughAnotherProgramAddedAFormatBesideIt) {
     EXPECT_TRUE(driver::WaitUntil([] { return ClipboardText() == L"<empty>"; }, 5000)) << "kept on locking";
 
     AnswerUnlock(editor, L"pw");
-    ASSERT_TRUE(driver::WaitUntil([&] { return editor.StatusText() != kLocked; }, 10000));
+    ASSERT_TRUE(Unlocked(editor));
     SendMessageW(editor.View(), EM_SETSEL, 0, 5);
     editor.Command(IDM_COPY);
     ASSERT_TRUE(driver::WaitUntil([] { return ClipboardText() == L"zebra"; }, 5000));
@@ -495,7 +506,7 @@ TEST(Clipboard, CopiesFromTheProgramsOwnDialogsAreForgottenAndPasswordsNotCopied
     // A cut, had it been taken, leaves the field empty.
     driver::SetControlText(unlock, IDC_PASSWORD, L"pw");
     driver::PressButton(unlock, IDOK);
-    ASSERT_TRUE(driver::WaitUntil([&] { return editor.StatusText() != kLocked; }, 10000));
+    ASSERT_TRUE(Unlocked(editor));
 
     driver::PressKeyWith(VK_CONTROL, 'F');
     dialog = driver::WaitForWindow(
