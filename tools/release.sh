@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the shipped programs of this commit and writes dist/: the editor and
 # the companion for win32 and win64, the native companion, SHA256SUMS over
-# them and IDENTITIES (the program identity of each Windows program, which a
-# saved note does not change). Prints both lists.
+# them and IDENTITIES (the program identity of each editor, which a saved
+# note does not change; the companions hold no note, so their checksums
+# serve). Prints both lists.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 dist="$repo/dist"
@@ -18,7 +19,7 @@ cp "$repo/build/release/cli/scribecrypt-cli" "$dist/linux-x86_64/"
 
 cd "$dist"
 sha256sum win32/* win64/* linux-x86_64/* > SHA256SUMS
-for program in win32/*.exe win64/*.exe; do
+for program in win32/scribecrypt.exe win64/scribecrypt.exe; do
   identity=$(linux-x86_64/scribecrypt-cli identify "$program" | cut -d' ' -f2)
   echo "$identity  $program"
 done > IDENTITIES
