@@ -5,6 +5,7 @@
 #include "framework/unique_handle.h"
 #include "image/file_facts.h"
 #include "note/note_entries.h"
+#include "note/program_identity.h"
 #include "store/image_error.h"
 
 namespace {
@@ -138,6 +139,17 @@ std::optional<NoteImage> ReadNoteImage(const std::wstring& imagePath) {
         return std::nullopt;
     try {
         return NoteImage(std::move(*bytes));
+    } catch (const ImageError&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<std::string> ReadProgramIdentity(const std::wstring& imagePath) {
+    const std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(imagePath);
+    if (!bytes)
+        return std::nullopt;
+    try {
+        return ProgramIdentity(bytes->data(), bytes->size());
     } catch (const ImageError&) {
         return std::nullopt;
     }

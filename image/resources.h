@@ -19,6 +19,10 @@ StoredEntries OwnNoteEntries();
 // cannot be parsed.
 std::optional<NoteImage> ReadNoteImage(const std::wstring& imagePath);
 
+// The program identity of the image file (64 hexadecimal digits); nothing
+// when the file cannot be read or is not a program.
+std::optional<std::string> ReadProgramIdentity(const std::wstring& imagePath);
+
 // Writes the sealed note's entries into the image file in one committed
 // batch, replacing any earlier note and keeping every other resource, then reads
 // the file back. Gives the file as read back once it has passed the

@@ -6,8 +6,18 @@
 #   build/release the native companion for use: optimised, no sanitizers,
 #                stripped (build/release/cli/scribecrypt-cli); built only when named
 # Name builds to build only those, e.g. "build.sh win64"; no name builds the first three.
+# --programs builds only what ships (the editor and the companion), not the tests.
+# SOURCE_DATE_EPOCH is the commit's time unless set, so that nothing built
+# depends on the day it was built.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
+
+programs_only=
+if [ "${1:-}" = --programs ]; then
+  programs_only=1
+  shift
+fi
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$repo" log -1 --format=%ct 2>/dev/null || echo 0)}
 
 bash "$repo/tools/setup.sh"
 
@@ -28,6 +38,12 @@ for build in "${builds[@]}"; do
       ;;
     *) echo "build.sh: unknown build '$build' (win32, win64, native or release)" >&2; exit 2 ;;
   esac
+  if [ -n "$programs_only" ]; then
+    case "$build" in
+      win32|win64) targets=(--target scribecrypt --target scribecrypt-cli) ;;
+      *) targets=(--target scribecrypt-cli) ;;
+    esac
+  fi
   cmake -S "$repo" -B "$repo/build/$build" -G Ninja -DCMAKE_BUILD_TYPE=$type "${options[@]}" >/dev/null
   cmake --build "$repo/build/$build" "${targets[@]}"
 done

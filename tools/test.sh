@@ -3,7 +3,9 @@
 # sanitizers, then the complete Windows suite under Wine and Xvfb for each
 # Windows build this machine runs, and only the static checks of a build it
 # cannot run (tools/wine-builds.sh tells which; SCRIBECRYPT_ASSUME_NO_32BIT=1
-# makes this run act as on a machine that runs no 32-bit programs).
+# makes this run act as on a machine that runs no 32-bit programs). Then it
+# builds the shipped programs again in a second clone and compares their
+# bytes.
 # The run fails unless at least one Windows build ran its complete suite:
 # static checks alone say nothing of how the program behaves.
 set -euo pipefail
@@ -45,6 +47,15 @@ for build in win32 win64; do
     run_suite "$build" "static checks only" -L static
   fi
 done
+echo "== reproducible build"
+if [ -n "$(git -C "$repo" status --porcelain --untracked-files=no)" ]; then
+  summary+="reproducible build: not checked (uncommitted changes)"$'\n'
+elif bash "$repo/tools/check-reproducible.sh"; then
+  summary+="reproducible build: passed (a second clone's programs have the same bytes)"$'\n'
+else
+  summary+="reproducible build: FAILED"$'\n'
+  status=1
+fi
 if [ ${#complete_suites[@]} -gt 0 ]; then
   summary+="complete Windows suite passed under Wine: ${complete_suites[*]}"$'\n'
 else

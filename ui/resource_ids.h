@@ -25,6 +25,8 @@
 // The About box's two lines that name the note choices.
 #define IDC_ABOUT_CHOICES 1010
 #define IDC_ABOUT_LAST_CHOICE 1011
+#define IDC_ABOUT_IDENTITY 1013
+#define IDC_ABOUT_FULL_IDENTITY 1014
 #define IDC_PASSWORD_PROMPT 1012
 
 // Menu commands. Most have a status-bar prompt of the same id in the string

@@ -294,6 +294,13 @@ std::wstring WindowText(HWND window) {
     return text;
 }
 
+std::wstring ControlText(HWND control) {
+    std::wstring text(4096, L'\0');
+    text.resize(static_cast<std::size_t>(
+        SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
+    return text;
+}
+
 std::wstring MessageBoxText(HWND box) {
     wchar_t text[4096] = {};
     GetDlgItemTextW(box, 0xFFFF, text, 4096);

@@ -169,12 +169,6 @@ TEST(Editor, SavingANoteWhoseCipherIsUnknownAsksForANewPasswordFirst) {
     EXPECT_EQ(L"fresh", OpenedText(copy, L"pw2"));
 }
 
-std::wstring ControlText(HWND dialog, int id) {
-    wchar_t text[600] = {};
-    SendMessageW(GetDlgItem(dialog, id), WM_GETTEXT, 600, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
 TEST(Editor, PasswordFieldsTakeAt512CharactersAndTheNewPasswordDialogStartsFresh) {
     EditorOnCopy editor("fields", "text", "pw", "AES");
     ASSERT_TRUE(editor.Opened());
@@ -182,12 +176,12 @@ TEST(Editor, PasswordFieldsTakeAt512CharactersAndTheNewPasswordDialogStartsFresh
         editor.Command(IDM_CHANGE_PASSWORD);
         HWND dialog = driver::WaitForDialog(editor.GetProcess().Id(), L"Scribecrypt", driver::kWindowTimeoutMs);
         ASSERT_NE(nullptr, dialog);
-        EXPECT_EQ(L"", ControlText(dialog, IDC_NEW_PASSWORD)) << round;
-        EXPECT_EQ(L"", ControlText(dialog, IDC_REPEAT_PASSWORD)) << round;
-        EXPECT_EQ(L"AES-256-CBC", ControlText(dialog, IDC_CIPHER)) << round;
+        EXPECT_EQ(L"", driver::ControlText(GetDlgItem(dialog, IDC_NEW_PASSWORD))) << round;
+        EXPECT_EQ(L"", driver::ControlText(GetDlgItem(dialog, IDC_REPEAT_PASSWORD))) << round;
+        EXPECT_EQ(L"AES-256-CBC", driver::ControlText(GetDlgItem(dialog, IDC_CIPHER))) << round;
         for (int i = 0; i < 513; ++i)
             SendMessageW(GetDlgItem(dialog, IDC_NEW_PASSWORD), WM_CHAR, L'x', 1);
-        EXPECT_EQ(512u, ControlText(dialog, IDC_NEW_PASSWORD).size());
+        EXPECT_EQ(512u, driver::ControlText(GetDlgItem(dialog, IDC_NEW_PASSWORD)).size());
         driver::SetControlText(dialog, IDC_NEW_PASSWORD, L"");
         SendMessageW(GetDlgItem(dialog, IDC_CIPHER), CB_SELECTSTRING, static_cast<WPARAM>(-1),
                      reinterpret_cast<LPARAM>(L"SEED-128-CBC"));
@@ -213,17 +207,17 @@ TEST(Editor, PasswordFieldsKeepEveryCharacterAndALegacyCipherRefusesWhatItCannot
     EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDYES));
     const HWND dialog = driver::WaitForDialog(editor.GetProcess().Id(), L"Scribecrypt", driver::kWindowTimeoutMs);
     ASSERT_NE(nullptr, dialog);
-    EXPECT_EQ(L"AES-256-CBC", ControlText(dialog, IDC_CIPHER)) << "a new note starts at the default";
+    EXPECT_EQ(L"AES-256-CBC", driver::ControlText(GetDlgItem(dialog, IDC_CIPHER))) << "a new note starts at the default";
     TypeInto(dialog, IDC_NEW_PASSWORD, kBeyondCodePage);
     driver::SetControlText(dialog, IDC_REPEAT_PASSWORD, kBeyondCodePage);
-    EXPECT_EQ(kBeyondCodePage, ControlText(dialog, IDC_NEW_PASSWORD));
-    EXPECT_EQ(kBeyondCodePage, ControlText(dialog, IDC_REPEAT_PASSWORD));
+    EXPECT_EQ(kBeyondCodePage, driver::ControlText(GetDlgItem(dialog, IDC_NEW_PASSWORD)));
+    EXPECT_EQ(kBeyondCodePage, driver::ControlText(GetDlgItem(dialog, IDC_REPEAT_PASSWORD)));
     driver::PressButton(dialog, IDOK);
     EXPECT_EQ(L"错误: 密码中有 AES-256-CBC 无法保存的字符。请换一个密码，"
               L"或选择能保存任何字符的 " + kModernName + L"。",
               editor.Answer(IDOK));
     ASSERT_TRUE(IsWindowVisible(dialog)) << "the dialog stays";
-    EXPECT_EQ(kBeyondCodePage, ControlText(dialog, IDC_NEW_PASSWORD)) << "with its entries";
+    EXPECT_EQ(kBeyondCodePage, driver::ControlText(GetDlgItem(dialog, IDC_NEW_PASSWORD))) << "with its entries";
 
     SendMessageW(GetDlgItem(dialog, IDC_CIPHER), CB_SELECTSTRING, static_cast<WPARAM>(-1),
                  reinterpret_cast<LPARAM>(kModernName.c_str()));
@@ -236,7 +230,7 @@ TEST(Editor, PasswordFieldsKeepEveryCharacterAndALegacyCipherRefusesWhatItCannot
     const HWND enter = driver::WaitForDialog(reopened.GetProcess().Id(), L"Scribecrypt", driver::kWindowTimeoutMs);
     ASSERT_NE(nullptr, enter);
     TypeInto(enter, IDC_PASSWORD, kBeyondCodePage);
-    EXPECT_EQ(kBeyondCodePage, ControlText(enter, IDC_PASSWORD));
+    EXPECT_EQ(kBeyondCodePage, driver::ControlText(GetDlgItem(enter, IDC_PASSWORD)));
     driver::PressButton(enter, IDOK);
     ASSERT_TRUE(reopened.Open());
     EXPECT_EQ(L"note", reopened.Text());
@@ -244,7 +238,7 @@ TEST(Editor, PasswordFieldsKeepEveryCharacterAndALegacyCipherRefusesWhatItCannot
     reopened.Command(IDM_CHANGE_PASSWORD);
     const HWND change = driver::WaitForDialog(reopened.GetProcess().Id(), L"Scribecrypt", driver::kWindowTimeoutMs);
     ASSERT_NE(nullptr, change);
-    EXPECT_EQ(kModernName, ControlText(change, IDC_CIPHER)) << "a modern note starts at its own protection";
+    EXPECT_EQ(kModernName, driver::ControlText(GetDlgItem(change, IDC_CIPHER))) << "a modern note starts at its own protection";
     driver::PressButton(change, IDCANCEL);
     ASSERT_TRUE(driver::WaitForWindowToGo(change));
     EXPECT_EQ(0u, reopened.CloseUnchanged());
@@ -267,7 +261,7 @@ TEST(Editor, TheStatusBarNamesTheProtectionAndTheDialogStartsAtAnAcceptedModernC
     editor.Command(IDM_CHANGE_PASSWORD);
     const HWND dialog = driver::WaitForDialog(editor.GetProcess().Id(), L"Scribecrypt", driver::kWindowTimeoutMs);
     ASSERT_NE(nullptr, dialog);
-    EXPECT_EQ(kModernName, ControlText(dialog, IDC_CIPHER));
+    EXPECT_EQ(kModernName, driver::ControlText(GetDlgItem(dialog, IDC_CIPHER)));
     driver::PressButton(dialog, IDCANCEL);
     ASSERT_TRUE(driver::WaitForWindowToGo(dialog));
 
@@ -299,14 +293,34 @@ TEST(Editor, ChangingTheFontDoesNotCountAsAnEdit) {
     EXPECT_TRUE(editor.ProgramUnchanged());
 }
 
-TEST(Editor, TheAboutBoxNamesEveryChoiceAndGivesTheFocusBack) {
-    EditorOnCopy editor("about");
+// The identity shown is the program file's, short and then in full, and the
+// same for a program that holds a note as for the program as built.
+TEST(Editor, TheAboutBoxNamesEveryChoiceAndTheProgramAndGivesTheFocusBack) {
+    EditorOnCopy editor("about", "note", "pw", "XCHACHA20");
     ASSERT_TRUE(editor.Opened());
     editor.Command(IDM_ABOUT);
     const HWND about = driver::WaitForDialog(editor.GetProcess().Id(), L"About", driver::kWindowTimeoutMs);
     ASSERT_NE(nullptr, about);
     EXPECT_EQ(L"本。支持AES、Camellia、SM4、SEED、", driver::WindowText(GetDlgItem(about, IDC_ABOUT_CHOICES)));
     EXPECT_EQ(L"XChaCha20-Poly1305算法。", driver::WindowText(GetDlgItem(about, IDC_ABOUT_LAST_CHOICE)));
+    const std::string identity = driver::ProgramIdentityOf(driver::PathFromEnvironment("SCRIBECRYPT_EXE"));
+    ASSERT_EQ(64u, identity.size());
+    const HWND field = GetDlgItem(about, IDC_ABOUT_IDENTITY);
+    const std::wstring full(identity.begin(), identity.end());
+    const std::wstring shortForm = full.substr(0, 8) + L"…" + full.substr(56);
+    EXPECT_TRUE(driver::WaitUntil([&] { return driver::ControlText(field) == shortForm; }, driver::kWindowTimeoutMs))
+        << driver::ControlText(field);
+    driver::PressButton(about, IDC_ABOUT_FULL_IDENTITY);
+    EXPECT_TRUE(driver::WaitUntil([&] { return driver::ControlText(field) == full; }, driver::kWindowTimeoutMs));
+    // Every line of it lies wholly inside the field: the last line's top plus
+    // one line's height is within the client area.
+    RECT client = {};
+    GetClientRect(field, &client);
+    const auto top = [field](WPARAM character) { return HIWORD(SendMessageW(field, EM_POSFROMCHAR, character, 0)); };
+    const int lineHeight = top(SendMessageW(field, EM_LINEINDEX, 1, 0)) - top(0);
+    EXPECT_EQ(0, SendMessageW(field, EM_GETFIRSTVISIBLELINE, 0, 0));
+    EXPECT_GT(lineHeight, 0);
+    EXPECT_LE(top(full.size() - 1) + lineHeight, client.bottom) << "the whole identity shows in its field";
     driver::PressButton(about, IDOK);
     ASSERT_TRUE(driver::WaitForWindowToGo(about));
     const auto viewHasFocus = [&] {

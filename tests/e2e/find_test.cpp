@@ -47,13 +47,6 @@ Selection WaitForSelection(const EditorOnCopy& editor, Selection expected) {
     return SelectionOf(editor);
 }
 
-// GetWindowText does not ask a control of another process for its text.
-std::wstring ControlText(HWND control) {
-    wchar_t text[512] = {};
-    SendMessageW(control, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
 // Presses Enter, which finds the next match; the selection once it is the
 // expected one, or when waiting is over.
 Selection SelectionAfterEnter(const EditorOnCopy& editor, Selection expected) {
@@ -85,7 +78,7 @@ HWND OpenDialogTyping(EditorOnCopy& editor, bool replace, const std::wstring& te
     return dialog;
 }
 
-std::wstring FieldText(HWND dialog, int id) { return ControlText(GetDlgItem(dialog, id)); }
+std::wstring FieldText(HWND dialog, int id) { return driver::ControlText(GetDlgItem(dialog, id)); }
 
 // The not-found box: its text, and whether the dialog owns it. Enter closes it.
 std::wstring AnswerNotFound(EditorOnCopy& editor, HWND owner) {

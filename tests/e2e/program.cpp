@@ -161,4 +161,8 @@ bool ProgramCopy::SetResourceSize(WORD type, WORD name, DWORD size) const {
 
 bool ProgramCopy::Start(Process& process) const { return process.Start(m_path, "\"" + m_path + "\""); }
 
+std::string ProgramIdentityOf(const std::string& path) {
+    return ReadProgramIdentity(FromAnsi(path)).value_or("<unreadable>");
+}
+
 }  // namespace driver

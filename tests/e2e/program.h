@@ -54,4 +54,7 @@ private:
 
 constexpr DWORD kWindowTimeoutMs = 20000;
 
+// The program identity of the file at path; "<unreadable>" when it has none.
+std::string ProgramIdentityOf(const std::string& path);
+
 }  // namespace driver

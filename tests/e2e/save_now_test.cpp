@@ -175,17 +175,23 @@ TEST(SaveNow, ANewModernNoteKeepsEveryCharacterUnderOneKey) {
     EXPECT_EQ(kModernText + L"!", driver::OpenedExactText(copy, kChinesePassword));
 }
 
-// 更改密码 and a save move a legacy note to the modern protection and back;
-// the file then holds the entries of the one kind only.
-TEST(SaveNow, APasswordChangeMovesANoteBetweenTheProtections) {
+// 更改密码 and a save move a note from each choice to the next, to the modern
+// protection and back; the file then holds the entries of the one kind only,
+// and it is still the program as built.
+TEST(SaveNow, APasswordChangeMovesANoteBetweenEveryChoiceAndKeepsTheProgram) {
     EditorOnCopy editor("save move", "old note", kPassword, "AES");
     ASSERT_TRUE(editor.Opened());
+    const std::string built = driver::ProgramIdentityOf(driver::PathFromEnvironment("SCRIBECRYPT_EXE"));
+    ASSERT_EQ(built, driver::ProgramIdentityOf(editor.Copy().Path()));
     const struct {
         std::wstring password;
         std::wstring cipherName;
         const char* cipher;
         const char* absent;
-    } moves[] = {{kChinesePassword, kModernName, "XCHACHA20", "HMAC"}, {L"pw2", L"SM4-128-CBC", "SM4", "NOTE"}};
+    } moves[] = {{L"pw1", L"Camellia-256-CBC", "CAMELLIA", "NOTE"},
+                 {kChinesePassword, kModernName, "XCHACHA20", "HMAC"},
+                 {L"pw3", L"SEED-128-CBC", "SEED", "NOTE"},
+                 {L"pw2", L"SM4-128-CBC", "SM4", "NOTE"}};
     for (const auto& move : moves) {
         SCOPED_TRACE(move.cipher);
         ASSERT_TRUE(editor.ChangePassword(move.password, move.cipherName));
@@ -193,6 +199,7 @@ TEST(SaveNow, APasswordChangeMovesANoteBetweenTheProtections) {
         editor.Command(IDM_SAVE);
         ASSERT_TRUE(driver::WaitUntil([&] { return editor.Copy().NoteChoiceName() == move.cipher; }, kSaveMs));
         EXPECT_EQ("<absent>", editor.Copy().Packet(move.absent));
+        EXPECT_EQ(built, driver::ProgramIdentityOf(editor.Copy().Path()));
     }
     EXPECT_EQ("old note", editor.Copy().NoteText("pw2"));
     EXPECT_EQ(0u, editor.CloseUnchanged());

@@ -60,6 +60,7 @@ TEST_F(SaveAsTest, ChangedNoteIsSealedWithTheCurrentPasswordAndText) {
     ASSERT_TRUE(Exists(Target("CHANGED.EXE")));
     EXPECT_TRUE(editor_.Modified());
     EXPECT_EQ(L"more stored", OpenedImageText(Target("CHANGED.EXE"), L"pw"));
+    EXPECT_EQ(driver::ProgramIdentityOf(editor_.Copy().Path()), driver::ProgramIdentityOf(Target("CHANGED.EXE")));
 }
 
 TEST_F(SaveAsTest, EmptiedNoteIsSealedAsOneEmptyBlock) {

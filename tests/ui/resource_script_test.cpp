@@ -279,14 +279,18 @@ TEST_F(ProgramResources, DialogTemplatesHaveTheirControlsInTabOrder) {
     };
 
     const Template about = read(IDD_ABOUT);
-    ExpectDialog(about, 0x90C800C8, L"About", 151, 116);
+    ExpectDialog(about, 0x90C800C8, L"About", 151, 158);
     EXPECT_EQ((std::vector<Item>{
-                  {IDOK, kButton, L"确定", kDefaultButton, 50, 95, 50, 14},
+                  {IDOK, kButton, L"确定", kDefaultButton, 89, 137, 50, 14},
                   {0, kStatic, L"#41", WS_CHILD | WS_VISIBLE | SS_ICON, 12, 10, 21, 20},
                   {-1, kStatic, L"" SCRIBECRYPT_TITLE, kLabel, 52, 16, 64, 8},
                   {-1, kStatic, L"说明：采用高级加密算法的便签笔记", kLabel, 12, 55, 135, 12},
                   {IDC_ABOUT_CHOICES, kStatic, L"本。支持AES、Camellia、SM4、SEED、", kLabel, 35, 67, 109, 8},
                   {IDC_ABOUT_LAST_CHOICE, kStatic, L"XChaCha20-Poly1305算法。", kLabel, 35, 79, 109, 8},
+                  {-1, kStatic, L"程序标识：", kLabel, 12, 93, 135, 8},
+                  {IDC_ABOUT_IDENTITY, kEdit, L"", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_MULTILINE | ES_READONLY,
+                   12, 104, 127, 28},
+                  {IDC_ABOUT_FULL_IDENTITY, kButton, L"完整标识(&F)", kButtonStyle, 12, 137, 60, 14},
               }),
               about.items);
 
