@@ -3,7 +3,8 @@
 # at another path, and compares them byte for byte with this tree's: the
 # editor and the companion for win32 and win64, and the native companion.
 # Only the unpacked dependency sources are shared; the build folders are not.
-# The tree must be clean, or this tree's programs are not the commit's.
+# The tree must be clean, or this tree's programs are not the commit's:
+# exit status 2 says it was not.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 
