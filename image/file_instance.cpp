@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
+#include <map>
 #include <optional>
 #include <utility>
-#include <vector>
 
 #include "framework/unique_handle.h"
 #include "image/file_facts.h"
@@ -24,19 +24,23 @@ std::wstring InstanceName(const std::wstring& path) {
     return L"Scribecrypt.path." + HexDigest(canonical.data(), canonical.size() * sizeof(wchar_t));
 }
 
-// The instances this process holds; the system lets them go when it ends.
-std::vector<Casement::CHandle>& HeldInstances() {
-    static std::vector<Casement::CHandle> held;
+// The instances this process holds, by name; the system lets them go when
+// it ends.
+std::map<std::wstring, Casement::CHandle>& HeldInstances() {
+    static std::map<std::wstring, Casement::CHandle> held;
     return held;
 }
 
 }  // namespace
 
 bool HoldFileInstance(const std::wstring& path) {
-    Casement::CHandle mutex(CreateMutexW(nullptr, FALSE, InstanceName(path).c_str()));
+    const std::wstring name = InstanceName(path);
+    Casement::CHandle mutex(CreateMutexW(nullptr, FALSE, name.c_str()));
     if (GetLastError() == ERROR_ALREADY_EXISTS)
         return false;
     if (mutex.IsValid())
-        HeldInstances().push_back(std::move(mutex));
+        HeldInstances()[name] = std::move(mutex);
     return true;
 }
+
+void ReleaseFileInstance(const std::wstring& path) { HeldInstances().erase(InstanceName(path)); }

@@ -53,10 +53,12 @@ Replacement RetireAndReplace(const std::wstring& staged, const std::wstring& pro
     if (!RenameOver(program, retired)) {
         if (DeleteFileW(retired.c_str()))
             ForgetLeftover(program, retired);
+        ReleaseFileInstance(staged);
         return Replacement::InUse;
     }
     if (RenameOver(staged, program))
         return Replacement::Replaced;
+    ReleaseFileInstance(staged);
     if (RenameOver(retired, program)) {
         ForgetLeftover(program, retired);
         return Replacement::InUse;
@@ -67,7 +69,10 @@ Replacement RetireAndReplace(const std::wstring& staged, const std::wstring& pro
     return Replacement::Displaced;
 }
 
+// The retired file is no program file any longer, and once removed its
+// identity may pass to another file: its instance goes first.
 void RetireOrRemove(const std::wstring& program, const std::wstring& retired) {
+    ReleaseFileInstance(retired);
     if (DeleteFileW(retired.c_str()))
         ForgetLeftover(program, retired);
     else

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "image/file_instance.h"
 #include "image/paths.h"
 #include "tests/e2e/editor.h"
 #include "tests/e2e/stress.h"
@@ -269,6 +270,27 @@ TEST(SaveNow, AKillAtAnyMomentLeavesTheOldOrTheNewNoteAndTheNextStartClearsUp) {
     EXPECT_GT(replaced, 0);
 }
 
+// New files made beside the program may get the identity of a file a save
+// made and removed again. A program started from any of them must run, so
+// none may meet an instance an editor took for a removed file. How many do.
+int NewFilesMeetingAnInstance(const ProgramCopy& copy) {
+    constexpr int kFiles = 16;
+    std::vector<std::string> made;
+    int met = 0;
+    for (int i = 0; i < kFiles; ++i) {
+        made.push_back(copy.Path() + ".new" + std::to_string(i));
+        CloseHandle(CreateFileA(made.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+        const std::wstring path = FromAnsi(made.back());
+        if (HoldFileInstance(path))
+            ReleaseFileInstance(path);
+        else
+            ++met;
+    }
+    for (const std::string& path : made)
+        DeleteFileA(path.c_str());
+    return met;
+}
+
 // A save that cannot be made says why and changes nothing.
 struct Obstacle {
     const char* name;
@@ -309,10 +331,14 @@ TEST_P(FailedSaveNow, SaysWhyAndKeepsFileWindowAndText) {
         EXPECT_EQ(L"old note edited", editor.UnsavedText());
     }
     SetFileAttributesA(editor.Copy().Path().c_str(), FILE_ATTRIBUTE_NORMAL);
-    // Once the obstacle is gone the same save goes through.
+    // Once the obstacle is gone the same save goes through, and so does the
+    // next one, which removes the file the first one made.
     ASSERT_TRUE(SaveNow(editor));
+    Append(editor, L" again");
+    ASSERT_TRUE(SaveNow(editor));
+    EXPECT_EQ(0, NewFilesMeetingAnInstance(editor.Copy()));
     EXPECT_EQ(0u, editor.CloseUnchanged());
-    EXPECT_EQ(L"old note edited", OpenedText(editor.Copy(), kWidePassword));
+    EXPECT_EQ(L"old note edited again", OpenedText(editor.Copy(), kWidePassword));
 }
 
 INSTANTIATE_TEST_SUITE_P(SaveNow, FailedSaveNow, testing::ValuesIn(kObstacles),
