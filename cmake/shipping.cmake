@@ -7,10 +7,11 @@
 include_guard(GLOBAL)
 
 function(scribecrypt_ship_stripped target)
+  set(unstamped "${CMAKE_COMMAND}" -E env SOURCE_DATE_EPOCH=0)
   add_custom_command(TARGET ${target} POST_BUILD
-    COMMAND "${CMAKE_COMMAND}" -E env SOURCE_DATE_EPOCH=0 "${CMAKE_OBJCOPY}" --only-keep-debug "$<TARGET_FILE:${target}>" "$<TARGET_FILE:${target}>.debug"
-    COMMAND "${CMAKE_COMMAND}" -E env SOURCE_DATE_EPOCH=0 "${CMAKE_STRIP}" --strip-all "$<TARGET_FILE:${target}>"
-    COMMAND "${CMAKE_COMMAND}" -E env SOURCE_DATE_EPOCH=0 "${CMAKE_OBJCOPY}" "--add-gnu-debuglink=$<TARGET_FILE:${target}>.debug" "$<TARGET_FILE:${target}>"
+    COMMAND ${unstamped} "${CMAKE_OBJCOPY}" --only-keep-debug "$<TARGET_FILE:${target}>" "$<TARGET_FILE:${target}>.debug"
+    COMMAND ${unstamped} "${CMAKE_STRIP}" --strip-all "$<TARGET_FILE:${target}>"
+    COMMAND ${unstamped} "${CMAKE_OBJCOPY}" "--add-gnu-debuglink=$<TARGET_FILE:${target}>.debug" "$<TARGET_FILE:${target}>"
     COMMAND stat -c "%n: %s bytes" "$<TARGET_FILE:${target}>"
     VERBATIM)
 endfunction()
