@@ -33,7 +33,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (IsSecondInstance())
         return 1;
     RemoveSaveLeftovers();
-    RemoveRedundantTemporaryImages();
     const int result = RunApplication<CTextApp>();
     StartRetiredFileRemoval();
     return result;

@@ -3,6 +3,7 @@
 #include <memory>
 #include <utility>
 
+#include "image/self_save.h"
 #include "ui/note_session.h"
 #include "ui/passworddialogs.h"
 #include "ui/uitext.h"
@@ -16,6 +17,14 @@ bool CTextApp::EnterPassword(const std::function<void()>& open) {
     m_pPasswordDialog = nullptr;
     // Closing from the title bar after typing counts as an entry.
     return result != IDCANCEL;
+}
+
+BOOL CTextApp::IdleWork(LONG count) {
+    if (!m_temporaryFolderSwept) {
+        m_temporaryFolderSwept = true;
+        RemoveRedundantTemporaryImages();
+    }
+    return CWinApp::IdleWork(count);
 }
 
 BOOL CTextApp::InitInstance() {
