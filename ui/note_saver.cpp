@@ -12,12 +12,14 @@
 
 namespace {
 
-// What a save writes: text sealed under key, or, for an empty text that
+// What a save writes: text sealed under key, keeping the versions of the
+// note it replaces, or, for an empty text that
 // is not to be sealed anyway, no note at all.
 enum class EmptyText { RemovesNote, IsSealed };
 NoteChange NoteToWrite(std::string_view text, const NoteSession::Key& key, EmptyText empty) {
     const bool removes = text.empty() && empty == EmptyText::RemovesNote;
-    return NoteChange{removes ? NoteChange::Kind::Removed : NoteChange::Kind::Sealed, text, key.choice, key.held};
+    return NoteChange{removes ? NoteChange::Kind::Removed : NoteChange::Kind::Sealed, text, key.choice, key.held,
+                      NoteSession::StoredKey()};
 }
 
 // Why the program file takes no save while it has other names.
