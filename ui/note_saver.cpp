@@ -2,6 +2,7 @@
 
 #include "framework/commondlg.h"
 #include "image/paths.h"
+#include "image/resources.h"
 #include "image/save_in_place.h"
 #include "image/self_save.h"
 #include "ui/note_encoding.h"
@@ -85,6 +86,19 @@ bool IsUsablePath(const std::string& path) {
     return false;
 }
 
+// An emptied note takes its earlier versions with it: true when it keeps
+// none, or the user agrees to lose them.
+bool MayRemoveVersions(const NoteChange& note) {
+    if (note.kind != NoteChange::Kind::Removed)
+        return true;
+    const std::size_t versions = CountOwnKeptVersions();
+    if (versions == 0)
+        return true;
+    const std::string question = "删除笔记也将删除 " + std::to_string(versions) + " 个旧版本。是否继续?";
+    return MessageBoxA(MessageOwner(), question.c_str(), "Scribecrypt", MB_YESNO | MB_ICONWARNING | MB_SYSTEMMODAL) ==
+           IDYES;
+}
+
 }  // namespace
 
 PromptOutcome CNoteSaver::PromptForNewPassword(bool whileModified) {
@@ -136,6 +150,8 @@ BOOL CNoteSaver::SaveThroughWriteBack() {
     if (!text)
         return FALSE;
     const NoteChange note = NoteToWrite(text->View(), NoteSession::CurrentKey(), EmptyText::RemovesNote);
+    if (!MayRemoveVersions(note))
+        return FALSE;
     const WriteBackStart started = SaveThroughTemporaryImage(note, m_status.SavingProgress());
     m_status.ShowReady();
     if (started != WriteBackStart::Started) {
@@ -168,6 +184,8 @@ BOOL CNoteSaver::SaveInPlace() {
     if (!text)
         return FALSE;
     const NoteChange note = NoteToWrite(text->View(), NoteSession::CurrentKey(), EmptyText::RemovesNote);
+    if (!MayRemoveVersions(note))
+        return FALSE;
     std::wstring displaced;
     const InPlaceSave outcome = SaveIntoOwnFile(note, m_status.SavingProgress(), displaced);
     m_status.ShowReady();
@@ -188,6 +206,9 @@ bool CNoteSaver::SaveLocked(const WipedWideString& viewText, const NoteSession::
         return false;
     const SecretString stored = StoredForm(encoding, text);
     const NoteChange note = NoteToWrite(stored.View(), key, EmptyText::RemovesNote);
+    // Nobody is asked while the note is locked, so its versions stay.
+    if (note.kind == NoteChange::Kind::Removed && CountOwnKeptVersions() != 0)
+        return false;
     std::wstring displaced;
     if (SaveIntoOwnFile(note, m_status.SavingProgress(), displaced) != InPlaceSave::Saved)
         return false;
