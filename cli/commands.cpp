@@ -240,12 +240,24 @@ int Verify(const CommandLine& line) {
     return opened ? kExitSuccess : kExitWrongPassword;
 }
 
+// The text of the earlier version number of an opened note.
+SecretString OpenVersion(const NoteImage& image, const OpenedNote& opened, std::uint32_t number) {
+    if (!opened.key) throw InputRefused("a legacy note keeps no earlier versions");
+    const ResourceEntry* entry = image.Packet(KeptVersionName(number));
+    if (entry == nullptr) throw NoteError("the note has no version " + std::to_string(number));
+    std::optional<ModernOpening> opening =
+        OpenKeptVersion(StoredEntry{true, entry->bytes.data(), entry->bytes.size()}, *opened.key);
+    if (!opening) throw NoteError("version " + std::to_string(number) + " is damaged and does not open");
+    return std::move(opening->text);
+}
+
 int ShowOrExport(const CommandLine& line) {
     if (line.command == Command::Export && IsSameFile(line.output, line.file))
         throw InputRefused("export would write the text over the program file itself");
     const NoteImage image = ReadNote(line);
     image.RequireWholeNote();
-    const SecretString text = AskAndOpenNote(image, *Passwords(line)).text;
+    OpenedNote opened = AskAndOpenNote(image, *Passwords(line));
+    const SecretString text = line.version ? OpenVersion(image, opened, *line.version) : std::move(opened.text);
     std::string converted;
     if (!line.raw) {
         try {
@@ -336,6 +348,31 @@ int Clear(const CommandLine& line) {
     return kExitSuccess;
 }
 
+// The versions without a password: their numbers and sizes; with one, also
+// when each was saved and how long its text is.
+int History(const CommandLine& line) {
+    const NoteImage image = ReadNote(line);
+    image.RequireWholeNote();
+    if (&image.Format() != &ModernFormat()) throw InputRefused("a legacy note keeps no earlier versions");
+    const bool passwordGiven = !line.passwordFile.empty() || line.passwordDescriptor;
+    const std::unique_ptr<HeldKey> key = passwordGiven ? AskAndOpenNote(image, *Passwords(line)).key : nullptr;
+    const std::vector<StoredVersion> versions = ListKeptVersions(image.Entries());
+    if (versions.empty()) std::cout << "versions: none\n";
+    for (const StoredVersion& version : versions) {
+        std::cout << "version " << version.number << ": " << version.entry.size << " bytes sealed";
+        if (key) {
+            const std::optional<ModernOpening> opening = OpenKeptVersion(version.entry, *key);
+            if (opening)
+                std::cout << ", saved " << DescribeSaveTime(opening->saveTime) << ", " << opening->text.View().size()
+                          << " bytes of text";
+            else
+                std::cout << ", unreadable";
+        }
+        std::cout << "\n";
+    }
+    return kExitSuccess;
+}
+
 int Run(const CommandLine& line) {
     switch (line.command) {
     case Command::Help: std::cout << HelpText(); return kExitSuccess;
@@ -347,6 +384,7 @@ int Run(const CommandLine& line) {
     case Command::Lock: return Lock(line);
     case Command::Passwd: return Passwd(line);
     case Command::Clear: return Clear(line);
+    case Command::History: return History(line);
     }
     return kExitUsage;
 }

@@ -306,6 +306,14 @@ TEST_P(Cli, VersionsAreKeptOnlyUnderTheNotesCurrentPassword) {
     EXPECT_EQ("one", OpenedEntry(Resources(Program()), "NOTE1", "pw"));
     EXPECT_NE(std::string::npos, Run({"info", Program()}).out.find("versions: 1\n"));
     EXPECT_NE(std::string::npos, Run({"info", Program()}, "pw\n").out.find("unreadable versions: 0\n"));
+    const std::string sealedSize = std::to_string(64 + 8 + 3 + 16);
+    EXPECT_EQ("version 1: " + sealedSize + " bytes sealed\n", Run({"history", Program()}).out);
+    const Result listed = Run({"history", Program()}, "pw\n");
+    EXPECT_NE(std::string::npos, listed.out.find("bytes sealed, saved " + Today() + " ")) << listed.out;
+    EXPECT_NE(std::string::npos, listed.out.find(", 3 bytes of text\n")) << listed.out;
+    EXPECT_EQ("one", Run({"show", Program(), "--version", "1"}, "pw\n").out);
+    EXPECT_EQ(3, Run({"show", Program(), "--version", "2"}, "pw\n").status) << "no such version";
+    EXPECT_EQ(1, Run({"show", Program(), "--version", "1"}, "wrong\n").status);
 
     ASSERT_EQ(0, Run({"passwd", Program()}, "pw\nnew\nnew\n").status);
     std::vector<ResourceEntry> resources = Resources(Program());
@@ -319,6 +327,11 @@ TEST_P(Cli, VersionsAreKeptOnlyUnderTheNotesCurrentPassword) {
         if (entry.key.name == ResourceId::Name("NOTE1")) entry.bytes.back() ^= 1;
     WriteImage(In("damaged.exe"), damaged);
     EXPECT_NE(std::string::npos, Run({"info", In("damaged.exe")}, "new\n").out.find("unreadable versions: 1\n"));
+    EXPECT_NE(std::string::npos, Run({"history", In("damaged.exe")}, "new\n").out.find(", unreadable\n"));
+    const Result refused = Run({"export", In("damaged.exe"), "--version", "1", "-o", In("v1.txt")}, "new\n");
+    EXPECT_EQ(3, refused.status);
+    EXPECT_NE(std::string::npos, refused.err.find("damaged")) << refused.err;
+    EXPECT_FALSE(fs::exists(In("v1.txt")));
     ASSERT_EQ(0, Run({"passwd", In("damaged.exe")}, "new\nnewer\nnewer\n").status);
     EXPECT_EQ("missing", OpenedEntry(Resources(In("damaged.exe")), "NOTE1", "newer"));
 
