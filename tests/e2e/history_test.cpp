@@ -19,16 +19,6 @@ using driver::ProgramCopy;
 constexpr DWORD kSaveMs = 30000;
 const std::wstring kModernName = L"XChaCha20-Poly1305 (Argon2id)";
 
-void Append(const Editor& editor, const std::wstring& text) {
-    SendMessageW(editor.View(), EM_SETSEL, static_cast<WPARAM>(-1), -1);
-    editor.Type(text);
-}
-
-bool SaveNow(Editor& editor) {
-    editor.Command(IDM_SAVE);
-    return driver::WaitUntil([&] { return !editor.Modified(); }, kSaveMs);
-}
-
 // An entry of the copy as the reference opens it with password.
 struct ReferenceOpening {
     std::string outcome;  // "opened", "wrong password", "absent" or "failed"
@@ -60,10 +50,10 @@ ReferenceOpening OpenWithReference(const ProgramCopy& copy, const char* name, co
 TEST(History, SavesKeepEarlierTextsAndANewPasswordSealsThemAfresh) {
     EditorOnCopy editor("history", "first", "pw", "XCHACHA20");
     ASSERT_TRUE(editor.Opened());
-    Append(editor, L" second");
-    ASSERT_TRUE(SaveNow(editor));
-    Append(editor, L" third");
-    ASSERT_TRUE(SaveNow(editor));
+    editor.Append(L" second");
+    ASSERT_TRUE(editor.SaveNow());
+    editor.Append(L" third");
+    ASSERT_TRUE(editor.SaveNow());
     const ProgramCopy& copy = editor.Copy();
 
     const ReferenceOpening newest = OpenWithReference(copy, "NOTE1", "pw");
@@ -105,8 +95,8 @@ TEST(History, SavesKeepEarlierTextsAndANewPasswordSealsThemAfresh) {
 TEST(History, MovingToALegacyCipherAsksAndDropsTheVersions) {
     EditorOnCopy editor("history legacy", "first", "pw", "XCHACHA20");
     ASSERT_TRUE(editor.Opened());
-    Append(editor, L" second");
-    ASSERT_TRUE(SaveNow(editor));
+    editor.Append(L" second");
+    ASSERT_TRUE(editor.SaveNow());
     const ProgramCopy& copy = editor.Copy();
     ASSERT_NE("<absent>", copy.Packet("NOTE1"));
 
