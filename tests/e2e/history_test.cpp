@@ -1,7 +1,7 @@
 // Earlier versions of a modern note end to end: saves keep the texts they
 // replace, each opening with an independent implementation of the format; a
-// new password seals them afresh; removing the note or moving it to a legacy
-// cipher asks before the versions go.
+// new password seals them afresh; a copy carries them; removing the note or
+// moving it to a legacy cipher asks before the versions go.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -92,13 +92,22 @@ TEST(History, SavesKeepEarlierTextsAndANewPasswordSealsThemAfresh) {
     EXPECT_EQ(0u, editor.CloseUnchanged());
 }
 
-TEST(History, MovingToALegacyCipherAsksAndDropsTheVersions) {
+TEST(History, ACopyCarriesTheVersionsAndMovingToALegacyCipherAsksAndDropsThem) {
     EditorOnCopy editor("history legacy", "first", "pw", "XCHACHA20");
     ASSERT_TRUE(editor.Opened());
     editor.Append(L" second");
     ASSERT_TRUE(editor.SaveNow());
     const ProgramCopy& copy = editor.Copy();
     ASSERT_NE("<absent>", copy.Packet("NOTE1"));
+
+    // A copy made with Save As carries the versions, the text it replaced the newest.
+    editor.Append(L" third");
+    const std::string saved = copy.Folder() + "\\saved.exe";
+    editor.SaveAs(std::wstring(saved.begin(), saved.end()));
+    const ProgramCopy carried("history carried");
+    ASSERT_TRUE(driver::CopyInto(saved, carried.Path()));
+    EXPECT_EQ("first second", OpenWithReference(carried, "NOTE1", "pw").text);
+    EXPECT_EQ("first", OpenWithReference(carried, "NOTE2", "pw").text);
 
     editor.Command(IDM_CHANGE_PASSWORD);
     const HWND dialog = driver::WaitForDialog(editor.GetProcess().Id(), L"Scribecrypt", driver::kWindowTimeoutMs);
@@ -117,7 +126,7 @@ TEST(History, MovingToALegacyCipherAsksAndDropsTheVersions) {
 
     editor.Command(IDM_SAVE);
     ASSERT_TRUE(driver::WaitUntil([&] { return copy.NoteChoiceName() == "AES"; }, kSaveMs));
-    EXPECT_EQ("first second", copy.NoteText("legacy"));
+    EXPECT_EQ("first second third", copy.NoteText("legacy"));
     for (const char* name : {"NOTE", "NOTE1"}) EXPECT_EQ("<absent>", copy.Packet(name)) << name;
     EXPECT_EQ(0u, editor.CloseUnchanged());
 }
