@@ -15,6 +15,7 @@
 #   fill <size> <way>: <ms> vs <ms> bare editor window = <ratio>
 #                                                      that window filling its view with the note
 #                                                      in one WM_SETTEXT, EM_SETTEXTEX or EM_STREAMIN
+#                                                      (that also in UTF-16, EM_STREAMIN-UTF-16)
 #   open <size>: <ms> vs <ms> view filled at once (<way>) = <ratio>
 #                                                      against the fastest of those ways
 #   steps <size>: <ms> <ms> <ms> <ms>                  for each note and, at 1KiB, for a new one:

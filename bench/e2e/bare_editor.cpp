@@ -3,11 +3,12 @@
 // no note and no start-up work. Given a way and a text file in code page 936,
 // it fills the view with the whole file in one message of that way while the
 // frame is created, before it shows, where the editor fills it too:
-//   bare_editor.exe [WM_SETTEXT|EM_SETTEXTEX|EM_STREAMIN FILE]
+//   bare_editor.exe [WM_SETTEXT|EM_SETTEXTEX|EM_STREAMIN|EM_STREAMIN-UTF-16 FILE]
 // Its title becomes the editor's once the view holds the text.
 #include <windows.h>
 #include <richedit.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -43,8 +44,37 @@ DWORD CALLBACK StreamPiece(DWORD_PTR cookie, LPBYTE buffer, LONG bytes, LONG* do
     return 0;
 }
 
+// The same for a text in UTF-16: a piece never ends between the two halves
+// of a surrogate pair or of a line break.
+DWORD CALLBACK StreamUnicodePiece(DWORD_PTR cookie, LPBYTE buffer, LONG bytes, LONG* done) {
+    std::wstring_view& rest = *reinterpret_cast<std::wstring_view*>(cookie);
+    std::size_t units = std::min(rest.size(), static_cast<std::size_t>(bytes) / sizeof(wchar_t));
+    if (units > 1 && units < rest.size() &&
+        (IS_HIGH_SURROGATE(rest[units - 1]) || (rest[units - 1] == L'\r' && rest[units] == L'\n')))
+        --units;
+    std::memcpy(buffer, rest.data(), units * sizeof(wchar_t));
+    rest.remove_prefix(units);
+    *done = static_cast<LONG>(units * sizeof(wchar_t));
+    return 0;
+}
+
+std::wstring InUnicode(const std::string& text) {
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                                             &wide[0], static_cast<int>(wide.size()))));
+    return wide;
+}
+
+void StreamIn(HWND view, int format, EDITSTREAMCALLBACK callback, void* rest) {
+    EDITSTREAM stream = {};
+    stream.dwCookie = reinterpret_cast<DWORD_PTR>(rest);
+    stream.pfnCallback = callback;
+    SendMessageA(view, EM_STREAMIN, format, reinterpret_cast<LPARAM>(&stream));
+}
+
 // The text goes to the view as it is, in the process's code page, which the
-// control converts itself: nothing is done to it beforehand.
+// control converts itself, or converted to UTF-16 beforehand for the
+// stream that takes it so.
 void FillAtOnce(HWND view, const std::string& way, const std::string& text) {
     if (way == kSetText) {
         SendMessageA(view, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
@@ -53,10 +83,11 @@ void FillAtOnce(HWND view, const std::string& way, const std::string& text) {
         SendMessageA(view, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how), reinterpret_cast<LPARAM>(text.c_str()));
     } else if (way == kStreamIn) {
         std::string_view rest = text;
-        EDITSTREAM stream = {};
-        stream.dwCookie = reinterpret_cast<DWORD_PTR>(&rest);
-        stream.pfnCallback = StreamPiece;
-        SendMessageA(view, EM_STREAMIN, SF_TEXT, reinterpret_cast<LPARAM>(&stream));
+        StreamIn(view, SF_TEXT, StreamPiece, &rest);
+    } else if (way == kStreamInUnicode) {
+        const std::wstring wide = InUnicode(text);
+        std::wstring_view rest = wide;
+        StreamIn(view, SF_TEXT | SF_UNICODE, StreamUnicodePiece, &rest);
     } else {
         std::exit(2);
     }
