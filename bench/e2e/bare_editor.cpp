@@ -44,13 +44,12 @@ DWORD CALLBACK StreamPiece(DWORD_PTR cookie, LPBYTE buffer, LONG bytes, LONG* do
     return 0;
 }
 
-// The same for a text in UTF-16: a piece never ends between the two halves
-// of a surrogate pair or of a line break.
+// The same for a text in UTF-16, where every character of code page 936 is
+// one unit: a piece never ends between the two halves of a line break.
 DWORD CALLBACK StreamUnicodePiece(DWORD_PTR cookie, LPBYTE buffer, LONG bytes, LONG* done) {
     std::wstring_view& rest = *reinterpret_cast<std::wstring_view*>(cookie);
     std::size_t units = std::min(rest.size(), static_cast<std::size_t>(bytes) / sizeof(wchar_t));
-    if (units > 1 && units < rest.size() &&
-        (IS_HIGH_SURROGATE(rest[units - 1]) || (rest[units - 1] == L'\r' && rest[units] == L'\n')))
+    if (units > 1 && units < rest.size() && rest[units - 1] == L'\r' && rest[units] == L'\n')
         --units;
     std::memcpy(buffer, rest.data(), units * sizeof(wchar_t));
     rest.remove_prefix(units);
