@@ -14,7 +14,8 @@
 #                                                      without a note (bench/e2e/bare_editor.cpp)
 #   fill <size> <way>: <ms> vs <ms> bare editor window = <ratio>
 #                                                      that window filling its view with the note
-#                                                      in one WM_SETTEXT, EM_SETTEXTEX or EM_STREAMIN
+#                                                      in one WM_SETTEXT or EM_SETTEXTEX (up to 4MiB:
+#                                                      beyond, they take minutes) or EM_STREAMIN
 #                                                      (that also in UTF-16, EM_STREAMIN-UTF-16)
 #   open <size>: <ms> vs <ms> view filled at once (<way>) = <ratio>
 #                                                      against the fastest of those ways
