@@ -9,6 +9,20 @@
 # rounds and their ratio to a reference measured side by side in the same run:
 #   open <size>: <ms> vs <ms> reference = <ratio>      process start to the note in the view,
 #                                                      against a trivial window program's start
+#   open <size>: <ms> vs <ms> bare editor window = <ratio>
+#                                                      against the editor's frame and view alone,
+#                                                      without a note (bench/e2e/bare_editor.cpp)
+#   fill <size> <way>: <ms> vs <ms> bare editor window = <ratio>
+#                                                      that window filling its view with the note
+#                                                      in one WM_SETTEXT or EM_SETTEXTEX (up to 4MiB:
+#                                                      beyond, they take minutes) or EM_STREAMIN
+#                                                      (that also in UTF-16, EM_STREAMIN-UTF-16)
+#   open <size>: <ms> vs <ms> view filled at once (<way>) = <ratio>
+#                                                      against the fastest of those ways
+#   steps <size>: <ms> <ms> <ms> <ms>                  for each note and, at 1KiB, for a new one:
+#                                                      the start step by step (process start to the
+#                                                      password dialog, confirmed to checked, to the
+#                                                      frame, to the text in the view), medians
 #   save <size>: <ms> vs <ms> reference = <ratio>      close answered Yes to the new note on disk,
 #                                                      against a plain copy of the executable
 #   ctrl+s <size>: <ms> vs <ms> reference = <ratio>    for 1KiB, 1MiB and 16MiB: the save command
@@ -31,6 +45,8 @@
 #                                                      key made beforehand)
 #   memory <size>: <MiB> vs <MiB> reference = <ratio>  the editor's peak working set,
 #                                                      against the trivial program's
+#   memory <size>: <MiB> vs <MiB> view filled at once (<way>) = <ratio>
+#                                                      and against the fastest way's peak
 #   open 1KiB: <ms> vs <ms> without 1000 unrelated files in the temporary folder = <ratio>
 #                                                      the start looks through the temporary folder
 #   open|save <size>: <ms> vs <ms> previous program = <ratio>

@@ -1,7 +1,10 @@
 // The editor end to end under the driver, against references taken side by
 // side in the same run: open latency against the start of a trivial window
-// program, save latency against a plain copy of the executable, and the
-// editor's peak working set against the trivial program's. For the ASCII
+// program, of the bare editor window (bare_editor.cpp) and of that window
+// with its view filled with the note at once in the fastest of four ways,
+// save latency against a plain copy of the executable, and the editor's
+// peak working set against the trivial program's and the filled window's.
+// The start is also timed step by step, for the note and a new one. For the ASCII
 // notes of 1 KiB, 1 MiB and 16 MiB it also times the save command (Ctrl+S),
 // from the command posted after a one-character edit to the view unmodified
 // with the new note in the program file, against the save reference
@@ -30,14 +33,17 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include "bench/e2e/bare_editor.h"
 #include "bench/e2e/editor_sample.h"
 #include "bench/e2e/note_key.h"
 #include "bench/e2e/probes.h"
 #include "bench/e2e/references.h"
 #include "bench/e2e/save_now_sample.h"
+#include "ui/richview.h"
 
 namespace {
 
@@ -135,12 +141,15 @@ void RemoveFolder(const std::string& folder) {
 }
 
 struct Round {
-    bench::TrivialStart trivial;
+    bench::WindowStart trivial;
+    bench::WindowStart bare;                           // the bare editor window without text
+    bench::WindowStart filled[std::size(kFillWays)];  // the same with the note, in each way
     bench::EditorSample editor;
     bench::EditorSample modern;  // the same note under the modern protection, when measured
     double copyMs = 0;
     bench::EditorSample previous;  // the program of an earlier commit, when given
     bench::EditorSample crowded;   // with unrelated files in the temporary folder
+    bench::StartSteps newNote;     // the editor started without a note
 };
 
 // A temporary folder as a long-used machine has it: files of all sizes, half
@@ -154,17 +163,48 @@ void AddUnrelatedFiles(const std::string& folder) {
     }
 }
 
+// The reference programs, beside the benchmark.
+struct Programs {
+    std::string trivial;
+    std::string bare;
+    std::string saveReference;
+};
+
 // SCRIBECRYPT_PREVIOUS_EXE names the program of an earlier commit to measure
 // side by side with this one.
 constexpr char kPreviousVariable[] = "SCRIBECRYPT_PREVIOUS_EXE";
 bool HasPrevious() { return !driver::PathFromEnvironment(kPreviousVariable).empty(); }
 
+// Whether the bare editor window fills its view with a note of so many
+// bytes in the given way (an index into kFillWays). The largest notes probe
+// the view's limit, which only the editor reports. The single messages take
+// minutes under Wine at 16 MiB (WM_SETTEXT 161 s on the 32-bit build), far
+// beyond the streams, which are then the floor.
+bool MeasuresFill(size_t way, size_t bytes) {
+    const bool stream = std::string_view(kFillWays[way]).substr(0, std::size(kStreamIn) - 1) == kStreamIn;
+    return bytes <= kViewCharacterLimit && (stream || bytes <= 4 * kMiB);
+}
+
 // One sample of each measurement, the references first; a line on the
 // error output shows the run's progress.
-Round MeasureRound(const char* label, int number, const std::string& trivialProgram, const std::string& note,
-                   bool modern, DWORD openLimitMs) {
+Round MeasureRound(const char* label, int number, const Programs& programs, const std::string& note, bool modern,
+                   DWORD openLimitMs) {
     Round round;
-    round.trivial = bench::MeasureTrivialStart(trivialProgram);
+    round.trivial = bench::MeasureTrivialStart(programs.trivial);
+    {
+        const std::string folder = driver::MakeTempFolder("bench-bare");
+        const std::string notePath = folder + "\\note.txt";
+        bench::Require(driver::WriteFileBytes(notePath, note), "the bare editor window's note");
+        round.bare = bench::MeasureBareEditor(programs.bare, nullptr, notePath, note, openLimitMs);
+        for (size_t way = 0; way < std::size(kFillWays); ++way) {
+            if (!MeasuresFill(way, note.size()))
+                continue;
+            round.filled[way] = bench::MeasureBareEditor(programs.bare, kFillWays[way], notePath, note, openLimitMs);
+            std::fprintf(stderr, "%s round %d: bare editor window %.0f ms, filled by %s %.0f ms\n", label, number,
+                         round.bare.startMs, kFillWays[way], round.filled[way].startMs);
+        }
+        RemoveFolder(folder);
+    }
     const driver::ProgramCopy copy("bench");
     round.editor = bench::MeasureEditor(copy, note, bench::kLegacyCipher, openLimitMs);
     if (round.editor.opened) {
@@ -197,6 +237,11 @@ Round MeasureRound(const char* label, int number, const std::string& trivialProg
         RemoveFolder(crowded.Folder());
         RemoveFolder(temp);
     }
+    if (note.size() <= 1024) {
+        const driver::ProgramCopy empty("bench-new");
+        round.newNote = bench::MeasureNewNoteStart(empty);
+        RemoveFolder(empty.Folder());
+    }
     if (HasPrevious() && round.editor.opened) {
         const driver::ProgramCopy previous("bench-previous", "scribecrypt.exe", kPreviousVariable);
         round.previous = bench::MeasureEditor(previous, note, bench::kLegacyCipher, openLimitMs);
@@ -219,6 +264,24 @@ double Median(const std::vector<Round>& rounds, Field field) {
     for (const Round& round : rounds)
         values.push_back(static_cast<double>(field(round)));
     return MedianOf(std::move(values));
+}
+
+// One row of the steps table: the medians of each step of the start; a new
+// note has no password dialog, so its first two steps are shown as "-".
+template <typename StepsOf>
+void PrintSteps(const std::vector<Round>& rounds, const char* label, StepsOf stepsOf, bool withDialog) {
+    using bench::StartSteps;
+    const auto step = [&](double StartSteps::*field) {
+        return Median(rounds, [&](const Round& r) { return stepsOf(r).*field; });
+    };
+    char dialog[32] = "-", check[32] = "-";
+    if (withDialog) {
+        std::snprintf(dialog, sizeof dialog, "%.0f", step(&StartSteps::dialogMs));
+        std::snprintf(check, sizeof check, "%.0f", step(&StartSteps::checkMs));
+    }
+    std::printf("steps %-10s %18s %18s %18.0f %18.0f\n", label, dialog, check, step(&StartSteps::frameMs),
+                step(&StartSteps::viewMs));
+    std::fflush(stdout);
 }
 
 // "over" marks a bound: the editor was ended before its note was in view.
@@ -258,20 +321,42 @@ void MeasureSaveCommand(const std::string& saveReference, const NoteSize& size, 
     }
 }
 
-void MeasureNoteSize(const std::string& trivialProgram, const std::string& saveReference, const NoteSize& size,
-                     DWORD openLimitMs) {
+void MeasureNoteSize(const Programs& programs, const NoteSize& size, DWORD openLimitMs) {
     const std::string note = MakeNote(size.bytes, size.chinese);
     std::vector<Round> rounds;
     // Once a note is cut off, further rounds would only be cut off again.
     for (int number = 1; number <= size.rounds && (rounds.empty() || rounds.back().editor.opened); ++number)
-        rounds.push_back(MeasureRound(size.label, number, trivialProgram, note, size.modern, openLimitMs));
+        rounds.push_back(MeasureRound(size.label, number, programs, note, size.modern, openLimitMs));
     const bool opened = rounds.back().editor.opened;
     const char* over = opened ? "" : "over ";
     if (!opened)
         rounds.erase(rounds.begin(), rounds.end() - 1);
 
-    PrintRatio("open", size.label, over, Median(rounds, [](const Round& r) { return r.editor.openMs; }),
-               Median(rounds, [](const Round& r) { return r.trivial.startMs; }), "ms", 0);
+    const double openMs = Median(rounds, [](const Round& r) { return r.editor.openMs; });
+    PrintRatio("open", size.label, over, openMs, Median(rounds, [](const Round& r) { return r.trivial.startMs; }),
+               "ms", 0);
+    const double bareMs = Median(rounds, [](const Round& r) { return r.bare.startMs; });
+    PrintRatio("open", size.label, over, openMs, bareMs, "ms", 0, "bare editor window");
+    // The fastest way to fill the view is the floor for the open, and its
+    // peak working set the floor for the editor's.
+    bool filled = false;
+    size_t fastest = 0;
+    double fastestMs = 0;
+    for (size_t way = 0; way < std::size(kFillWays); ++way) {
+        if (!MeasuresFill(way, size.bytes))
+            continue;
+        const double fillMs = Median(rounds, [way](const Round& r) { return r.filled[way].startMs; });
+        const std::string label = std::string(size.label) + " " + kFillWays[way];
+        PrintRatio("fill", label.c_str(), "", fillMs, bareMs, "ms", 0, "bare editor window");
+        if (!filled || fillMs < fastestMs) {
+            filled = true;
+            fastest = way;
+            fastestMs = fillMs;
+        }
+    }
+    const std::string filledName = std::string("view filled at once (") + kFillWays[fastest] + ")";
+    if (filled)
+        PrintRatio("open", size.label, over, openMs, fastestMs, "ms", 0, filledName.c_str());
     if (opened)
         // A plain copy takes a few milliseconds, so tenths matter here.
         PrintRatio("save", size.label, over, Median(rounds, [](const Round& r) { return r.editor.saveMs; }),
@@ -287,7 +372,7 @@ void MeasureNoteSize(const std::string& trivialProgram, const std::string& saveR
                    Median(rounds, [](const Round& r) { return r.editor.saveMs; }), "ms", 1, bench::kLegacyCipher);
     }
     if (opened && size.saveCommand)
-        MeasureSaveCommand(saveReference, size, note, openLimitMs);
+        MeasureSaveCommand(programs.saveReference, size, note, openLimitMs);
     if (opened && rounds.back().crowded.opened)
         PrintRatio("open", size.label, "", Median(rounds, [](const Round& r) { return r.crowded.openMs; }),
                    Median(rounds, [](const Round& r) { return r.editor.openMs; }), "ms", 0,
@@ -303,10 +388,22 @@ void MeasureNoteSize(const std::string& trivialProgram, const std::string& saveR
         PrintRatio("find-next", size.label, "", MedianOf(find.findMs), MedianOf(find.selectMs), "ms", 1,
                    "selecting the match directly");
     }
+    if (opened) {
+        std::printf("steps %-10s %18s %18s %18s %18s\n", "(ms)", "start to dialog", "confirmed to check",
+                    "to the frame", "to the text in view");
+        PrintSteps(rounds, size.label, [](const Round& r) { return r.editor.steps; }, true);
+        if (size.bytes <= 1024)
+            PrintSteps(rounds, "new note", [](const Round& r) { return r.newNote; }, false);
+    }
     const double bytesPerMiB = 1024.0 * 1024.0;
-    PrintRatio("memory", size.label, over,
-               Median(rounds, [](const Round& r) { return r.editor.peakWorkingSetBytes; }) / bytesPerMiB,
+    const double memoryMiB = Median(rounds, [](const Round& r) { return r.editor.peakWorkingSetBytes; }) / bytesPerMiB;
+    PrintRatio("memory", size.label, over, memoryMiB,
                Median(rounds, [](const Round& r) { return r.trivial.peakWorkingSetBytes; }) / bytesPerMiB, "MiB", 1);
+    if (filled)
+        PrintRatio("memory", size.label, over, memoryMiB,
+                   Median(rounds, [fastest](const Round& r) { return r.filled[fastest].peakWorkingSetBytes; }) /
+                       bytesPerMiB,
+                   "MiB", 1, filledName.c_str());
 }
 
 }  // namespace
@@ -314,15 +411,16 @@ void MeasureNoteSize(const std::string& trivialProgram, const std::string& saveR
 int main(int argc, char** argv) {
     try {
         const Options options = ParseOptions(argc, argv);
-        const std::string trivialProgram = FolderOfThisProgram() + "\\trivial_window.exe";
-        const std::string saveReference = FolderOfThisProgram() + "\\save_reference.exe";
-        // A first round, not counted, brings both programs into the caches.
-        MeasureRound("warm-up", 1, trivialProgram, MakeNote(1024), true, options.openLimitMs);
+        const std::string folder = FolderOfThisProgram();
+        const Programs programs = {folder + "\\trivial_window.exe", folder + "\\bare_editor.exe",
+                                   folder + "\\save_reference.exe"};
+        // A first round, not counted, brings the programs into the caches.
+        MeasureRound("warm-up", 1, programs, MakeNote(1024), true, options.openLimitMs);
         for (const NoteSize& size : kNoteSizes)
             if (options.sizes.empty() ? size.byDefault
                                       : std::find(options.sizes.begin(), options.sizes.end(), size.label) !=
                                             options.sizes.end())
-                MeasureNoteSize(trivialProgram, saveReference, size, options.openLimitMs);
+                MeasureNoteSize(programs, size, options.openLimitMs);
         return 0;
     } catch (const std::exception& failure) {
         std::fprintf(stderr, "e2e_bench: failed at %s\n", failure.what());

@@ -44,10 +44,6 @@ bool SameStamp(const FileStamp& a, const FileStamp& b) {
     return CompareFileTime(&a.lastWrite, &b.lastWrite) == 0 && a.sizeLow == b.sizeLow && a.sizeHigh == b.sizeHigh;
 }
 
-size_t WideLength(const std::string& note) {
-    return static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, note.data(), static_cast<int>(note.size()), nullptr, 0));
-}
-
 // Closes the edited note answering Yes and times until the executable on
 // disk holds savedText under cipher. The peak working set is read as long
 // as the editor runs; its save ends with the process.
@@ -79,7 +75,27 @@ void TimeSave(driver::Editor& editor, const driver::ProgramCopy& copy, const std
     Require(editor.WaitForExit() == 0, "the editor's end");
 }
 
+// Waits for the editor's frame: its only top-level window with the view as
+// a child. Other windows the program may show do not count.
+bool WaitForFrame(DWORD processId) {
+    return driver::WaitForWindow(processId, nullptr, HasView, driver::kWindowTimeoutMs, kPollMs) != nullptr;
+}
+
 }  // namespace
+
+StartSteps MeasureNewNoteStart(const driver::ProgramCopy& copy) {
+    StartSteps steps;
+    const Stopwatch starting;
+    driver::Editor editor(copy, {"TMP=" + copy.Folder(), "TEMP=" + copy.Folder()});
+    Require(WaitForFrame(editor.GetProcess().Id()), "the new note's frame");
+    steps.frameMs = starting.ElapsedMs();
+    const Stopwatch filling;
+    Require(editor.Unlock(L"", kPollMs) && editor.WaitForWholeNote(0, driver::kWindowTimeoutMs, kPollMs),
+            "the new note's view");
+    steps.viewMs = filling.ElapsedMs();
+    Require(editor.CloseUnchanged() == 0, "the new note's end");
+    return steps;
+}
 
 EditorSample MeasureEditor(const driver::ProgramCopy& copy, const std::string& note, const std::string& cipher,
                            DWORD openLimitMs, const std::string& temporaryFolder) {
@@ -91,15 +107,26 @@ EditorSample MeasureEditor(const driver::ProgramCopy& copy, const std::string& n
     const std::string temp = temporaryFolder.empty() ? copy.Folder() : temporaryFolder;
     const Stopwatch opening;
     driver::Editor editor(copy, {"TMP=" + temp, "TEMP=" + temp});
-    const HWND dialog = driver::WaitForDialog(editor.GetProcess().Id(), L"Scribecrypt", driver::kWindowTimeoutMs);
+    const DWORD processId = editor.GetProcess().Id();
+    const HWND dialog = driver::WaitForDialog(processId, L"Scribecrypt", driver::kWindowTimeoutMs, kPollMs);
     Require(dialog != nullptr, "the password dialog");
+    sample.steps.dialogMs = opening.ElapsedMs();
     driver::SetControlText(dialog, IDC_PASSWORD, kPasswordWide);
     // What Enter in the dialog does.
     const Stopwatch unlocking;
     driver::PressButton(dialog, IDOK);
+    // The dialog checks the password before it closes.
+    Require(driver::WaitUntil([&] { return !IsWindow(dialog); }, driver::kWindowTimeoutMs, kPollMs),
+            "the password dialog closing");
+    sample.steps.checkMs = unlocking.ElapsedMs();
+    const Stopwatch framing;
+    Require(WaitForFrame(processId), "the editor's frame");
+    sample.steps.frameMs = framing.ElapsedMs();
+    const Stopwatch filling;
     Require(editor.Unlock(L"", kPollMs), "the editor's main window");
-    const ProcessHandle counters = OpenForCounters(editor.GetProcess().Id());
-    sample.opened = editor.WaitForWholeNote(WideLength(note), openLimitMs, kPollMs);
+    const ProcessHandle counters = OpenForCounters(processId);
+    sample.opened = editor.WaitForWholeNote(LengthInView(note), openLimitMs, kPollMs);
+    sample.steps.viewMs = filling.ElapsedMs();
     sample.unlockMs = unlocking.ElapsedMs();
     sample.openMs = opening.ElapsedMs();
     sample.peakWorkingSetBytes = PeakWorkingSetBytes(counters);

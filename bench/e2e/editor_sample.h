@@ -11,8 +11,17 @@
 
 namespace bench {
 
+// The start of the editor step by step, each from the end of the one before.
+struct StartSteps {
+    double dialogMs = 0;   // process start to the password dialog
+    double checkMs = 0;    // the password confirmed to the dialog gone: the key derived and checked
+    double frameMs = 0;    // to the frame visible with its view
+    double viewMs = 0;     // to the note in the view
+};
+
 struct EditorSample {
     bool opened = false;  // the note reached the view within the limit
+    StartSteps steps;
     double openMs = 0;    // process start to the note in the view, password entered
     double unlockMs = 0;  // the password dialog confirmed to the note in the view
     double saveMs = 0;    // close answered Yes to the executable carrying the new note
@@ -27,6 +36,10 @@ struct EditorSample {
 // The editor's temporary folder is the copy's own unless one is given.
 EditorSample MeasureEditor(const driver::ProgramCopy& copy, const std::string& note, const std::string& cipher,
                            DWORD openLimitMs, const std::string& temporaryFolder = std::string());
+
+// Starts the editor on copy, which holds no note, and closes it once its
+// empty view is ready: only the frame's and the view's steps are measured.
+StartSteps MeasureNewNoteStart(const driver::ProgramCopy& copy);
 
 // Find next in a note whose search term comes only at its very end.
 struct FindSample {

@@ -28,4 +28,10 @@ SIZE_T PeakWorkingSetBytes(const ProcessHandle& process) {
     return counters.PeakWorkingSetSize;
 }
 
+bool HasView(HWND window) { return FindWindowExW(window, nullptr, L"RichEdit20A", nullptr) != nullptr; }
+
+size_t LengthInView(const std::string& note) {
+    return static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, note.data(), static_cast<int>(note.size()), nullptr, 0));
+}
+
 }  // namespace bench

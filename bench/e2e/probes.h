@@ -35,6 +35,13 @@ ProcessHandle OpenForCounters(DWORD processId);
 // has ended.
 SIZE_T PeakWorkingSetBytes(const ProcessHandle& process);
 
+// The view's length, as WM_GETTEXTLENGTH gives it, once it holds note (in
+// the process's code page; a line break counts as two).
+size_t LengthInView(const std::string& note);
+
+// Whether window is a frame with the editor's view as its child.
+bool HasView(HWND window);
+
 // A benchmark step that did not happen ends the run with what it was.
 inline void Require(bool happened, const std::string& step) {
     if (!happened)

@@ -7,14 +7,21 @@
 
 namespace bench {
 
-struct TrivialStart {
-    double startMs = 0;  // process start to its window visible
+// A reference program's start, read when its window is ready.
+struct WindowStart {
+    double startMs = 0;  // process start to its window visible and ready
     SIZE_T peakWorkingSetBytes = 0;
 };
 
 // Starts the trivial program at path, waits for its window, reads its peak
 // working set and closes it.
-TrivialStart MeasureTrivialStart(const std::string& path);
+WindowStart MeasureTrivialStart(const std::string& path);
+// The same for the bare editor window at path: with way null it shows no
+// text, else it fills its view that way with the note in the file at
+// notePath, and is ready once its view holds note, waiting at most
+// timeoutMs for that.
+WindowStart MeasureBareEditor(const std::string& path, const char* way, const std::string& notePath,
+                              const std::string& note, DWORD timeoutMs);
 // A plain CopyFile of the file at path beside it; the copy is deleted.
 double MeasureCopyMs(const std::string& path);
 

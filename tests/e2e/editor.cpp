@@ -1,5 +1,6 @@
 #include "tests/e2e/editor.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "crypto/note_format.h"
@@ -39,9 +40,10 @@ bool Editor::WaitForNote(DWORD timeoutMs, DWORD pollMs) const {
     // programs (it looks for paint requests to show its progress), so a
     // character typed then would land in the middle of the note. Once the
     // title is set the note is in the view. The view is then asked once, so
-    // that the answer comes after anything the frame still does.
+    // that the answer comes after anything the frame still does. The title
+    // waits for the whole fill, so it gets the note's time too.
     const std::wstring title = L"" SCRIBECRYPT_TITLE;
-    if (!WaitUntil([&] { return WindowText(m_main) == title; }, kWindowTimeoutMs, pollMs))
+    if (!WaitUntil([&] { return WindowText(m_main) == title; }, std::max(kWindowTimeoutMs, timeoutMs), pollMs))
         return false;
     DWORD_PTR length = 0;
     return SendMessageTimeoutW(m_view, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, timeoutMs, &length) != 0;
