@@ -207,7 +207,7 @@ TEST_F(ProgramResources, MenuHasItsItemsAndInitialStates) {
     }
 
     HMENU file = GetSubMenu(menu, 0);
-    const std::vector<UINT> fileIds = {IDM_SAVE, IDM_SAVE_AS, 0, IDM_CHANGE_PASSWORD, 0, IDM_LOCK, IDM_EXIT};
+    const std::vector<UINT> fileIds = {IDM_SAVE, IDM_HISTORY, IDM_SAVE_AS, 0, IDM_CHANGE_PASSWORD, 0, IDM_LOCK, IDM_EXIT};
     ASSERT_EQ(static_cast<int>(fileIds.size()), GetMenuItemCount(file));
     for (int i = 0; i < GetMenuItemCount(file); ++i)
         EXPECT_EQ(fileIds[i], GetMenuItemID(file, i)) << i;
