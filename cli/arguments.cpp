@@ -6,6 +6,7 @@
 
 #include "cli/note_selection.h"
 #include "crypto/modern_format.h"
+#include "crypto/note_history.h"
 #include "crypto/note_format.h"
 
 namespace {
@@ -37,8 +38,9 @@ std::string HelpText() {
     "                            change, and whether it holds a note\n"
     "  verify FILE               asks the password and says whether it is the note's\n"
     "                            (and when a modern note was saved)\n"
-    "  show FILE [--raw]         writes the note's text to standard output\n"
-    "  export FILE -o OUT [--raw]\n"
+    "  show FILE [--raw] [--version N]\n"
+    "                            writes the note's text to standard output\n"
+    "  export FILE -o OUT [--raw] [--version N]\n"
     "                            writes the note's text to the file OUT\n"
     "  lock FILE --text IN [--cipher C] [--kdf-passes N] [--kdf-memory M]\n"
     "       [-o OUT] [--raw]\n"
@@ -49,7 +51,11 @@ std::string HelpText() {
     "  passwd FILE [--cipher C] [--kdf-passes N] [--kdf-memory M] [-o OUT]\n"
     "                            seals the note again under a new password (and\n"
     "                            cipher); asks the old password, then the new twice\n"
-    "  clear FILE [-o OUT]       removes the note after asking its password\n"
+    "  clear FILE [-o OUT]       removes the note and its earlier versions after\n"
+    "                            asking its password\n"
+    "  history FILE              the earlier versions a modern note keeps and the\n"
+    "                            size of each; with a password file or descriptor\n"
+    "                            also when each was saved and its text's size\n"
     "\n"
     "Options:\n"
     "  -o OUT                    write the result to OUT; FILE stays as it is\n"
@@ -60,6 +66,8 @@ std::string HelpText() {
     "                            (written: 64); passwd keeps a modern note's\n"
     "                            passes and memory unless given\n"
     "  --format legacy|modern    the note to read in a file that holds both kinds\n"
+    "  --version N               an earlier version of a modern note, 1 (the newest)\n"
+    "                            to 20, instead of its text\n"
     "  --raw                     text as the note stores it, unconverted and\n"
     "                            unchecked: code page 936 bytes for a legacy cipher,\n"
     "                            UTF-8 for XCHACHA20\n"
@@ -99,11 +107,12 @@ constexpr CommandRule kCommands[] = {
     {"info", Command::Info, "--format --password-file --password-fd "},
     {"identify", Command::Identify, ""},
     {"verify", Command::Verify, "--format --password-file --password-fd "},
-    {"show", Command::Show, "--format --raw --password-file --password-fd "},
-    {"export", Command::Export, "--format -o --raw --password-file --password-fd "},
+    {"show", Command::Show, "--format --raw --version --password-file --password-fd "},
+    {"export", Command::Export, "--format -o --raw --version --password-file --password-fd "},
     {"lock", Command::Lock, "--format --text --cipher --kdf-passes --kdf-memory -o --raw --password-file --password-fd "},
     {"passwd", Command::Passwd, "--format --cipher --kdf-passes --kdf-memory -o --password-file --password-fd "},
     {"clear", Command::Clear, "--format -o --password-file --password-fd "},
+    {"history", Command::History, "--format --password-file --password-fd "},
 };
 
 bool Takes(const CommandRule& rule, const std::string& option) {
@@ -193,6 +202,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         } else if (argument == "--kdf-memory") {
             RequireOnce(line.kdfMemoryMiB.has_value(), argument);
             line.kdfMemoryMiB = Bounded(argument, value, 1, kModernMaxMemoryKiB / 1024);
+        } else if (argument == "--version") {
+            RequireOnce(line.version.has_value(), argument);
+            line.version = Bounded(argument, value, 1, static_cast<std::uint32_t>(kKeptVersionLimit));
         } else if (argument == "--password-file") {
             RequireOnce(!line.passwordFile.empty() || line.passwordDescriptor, argument);
             line.passwordFile = value;

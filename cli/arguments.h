@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-enum class Command { Help, Info, Identify, Verify, Show, Export, Lock, Passwd, Clear };
+enum class Command { Help, Info, Identify, Verify, Show, Export, Lock, Passwd, Clear, History };
 
 struct CommandLine {
     Command command = Command::Help;
@@ -20,6 +20,7 @@ struct CommandLine {
     std::string noteFormat;  // --format: "legacy" or "modern", the note read in a file holding both
     std::optional<std::uint32_t> kdfPasses;     // --kdf-passes: Argon2id passes for a modern key
     std::optional<std::uint32_t> kdfMemoryMiB;  // --kdf-memory: Argon2id memory for a modern key
+    std::optional<std::uint32_t> version;       // --version: an earlier version (1: the newest) instead of the note
     std::string passwordFile;            // --password-file
     std::optional<int> passwordDescriptor;  // --password-fd
 };

@@ -12,6 +12,7 @@
 #include "cli/text_encoding.h"
 #include "crypto/modern_format.h"
 #include "crypto/wipe.h"
+#include "note/kept_versions.h"
 #include "note/note_image.h"
 #include "note/program_identity.h"
 #include "store/image_error.h"
@@ -101,13 +102,11 @@ void WriteChecked(const std::string& target, const std::vector<std::uint8_t>& by
     std::cerr << "wrote " << target << "\n";
 }
 
-// Puts newImage at the command's target (the file itself, or -o).
-void WriteProgram(const CommandLine& line, const NoteImage& original, const std::vector<std::uint8_t>& newImage,
-                  const SealedNote* sealed, std::string_view text, std::string_view password) {
-    WriteChecked(
-        line.output.empty() ? line.file : line.output, newImage,
-        [&](const std::vector<std::uint8_t>& written) { CheckRewrittenImage(original, written, sealed, text, password); },
-        line.file);
+// Puts newImage at the command's target (the file itself, or -o), checked
+// as check checks it.
+void WriteProgram(const CommandLine& line, const std::vector<std::uint8_t>& newImage,
+                  const std::function<void(const std::vector<std::uint8_t>&)>& check) {
+    WriteChecked(line.output.empty() ? line.file : line.output, newImage, check, line.file);
 }
 
 // The choice --cipher names, or otherwise fallback.
@@ -131,16 +130,23 @@ Argon2idCost ChosenCost(const CommandLine& line, const NoteChoice& choice, Argon
     return base;
 }
 
-// Seals the text under a new key (a fresh salt) for password and writes it.
+// Seals the text under a new key (a fresh salt) for password and writes it,
+// with the versions of the image's note that replacedKey opens sealed under
+// the new key: none without it, so that no version is left under a password
+// that is gone.
 void SealAndWrite(const CommandLine& line, const NoteImage& image, const SecretString& text,
-                  const SecretString& password, const NoteChoice& choice, const Argon2idCost& cost) {
+                  const SecretString& password, const NoteChoice& choice, const Argon2idCost& cost,
+                  const HeldKey* replacedKey) {
     const std::unique_ptr<HeldKey> key = choice.format == &ModernFormat()
                                              ? MakeModernHeldKey(password.View(), cost)
                                              : choice.format->MakeKey(password.View());
-    const std::optional<SealedNote> sealed =
-        key ? choice.format->SealWith(choice, text.View(), *key) : std::nullopt;
-    if (!sealed) throw InputRefused(std::string("cannot seal a note with the cipher '") + choice.identifier + "'");
-    WriteProgram(line, image, image.WithNote(*sealed), &*sealed, text.View(), password.View());
+    const std::optional<NoteSave> save =
+        key ? SealKeepingVersions(image, choice, text.View(), *key, replacedKey) : std::nullopt;
+    if (!save) throw InputRefused(std::string("cannot seal a note with the cipher '") + choice.identifier + "'");
+    WriteProgram(line, image.WithNote(save->sealed), [&](const std::vector<std::uint8_t>& written) {
+        CheckRewrittenImage(image, written, &save->sealed, text.View(), password.View());
+        CheckKeptVersions(image, NoteImage(written), *save, *key);
+    });
 }
 
 // What the header of one kind of note says, without its password. False
@@ -155,6 +161,8 @@ bool DescribeNote(const NoteImage& image) {
         const ResourceEntry* entry = image.Packet(name);
         std::cout << name << ": " << (entry ? std::to_string(entry->bytes.size()) + " bytes" : std::string("missing")) << "\n";
     }
+    if (&image.Format() == &ModernFormat())
+        std::cout << "versions: " << CountKeptVersions(image, nullptr).present << "\n";
     const std::vector<std::string> faults = image.Faults();
     std::cout << "consistent: " << (faults.empty() ? "yes" : "no") << "\n";
     for (const std::string& fault : faults) std::cout << "  " << fault << "\n";
@@ -185,7 +193,10 @@ int Info(const CommandLine& line) {
     if (passwordGiven) {
         const NoteImage image = ReadNote(line);
         image.RequireWholeNote();
-        PrintSaveTime(AskAndOpenNote(image, *Passwords(line)));
+        const OpenedNote opened = AskAndOpenNote(image, *Passwords(line));
+        PrintSaveTime(opened);
+        if (opened.key)
+            std::cout << "unreadable versions: " << CountKeptVersions(image, opened.key.get()).unreadable << "\n";
     }
     return readable && formats.size() == 1 ? kExitSuccess : kExitUnusable;
 }
@@ -229,12 +240,24 @@ int Verify(const CommandLine& line) {
     return opened ? kExitSuccess : kExitWrongPassword;
 }
 
+// The text of the earlier version number of an opened note.
+SecretString OpenVersion(const NoteImage& image, const OpenedNote& opened, std::uint32_t number) {
+    if (!opened.key) throw InputRefused("a legacy note keeps no earlier versions");
+    const ResourceEntry* entry = image.Packet(KeptVersionName(number));
+    if (entry == nullptr) throw NoteError("the note has no version " + std::to_string(number));
+    std::optional<ModernOpening> opening =
+        OpenKeptVersion(StoredEntry{true, entry->bytes.data(), entry->bytes.size()}, *opened.key);
+    if (!opening) throw NoteError("version " + std::to_string(number) + " is damaged and does not open");
+    return std::move(opening->text);
+}
+
 int ShowOrExport(const CommandLine& line) {
     if (line.command == Command::Export && IsSameFile(line.output, line.file))
         throw InputRefused("export would write the text over the program file itself");
     const NoteImage image = ReadNote(line);
     image.RequireWholeNote();
-    const SecretString text = AskAndOpenNote(image, *Passwords(line)).text;
+    OpenedNote opened = AskAndOpenNote(image, *Passwords(line));
+    const SecretString text = line.version ? OpenVersion(image, opened, *line.version) : std::move(opened.text);
     std::string converted;
     if (!line.raw) {
         try {
@@ -269,10 +292,12 @@ int Lock(const CommandLine& line) {
     const Argon2idCost cost = ChosenCost(line, choice, kModernWrittenCost);
     const SecretString text = ReadTextToLock(line, *choice.format);
     const std::unique_ptr<PasswordSource> passwords = Passwords(line);
-    // A note is replaced in place only by someone who can open it.
-    if (inPlace && image.HasNote() && image.Faults().empty()) AskAndOpenNote(image, *passwords);
+    // A note is replaced in place only by someone who can open it; it is
+    // kept as a version then, under the new key.
+    std::unique_ptr<HeldKey> replacedKey;
+    if (inPlace && image.HasNote() && image.Faults().empty()) replacedKey = AskAndOpenNote(image, *passwords).key;
     const SecretString password = AskNewPassword(*passwords, choice.format->Encoding());
-    SealAndWrite(line, image, text, password, choice, cost);
+    SealAndWrite(line, image, text, password, choice, cost, replacedKey.get());
     return kExitSuccess;
 }
 
@@ -303,9 +328,10 @@ int Passwd(const CommandLine& line) {
     // password never quietly weakens it.
     const Argon2idCost cost = ChosenCost(line, choice, StoredModernCost(image).value_or(kModernWrittenCost));
     const std::unique_ptr<PasswordSource> passwords = Passwords(line);
-    const SecretString text = InEncoding(AskAndOpenNote(image, *passwords).text, image.Format(), choice);
+    OpenedNote opened = AskAndOpenNote(image, *passwords);
+    const SecretString text = InEncoding(std::move(opened.text), image.Format(), choice);
     const SecretString password = AskNewPassword(*passwords, choice.format->Encoding());
-    SealAndWrite(line, image, text, password, choice, cost);
+    SealAndWrite(line, image, text, password, choice, cost, opened.key.get());
     return kExitSuccess;
 }
 
@@ -316,7 +342,34 @@ int Clear(const CommandLine& line) {
     // A whole note is removed only by someone who can open it; a damaged one
     // can be opened by nobody.
     if (image.Faults().empty()) AskAndOpenNote(image, *Passwords(line));
-    WriteProgram(line, image, image.WithoutNote(), nullptr, {}, {});
+    WriteProgram(line, image.WithoutNote(), [&](const std::vector<std::uint8_t>& written) {
+        CheckRewrittenImage(image, written, nullptr, {}, {});
+    });
+    return kExitSuccess;
+}
+
+// The versions without a password: their numbers and sizes; with one, also
+// when each was saved and how long its text is.
+int History(const CommandLine& line) {
+    const NoteImage image = ReadNote(line);
+    image.RequireWholeNote();
+    if (&image.Format() != &ModernFormat()) throw InputRefused("a legacy note keeps no earlier versions");
+    const bool passwordGiven = !line.passwordFile.empty() || line.passwordDescriptor;
+    const std::unique_ptr<HeldKey> key = passwordGiven ? AskAndOpenNote(image, *Passwords(line)).key : nullptr;
+    const std::vector<StoredVersion> versions = ListKeptVersions(image.Entries());
+    if (versions.empty()) std::cout << "versions: none\n";
+    for (const StoredVersion& version : versions) {
+        std::cout << "version " << version.number << ": " << version.entry.size << " bytes sealed";
+        if (key) {
+            const std::optional<ModernOpening> opening = OpenKeptVersion(version.entry, *key);
+            if (opening)
+                std::cout << ", saved " << DescribeSaveTime(opening->saveTime) << ", " << opening->text.View().size()
+                          << " bytes of text";
+            else
+                std::cout << ", unreadable";
+        }
+        std::cout << "\n";
+    }
     return kExitSuccess;
 }
 
@@ -331,6 +384,7 @@ int Run(const CommandLine& line) {
     case Command::Lock: return Lock(line);
     case Command::Passwd: return Passwd(line);
     case Command::Clear: return Clear(line);
+    case Command::History: return History(line);
     }
     return kExitUsage;
 }

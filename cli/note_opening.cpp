@@ -23,15 +23,15 @@ std::optional<OpenedNote> OpenNote(const NoteImage& image, std::string_view pass
     const ResourceEntry* entry = ModernEntry(image, header);
     if (entry == nullptr) {
         if (!image.PasswordMatches(password)) return std::nullopt;
-        return OpenedNote{image.Unseal(password), std::nullopt};
+        return OpenedNote{image.Unseal(password), std::nullopt, nullptr};
     }
     // No verifier: the tag is the check, so the text comes from the same
     // derivation.
-    const std::optional<ModernKey> key = DeriveModernKey(password, header);
+    std::optional<ModernKey> key = DeriveModernKey(password, header);
     std::optional<ModernOpening> opening =
         key ? OpenModernEntry(key->key, entry->bytes.data(), entry->bytes.size()) : std::nullopt;
     if (!opening) return std::nullopt;
-    return OpenedNote{std::move(opening->text), opening->saveTime};
+    return OpenedNote{std::move(opening->text), opening->saveTime, HoldModernKey(std::move(*key))};
 }
 
 std::optional<Argon2idCost> StoredModernCost(const NoteImage& image) {

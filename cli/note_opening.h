@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,7 @@
 struct OpenedNote {
     SecretString text;
     std::optional<std::uint64_t> saveTime;  // a FILETIME; the legacy format keeps none
+    std::unique_ptr<HeldKey> key;           // the modern note's key, which opens its kept versions
 };
 
 // The note of an image whose note is whole, opened with one check of the

@@ -314,3 +314,11 @@ std::unique_ptr<HeldKey> MakeModernHeldKey(std::string_view password, const Argo
     std::optional<ModernKey> key = MakeModernKey(password, cost);
     return key ? std::make_unique<ModernHeldKey>(ModernFormat(), std::move(*key)) : nullptr;
 }
+
+const ModernKey* ModernKeyOf(const HeldKey& key) {
+    return &key.Format() == &ModernFormat() ? &static_cast<const ModernHeldKey&>(key).key : nullptr;
+}
+
+std::unique_ptr<HeldKey> HoldModernKey(ModernKey key) {
+    return std::make_unique<ModernHeldKey>(ModernFormat(), std::move(key));
+}

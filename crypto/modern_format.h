@@ -99,3 +99,7 @@ const NoteFormat& ModernFormat();
 // note written at a cost other than the usual one. Null for an empty
 // password or a cost outside the bounds a note is read with.
 std::unique_ptr<HeldKey> MakeModernHeldKey(std::string_view password, const Argon2idCost& cost);
+// A derived key held as ModernFormat() holds its keys.
+std::unique_ptr<HeldKey> HoldModernKey(ModernKey key);
+// The modern key a held key carries; null for another format's key.
+const ModernKey* ModernKeyOf(const HeldKey& key);

@@ -9,6 +9,7 @@
 #include "image/file_facts.h"
 #include "image/paths.h"
 #include "image/resources.h"
+#include "note/kept_versions.h"
 
 namespace {
 
@@ -36,25 +37,30 @@ bool WriteNote(const std::wstring& image, const NoteChange& note, const SaveProg
     case NoteChange::Kind::Sealed:
         break;
     }
-    const std::optional<SealedNote> sealed = note.choice != nullptr && note.key != nullptr
-                                                 ? note.choice->format->SealWith(*note.choice, note.text, *note.key)
-                                                 : std::nullopt;
-    if (!sealed)
+    const std::optional<NoteImage> replaced = ReadNoteImage(image);
+    if (!replaced || note.choice == nullptr || note.key == nullptr)
         return false;
-    Report(progress, 40);
-    std::size_t sealedBytes = 0;
-    for (const NoteEntry& entry : *sealed)
-        sealedBytes += entry.bytes.size();
-    if (!HasRoomToRewrite(image, sealedBytes))
-        return false;
-    const std::optional<NoteImage> written = WritePackets(image, *sealed);
-    if (!written)
-        return false;
-    Report(progress, 70);
     try {
+        const std::optional<NoteSave> save =
+            SealKeepingVersions(*replaced, *note.choice, note.text, *note.key, note.replacedKey.get());
+        if (!save)
+            return false;
+        Report(progress, 40);
+        std::size_t sealedBytes = 0;
+        for (const NoteEntry& entry : save->sealed)
+            sealedBytes += entry.bytes.size();
+        if (!HasRoomToRewrite(image, sealedBytes))
+            return false;
+        const std::optional<NoteImage> written = WritePackets(image, save->sealed);
+        if (!written)
+            return false;
+        Report(progress, 70);
         CheckNoteOpens(*written, note.text, *note.choice, *note.key);
+        CheckKeptVersions(*replaced, *written, *save, *note.key);
         return true;
     } catch (const NoteError&) {
+        return false;
+    } catch (const std::bad_alloc&) {
         return false;
     }
 }

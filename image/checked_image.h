@@ -14,12 +14,15 @@
 // are, no note, or the text sealed as choice seals it under key, a key of
 // the choice's format (an empty text too, as a note without text). The key
 // is shared, so that whoever keeps the saved note's key keeps this one.
+// A sealed note keeps the earlier versions of the note it replaces that
+// replacedKey, the key that note is sealed under, opens; without it none.
 struct NoteChange {
     enum class Kind { Unchanged, Removed, Sealed };
     Kind kind = Kind::Unchanged;
     std::string_view text;
     const NoteChoice* choice = nullptr;
     std::shared_ptr<const HeldKey> key;
+    std::shared_ptr<const HeldKey> replacedKey;
 };
 
 // How far a save is, in percent, after each of its steps; 100 only once the
@@ -30,8 +33,8 @@ using SaveProgress = std::function<void(int percent)>;
 // it the note. The copy is then checked: it must first be byte for byte the
 // running program; after the note is written its other resources must be
 // unchanged, its entries the bytes sealed (or absent, with no entry of
-// another format left), and a sealed note must open under the key to the
-// text. Returns the checked
+// another format left), a sealed note must open under the key to the
+// text and each kept version to its own. Returns the checked
 // file's path; empty when a step or a check failed, with nothing left behind.
 std::wstring WriteCheckedImage(const std::wstring& folder, const NoteChange& note, const SaveProgress& progress = {});
 // The same into a file already made for it; false, with the file removed,

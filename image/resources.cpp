@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "crypto/note_history.h"
 #include "framework/unique_handle.h"
 #include "image/file_facts.h"
 #include "note/note_entries.h"
@@ -153,6 +154,12 @@ std::optional<std::string> ReadProgramIdentity(const std::wstring& imagePath) {
     } catch (const ImageError&) {
         return std::nullopt;
     }
+}
+
+std::size_t CountOwnKeptVersions() {
+    const std::optional<ReachedFile> program = OwnProgramFile();
+    const std::optional<NoteImage> image = program ? ReadNoteImage(program->path) : std::nullopt;
+    return image ? ListKeptVersions(image->Entries()).size() : 0;
 }
 
 std::optional<NoteImage> WritePackets(const std::wstring& imagePath, const SealedNote& packets) {

@@ -23,6 +23,11 @@ std::optional<NoteImage> ReadNoteImage(const std::wstring& imagePath);
 // when the file cannot be read or is not a program.
 std::optional<std::string> ReadProgramIdentity(const std::wstring& imagePath);
 
+// How many earlier versions of the note the program file (the file a link
+// or short name that started the program reaches) keeps; 0 when it cannot
+// be read. Nothing is decrypted.
+std::size_t CountOwnKeptVersions();
+
 // Writes the sealed note's entries into the image file in one committed
 // batch, replacing any earlier note and keeping every other resource, then reads
 // the file back. Gives the file as read back once it has passed the

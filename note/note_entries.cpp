@@ -2,14 +2,19 @@
 
 #include <algorithm>
 
+#include "crypto/note_history.h"
+
 ResourceKey NoteEntryKey(const std::string& name) {
     return {ResourceId::Name(kNoteType), ResourceId::Name(name.c_str()), 0};
 }
 
 bool IsNoteEntry(const ResourceKey& key) {
     const std::vector<std::string>& names = AllNoteEntryNames();
-    return key.type == ResourceId::Name(kNoteType) &&
-           std::any_of(names.begin(), names.end(), [&](const std::string& name) { return key.name == ResourceId::Name(name.c_str()); });
+    if (key.type != ResourceId::Name(kNoteType)) return false;
+    for (std::size_t number = 1; number <= kKeptVersionLimit; ++number) {
+        if (key.name == ResourceId::Name(KeptVersionName(number).c_str())) return true;
+    }
+    return std::any_of(names.begin(), names.end(), [&](const std::string& name) { return key.name == ResourceId::Name(name.c_str()); });
 }
 
 std::vector<ResourceChange> PutNoteEntries(const SealedNote& sealed) {

@@ -14,7 +14,8 @@ inline constexpr char kNoteType[] = "PACKET";
 
 // The key a note entry is written under.
 ResourceKey NoteEntryKey(const std::string& name);
-// An entry of some format's note, in any language.
+// An entry of some format's note or one of its kept versions, in any
+// language.
 bool IsNoteEntry(const ResourceKey& key);
 
 // Changes that write sealed's entries.

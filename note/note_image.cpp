@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "crypto/note_history.h"
 #include "store/image_rewriter.h"
 #include "store/resource_reader.h"
 
@@ -33,7 +34,10 @@ StoredEntries NoteImage::Entries() const {
         const std::string key(name);
         if (m_only != nullptr) {
             const std::vector<std::string>& names = m_only->EntryNames();
-            if (std::find(names.begin(), names.end(), key) == names.end()) return StoredEntry{};
+            // Kept versions belong to the note whatever its format; only a
+            // modern one ever reads them.
+            if (std::find(names.begin(), names.end(), key) == names.end() && !IsKeptVersionName(key))
+                return StoredEntry{};
         }
         const ResourceEntry* entry = Packet(key);
         return entry == nullptr ? StoredEntry{} : StoredEntry{true, entry->bytes.data(), entry->bytes.size()};
@@ -103,12 +107,12 @@ void CheckRewrittenEntries(const NoteImage& original, const NoteImage& rewritten
             throw NoteError("the written file changed resource " + before[i].key.Describe());
     }
 
-    if (sealed == nullptr) {
-        if (rewritten.HasAnyNoteEntry()) throw NoteError("the written file still holds a note entry");
-        return;
-    }
     std::size_t noteEntries = 0;
     for (const ResourceEntry& entry : rewritten.resources()) noteEntries += IsNoteEntry(entry.key) ? 1 : 0;
+    if (sealed == nullptr) {
+        if (noteEntries != 0) throw NoteError("the written file still holds a note entry");
+        return;
+    }
     if (noteEntries != sealed->size()) throw NoteError("the written file holds a second copy of a note entry");
     for (const NoteEntry& expected : *sealed) {
         const ResourceEntry* entry = rewritten.Packet(expected.name);

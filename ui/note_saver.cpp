@@ -2,6 +2,7 @@
 
 #include "framework/commondlg.h"
 #include "image/paths.h"
+#include "image/resources.h"
 #include "image/save_in_place.h"
 #include "image/self_save.h"
 #include "ui/note_encoding.h"
@@ -12,12 +13,14 @@
 
 namespace {
 
-// What a save writes: text sealed under key, or, for an empty text that
+// What a save writes: text sealed under key, keeping the versions of the
+// note it replaces, or, for an empty text that
 // is not to be sealed anyway, no note at all.
 enum class EmptyText { RemovesNote, IsSealed };
 NoteChange NoteToWrite(std::string_view text, const NoteSession::Key& key, EmptyText empty) {
     const bool removes = text.empty() && empty == EmptyText::RemovesNote;
-    return NoteChange{removes ? NoteChange::Kind::Removed : NoteChange::Kind::Sealed, text, key.choice, key.held};
+    return NoteChange{removes ? NoteChange::Kind::Removed : NoteChange::Kind::Sealed, text, key.choice, key.held,
+                      NoteSession::StoredKey()};
 }
 
 // Why the program file takes no save while it has other names.
@@ -83,6 +86,19 @@ bool IsUsablePath(const std::string& path) {
     return false;
 }
 
+// An emptied note takes its earlier versions with it: true when it keeps
+// none, or the user agrees to lose them.
+bool MayRemoveVersions(const NoteChange& note) {
+    if (note.kind != NoteChange::Kind::Removed)
+        return true;
+    const std::size_t versions = CountOwnKeptVersions();
+    if (versions == 0)
+        return true;
+    const std::string question = "删除笔记也将删除 " + std::to_string(versions) + " 个旧版本。是否继续?";
+    return MessageBoxA(MessageOwner(), question.c_str(), "Scribecrypt", MB_YESNO | MB_ICONWARNING | MB_SYSTEMMODAL) ==
+           IDYES;
+}
+
 }  // namespace
 
 PromptOutcome CNoteSaver::PromptForNewPassword(bool whileModified) {
@@ -134,6 +150,8 @@ BOOL CNoteSaver::SaveThroughWriteBack() {
     if (!text)
         return FALSE;
     const NoteChange note = NoteToWrite(text->View(), NoteSession::CurrentKey(), EmptyText::RemovesNote);
+    if (!MayRemoveVersions(note))
+        return FALSE;
     const WriteBackStart started = SaveThroughTemporaryImage(note, m_status.SavingProgress());
     m_status.ShowReady();
     if (started != WriteBackStart::Started) {
@@ -166,6 +184,8 @@ BOOL CNoteSaver::SaveInPlace() {
     if (!text)
         return FALSE;
     const NoteChange note = NoteToWrite(text->View(), NoteSession::CurrentKey(), EmptyText::RemovesNote);
+    if (!MayRemoveVersions(note))
+        return FALSE;
     std::wstring displaced;
     const InPlaceSave outcome = SaveIntoOwnFile(note, m_status.SavingProgress(), displaced);
     m_status.ShowReady();
@@ -186,6 +206,9 @@ bool CNoteSaver::SaveLocked(const WipedWideString& viewText, const NoteSession::
         return false;
     const SecretString stored = StoredForm(encoding, text);
     const NoteChange note = NoteToWrite(stored.View(), key, EmptyText::RemovesNote);
+    // Nobody is asked while the note is locked, so its versions stay.
+    if (note.kind == NoteChange::Kind::Removed && CountOwnKeptVersions() != 0)
+        return false;
     std::wstring displaced;
     if (SaveIntoOwnFile(note, m_status.SavingProgress(), displaced) != InPlaceSave::Saved)
         return false;

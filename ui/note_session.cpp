@@ -36,6 +36,8 @@ Key CurrentKey() {
     return Key{state.m_cipher.c_str(), FindNoteChoice(state.m_cipher.c_str()), state.m_key};
 }
 
+std::shared_ptr<const HeldKey> StoredKey() { return GetDocumentState().m_storedKey; }
+
 bool CanSeal(const Key& key) {
     return key.choice != nullptr && key.held != nullptr && &key.held->Format() == key.choice->format;
 }

@@ -30,6 +30,9 @@ struct Key {
 // cipher views the application object's choice: valid until the next entry
 // of the new-password dialog, so taken afresh after one.
 Key CurrentKey();
+// The key the note in the program file is sealed under; null while there
+// is none or it was not opened.
+std::shared_ptr<const HeldKey> StoredKey();
 // True when key can seal: a choice the program knows and a key of its format.
 bool CanSeal(const Key& key);
 

@@ -3,8 +3,10 @@
 #include <string>
 #include <utility>
 
+#include "crypto/modern_format.h"
 #include "crypto/note_format.h"
 #include "framework/cstring.h"
+#include "image/resources.h"
 #include "ui/note_session.h"
 #include "ui/text_fit.h"
 #include "ui/uitext.h"
@@ -99,6 +101,12 @@ void MyDialog::HandleOK() {
             FindUnfitCharacters(encoding, SecretWideWindowText(m_editRepeat)).count != 0) {
             MessageBoxA(*this, UnfitPasswordMessage(*choice).c_str(), "错误", MB_OK | MB_ICONERROR);
             SetFocus(m_editPassword);
+            return;
+        }
+        // The earlier versions cannot be kept under a legacy cipher.
+        if (choice->format != &ModernFormat() && CountOwnKeptVersions() != 0 &&
+            MessageBoxA(*this, "旧版本将被删除。是否继续?", "Scribecrypt", MB_YESNO | MB_ICONWARNING) != IDYES) {
+            SetFocus(m_comboCipher);
             return;
         }
     }

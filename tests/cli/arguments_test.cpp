@@ -22,6 +22,7 @@ TEST(Arguments, OptionsLandInTheirFieldsInAnyOrder) {
     EXPECT_EQ(32u, passwd.kdfPasses.value_or(0));
     EXPECT_EQ(1024u, passwd.kdfMemoryMiB.value_or(0));
     EXPECT_EQ("modern", passwd.noteFormat);
+    EXPECT_EQ(20u, ParseCommandLine({"show", "a.exe", "--version", "20"}).version.value_or(0));
 
     const CommandLine info = ParseCommandLine({"info", "-"});
     EXPECT_EQ("-", info.file) << "a lone dash is an operand";
@@ -54,6 +55,10 @@ TEST(Arguments, EveryMisuseIsRefused) {
         {"passwd", "a.exe", "--kdf-memory", "64", "--kdf-memory", "64"},
         {"show", "a.exe", "--kdf-passes", "4"},
         {"show", "a.exe", "--format", "both"},
+        {"show", "a.exe", "--version", "0"},
+        {"export", "a.exe", "-o", "x", "--version", "21"},
+        {"history", "a.exe", "--version", "1"},
+        {"passwd", "a.exe", "--version", "1"},
     };
     for (const auto& misuse : misuses) {
         std::string line;

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "crypto/document.h"
+#include "crypto/modern_format.h"
 #include "store/resource_reader.h"
 #include "tests/store/pe_fixture.h"
 
@@ -262,7 +263,7 @@ TEST_P(Cli, AModernNoteKeepsKoreanAndEmojiByteForByte) {
     EXPECT_EQ(fixture::SampleEntries().size() + 1, Resources(Program()).size()) << "NOTE alone";
     EXPECT_EQ("file: " + Program() + "\nnote: present\ncipher: XCHACHA20\n"
               "protection: XChaCha20-Poly1305, Argon2id t=3, m=64 MiB, p=1\nNOTE: " + std::to_string(entryBytes) +
-              " bytes\nconsistent: yes\n", Run({"info", Program()}).out);
+              " bytes\nversions: 0\nconsistent: yes\n", Run({"info", Program()}).out);
 
     const Result shown = Run({"show", Program()}, kKoreanPassword + "\n");
     EXPECT_EQ(0, shown.status) << shown.err;
@@ -279,6 +280,68 @@ TEST_P(Cli, AModernNoteKeepsKoreanAndEmojiByteForByte) {
     EXPECT_EQ(1, Run({"clear", Program()}, "wrong\n").status);
     ASSERT_EQ(0, Run({"clear", Program()}, kKoreanPassword + "\n").status);
     EXPECT_EQ(fixture::SampleEntries().size(), Resources(Program()).size());
+}
+
+// The text of the image's entry name under password, or "unreadable".
+std::string OpenedEntry(const std::vector<ResourceEntry>& resources, const char* name, const std::string& password) {
+    const ResourceEntry* entry = FindResource(resources, {ResourceId::Name("PACKET"), ResourceId::Name(name), 0});
+    ModernHeader header;
+    if (entry == nullptr || ParseModernHeader(entry->bytes.data(), entry->bytes.size(), header) != ModernHeaderFault::None)
+        return "missing";
+    const std::optional<ModernKey> key = DeriveModernKey(password, header);
+    const std::optional<ModernOpening> opening =
+        key ? OpenModernEntry(key->key, entry->bytes.data(), entry->bytes.size()) : std::nullopt;
+    return opening ? std::string(opening->text.View()) : "unreadable";
+}
+
+TEST_P(Cli, VersionsAreKeptOnlyUnderTheNotesCurrentPassword) {
+    WriteText(In("one.txt"), "one");
+    WriteText(In("two.txt"), "two");
+    const auto lock = [&](const char* text, const std::string& passwords) {
+        return Run(Joined({"lock", Program(), "--text", In(text), "--cipher", "XCHACHA20"}, kCheapKey), passwords).status;
+    };
+    ASSERT_EQ(0, lock("one.txt", "pw\npw\n"));
+    // Locking over a modern note whose password is given keeps it as a version.
+    ASSERT_EQ(0, lock("two.txt", "pw\npw\npw\n"));
+    EXPECT_EQ("one", OpenedEntry(Resources(Program()), "NOTE1", "pw"));
+    EXPECT_NE(std::string::npos, Run({"info", Program()}).out.find("versions: 1\n"));
+    EXPECT_NE(std::string::npos, Run({"info", Program()}, "pw\n").out.find("unreadable versions: 0\n"));
+    const std::string sealedSize = std::to_string(64 + 8 + 3 + 16);
+    EXPECT_EQ("version 1: " + sealedSize + " bytes sealed\n", Run({"history", Program()}).out);
+    const Result listed = Run({"history", Program()}, "pw\n");
+    EXPECT_NE(std::string::npos, listed.out.find("bytes sealed, saved " + Today() + " ")) << listed.out;
+    EXPECT_NE(std::string::npos, listed.out.find(", 3 bytes of text\n")) << listed.out;
+    EXPECT_EQ("one", Run({"show", Program(), "--version", "1"}, "pw\n").out);
+    EXPECT_EQ(3, Run({"show", Program(), "--version", "2"}, "pw\n").status) << "no such version";
+    EXPECT_EQ(1, Run({"show", Program(), "--version", "1"}, "wrong\n").status);
+
+    ASSERT_EQ(0, Run({"passwd", Program()}, "pw\nnew\nnew\n").status);
+    std::vector<ResourceEntry> resources = Resources(Program());
+    EXPECT_EQ("unreadable", OpenedEntry(resources, "NOTE1", "pw")) << "a version opens with the old password";
+    EXPECT_EQ("one", OpenedEntry(resources, "NOTE1", "new"));
+    EXPECT_EQ("missing", OpenedEntry(resources, "NOTE2", "new")) << "the unchanged text is not kept again";
+
+    // A damaged version is counted as unreadable and dropped by the next rewrite.
+    std::vector<ResourceEntry> damaged = resources;
+    for (ResourceEntry& entry : damaged)
+        if (entry.key.name == ResourceId::Name("NOTE1")) entry.bytes.back() ^= 1;
+    WriteImage(In("damaged.exe"), damaged);
+    EXPECT_NE(std::string::npos, Run({"info", In("damaged.exe")}, "new\n").out.find("unreadable versions: 1\n"));
+    EXPECT_NE(std::string::npos, Run({"history", In("damaged.exe")}, "new\n").out.find(", unreadable\n"));
+    const Result refused = Run({"export", In("damaged.exe"), "--version", "1", "-o", In("v1.txt")}, "new\n");
+    EXPECT_EQ(3, refused.status);
+    EXPECT_NE(std::string::npos, refused.err.find("damaged")) << refused.err;
+    EXPECT_FALSE(fs::exists(In("v1.txt")));
+    ASSERT_EQ(0, Run({"passwd", In("damaged.exe")}, "new\nnewer\nnewer\n").status);
+    EXPECT_EQ("missing", OpenedEntry(Resources(In("damaged.exe")), "NOTE1", "newer"));
+
+    ASSERT_EQ(0, Run({"passwd", Program(), "--cipher", "AES"}, "new\n" + kNewPassword).status);
+    EXPECT_EQ(fixture::SampleEntries().size() + 3, Resources(Program()).size()) << "a legacy note keeps no version";
+
+    ASSERT_EQ(0, lock("one.txt", kPasswordUtf8 + "\npw\npw\n"));
+    ASSERT_EQ(0, lock("two.txt", "pw\npw\npw\n"));
+    ASSERT_EQ(0, Run({"clear", Program()}, "pw\n").status);
+    EXPECT_EQ(fixture::SampleEntries().size(), Resources(Program()).size()) << "clear removes the versions too";
 }
 
 TEST_P(Cli, IdentifyGivesOneIdentityWhateverTheNote) {

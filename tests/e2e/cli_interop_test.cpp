@@ -77,26 +77,13 @@ bool OnlyTheUserMayOpen(const std::string& path) {
 bool RunsUnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
 
 // A path as the native companion is given it: its Unix form, quoted for a
-// shell. Wine names only files that exist, so the folder is named.
-std::string Native(const std::string& path) {
-    const std::string::size_type slash = path.find_last_of('\\');
-    return "'" + driver::UnixPathOf(path.substr(0, slash)) + "/" + path.substr(slash + 1) + "'";
-}
+// shell.
+std::string Native(const std::string& path) { return driver::QuotedUnixPath(path); }
 
 // Runs the native companion, a Linux program, with these arguments (paths
-// given by Native). Wine starts a Linux program without a process to wait
-// for, so it runs in a shell that leaves its exit status in a file in
-// folder; gives that status, or 0xBAD when there was none within a minute.
+// given by Native), as RunHostCommand runs it.
 DWORD RunNativeCli(const std::string& arguments, const std::string& folder) {
-    const std::string status = folder + "\\native-status";
-    DeleteFileA(status.c_str());
-    const std::string unixStatus = driver::UnixPathOf(folder) + "/native-status";
-    const std::string script = "'" + std::string(std::getenv("SCRIBECRYPT_NATIVE_CLI")) + "' " + arguments +
-                               " 2>/dev/null; echo $? > '" + unixStatus + ".part'; mv '" + unixStatus + ".part' '" +
-                               unixStatus + "'";
-    driver::StartProcess(std::string(), "/bin/sh -c \"" + script + "\"");
-    if (!driver::WaitUntil([&] { return !driver::ReadFileBytes(status).empty(); }, 60000)) return 0xBAD;
-    return static_cast<DWORD>(std::stoul(driver::ReadFileBytes(status)));
+    return driver::RunHostCommand("'" + std::string(std::getenv("SCRIBECRYPT_NATIVE_CLI")) + "' " + arguments, folder);
 }
 
 // "안녕하세요 🙂" and "둘째 줄" (hello, second line), which code page 936

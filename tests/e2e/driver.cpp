@@ -35,6 +35,23 @@ std::string UnixPathOf(const std::string& path) {
     return result;
 }
 
+std::string QuotedUnixPath(const std::string& path) {
+    const std::string::size_type slash = path.find_last_of('\\');
+    return "'" + UnixPathOf(path.substr(0, slash)) + "/" + path.substr(slash + 1) + "'";
+}
+
+DWORD RunHostCommand(const std::string& command, const std::string& folder) {
+    const std::string status = folder + "\\host-status";
+    DeleteFileA(status.c_str());
+    const std::string unixStatus = UnixPathOf(folder) + "/host-status";
+    const std::string script = command + " 2>/dev/null; echo $? > '" + unixStatus + ".part'; mv '" + unixStatus +
+                               ".part' '" + unixStatus + "'";
+    StartProcess(std::string(), "/bin/sh -c \"" + script + "\"");
+    if (!WaitUntil([&] { return !ReadFileBytes(status).empty(); }, 60000))
+        return 0xBAD;
+    return static_cast<DWORD>(std::stoul(ReadFileBytes(status)));
+}
+
 bool MakeSymbolicLink(const std::string& target, const std::string& link) {
     // Wine names only files that exist: the link is named after its folder.
     const std::string::size_type slash = link.find_last_of('\\');

@@ -23,6 +23,14 @@ std::string UnixPathOf(const std::string& path);
 // none itself (CreateSymbolicLinkW succeeds and makes nothing). False when
 // it could not be made.
 bool MakeSymbolicLink(const std::string& target, const std::string& link);
+// A file's Unix name in single quotes, for a host's shell; the file need not
+// exist, its folder must (Wine names only files that exist).
+std::string QuotedUnixPath(const std::string& path);
+// Runs command, a line for the host's /bin/sh, its errors going to
+// nothing. Wine starts a host's program without a process to wait for, so
+// the shell leaves its exit status in a file in folder; gives that status,
+// or 0xBAD when there was none within a minute.
+DWORD RunHostCommand(const std::string& command, const std::string& folder);
 // The path named by an environment variable set by the build; empty if unset.
 std::string PathFromEnvironment(const char* variable);
 // A new empty folder under the temporary folder, named after the test.

@@ -92,6 +92,16 @@ void Editor::Type(const std::wstring& text) const {
         SendMessageW(m_view, WM_CHAR, c, 1);
 }
 
+void Editor::Append(const std::wstring& text) const {
+    SendMessageW(m_view, EM_SETSEL, static_cast<WPARAM>(-1), -1);
+    Type(text);
+}
+
+bool Editor::SaveNow(DWORD timeoutMs) const {
+    Command(IDM_SAVE);
+    return WaitUntil([&] { return !Modified(); }, timeoutMs);
+}
+
 void Editor::DeleteAll() const {
     SendMessageW(m_view, EM_SETSEL, 0, -1);
     SendMessageW(m_view, WM_KEYDOWN, VK_DELETE, 1);

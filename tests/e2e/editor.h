@@ -54,6 +54,11 @@ public:
     std::wstring UnsavedText() const;
     // Types characters into the view, which marks it modified itself.
     void Type(const std::wstring& text) const;
+    // Types characters at the end of the note.
+    void Append(const std::wstring& text) const;
+    // Chooses the save command (Ctrl+S) and waits up to timeoutMs for the
+    // view to be unmodified; false when it stays modified.
+    bool SaveNow(DWORD timeoutMs = 30000) const;
     // Selects everything and presses Delete.
     void DeleteAll() const;
     // Puts text on the clipboard as Unicode text, as another program does,

@@ -34,18 +34,6 @@ bool NothingLeftBeside(const ProgramCopy& copy) {
     return driver::WaitUntil([&] { return LeftBeside(copy) == 0; }, 5000);
 }
 
-// Types text at the end of the note.
-void Append(const Editor& editor, const std::wstring& text) {
-    SendMessageW(editor.View(), EM_SETSEL, static_cast<WPARAM>(-1), -1);
-    editor.Type(text);
-}
-
-// Chooses the save command and waits until the view is unmodified.
-bool SaveNow(Editor& editor) {
-    editor.Command(IDM_SAVE);
-    return driver::WaitUntil([&] { return !editor.Modified(); }, kSaveMs);
-}
-
 std::string Unsealed(const ProgramCopy& copy) { return copy.NoteText(kPassword); }
 
 const std::wstring kModernName = L"XChaCha20-Poly1305 (Argon2id)";
@@ -62,14 +50,14 @@ std::string ModernSalt(const ProgramCopy& copy) { return copy.Packet("NOTE").sub
 TEST(SaveNow, PutsTheNoteIntoTheRunningProgramsFileAndLeavesNothingBehind) {
     EditorOnCopy editor("save now", "old note", kPassword, "SM4");
     ASSERT_TRUE(editor.Opened());
-    Append(editor, L" one");
-    ASSERT_TRUE(SaveNow(editor));
+    editor.Append(L" one");
+    ASSERT_TRUE(editor.SaveNow());
     EXPECT_EQ("old note one", Unsealed(editor.Copy()));
     // A copy taken while the editor runs carries the saved note.
     EXPECT_EQ(L"old note one", OpenedImageText(editor.Copy().Path(), kWidePassword));
 
-    Append(editor, L" two");
-    ASSERT_TRUE(SaveNow(editor));
+    editor.Append(L" two");
+    ASSERT_TRUE(editor.SaveNow());
     EXPECT_EQ("old note one two", Unsealed(editor.Copy()));
     const std::string saved = editor.Copy().Bytes();
 
@@ -105,9 +93,9 @@ TEST(SaveNow, TheCloseAfterASaveKeepsOrTakesTheLaterEdits) {
         SCOPED_TRACE(close.cipher);
         EditorOnCopy editor("save then close", "old note", kPassword, close.cipher);
         ASSERT_TRUE(editor.Opened());
-        Append(editor, L" saved");
-        ASSERT_TRUE(SaveNow(editor));
-        Append(editor, close.later);
+        editor.Append(L" saved");
+        ASSERT_TRUE(editor.SaveNow());
+        editor.Append(close.later);
         EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(close.answer));
         EXPECT_EQ(0u, editor.WaitForExit());
         EXPECT_TRUE(NothingLeftBeside(editor.Copy()));
@@ -119,9 +107,9 @@ TEST(SaveNow, TheCloseAfterASaveKeepsOrTakesTheLaterEdits) {
 TEST(SaveNow, AKilledEditorLosesNothingSavedAndTheNextStartClearsUp) {
     EditorOnCopy editor("save then kill", "old note", kPassword, "CAMELLIA");
     ASSERT_TRUE(editor.Opened());
-    Append(editor, L" saved");
-    ASSERT_TRUE(SaveNow(editor));
-    Append(editor, L" unsaved");
+    editor.Append(L" saved");
+    ASSERT_TRUE(editor.SaveNow());
+    editor.Append(L" unsaved");
     // The retired file, the image the editor runs from, stays until it ends.
     EXPECT_EQ(1, LeftBeside(editor.Copy()));
     editor.GetProcess().Kill();
@@ -147,8 +135,8 @@ TEST(SaveNow, ANewNoteGetsItsPasswordFirstAndIsThenStored) {
     ASSERT_TRUE(driver::WaitUntil([&] { return !editor.Modified(); }, kSaveMs));
     EXPECT_EQ("SEED", copy.Packet("TYPE"));
     // Stored now: further edits are sealed with that password, unasked.
-    Append(editor, L" more");
-    ASSERT_TRUE(SaveNow(editor));
+    editor.Append(L" more");
+    ASSERT_TRUE(editor.SaveNow());
     EXPECT_EQ(0u, editor.CloseUnchanged());
     EXPECT_EQ(L"brand new more", OpenedText(copy, L"s3cret"));
 }
@@ -168,8 +156,8 @@ TEST(SaveNow, ANewModernNoteKeepsEveryCharacterUnderOneKey) {
     EXPECT_TRUE(kModernText8 == copy.NoteText(kChinesePassword8));
     const std::string salt = ModernSalt(copy);
 
-    Append(editor, L"!");
-    ASSERT_TRUE(SaveNow(editor));
+    editor.Append(L"!");
+    ASSERT_TRUE(editor.SaveNow());
     EXPECT_TRUE(kModernText8 + "!" == copy.NoteText(kChinesePassword8));
     EXPECT_EQ(salt, ModernSalt(copy));
     EXPECT_EQ(0u, editor.CloseUnchanged());
@@ -211,7 +199,7 @@ TEST(SaveNow, AnEmptiedNoteIsRemovedAndAWaitingPasswordApplied) {
     EditorOnCopy emptied("save emptied", "old note", kPassword, "AES");
     ASSERT_TRUE(emptied.Opened());
     emptied.DeleteAll();
-    ASSERT_TRUE(SaveNow(emptied));
+    ASSERT_TRUE(emptied.SaveNow());
     EXPECT_EQ("<absent>", emptied.Copy().Packet("DATA"));
     EXPECT_EQ(0u, emptied.CloseUnchanged());
     EXPECT_EQ(L"", OpenedText(emptied.Copy()));
@@ -243,7 +231,7 @@ TEST(SaveNow, AKillAtAnyMomentLeavesTheOldOrTheNewNoteAndTheNextStartClearsUp) {
         {
             Editor editor(copy);
             ASSERT_TRUE(editor.Open(kWidePassword));
-            Append(editor, L" new");
+            editor.Append(L" new");
             editor.Command(IDM_SAVE);
             if (moment == kWhileStaging)
                 EXPECT_TRUE(driver::WaitUntil([&] { return LeftBeside(copy) > 0; }, kSaveMs, 1));
@@ -318,7 +306,7 @@ class FailedSaveNow : public testing::TestWithParam<Obstacle> {};
 TEST_P(FailedSaveNow, SaysWhyAndKeepsFileWindowAndText) {
     EditorOnCopy editor(std::string("save fails ") + GetParam().name, "old note", kPassword, "AES");
     ASSERT_TRUE(editor.Opened());
-    Append(editor, L" edited");
+    editor.Append(L" edited");
     const std::string before = editor.Copy().Bytes();
     {
         const Casement::CHandle hold = GetParam().make(editor.Copy());
@@ -333,9 +321,9 @@ TEST_P(FailedSaveNow, SaysWhyAndKeepsFileWindowAndText) {
     SetFileAttributesA(editor.Copy().Path().c_str(), FILE_ATTRIBUTE_NORMAL);
     // Once the obstacle is gone the same save goes through, and so does the
     // next one, which removes the file the first one made.
-    ASSERT_TRUE(SaveNow(editor));
-    Append(editor, L" again");
-    ASSERT_TRUE(SaveNow(editor));
+    ASSERT_TRUE(editor.SaveNow());
+    editor.Append(L" again");
+    ASSERT_TRUE(editor.SaveNow());
     EXPECT_EQ(0, NewFilesMeetingAnInstance(editor.Copy()));
     EXPECT_EQ(0u, editor.CloseUnchanged());
     EXPECT_EQ(L"old note edited again", OpenedText(editor.Copy(), kWidePassword));
@@ -352,7 +340,7 @@ TEST(SaveNow, NothingIsSavedIntoAFileWithASecondName) {
     ASSERT_TRUE(editor.Opened());
     const std::string second = editor.Copy().Folder() + "\\second name.exe";
     ASSERT_TRUE(CreateHardLinkA(second.c_str(), editor.Copy().Path().c_str(), nullptr));
-    Append(editor, L" edited");
+    editor.Append(L" edited");
     ASSERT_TRUE(editor.ChangePassword(L"new pw", L""));
     EXPECT_EQ(driver::kPasswordOnClose, editor.Answer(IDOK));
 
@@ -390,7 +378,7 @@ TEST(SaveNow, AWaitingWriteBackNeverReplacesANewerSave) {
     {
         Editor closing(copy);
         ASSERT_TRUE(closing.Open(kWidePassword));
-        Append(closing, L" closed");
+        closing.Append(L" closed");
         EXPECT_EQ(kSaveQuestion, closing.CloseAnswering(IDYES));
         writeBacks = driver::WaitForWriteBackProcesses(closing.GetProcess().Id(), kSaveMs);
         ASSERT_EQ(1u, writeBacks.size());
@@ -400,8 +388,8 @@ TEST(SaveNow, AWaitingWriteBackNeverReplacesANewerSave) {
     Editor newer(copy);
     ASSERT_TRUE(newer.Open(kWidePassword));
     hold = Casement::CHandle();
-    Append(newer, L" newer");
-    ASSERT_TRUE(SaveNow(newer));
+    newer.Append(L" newer");
+    ASSERT_TRUE(newer.SaveNow());
     Sleep(1000);
     EXPECT_EQ("old note newer", Unsealed(copy));
 
@@ -430,13 +418,13 @@ TEST(SessionEnd, AsksAboutUnsavedChangesAndSavesBeforeItLetsTheSessionEnd) {
     ASSERT_TRUE(editor.Opened());
     EXPECT_EQ(TRUE, AskToEndSession(editor.Main()).get()) << "nothing to save";
 
-    Append(editor, L" kept");
+    editor.Append(L" kept");
     std::future<LRESULT> yes = AskToEndSession(editor.Main());
     EXPECT_EQ(kSaveQuestion, editor.Answer(IDYES));
     EXPECT_EQ(TRUE, yes.get());
     EXPECT_EQ("old note kept", Unsealed(editor.Copy()));
 
-    Append(editor, L" not kept");
+    editor.Append(L" not kept");
     std::future<LRESULT> no = AskToEndSession(editor.Main());
     EXPECT_EQ(kSaveQuestion, editor.Answer(IDNO));
     EXPECT_EQ(TRUE, no.get());

@@ -18,7 +18,7 @@ namespace {
 // A note change sealed as the named choice seals it, under a key made from password.
 NoteChange SealedChange(std::string_view text, const char* cipher, std::string_view password) {
     const NoteChoice* choice = FindNoteChoice(cipher);
-    return NoteChange{NoteChange::Kind::Sealed, text, choice, choice->format->MakeKey(password)};
+    return NoteChange{NoteChange::Kind::Sealed, text, choice, choice->format->MakeKey(password), nullptr};
 }
 
 TEST(CheckedImage, CopiesCarryTheNoteTheyWereGiven) {
@@ -40,7 +40,7 @@ TEST(CheckedImage, CopiesCarryTheNoteTheyWereGiven) {
         EXPECT_EQ("a note", stored->Unseal("pass").View());
     }
 
-    const std::wstring removed = WriteCheckedImage(FromAnsi(folder), NoteChange{NoteChange::Kind::Removed, {}, nullptr, nullptr});
+    const std::wstring removed = WriteCheckedImage(FromAnsi(folder), NoteChange{NoteChange::Kind::Removed, {}, nullptr, nullptr, nullptr});
     ASSERT_FALSE(removed.empty());
     const std::optional<NoteImage> cleared = ReadNoteImage(removed);
     ASSERT_TRUE(cleared);
@@ -71,7 +71,7 @@ TEST(CheckedImage, AFailedStepLeavesNothingBehind) {
 
     const std::string target = folder + "\\copy.exe";
     ASSERT_TRUE(driver::WriteFileBytes(target, "earlier"));
-    EXPECT_FALSE(SaveCheckedImageAs(FromAnsi(target), NoteChange{NoteChange::Kind::Sealed, "text", FindNoteChoice("AES"), nullptr}));
+    EXPECT_FALSE(SaveCheckedImageAs(FromAnsi(target), NoteChange{NoteChange::Kind::Sealed, "text", FindNoteChoice("AES"), nullptr, nullptr}));
     EXPECT_EQ("earlier", driver::ReadFileBytes(target));
     ASSERT_TRUE(SaveCheckedImageAs(FromAnsi(target), NoteChange()));
     EXPECT_TRUE(FilesAreIdentical(OwnImagePath(), FromAnsi(target)));

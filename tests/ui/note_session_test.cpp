@@ -48,7 +48,7 @@ protected:
     // A save of the current key and choice, as the saver reports it.
     NoteChange Saved(NoteChange::Kind kind) const {
         const NoteSession::Key key = NoteSession::CurrentKey();
-        return NoteChange{kind, "text", key.choice, key.held};
+        return NoteChange{kind, "text", key.choice, key.held, nullptr};
     }
 
     SessionApp app_;
