@@ -8,7 +8,9 @@
 
 #include "crypto/wipe.h"
 #include "framework/commondlg.h"
+#include "image/resources.h"
 #include "ui/about_dialog.h"
+#include "ui/history_dialog.h"
 #include "ui/lock_steps.h"
 #include "ui/note_session.h"
 #include "ui/resource_ids.h"
@@ -96,6 +98,9 @@ BOOL CMainFrame::HandleCommand(WPARAM wParam, LPARAM) {
         return SaveAs();
     case IDM_SAVE:
         return m_saver.SaveNow();
+    case IDM_HISTORY:
+        RestoreKeptVersion();
+        return TRUE;
     case IDM_CHANGE_PASSWORD:
         return ChangePassword();
     case IDM_EXIT:
@@ -141,6 +146,25 @@ BOOL CMainFrame::HandleCommand(WPARAM wParam, LPARAM) {
     default:
         return FALSE;
     }
+}
+
+void CMainFrame::RestoreKeptVersion() {
+    // The versions are opened only now, and wiped when this returns.
+    const std::vector<ShownVersion> versions = OpenOwnKeptVersions();
+    if (versions.empty())
+        return;
+    const std::optional<std::size_t> chosen = ChooseKeptVersion(*this, versions);
+    if (!chosen)
+        return;
+    const SecretString& text = *versions[*chosen].text;
+    if (ViewCharacters(text.View(), TextEncoding::Utf8) > kViewCharacterLimit) {
+        ShowError(TooLargeMessage(text.size(), "文档保持不变。").c_str());
+        return;
+    }
+    m_richView.SelectAll();
+    ReplaceSelection(m_richView, WideOfUtf8(text.View()).c_str());
+    SendMessageA(m_richView, EM_SETSEL, 0, 0);
+    m_richView.SetModify(TRUE);
 }
 
 void CMainFrame::RunEditCommand(UINT id) {
@@ -206,7 +230,11 @@ void CMainFrame::RefreshMenuItem(UINT id) {
     const bool locked = m_lock.IsLocked();
     const bool canChange = !locked && !NoteSession::IsNew() && GetWindowTextLengthA(m_richView) > 0;
     EnableMenuItem(menu, IDM_CHANGE_PASSWORD, MF_BYCOMMAND | (canChange ? MF_ENABLED : MF_DISABLED));
-    if (id == IDM_LOCK)
+    // The program file is asked only for the count: nothing is opened.
+    if (id == IDM_HISTORY)
+        EnableMenuItem(menu, IDM_HISTORY,
+                       MF_BYCOMMAND | (!locked && CountOwnKeptVersions() > 0 ? MF_ENABLED : MF_GRAYED));
+    else if (id == IDM_LOCK)
         ModifyMenuW(menu, IDM_LOCK, MF_BYCOMMAND | MF_STRING, IDM_LOCK, locked ? L"解锁" : L"锁定\tCtrl+L");
     else if (id != IDM_CHANGE_PASSWORD && !RunsWhileLocked(id))
         EnableMenuItem(menu, id, MF_BYCOMMAND | (locked ? MF_GRAYED : MF_ENABLED));

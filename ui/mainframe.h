@@ -67,6 +67,9 @@ private:
     // hold whole is reported and the frame closes, saving nothing.
     void ShowStoredNote(std::string_view text);
     void CloseFrame() { CFrame::HandleClose(); }
+    // 历史版本: the chosen earlier version replaces the view's text as one
+    // edit that 撤销 takes back; nothing is written until the user saves.
+    void RestoreKeptVersion();
 
     MyDialog m_newPasswordDialog;
     CRichView m_richView;

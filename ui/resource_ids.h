@@ -15,6 +15,7 @@
 // Dialogs.
 #define IDD_ENTER_PASSWORD 129
 #define IDD_NEW_PASSWORD 132
+#define IDD_HISTORY 133
 
 // Controls of the password dialogs.
 #define IDC_PASSWORD 1001
@@ -28,6 +29,10 @@
 #define IDC_ABOUT_IDENTITY 1013
 #define IDC_ABOUT_FULL_IDENTITY 1014
 #define IDC_PASSWORD_PROMPT 1012
+
+// The earlier versions' dialog: the list and the preview.
+#define IDC_HISTORY_LIST 1015
+#define IDC_HISTORY_PREVIEW 1016
 
 // Menu commands. Most have a status-bar prompt of the same id in the string
 // table; the change-password, lock, font and word-wrap commands have none,
@@ -53,6 +58,7 @@
 #define IDM_LOCK 142
 #define IDM_ABOUT 150
 #define IDM_CHANGE_PASSWORD 32772
+#define IDM_HISTORY 32773
 
 // The title of the main window and the About box.
 #define SCRIBECRYPT_TITLE "Scribecrypt v1.0.6"

@@ -73,6 +73,11 @@ std::size_t TextLength(HWND view, DWORD flags) {
 
 }  // namespace
 
+void ReplaceSelection(HWND view, const wchar_t* text) {
+    SETTEXTEX replace = {ST_SELECTION | ST_KEEPUNDO, kUnicodeCodePage};
+    SendMessageA(view, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&replace), reinterpret_cast<LPARAM>(text));
+}
+
 WipedWideString WideViewText(HWND view) { return ViewTextWith(view, GT_DEFAULT, TextLength(view, 0)); }
 
 WipedWideString WideLinesText(HWND view) { return ViewTextWith(view, GT_USECRLF, TextLength(view, GTL_USECRLF)); }

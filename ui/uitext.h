@@ -49,6 +49,10 @@ WipedWideString WideOfUtf8(std::string_view utf8);
 // The code page by which rich edit messages take and give UTF-16 text.
 constexpr UINT kUnicodeCodePage = 1200;
 
+// Replaces a rich edit control's selection with text as one step the user
+// can undo.
+void ReplaceSelection(HWND view, const wchar_t* text);
+
 // A rich edit control's text as UTF-16 with "\r" ending each paragraph, so
 // that an offset into it is the control's own character position.
 WipedWideString WideViewText(HWND view);

@@ -14,12 +14,6 @@ TextRange ViewSelection(HWND view) {
     return {static_cast<std::size_t>(range.cpMin), static_cast<std::size_t>(range.cpMax)};
 }
 
-// Replaces the selection with text as one step the user can undo.
-void ReplaceSelection(HWND view, const wchar_t* text) {
-    SETTEXTEX replace = {ST_SELECTION | ST_KEEPUNDO, kUnicodeCodePage};
-    SendMessageA(view, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&replace), reinterpret_cast<LPARAM>(text));
-}
-
 WipedWideString Widened(const WipedString& text) {
     WipedWideString wide(text.size(), L'\0');
     wide.resize(static_cast<std::size_t>(

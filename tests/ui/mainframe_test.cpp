@@ -68,6 +68,7 @@ TEST_F(MainFrame, ChangePasswordIsOfferedOnlyForAStoredDocumentWithText) {
 
     app_.m_isNewDocument = 0;
     EXPECT_FALSE(MenuState(IDM_CHANGE_PASSWORD) & (MF_DISABLED | MF_GRAYED));
+    EXPECT_TRUE(MenuState(IDM_HISTORY) & MF_GRAYED) << "this program file keeps no earlier versions";
     SetWindowTextA(view_, "");
     EXPECT_EQ(static_cast<UINT>(MF_DISABLED), MenuState(IDM_CHANGE_PASSWORD) & (MF_DISABLED | MF_GRAYED));
 }

@@ -189,6 +189,7 @@ TEST_F(ProgramResources, StringTableHoldsExactlyThePromptsAndIndicators) {
         {IDM_REPLACE, L"用其他文本替换指定的文本"},
         {IDM_SELECT_ALL, L"选定整个文档"},
         {IDM_ABOUT, L"显示程序信息"},
+        {IDM_HISTORY, L"查看或恢复较早保存的版本"},
         {SC_CLOSE, L"关闭窗口"},
         {SC_RESTORE, L"Restore the Window"},
     };
@@ -207,7 +208,7 @@ TEST_F(ProgramResources, MenuHasItsItemsAndInitialStates) {
     }
 
     HMENU file = GetSubMenu(menu, 0);
-    const std::vector<UINT> fileIds = {IDM_SAVE, IDM_SAVE_AS, 0, IDM_CHANGE_PASSWORD, 0, IDM_LOCK, IDM_EXIT};
+    const std::vector<UINT> fileIds = {IDM_SAVE, IDM_HISTORY, IDM_SAVE_AS, 0, IDM_CHANGE_PASSWORD, 0, IDM_LOCK, IDM_EXIT};
     ASSERT_EQ(static_cast<int>(fileIds.size()), GetMenuItemCount(file));
     for (int i = 0; i < GetMenuItemCount(file); ++i)
         EXPECT_EQ(fileIds[i], GetMenuItemID(file, i)) << i;
