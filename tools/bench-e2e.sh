@@ -43,6 +43,10 @@
 #                                                      modern editor saving in turn with the
 #                                                      AES one (the reference seals with a
 #                                                      key made beforehand)
+#   ctrl+s <size> XCHACHA20 with 20 versions: <ms> vs <ms> none kept = <ratio>
+#                                                      the same note with the most earlier
+#                                                      versions a note keeps (all moved and
+#                                                      checked by each save), in the same rounds
 #   memory <size>: <MiB> vs <MiB> reference = <ratio>  the editor's peak working set,
 #                                                      against the trivial program's
 #   memory <size>: <MiB> vs <MiB> view filled at once (<way>) = <ratio>

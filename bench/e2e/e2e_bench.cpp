@@ -11,8 +11,10 @@
 // (save_reference.cpp) putting the same text into a copy of that file, as
 // the reference's own time of that work. The ASCII notes of 1 KiB and
 // 1 MiB are also opened, saved and saved with the command under the modern
-// protection, in the same rounds, and compared with the legacy one; each
-// open is also timed from the password confirmed to the note in the view.
+// protection, in the same rounds, and compared with the legacy one, and the
+// save command once more for a modern note that keeps the most earlier
+// versions a note may, against the one that keeps none; each open is also
+// timed from the password confirmed to the note in the view.
 // For each note size it prints one line per measurement, the medians of a
 // few rounds and their ratio.
 //
@@ -22,7 +24,7 @@
 // --open-limit-s=N, the longest wait for a note to reach the view (300 s
 // without it). A note that takes longer is reported as a bound and not
 // saved. The 1 KiB note is also opened with 1000 unrelated files in the
-// temporary folder, which the start looks through. With SCRIBECRYPT_PREVIOUS_EXE set, each round also opens and saves
+// temporary folder, which the start looks through once its window is up. With SCRIBECRYPT_PREVIOUS_EXE set, each round also opens and saves
 // the note with that program, and open and save get a ratio against it.
 #include <windows.h>
 
@@ -43,6 +45,7 @@
 #include "bench/e2e/probes.h"
 #include "bench/e2e/references.h"
 #include "bench/e2e/save_now_sample.h"
+#include "crypto/note_history.h"
 #include "ui/richview.h"
 
 namespace {
@@ -299,23 +302,32 @@ void MeasureSaveCommand(const std::string& saveReference, const NoteSize& size, 
                         DWORD openLimitMs) {
     const driver::ProgramCopy legacyCopy("bench-save-now");
     std::optional<driver::ProgramCopy> modernCopy;
+    std::optional<driver::ProgramCopy> historyCopy;
     std::vector<bench::SaveNowNote> notes = {{&legacyCopy, bench::kLegacyCipher}};
     if (size.modern) {
         modernCopy.emplace("bench-save-now-modern");
         notes.push_back({&*modernCopy, bench::kModernCipher});
+        historyCopy.emplace("bench-save-now-history");
+        notes.push_back({&*historyCopy, bench::kModernCipher, kKeptVersionLimit});
     }
     const std::vector<bench::SaveNowSample> saves =
         bench::MeasureSaveNow(notes, saveReference, note, kSaveCommandRounds, openLimitMs);
     for (const bench::SaveNowNote& saved : notes)
         RemoveFolder(saved.copy->Folder());
     for (size_t i = 0; i < notes.size(); ++i) {
-        const std::string label = i == 0 ? size.label : std::string(size.label) + " " + notes[i].cipher;
+        std::string label = i == 0 ? size.label : std::string(size.label) + " " + notes[i].cipher;
+        if (notes[i].earlierVersions > 0)
+            label += " with " + std::to_string(notes[i].earlierVersions) + " versions";
         for (size_t round = 0; round < saves[i].saveMs.size(); ++round)
             std::fprintf(stderr, "%s round %zu: ctrl+s %.1f ms, reference %.1f ms (sealing %.1f ms)\n",
                          label.c_str(), round + 1, saves[i].saveMs[round], saves[i].referenceMs[round],
                          saves[i].referenceSealMs[round]);
         PrintRatio("ctrl+s", label.c_str(), "", MedianOf(saves[i].saveMs), MedianOf(saves[i].referenceMs), "ms", 1);
-        if (i > 0)
+        // A note with versions against the same protection without any.
+        if (notes[i].earlierVersions > 0)
+            PrintRatio("ctrl+s", label.c_str(), "", MedianOf(saves[i].saveMs), MedianOf(saves[i - 1].saveMs), "ms",
+                       1, "none kept");
+        else if (i > 0)
             PrintRatio("ctrl+s", label.c_str(), "", MedianOf(saves[i].saveMs), MedianOf(saves[0].saveMs), "ms", 1,
                        bench::kLegacyCipher);
     }

@@ -49,7 +49,7 @@ std::vector<SaveNowSample> MeasureSaveNow(const std::vector<SaveNowNote>& notes,
                                           const std::string& note, int rounds, DWORD openLimitMs) {
     std::vector<std::unique_ptr<driver::Editor>> editors;
     for (const SaveNowNote& each : notes) {
-        SealInto(*each.copy, note, each.cipher);
+        SealInto(*each.copy, note, each.cipher, each.earlierVersions);
         editors.push_back(std::make_unique<driver::Editor>(*each.copy));
         Require(editors.back()->Open(kPasswordWide, openLimitMs), "the note to save");
     }

@@ -2,6 +2,7 @@
 // round by round beside the save reference.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,8 @@ struct SaveNowSample {
 // One note under one protection, saved by the editor.
 struct SaveNowNote {
     const driver::ProgramCopy* copy;
-    std::string cipher;  // the choice's identifier
+    std::string cipher;               // the choice's identifier
+    std::size_t earlierVersions = 0;  // kept beside the note before the first save
 };
 
 // Seals note into each copy under its cipher and opens each in an editor
