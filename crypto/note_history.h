@@ -42,7 +42,8 @@ std::optional<ModernOpening> OpenKeptVersion(const StoredEntry& entry, const Hel
 struct KeptVersion {
     NoteEntry entry;     // its name and the bytes written under it
     SecretString text;   // what those bytes open to under the new key
-    std::string source;  // the entry of the replaced note moved byte for byte; empty when sealed afresh
+    std::string source;  // the entry of the replaced note moved byte for byte, which opened to text
+                         // under the same key; empty when sealed afresh
 };
 
 // The versions to write with a new note of newText sealed under newKey, in
@@ -58,8 +59,10 @@ std::vector<KeptVersion> KeepVersions(const StoredEntries& replaced, const HeldK
                                       std::string_view newText);
 
 // What is wrong with the versions written, as the save checks them: each
-// one must be there, open under key to its text, and, if moved, be byte for
-// byte its source in replaced; no other version entry may be present.
+// one must be there and open under key to its text, and, if moved, be byte
+// for byte its source in replaced (of the moved ones, which all opened
+// under one key, only one is opened again); no other version entry may be
+// present.
 // Empty when nothing is.
 std::string FindKeptVersionFault(const StoredEntries& written, const std::vector<KeptVersion>& kept,
                                  const StoredEntries& replaced, const HeldKey& key);
