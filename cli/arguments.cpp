@@ -56,6 +56,11 @@ std::string HelpText() {
     "  history FILE              the earlier versions a modern note keeps and the\n"
     "                            size of each; with a password file or descriptor\n"
     "                            also when each was saved and its text's size\n"
+    "  prune FILE --keep N [-o OUT]\n"
+    "                            drops the oldest earlier versions of a modern\n"
+    "                            note so that at most N (0 to 20) remain, without\n"
+    "                            a password; the note and the versions left are\n"
+    "                            moved byte for byte\n"
     "\n"
     "Options:\n"
     "  -o OUT                    write the result to OUT; FILE stays as it is\n"
@@ -113,6 +118,7 @@ constexpr CommandRule kCommands[] = {
     {"passwd", Command::Passwd, "--format --cipher --kdf-passes --kdf-memory -o --password-file --password-fd "},
     {"clear", Command::Clear, "--format -o --password-file --password-fd "},
     {"history", Command::History, "--format --password-file --password-fd "},
+    {"prune", Command::Prune, "--keep -o "},
 };
 
 bool Takes(const CommandRule& rule, const std::string& option) {
@@ -205,6 +211,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         } else if (argument == "--version") {
             RequireOnce(line.version.has_value(), argument);
             line.version = Bounded(argument, value, 1, static_cast<std::uint32_t>(kKeptVersionLimit));
+        } else if (argument == "--keep") {
+            RequireOnce(line.keep.has_value(), argument);
+            line.keep = Bounded(argument, value, 0, static_cast<std::uint32_t>(kKeptVersionLimit));
         } else if (argument == "--password-file") {
             RequireOnce(!line.passwordFile.empty() || line.passwordDescriptor, argument);
             line.passwordFile = value;
@@ -219,5 +228,6 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     line.file = operands[0];
     if (line.command == Command::Export && line.output.empty()) throw UsageError("export needs -o OUT");
     if (line.command == Command::Lock && line.textPath.empty()) throw UsageError("lock needs --text IN");
+    if (line.command == Command::Prune && !line.keep) throw UsageError("prune needs --keep N");
     return line;
 }

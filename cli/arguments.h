@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-enum class Command { Help, Info, Identify, Verify, Show, Export, Lock, Passwd, Clear, History };
+enum class Command { Help, Info, Identify, Verify, Show, Export, Lock, Passwd, Clear, History, Prune };
 
 struct CommandLine {
     Command command = Command::Help;
@@ -21,6 +21,7 @@ struct CommandLine {
     std::optional<std::uint32_t> kdfPasses;     // --kdf-passes: Argon2id passes for a modern key
     std::optional<std::uint32_t> kdfMemoryMiB;  // --kdf-memory: Argon2id memory for a modern key
     std::optional<std::uint32_t> version;       // --version: an earlier version (1: the newest) instead of the note
+    std::optional<std::uint32_t> keep;          // --keep: how many of the newest earlier versions prune leaves
     std::string passwordFile;            // --password-file
     std::optional<int> passwordDescriptor;  // --password-fd
 };

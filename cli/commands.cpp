@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include <algorithm>
 #include <functional>
 #include <iostream>
 #include <memory>
@@ -373,6 +374,32 @@ int History(const CommandLine& line) {
     return kExitSuccess;
 }
 
+// Drops the oldest versions so that at most --keep remain. No password is
+// asked, so nothing is opened: the note's entries and the versions left are
+// written byte for byte, renumbered from NOTE1, and the file read back must
+// hold exactly those bytes.
+int Prune(const CommandLine& line) {
+    const NoteImage image = ReadNote(line);
+    image.RequireWholeNote();
+    if (&image.Format() != &ModernFormat()) throw InputRefused("a legacy note keeps no earlier versions");
+    SealedNote kept;
+    for (const std::string& name : image.Format().EntryNames()) {
+        const std::vector<std::uint8_t>& bytes = image.Packet(name)->bytes;
+        kept.push_back({name, {bytes.begin(), bytes.end()}});
+    }
+    const std::vector<StoredVersion> versions = ListKeptVersions(image.Entries());
+    const std::size_t left = std::min<std::size_t>(*line.keep, versions.size());
+    for (std::size_t i = 0; i < left; ++i) {
+        const StoredEntry& entry = versions[i].entry;
+        kept.push_back({KeptVersionName(i + 1), {entry.bytes, entry.bytes + entry.size}});
+    }
+    WriteProgram(line, image.WithNote(kept), [&](const std::vector<std::uint8_t>& written) {
+        CheckRewrittenEntries(image, NoteImage(written), &kept);
+    });
+    std::cout << "versions: " << left << " kept, " << versions.size() - left << " dropped\n";
+    return kExitSuccess;
+}
+
 int Run(const CommandLine& line) {
     switch (line.command) {
     case Command::Help: std::cout << HelpText(); return kExitSuccess;
@@ -385,6 +412,7 @@ int Run(const CommandLine& line) {
     case Command::Passwd: return Passwd(line);
     case Command::Clear: return Clear(line);
     case Command::History: return History(line);
+    case Command::Prune: return Prune(line);
     }
     return kExitUsage;
 }

@@ -23,6 +23,10 @@ TEST(Arguments, OptionsLandInTheirFieldsInAnyOrder) {
     EXPECT_EQ(1024u, passwd.kdfMemoryMiB.value_or(0));
     EXPECT_EQ("modern", passwd.noteFormat);
     EXPECT_EQ(20u, ParseCommandLine({"show", "a.exe", "--version", "20"}).version.value_or(0));
+    const CommandLine prune = ParseCommandLine({"prune", "--keep", "0", "a.exe", "-o", "b.exe"});
+    EXPECT_EQ(Command::Prune, prune.command);
+    EXPECT_EQ(0u, prune.keep.value_or(99)) << "0 drops every version";
+    EXPECT_EQ("b.exe", prune.output);
 
     const CommandLine info = ParseCommandLine({"info", "-"});
     EXPECT_EQ("-", info.file) << "a lone dash is an operand";
@@ -59,6 +63,13 @@ TEST(Arguments, EveryMisuseIsRefused) {
         {"export", "a.exe", "-o", "x", "--version", "21"},
         {"history", "a.exe", "--version", "1"},
         {"passwd", "a.exe", "--version", "1"},
+        {"prune", "a.exe"},
+        {"prune", "a.exe", "--keep", "21"},
+        {"prune", "a.exe", "--keep", "-1"},
+        {"prune", "a.exe", "--keep", "two"},
+        {"prune", "a.exe", "--keep", "1", "--keep", "1"},
+        {"prune", "a.exe", "--keep", "1", "--password-fd", "0"},
+        {"history", "a.exe", "--keep", "1"},
     };
     for (const auto& misuse : misuses) {
         std::string line;

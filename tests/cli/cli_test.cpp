@@ -344,6 +344,59 @@ TEST_P(Cli, VersionsAreKeptOnlyUnderTheNotesCurrentPassword) {
     EXPECT_EQ(fixture::SampleEntries().size(), Resources(Program()).size()) << "clear removes the versions too";
 }
 
+TEST_P(Cli, PruneDropsTheOldestVersionsAndMovesTheRestByteForByte) {
+    const auto lock = [&](const char* text, const std::string& passwords) {
+        WriteText(In("text.txt"), text);
+        return Run(Joined({"lock", Program(), "--text", In("text.txt"), "--cipher", "XCHACHA20"}, kCheapKey), passwords)
+            .status;
+    };
+    ASSERT_EQ(0, lock("one", "pw\npw\n"));
+    for (const char* text : {"two", "three", "four"}) ASSERT_EQ(0, lock(text, "pw\npw\npw\n"));
+    const std::vector<ResourceEntry> before = Resources(Program());
+    const auto bytesOf = [](const std::vector<ResourceEntry>& resources, const char* name) {
+        const ResourceEntry* entry = FindResource(resources, {ResourceId::Name("PACKET"), ResourceId::Name(name), 0});
+        return entry == nullptr ? std::vector<std::uint8_t>() : entry->bytes;
+    };
+    ASSERT_EQ("one", OpenedEntry(before, "NOTE3", "pw"));
+
+    const Result copied = Run({"prune", Program(), "--keep", "2", "-o", In("copy.exe")});
+    ASSERT_EQ(0, copied.status) << copied.err;
+    EXPECT_EQ("versions: 2 kept, 1 dropped\n", copied.out);
+    const std::vector<ResourceEntry> pruned = Resources(In("copy.exe"));
+    EXPECT_EQ(bytesOf(before, "NOTE"), bytesOf(pruned, "NOTE"));
+    EXPECT_EQ(bytesOf(before, "NOTE1"), bytesOf(pruned, "NOTE1"));
+    EXPECT_EQ(bytesOf(before, "NOTE2"), bytesOf(pruned, "NOTE2"));
+    EXPECT_EQ(fixture::SampleEntries().size() + 3, pruned.size()) << "NOTE3 is dropped, nothing else";
+    EXPECT_EQ(before.size(), Resources(Program()).size()) << "-o leaves the program as it was";
+
+    // With a gap in the numbering the versions left close it; an entry
+    // under a name that is no version's is not the note's and stays.
+    std::vector<ResourceEntry> gapped;
+    for (const ResourceEntry& entry : before)
+        if (!(entry.key.name == ResourceId::Name("NOTE2"))) gapped.push_back(entry);
+    gapped.push_back({{ResourceId::Name("PACKET"), ResourceId::Name("NOTE21"), 0}, {1, 2, 3}});
+    WriteImage(In("gapped.exe"), gapped);
+    ASSERT_EQ(0, Run({"prune", In("gapped.exe"), "--keep", "20"}).status);
+    const std::vector<ResourceEntry> closed = Resources(In("gapped.exe"));
+    EXPECT_EQ(bytesOf(before, "NOTE3"), bytesOf(closed, "NOTE2"));
+    EXPECT_EQ("one", OpenedEntry(closed, "NOTE2", "pw"));
+    EXPECT_EQ("missing", OpenedEntry(closed, "NOTE3", "pw"));
+    EXPECT_EQ(std::vector<std::uint8_t>({1, 2, 3}), bytesOf(closed, "NOTE21"));
+
+    const Result none = Run({"prune", Program(), "--keep", "0"});
+    ASSERT_EQ(0, none.status) << none.err;
+    EXPECT_EQ("versions: 0 kept, 3 dropped\n", none.out);
+    EXPECT_EQ(fixture::SampleEntries().size() + 1, Resources(Program()).size());
+    EXPECT_EQ("four", Run({"show", Program()}, "pw\n").out);
+
+    ASSERT_EQ(0, Run({"passwd", Program(), "--cipher", "AES"}, "pw\n" + kNewPassword).status);
+    const std::string legacy = ReadText(m_program);
+    const Result refused = Run({"prune", Program(), "--keep", "1"});
+    EXPECT_EQ(3, refused.status);
+    EXPECT_NE(std::string::npos, refused.err.find("legacy note keeps no earlier versions")) << refused.err;
+    EXPECT_EQ(legacy, ReadText(m_program));
+}
+
 TEST_P(Cli, IdentifyGivesOneIdentityWhateverTheNote) {
     const std::string identity = Run({"identify", Program()}).out.substr(0, 73);
     ASSERT_EQ(0u, identity.rfind("identity ", 0));
@@ -536,6 +589,9 @@ TEST_P(Cli, RefusedInputLeavesEveryFileAsItWas) {
          "code page 936 cannot hold"},
         {{"show", Program(), "--password", "x"}, "", 2, "does not take --password"},
         {{"export", Program()}, "", 2, "needs -o"},
+        {{"prune", Program()}, "", 2, "needs --keep"},
+        {{"prune", Program(), "--keep", "21"}, "", 2, "from 0 to 20"},
+        {{"prune", Program(), "--keep", "1"}, "", 3, "holds no note"},
         {{"lock", Program(), "--text", In("note.txt"), "--cipher", "DES"}, "", 2, "unknown cipher"},
         {{"frobnicate", Program()}, "", 2, "unknown command"},
     };

@@ -276,4 +276,20 @@ std::wstring OpenedImageText(const std::string& path, const std::wstring& passwo
     return CopyInto(path, copy.Path()) ? OpenedText(copy, password) : L"<no image>";
 }
 
+bool KillDuringSave(const ProgramCopy& copy, const std::wstring& password, const std::wstring& more, int moment) {
+    Editor editor(copy);
+    if (!editor.Open(password))
+        return false;
+    editor.Append(more);
+    editor.Command(IDM_SAVE);
+    bool staged = true;
+    if (moment == kWhileStaging)
+        staged = WaitUntil([&] { return CountFiles(copy.Path() + "~*.tmp") > 0; }, 30000, 1);
+    else
+        Sleep(static_cast<DWORD>(moment));
+    editor.GetProcess().Kill();
+    DWORD code = 0;
+    return editor.GetProcess().WaitForExit(kWindowTimeoutMs, &code) && staged;
+}
+
 }  // namespace driver

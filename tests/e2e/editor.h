@@ -138,6 +138,14 @@ std::wstring OpenedExactText(const ProgramCopy& copy, const std::wstring& passwo
 // The same as OpenedText for a copy of the program image at path.
 std::wstring OpenedImageText(const std::string& path, const std::wstring& password);
 
+// A moment KillDuringSave ends the editor at: as soon as the save has a
+// staged copy beside the program, instead of a delay.
+inline constexpr int kWhileStaging = -1;
+// Starts the copy, opens its note with password, appends more, chooses the
+// save command and kills the editor moment milliseconds later (or at
+// kWhileStaging). False when a step did not happen as asked.
+bool KillDuringSave(const ProgramCopy& copy, const std::wstring& password, const std::wstring& more, int moment);
+
 // The clipboard's UTF-16 text; "<empty>" without one, "<busy>" while
 // another program holds the clipboard open.
 std::wstring ClipboardText();

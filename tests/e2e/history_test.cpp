@@ -1,11 +1,13 @@
 // Earlier versions of a modern note end to end: saves keep the texts they
-// replace, each opening with an independent implementation of the format; a
-// new password seals them afresh; a copy carries them; removing the note or
+// replace, each opening with an independent implementation of the format, up
+// to the newest twenty; a kill during a save leaves one whole state; a new
+// password seals them afresh; a copy carries them; removing the note or
 // moving it to a legacy cipher asks before the versions go.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "tests/e2e/editor.h"
 #include "ui/resource_ids.h"
@@ -90,6 +92,85 @@ TEST(History, SavesKeepEarlierTextsAndANewPasswordSealsThemAfresh) {
     ASSERT_TRUE(driver::WaitUntil([&] { return !editor.Modified(); }, kSaveMs));
     for (const char* name : {"NOTE", "NOTE1", "NOTE2"}) EXPECT_EQ("<absent>", copy.Packet(name)) << name;
     EXPECT_EQ(0u, editor.CloseUnchanged());
+}
+
+TEST(History, TwentyOneSavesKeepTheNewestTwentyVersions) {
+    EditorOnCopy editor("history limit", "0", "pw", "XCHACHA20");
+    ASSERT_TRUE(editor.Opened());
+    // The text after save n: "0 1 2 ... n".
+    std::vector<std::string> texts = {"0"};
+    for (int save = 1; save <= 21; ++save) {
+        editor.Append(L" " + std::to_wstring(save));
+        ASSERT_TRUE(editor.SaveNow()) << "save " << save;
+        texts.push_back(texts.back() + " " + std::to_string(save));
+    }
+    const ProgramCopy& copy = editor.Copy();
+    EXPECT_EQ(texts[20], OpenWithReference(copy, "NOTE1", "pw").text);
+    EXPECT_EQ(texts[1], OpenWithReference(copy, "NOTE20", "pw").text) << "the oldest goes first";
+    EXPECT_EQ("<absent>", copy.Packet("NOTE21"));
+    EXPECT_EQ(0u, editor.CloseUnchanged());
+}
+
+// Which whole state the copy's note and versions are in: "old" when every
+// entry is as in oldImage, "new" when the note opens to newText with the old
+// note's text as the newest version and the old versions moved after it
+// byte for byte; otherwise what is mixed.
+std::string NoteState(const ProgramCopy& copy, const ProgramCopy& oldCopy, int oldVersions, const std::string& oldText,
+                      const std::string& newText) {
+    const auto name = [](int number) { return number == 0 ? std::string("NOTE") : "NOTE" + std::to_string(number); };
+    if (copy.Packet("NOTE") == oldCopy.Packet("NOTE")) {
+        for (int number = 1; number <= oldVersions + 1; ++number)
+            if (copy.Packet(name(number).c_str()) != oldCopy.Packet(name(number).c_str()))
+                return "the old note with " + name(number) + " changed";
+        return "old";
+    }
+    if (copy.NoteText("pw") != newText)
+        return "a note that is neither";
+    if (OpenWithReference(copy, "NOTE1", "pw").text != oldText)
+        return "the new note without the old one as NOTE1";
+    for (int number = 1; number <= oldVersions; ++number)
+        if (copy.Packet(name(number + 1).c_str()) != oldCopy.Packet(name(number).c_str()))
+            return "the new note with " + name(number + 1) + " not the old " + name(number);
+    if (copy.Packet(name(oldVersions + 2).c_str()) != "<absent>")
+        return "the new note with a surplus version";
+    return "new";
+}
+
+// Kills the editor at moments spread over a Ctrl+S of a large note with two
+// versions: while it stages its copy, and delays after the command that
+// span the whole save.
+TEST(History, AKillAtAnyMomentOfASaveLeavesTheOldOrTheNewNoteWithItsVersions) {
+    std::string base;
+    while (base.size() < (std::size_t{1} << 20)) base += "the quick brown fox jumps over the lazy dog\r\n";
+    ProgramCopy oldCopy("history killed old");
+    {
+        EditorOnCopy editor("history killed", base, "pw", "XCHACHA20");
+        ASSERT_TRUE(editor.Opened());
+        for (const wchar_t* more : {L" a", L" b"}) {
+            editor.Append(more);
+            ASSERT_TRUE(editor.SaveNow());
+        }
+        ASSERT_EQ(0u, editor.CloseUnchanged());
+        ASSERT_TRUE(driver::CopyInto(editor.Copy().Path(), oldCopy.Path()));
+    }
+    const std::string oldImage = oldCopy.Bytes();
+    const std::string oldText = base + " a b";
+    ProgramCopy copy("history killed");
+    const int moments[] = {driver::kWhileStaging, 0, 100, 300, 600, 1200, 2500};
+    int kept = 0;
+    int replaced = 0;
+    for (const int moment : moments) {
+        SCOPED_TRACE("killed after " + std::to_string(moment) + " ms");
+        ASSERT_TRUE(driver::WriteFileBytes(copy.Path(), oldImage));
+        ASSERT_TRUE(driver::KillDuringSave(copy, L"pw", L" new", moment));
+        const std::string state = NoteState(copy, oldCopy, 2, oldText, oldText + " new");
+        kept += state == "old";
+        replaced += state == "new";
+        EXPECT_TRUE(state == "old" || state == "new") << state;
+    }
+    // The moments fell both before and after the program file was replaced.
+    EXPECT_GT(kept, 0);
+    EXPECT_GT(replaced, 0);
 }
 
 TEST(History, ACopyCarriesTheVersionsAndMovingToALegacyCipherAsksAndDropsThem) {

@@ -221,26 +221,13 @@ TEST(SaveNow, AKillAtAnyMomentLeavesTheOldOrTheNewNoteAndTheNextStartClearsUp) {
     ProgramCopy copy("save killed");
     ASSERT_TRUE(copy.Seal(oldNote, kPassword, "SM4"));
     const std::string oldImage = copy.Bytes();
-    const int kWhileStaging = -1;
-    const int moments[] = {kWhileStaging, 0, 20, 50, 100, 150, 200, 300, 400, 600, 800, 1200, 2000};
+    const int moments[] = {driver::kWhileStaging, 0, 20, 50, 100, 150, 200, 300, 400, 600, 800, 1200, 2000};
     int kept = 0;
     int replaced = 0;
     for (const int moment : moments) {
         SCOPED_TRACE("killed after " + std::to_string(moment) + " ms");
         ASSERT_TRUE(driver::WriteFileBytes(copy.Path(), oldImage));
-        {
-            Editor editor(copy);
-            ASSERT_TRUE(editor.Open(kWidePassword));
-            editor.Append(L" new");
-            editor.Command(IDM_SAVE);
-            if (moment == kWhileStaging)
-                EXPECT_TRUE(driver::WaitUntil([&] { return LeftBeside(copy) > 0; }, kSaveMs, 1));
-            else
-                Sleep(static_cast<DWORD>(moment));
-            editor.GetProcess().Kill();
-            DWORD code = 0;
-            ASSERT_TRUE(editor.GetProcess().WaitForExit(driver::kWindowTimeoutMs, &code));
-        }
+        ASSERT_TRUE(driver::KillDuringSave(copy, kWidePassword, L" new", moment));
         const std::string note = Unsealed(copy);
         kept += note == oldNote;
         replaced += note == oldNote + " new";
