@@ -43,10 +43,12 @@
 #                                                      modern editor saving in turn with the
 #                                                      AES one (the reference seals with a
 #                                                      key made beforehand)
-#   ctrl+s <size> XCHACHA20 with 20 versions: <ms> vs <ms> none kept = <ratio>
+#   ctrl+s <size> XCHACHA20 with 20 versions: <ms> vs <ms> with its rounds' versions only = <ratio>
 #                                                      the same note with the most earlier
 #                                                      versions a note keeps (all moved and
-#                                                      checked by each save), in the same rounds
+#                                                      checked by each save), in the same rounds,
+#                                                      against the modern editor above, which
+#                                                      keeps only what its rounds' saves kept
 #   memory <size>: <MiB> vs <MiB> reference = <ratio>  the editor's peak working set,
 #                                                      against the trivial program's
 #   memory <size>: <MiB> vs <MiB> view filled at once (<way>) = <ratio>

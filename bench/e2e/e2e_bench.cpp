@@ -323,10 +323,11 @@ void MeasureSaveCommand(const std::string& saveReference, const NoteSize& size, 
                          label.c_str(), round + 1, saves[i].saveMs[round], saves[i].referenceMs[round],
                          saves[i].referenceSealMs[round]);
         PrintRatio("ctrl+s", label.c_str(), "", MedianOf(saves[i].saveMs), MedianOf(saves[i].referenceMs), "ms", 1);
-        // A note with versions against the same protection without any.
+        // A note with versions against the same protection keeping only
+        // what its own rounds' saves kept: every modern save keeps one.
         if (notes[i].earlierVersions > 0)
             PrintRatio("ctrl+s", label.c_str(), "", MedianOf(saves[i].saveMs), MedianOf(saves[i - 1].saveMs), "ms",
-                       1, "none kept");
+                       1, "with its rounds' versions only");
         else if (i > 0)
             PrintRatio("ctrl+s", label.c_str(), "", MedianOf(saves[i].saveMs), MedianOf(saves[0].saveMs), "ms", 1,
                        bench::kLegacyCipher);
