@@ -98,7 +98,9 @@ DWORD StartSaving(Editor& editor) {
         return 0;
     editor.Type(L"new ");
     EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDYES));
-    const std::vector<DWORD> children = driver::WaitForWriteBackProcesses(editor.GetProcess().Id(), 4000);
+    // The close seals and copies a note of megabytes before it starts the
+    // write-back, which takes seconds on a loaded machine.
+    const std::vector<DWORD> children = driver::WaitForWriteBackProcesses(editor.GetProcess().Id(), kWriteBackMs);
     return children.size() == 1 ? children[0] : 0;
 }
 
@@ -572,7 +574,7 @@ TEST(DiskFull, AProgramFolderWithoutRoomKeepsTheProgramAndSaysWhereTheNoteIs) {
     ASSERT_TRUE(PasteThreeMiB(editor));
     const std::wstring text = editor.Text();
     EXPECT_EQ(kSaveQuestion, editor.CloseAnswering(IDYES));
-    const std::vector<DWORD> children = driver::WaitForWriteBackProcesses(editor.GetProcess().Id(), 4000);
+    const std::vector<DWORD> children = driver::WaitForWriteBackProcesses(editor.GetProcess().Id(), kWriteBackMs);
     ASSERT_EQ(1u, children.size());
     const WriteBack writeBack(children[0]);
     const std::string image = writeBack.ImagePath();
