@@ -80,6 +80,11 @@ for argument in "$@"; do
       echo "bench-e2e: building the previous program in $previous" >&2
       bash "$previous/tools/build.sh" "$wine_build" >/dev/null
       export SCRIBECRYPT_PREVIOUS_EXE="$previous/build/$wine_build/app/scribecrypt.exe"
+      # An earlier commit may not know this build at all.
+      if [ ! -f "$SCRIBECRYPT_PREVIOUS_EXE" ]; then
+        echo "bench-e2e: ${argument#--previous=} builds no $wine_build program ($SCRIBECRYPT_PREVIOUS_EXE)" >&2
+        exit 1
+      fi
       ;;
     *) arguments+=("$argument") ;;
   esac
