@@ -15,3 +15,22 @@ function(scribecrypt_ship_stripped target)
     COMMAND stat -c "%n: %s bytes" "$<TARGET_FILE:${target}>"
     VERBATIM)
 endfunction()
+
+# A program with the editor's window: its resource script, its address space
+# and its stripped shape.
+#   scribecrypt_add_editor_program(target source... LIBS library...)
+# Wine's rich edit control uses about 130 bytes of address space per
+# character of text, so a 16 MiB note does not fit into the 2 GiB of a 32-bit
+# process: an allocation fails and the control crashes on it. Marked large
+# address aware, the 32-bit program gets 4 GiB on a 64-bit system; a 64-bit
+# program is large address aware by default.
+function(scribecrypt_add_editor_program target)
+  cmake_parse_arguments(PARSE_ARGV 1 program "" "" "LIBS")
+  add_executable(${target} WIN32 ${program_UNPARSED_ARGUMENTS} "${CMAKE_SOURCE_DIR}/ui/scribecrypt.rc")
+  target_link_libraries(${target} PRIVATE ${program_LIBS})
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    target_link_options(${target} PRIVATE -Wl,--large-address-aware)
+  endif()
+  scribecrypt_warnings(${target})
+  scribecrypt_ship_stripped(${target})
+endfunction()

@@ -27,22 +27,23 @@ void Report(const SaveProgress& progress, int percent) {
         progress(percent);
 }
 
-// Gives the image its note and checks what the file then holds.
-bool WriteNote(const std::wstring& image, const NoteChange& note, const SaveProgress& progress) {
+// Gives the image, which replaced is as copied, its note and checks what
+// the file then holds.
+bool WriteNote(const std::wstring& image, const NoteImage& replaced, const NoteChange& note,
+               const SaveProgress& progress) {
     switch (note.kind) {
     case NoteChange::Kind::Unchanged:
         return true;
     case NoteChange::Kind::Removed:
-        return HasRoomToRewrite(image, 0) && DeletePackets(image).has_value();
+        return HasRoomToRewrite(image, 0) && DeletePackets(image, replaced).has_value();
     case NoteChange::Kind::Sealed:
         break;
     }
-    const std::optional<NoteImage> replaced = ReadNoteImage(image);
-    if (!replaced || note.choice == nullptr || note.key == nullptr)
+    if (note.choice == nullptr || note.key == nullptr)
         return false;
     try {
         const std::optional<NoteSave> save =
-            SealKeepingVersions(*replaced, *note.choice, note.text, *note.key, note.replacedKey.get());
+            SealKeepingVersions(replaced, *note.choice, note.text, *note.key, note.replacedKey.get());
         if (!save)
             return false;
         Report(progress, 40);
@@ -51,12 +52,12 @@ bool WriteNote(const std::wstring& image, const NoteChange& note, const SaveProg
             sealedBytes += entry.bytes.size();
         if (!HasRoomToRewrite(image, sealedBytes))
             return false;
-        const std::optional<NoteImage> written = WritePackets(image, save->sealed);
+        const std::optional<NoteImage> written = WritePackets(image, replaced, save->sealed);
         if (!written)
             return false;
         Report(progress, 70);
         CheckNoteOpens(*written, note.text, *note.choice, *note.key);
-        CheckKeptVersions(*replaced, *written, *save, *note.key);
+        CheckKeptVersions(replaced, *written, *save, *note.key);
         return true;
     } catch (const NoteError&) {
         return false;
@@ -74,11 +75,14 @@ std::wstring WriteCheckedImage(const std::wstring& folder, const NoteChange& not
 
 bool WriteCheckedImageInto(const std::wstring& path, const NoteChange& note, const SaveProgress& progress) {
     const std::wstring self = OwnImagePath();
-    const bool copied =
-        !self.empty() && CopyFileW(self.c_str(), path.c_str(), FALSE) && FilesAreIdentical(self, path);
-    if (copied)
+    // The copy is read once, to be checked against the program and to be
+    // given its note.
+    const std::optional<NoteImage> copy = !self.empty() && CopyFileW(self.c_str(), path.c_str(), FALSE)
+                                              ? ReadNoteImageCopiedFrom(path, self)
+                                              : std::nullopt;
+    if (copy)
         Report(progress, 20);
-    if (copied && WriteNote(path, note, progress)) {
+    if (copy && WriteNote(path, *copy, note, progress)) {
         Report(progress, 100);
         return true;
     }

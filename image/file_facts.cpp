@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -99,6 +100,25 @@ bool FilesAreIdentical(const std::wstring& first, const std::wstring& second) {
             std::memcmp(bufferA.data(), bufferB.data(), wanted) != 0)
             return false;
         left -= wanted;
+    }
+    return true;
+}
+
+bool FileHolds(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+    const Casement::CHandle file = OpenForSharedReading(path);
+    LARGE_INTEGER size = {};
+    if (!file.IsValid() || !GetFileSizeEx(file.GetHandle(), &size) ||
+        static_cast<unsigned long long>(size.QuadPart) != bytes.size())
+        return false;
+    constexpr std::size_t kChunk = 1 << 20;
+    std::vector<std::uint8_t> buffer(std::min(kChunk, bytes.size()));
+    for (std::size_t at = 0; at < bytes.size();) {
+        const DWORD wanted = static_cast<DWORD>(std::min(kChunk, bytes.size() - at));
+        DWORD read = 0;
+        if (!ReadFile(file.GetHandle(), buffer.data(), wanted, &read, nullptr) || read != wanted ||
+            std::memcmp(buffer.data(), bytes.data() + at, wanted) != 0)
+            return false;
+        at += wanted;
     }
     return true;
 }

@@ -4,8 +4,10 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "framework/unique_handle.h"
 
@@ -42,6 +44,8 @@ bool HasRoomToWrite(const std::wstring& folder, unsigned long long bytes);
 
 // True when both files can be read and hold the same bytes.
 bool FilesAreIdentical(const std::wstring& first, const std::wstring& second);
+// True when the file can be read and holds exactly bytes.
+bool FileHolds(const std::wstring& path, const std::vector<std::uint8_t>& bytes);
 
 // What tells one file from every other on the machine: the serial number of
 // its volume and its index there, the same whichever path or name reaches

@@ -81,16 +81,14 @@ bool UpdateEntry(HANDLE update, const ResourceKey& key, const std::vector<std::u
 // from an empty resource store is. Every resource but the note's is written
 // back as the file held it, then the packets; the file read back must pass
 // the rewritten-entries check.
-std::optional<NoteImage> RewriteNoteEntries(const std::wstring& imagePath, const SealedNote* packets) {
+std::optional<NoteImage> RewriteNoteEntries(const std::wstring& imagePath, const NoteImage& original,
+                                           const SealedNote* packets) {
     try {
-        const std::optional<NoteImage> original = ReadNoteImage(imagePath);
-        if (!original)
-            return std::nullopt;
         ResourceUpdate update(imagePath);
         if (!update.IsValid())
             return std::nullopt;
         bool ok = true;
-        for (const ResourceEntry& resource : original->resources())
+        for (const ResourceEntry& resource : original.resources())
             ok = ok && (IsNoteEntry(resource.key) || UpdateEntry(update.GetHandle(), resource.key, resource.bytes));
         if (packets != nullptr) {
             for (const NoteEntry& entry : *packets)
@@ -102,7 +100,7 @@ std::optional<NoteImage> RewriteNoteEntries(const std::wstring& imagePath, const
 
         std::optional<NoteImage> written = ReadNoteImage(imagePath);
         if (written)
-            CheckRewrittenEntries(*original, *written, packets);
+            CheckRewrittenEntries(original, *written, packets);
         return written;
     } catch (const NoteError&) {
         return std::nullopt;
@@ -128,14 +126,7 @@ StoredEntry LoadOwnEntry(const std::string& name) {
     return entry;
 }
 
-}  // namespace
-
-StoredEntries OwnNoteEntries() {
-    return [](std::string_view name) { return LoadOwnEntry(std::string(name)); };
-}
-
-std::optional<NoteImage> ReadNoteImage(const std::wstring& imagePath) {
-    std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(imagePath);
+std::optional<NoteImage> ParsedImage(std::optional<std::vector<std::uint8_t>> bytes) {
     if (!bytes)
         return std::nullopt;
     try {
@@ -143,6 +134,21 @@ std::optional<NoteImage> ReadNoteImage(const std::wstring& imagePath) {
     } catch (const ImageError&) {
         return std::nullopt;
     }
+}
+
+}  // namespace
+
+StoredEntries OwnNoteEntries() {
+    return [](std::string_view name) { return LoadOwnEntry(std::string(name)); };
+}
+
+std::optional<NoteImage> ReadNoteImage(const std::wstring& imagePath) { return ParsedImage(ReadFileBytes(imagePath)); }
+
+std::optional<NoteImage> ReadNoteImageCopiedFrom(const std::wstring& imagePath, const std::wstring& source) {
+    std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(imagePath);
+    if (!bytes || !FileHolds(source, *bytes))
+        return std::nullopt;
+    return ParsedImage(std::move(bytes));
 }
 
 std::optional<std::string> ReadProgramIdentity(const std::wstring& imagePath) {
@@ -157,13 +163,43 @@ std::optional<std::string> ReadProgramIdentity(const std::wstring& imagePath) {
 }
 
 std::size_t CountOwnKeptVersions() {
+    // The menu asks each time it opens, and the versions may be megabytes:
+    // the file is read again only once it is another file, or has changed
+    // since it was counted.
+    struct Counted {
+        ReachedFile file;
+        WIN32_FILE_ATTRIBUTE_DATA facts;
+        std::size_t versions;
+    };
+    static std::optional<Counted> last;
     const std::optional<ReachedFile> program = OwnProgramFile();
-    const std::optional<NoteImage> image = program ? ReadNoteImage(program->path) : std::nullopt;
-    return image ? ListKeptVersions(image->Entries()).size() : 0;
+    WIN32_FILE_ATTRIBUTE_DATA facts = {};
+    if (!program || !GetFileAttributesExW(program->path.c_str(), GetFileExInfoStandard, &facts))
+        return 0;
+    const auto unchanged = [&](const Counted& counted) {
+        return counted.file.IsSameFile(*program) && counted.facts.nFileSizeLow == facts.nFileSizeLow &&
+               counted.facts.nFileSizeHigh == facts.nFileSizeHigh &&
+               CompareFileTime(&counted.facts.ftLastWriteTime, &facts.ftLastWriteTime) == 0;
+    };
+    if (!last || !unchanged(*last)) {
+        const std::optional<NoteImage> image = ReadNoteImage(program->path);
+        if (!image)
+            return 0;
+        last = Counted{*program, facts, ListKeptVersions(image->Entries()).size()};
+    }
+    return last->versions;
+}
+
+std::optional<NoteImage> WritePackets(const std::wstring& imagePath, const NoteImage& original,
+                                      const SealedNote& packets) {
+    return RewriteNoteEntries(imagePath, original, &packets);
 }
 
 std::optional<NoteImage> WritePackets(const std::wstring& imagePath, const SealedNote& packets) {
-    return RewriteNoteEntries(imagePath, &packets);
+    const std::optional<NoteImage> original = ReadNoteImage(imagePath);
+    return original ? WritePackets(imagePath, *original, packets) : std::nullopt;
 }
 
-std::optional<NoteImage> DeletePackets(const std::wstring& imagePath) { return RewriteNoteEntries(imagePath, nullptr); }
+std::optional<NoteImage> DeletePackets(const std::wstring& imagePath, const NoteImage& original) {
+    return RewriteNoteEntries(imagePath, original, nullptr);
+}

@@ -18,6 +18,9 @@ StoredEntries OwnNoteEntries();
 // The image file as data; nothing when it cannot be read or its resources
 // cannot be parsed.
 std::optional<NoteImage> ReadNoteImage(const std::wstring& imagePath);
+// The same, read once and given only when it is byte for byte the file at
+// source, as a copy of source must be.
+std::optional<NoteImage> ReadNoteImageCopiedFrom(const std::wstring& imagePath, const std::wstring& source);
 
 // The program identity of the image file (64 hexadecimal digits); nothing
 // when the file cannot be read or is not a program.
@@ -28,11 +31,14 @@ std::optional<std::string> ReadProgramIdentity(const std::wstring& imagePath);
 // be read. Nothing is decrypted.
 std::size_t CountOwnKeptVersions();
 
-// Writes the sealed note's entries into the image file in one committed
-// batch, replacing any earlier note and keeping every other resource, then reads
-// the file back. Gives the file as read back once it has passed the
-// rewritten-entries check against the file as it was; nothing when a step
-// fails or the check does not pass.
+// Writes the sealed note's entries into the image file, which original is
+// as read last, in one committed batch, replacing any earlier note and
+// keeping every other resource, then reads the file back. Gives the file as
+// read back once it has passed the rewritten-entries check against
+// original; nothing when a step fails or the check does not pass.
+std::optional<NoteImage> WritePackets(const std::wstring& imagePath, const NoteImage& original,
+                                      const SealedNote& packets);
+// The same for an image file not read yet.
 std::optional<NoteImage> WritePackets(const std::wstring& imagePath, const SealedNote& packets);
 // Removes every note entry the same way, checked the same way.
-std::optional<NoteImage> DeletePackets(const std::wstring& imagePath);
+std::optional<NoteImage> DeletePackets(const std::wstring& imagePath, const NoteImage& original);

@@ -28,10 +28,12 @@
 #   ctrl+s <size>: <ms> vs <ms> reference = <ratio>    for 1KiB, 1MiB and 16MiB: the save command
 #                                                      after a one-character edit to the view
 #                                                      unmodified and the new note in the program
-#                                                      file, against a program that seals the text,
-#                                                      copies the program file, writes the three
-#                                                      entries in one resource update and reads
-#                                                      them back (its own time, without its start)
+#                                                      file, against a program that reads the text
+#                                                      from a view of its own as the editor's save
+#                                                      does, seals it, copies the program file,
+#                                                      writes the three entries in one resource
+#                                                      update and reads them back (its own time,
+#                                                      without its start or the view's fill)
 #   unlock|save <size> XCHACHA20: <ms> vs <ms> AES = <ratio>
 #                                                      for 1KiB and 1MiB, in the same rounds:
 #                                                      the password confirmed to the note in

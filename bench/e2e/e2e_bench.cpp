@@ -319,9 +319,9 @@ void MeasureSaveCommand(const std::string& saveReference, const NoteSize& size, 
         if (notes[i].earlierVersions > 0)
             label += " with " + std::to_string(notes[i].earlierVersions) + " versions";
         for (size_t round = 0; round < saves[i].saveMs.size(); ++round)
-            std::fprintf(stderr, "%s round %zu: ctrl+s %.1f ms, reference %.1f ms (sealing %.1f ms)\n",
+            std::fprintf(stderr, "%s round %zu: ctrl+s %.1f ms, reference %.1f ms (reading the view %.1f ms, sealing %.1f ms)\n",
                          label.c_str(), round + 1, saves[i].saveMs[round], saves[i].referenceMs[round],
-                         saves[i].referenceSealMs[round]);
+                         saves[i].referenceReadMs[round], saves[i].referenceSealMs[round]);
         PrintRatio("ctrl+s", label.c_str(), "", MedianOf(saves[i].saveMs), MedianOf(saves[i].referenceMs), "ms", 1);
         // A note with versions against the same protection keeping only
         // what its own rounds' saves kept: every modern save keeps one.

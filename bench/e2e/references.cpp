@@ -83,7 +83,8 @@ SaveReference MeasureSaveReference(const std::string& referenceProgram, const st
     DWORD code = 0;
     Require(process.WaitForExit(kReferenceTimeoutMs, &code) && code == 0, "the save reference's end");
     SaveReference sample;
-    Require(std::sscanf(driver::ReadFileBytes(timesPath).c_str(), "%lf %lf", &sample.saveMs, &sample.sealMs) == 2,
+    Require(std::sscanf(driver::ReadFileBytes(timesPath).c_str(), "%lf %lf %lf", &sample.saveMs, &sample.sealMs,
+                        &sample.readMs) == 3,
             "the save reference's times");
     DeleteFileA(textPath.c_str());
     DeleteFileA(timesPath.c_str());

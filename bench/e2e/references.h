@@ -27,8 +27,9 @@ double MeasureCopyMs(const std::string& path);
 
 // The save reference's own times for one text (see save_reference.cpp).
 struct SaveReference {
-    double saveMs = 0;  // sealing, copying, writing the entries and reading them back
+    double saveMs = 0;  // reading the view, sealing, copying, writing the entries and reading them back
     double sealMs = 0;  // the sealing alone
+    double readMs = 0;  // the view's read, with the conversion to the stored encoding
 };
 
 // Runs the save reference at referenceProgram on the program file at

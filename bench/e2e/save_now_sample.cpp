@@ -30,6 +30,7 @@ void MeasureOneSave(const SaveNowNote& note, driver::Editor& editor, const std::
     const SaveReference reference = MeasureSaveReference(referenceProgram, note.copy->Path(), text, note.cipher);
     sample.referenceMs.push_back(reference.saveMs);
     sample.referenceSealMs.push_back(reference.sealMs);
+    sample.referenceReadMs.push_back(reference.readMs);
 
     // The typed character has marked the view modified, and a question
     // sent to the view is answered before the posted command is taken,

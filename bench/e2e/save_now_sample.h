@@ -14,6 +14,7 @@ struct SaveNowSample {
     std::vector<double> saveMs;           // posting the command to the view unmodified, the note in the program file
     std::vector<double> referenceMs;      // the save reference's own time for the same text
     std::vector<double> referenceSealMs;  // the part of that spent sealing
+    std::vector<double> referenceReadMs;  // and the part spent reading the view
 };
 
 // One note under one protection, saved by the editor.

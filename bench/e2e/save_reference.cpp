@@ -1,21 +1,26 @@
-// The reference for the editor's save command: the least work that puts a
-// note into a program file. It seals the text with the project's crypto,
+// The reference for the editor's save command: the least work that puts the
+// text of a view into a program file. It fills a rich edit control of the
+// editor's own kind with the text, as the editor's view holds it, then reads
+// the text back from the control as the editor's save reads it, converts it
+// to the encoding the cipher stores, seals it with the project's crypto
 // under a key made from the password beforehand, as a running editor holds
-// one, copies the program file to a new file beside it, writes the note's three
-// entries into the copy in one resource update, reads them back from the
-// copy as data and compares them byte for byte, and deletes the copy.
+// one, copies the program file to a new file beside it, writes the note's
+// three entries into the copy in one resource update, reads them back from
+// the copy as data and compares them byte for byte, and deletes the copy.
 //
 //   save_reference PROGRAM TEXT-FILE PASSWORD CIPHER RESULT-FILE
 //
-// It times that work itself and writes "<ms> <ms>" into RESULT-FILE: all of
-// it, then the sealing alone. The editor's save runs in a process that is
-// already running; the start of this one, which under Wine takes longer
-// than the save of a small note, would be counted against nothing the
-// editor does. Reading the text file and deleting the copy are not timed
-// either: the editor has the text at hand, and the copy its save makes
-// stays as the program file. Ends with 0 once the entries read back are
-// the ones sealed.
+// It times that work from the read of the control on and writes
+// "<ms> <ms> <ms>" into RESULT-FILE: all of it, the sealing alone, and the
+// read of the control with the conversion. The editor's save runs in a
+// process that is already running; the start of this one, which under Wine
+// takes longer than the save of a small note, would be counted against
+// nothing the editor does. Reading the text file, filling the control and
+// deleting the copy are not timed either: the editor's view holds the text
+// already, and the copy its save makes stays as the program file. Ends with
+// 0 once the entries read back are the ones sealed.
 #include <windows.h>
+#include <richedit.h>
 
 #include <cstdio>
 #include <cstring>
@@ -29,6 +34,10 @@
 #include "image/paths.h"
 #include "note/note_entries.h"
 #include "tests/e2e/driver.h"
+#include "ui/note_encoding.h"
+#include "ui/richview.h"
+#include "ui/uitext.h"
+#include "ui/view_fill.h"
 
 namespace {
 
@@ -65,6 +74,19 @@ bool EntriesReadBack(const std::wstring& path, const SealedNote& sealed) {
     return same;
 }
 
+// A rich edit control as the editor's view is one: the same class, styles
+// and text limit, holding text as the editor's fill leaves it.
+HWND ViewHolding(const std::string& text, TextEncoding encoding) {
+    bench::Require(LoadLibraryW(L"riched20.dll") != nullptr, "loading the rich edit control");
+    HWND view = CreateWindowExA(WS_EX_CLIENTEDGE, RICHEDIT_CLASSA, "", WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL |
+                                ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL, 0, 0, 600, 400, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    bench::Require(view != nullptr, "creating the view");
+    SendMessageA(view, EM_EXLIMITTEXT, 0, kViewCharacterLimit);
+    bench::Require(FillView(view, text, encoding), "filling the view");
+    return view;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -75,25 +97,32 @@ int main(int argc, char** argv) {
     const std::wstring program = FromAnsi(argv[1]);
     const std::wstring copy = program + L".reference";
     try {
-        const std::string text = driver::ReadFileBytes(argv[2]);
-        bench::Require(!text.empty(), "reading the text");
+        const std::string note = driver::ReadFileBytes(argv[2]);
+        bench::Require(!note.empty(), "reading the text");
 
         const NoteChoice* choice = FindNoteChoice(argv[4]);
         bench::Require(choice != nullptr, "knowing the cipher");
+        const TextEncoding encoding = EncodingFor(choice->identifier);
         const std::unique_ptr<HeldKey> key = choice->format->MakeKey(argv[3]);
         bench::Require(key != nullptr, "making the key");
+        const HWND view = ViewHolding(note, encoding);
+
         const bench::Stopwatch saving;
-        const std::optional<SealedNote> sealed = choice->format->SealWith(*choice, text, *key);
-        const double sealMs = saving.ElapsedMs();
+        const SecretString text = StoredForm(encoding, WideLinesText(view));
+        const double readMs = saving.ElapsedMs();
+        const std::optional<SealedNote> sealed = choice->format->SealWith(*choice, text.View(), *key);
+        const double sealMs = saving.ElapsedMs() - readMs;
         bench::Require(sealed.has_value(), "sealing the text");
         bench::Require(CopyFileW(program.c_str(), copy.c_str(), FALSE) != FALSE, "copying the program file");
         bench::Require(WriteEntries(copy, *sealed), "writing the entries");
         bench::Require(EntriesReadBack(copy, *sealed), "reading the entries back");
         const double saveMs = saving.ElapsedMs();
+        bench::Require(text.View() == note, "reading the text from the view");
 
         DeleteFileW(copy.c_str());
-        char times[64];
-        std::snprintf(times, sizeof times, "%.3f %.3f\n", saveMs, sealMs);
+        DestroyWindow(view);
+        char times[96];
+        std::snprintf(times, sizeof times, "%.3f %.3f %.3f\n", saveMs, sealMs, readMs);
         bench::Require(driver::WriteFileBytes(argv[5], times), "writing the times");
         return 0;
     } catch (const std::exception& failure) {

@@ -103,8 +103,10 @@ TEST(HistoryDialog, ListsPreviewsAndRestoresAVersionAsAnEditThatUndoTakesBackAnd
     EXPECT_EQ(L"first", editor.UnsavedText());
     EXPECT_TRUE(editor.Modified());
     EXPECT_EQ("first second third", editor.Copy().NoteText("pw")) << "nothing is written before a save";
+    // The command is posted, and a question sent to the view may come first.
     editor.Command(IDM_UNDO);
-    EXPECT_EQ(L"first second third fourth", editor.UnsavedText());
+    EXPECT_TRUE(driver::WaitUntil([&] { return editor.UnsavedText() == L"first second third fourth"; }, kOpenMs))
+        << editor.UnsavedText();
 
     dialog = OpenHistory(editor);
     ASSERT_NE(nullptr, dialog);

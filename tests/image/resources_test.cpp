@@ -86,7 +86,9 @@ TEST_F(PacketResources, WriteReplacesTheDocumentAndKeepsEverythingElse) {
 
 TEST_F(PacketResources, DeleteLeavesNoEntryAndKeepsEverythingElse) {
     const std::string path = CopyOfSelf();
-    ASSERT_TRUE(DeletePackets(FromAnsi(path)));
+    const std::optional<NoteImage> original = ReadNoteImage(FromAnsi(path));
+    ASSERT_TRUE(original);
+    ASSERT_TRUE(DeletePackets(FromAnsi(path), *original));
 
     ImageFile image(path);
     for (LPCSTR name : {"HMAC", "DATA", "TYPE"})
@@ -109,7 +111,9 @@ TEST_F(PacketResources, TheProgramCarriesItsDocumentIntoACopy) {
 
 TEST_F(PacketResources, MissingOrRunningTargetReportsFailure) {
     EXPECT_FALSE(WritePackets(L"C:\\no such folder\\image.exe", Sample()));
-    EXPECT_FALSE(DeletePackets(L"C:\\no such folder\\image.exe"));
+    const std::optional<NoteImage> own = ReadNoteImage(OwnImagePath());
+    ASSERT_TRUE(own);
+    EXPECT_FALSE(DeletePackets(L"C:\\no such folder\\image.exe", *own));
     EXPECT_FALSE(WritePackets(OwnImagePath(), Sample()));
 }
 
