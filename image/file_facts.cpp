@@ -39,22 +39,25 @@ std::wstring FinalPath(HANDLE file) {
     return path;
 }
 
-}  // namespace
-
-std::optional<ReachedFile> FileReachedBy(const std::wstring& path) {
-    // Only the attributes are read, and every other opener (the running
-    // image's loader, a save renaming the file, a copy) may go on. Opened
-    // without FILE_FLAG_OPEN_REPARSE_POINT, so that a link is followed.
+// The file path reaches, links followed, with its final path when named.
+// Only the attributes are read, and every other opener (the running image's
+// loader, a save renaming the file, a copy) may go on. Opened without
+// FILE_FLAG_OPEN_REPARSE_POINT, so that a link is followed.
+std::optional<ReachedFile> Reach(const std::wstring& path, bool named) {
     const Casement::CHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     BY_HANDLE_FILE_INFORMATION info = {};
     if (!file.IsValid() || !GetFileInformationByHandle(file.GetHandle(), &info))
         return std::nullopt;
-    return ReachedFile{FinalPath(file.GetHandle()), info.dwVolumeSerialNumber,
+    return ReachedFile{named ? FinalPath(file.GetHandle()) : std::wstring(), info.dwVolumeSerialNumber,
                        (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
                        info.nNumberOfLinks};
 }
+
+}  // namespace
+
+std::optional<ReachedFile> FileReachedBy(const std::wstring& path) { return Reach(path, true); }
 
 std::optional<ReachedFile> OwnProgramFile() {
     const std::wstring self = OwnImagePath();
@@ -124,7 +127,9 @@ bool FileHolds(const std::wstring& path, const std::vector<std::uint8_t>& bytes)
 }
 
 std::optional<FileIdentity> ReadFileIdentity(const std::wstring& path) {
-    const std::optional<ReachedFile> file = FileReachedBy(path);
+    // Every record of a save's files asks for identities; the final path,
+    // which the system finds by walking the path, is not needed for them.
+    const std::optional<ReachedFile> file = Reach(path, false);
     if (!file)
         return std::nullopt;
     const unsigned long long parts[3] = {file->volume, file->index >> 32, file->index & 0xFFFFFFFFu};

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <map>
 #include <optional>
 
 #include "framework/unique_handle.h"
@@ -27,14 +28,21 @@ struct Record {
 std::wstring HexOf(const FileIdentity& identity) { return HexDigest(identity.data(), identity.size()); }
 
 // Every record of owner's begins with this: a digest of the owner's
-// canonical path, the same for every spelling of it.
+// canonical path, the same for every spelling of it. A save writes several
+// records, and the canonical spelling walks the whole path, so it is worked
+// out once for each owner and temporary folder.
 std::wstring OwnerRecordPrefix(const std::wstring& owner) {
     const std::wstring folder = TemporaryFolder();
     if (folder.empty())
         return std::wstring();
-    const std::wstring canonical = CanonicalPath(owner);
-    return folder + kRecordPrefix + HexDigest(canonical.data(), canonical.size() * sizeof(wchar_t)).substr(0, 16) +
-           L".";
+    static std::map<std::pair<std::wstring, std::wstring>, std::wstring> prefixes;
+    std::wstring& prefix = prefixes[{folder, owner}];
+    if (prefix.empty()) {
+        const std::wstring canonical = CanonicalPath(owner);
+        prefix = folder + kRecordPrefix +
+                 HexDigest(canonical.data(), canonical.size() * sizeof(wchar_t)).substr(0, 16) + L".";
+    }
+    return prefix;
 }
 
 std::wstring RecordPath(const std::wstring& owner, const std::wstring& leftover) {

@@ -2,7 +2,7 @@
 # Builds a Windows build and benchmarks the editor end to end under Wine, in
 # a Wine session of its own (build/<build>/wine-bench): the 32-bit build where
 # this machine runs it, else the 64-bit one (SCRIBECRYPT_BUILD=win32|win64 picks):
-#   bash tools/bench-e2e.sh [--previous=COMMIT] [--open-limit-s=N] [SIZE...]
+#   bash tools/bench-e2e.sh [--previous=COMMIT] [--open-limit-s=N] [--save-command-only] [SIZE...]
 # SIZE is 1KiB, 1MiB, 2MiB, 4MiB or 16MiB (ASCII lines), the same with "-zh"
 # (every other line Chinese), 24MiB or 32MiB. For each note size (all but the
 # last two without any; those probe the most the view takes) it prints the medians of a few
@@ -60,6 +60,7 @@
 #   open|save <size>: <ms> vs <ms> previous program = <ratio>
 #                                                      with --previous, against the program built
 #                                                      from COMMIT (in a worktree, build/previous)
+# --save-command-only measures only the ctrl+s rows, of the sizes named.
 # A note that is not in the view after N seconds (300 by default) is reported
 # as a bound ("over ...") and not saved. Progress goes to the error output.
 # The whole run takes about 5 minutes, 15 with --previous when the earlier

@@ -32,15 +32,6 @@ std::wstring WithoutLineFeeds(std::wstring text) {
     return text;
 }
 
-// The view's whole text; the view belongs to another process. The text
-// passes through the code page on its way, where a character may take two
-// bytes, so the buffer has room for that.
-std::wstring ViewText(HWND view) {
-    std::wstring text(static_cast<size_t>(SendMessageW(view, WM_GETTEXTLENGTH, 0, 0)) * 2 + 16, L'\0');
-    text.resize(static_cast<size_t>(SendMessageW(view, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
-    return text;
-}
-
 TEST(BareEditorTest, EveryFillHoldsTheWholeNote) {
     const std::string program = driver::PathFromEnvironment("SCRIBECRYPT_BARE_EDITOR");
     const std::string notePath = driver::MakeTempFolder("bare-editor") + "\\note.txt";
@@ -57,7 +48,7 @@ TEST(BareEditorTest, EveryFillHoldsTheWholeNote) {
         ASSERT_NE(frame, nullptr);
         const HWND view = FindWindowExW(frame, nullptr, L"RichEdit20A", nullptr);
         ASSERT_NE(view, nullptr);
-        EXPECT_EQ(WithoutLineFeeds(ViewText(view)), WithoutLineFeeds(driver::FromCodePage936(note)));
+        EXPECT_EQ(WithoutLineFeeds(driver::ControlText(view)), WithoutLineFeeds(driver::FromCodePage936(note)));
         PostMessageW(frame, WM_CLOSE, 0, 0);
         DWORD code = 1;
         EXPECT_TRUE(process.WaitForExit(driver::kWindowTimeoutMs, &code));

@@ -8,8 +8,9 @@
 // notes of 1 KiB, 1 MiB and 16 MiB it also times the save command (Ctrl+S),
 // from the command posted after a one-character edit to the view unmodified
 // with the new note in the program file, against the save reference
-// (save_reference.cpp) putting the same text into a copy of that file, as
-// the reference's own time of that work. The ASCII notes of 1 KiB and
+// (save_reference.cpp) reading the same text from a view of its own and
+// putting it into a copy of that file, as the reference's own time of that
+// work. The ASCII notes of 1 KiB and
 // 1 MiB are also opened, saved and saved with the command under the modern
 // protection, in the same rounds, and compared with the legacy one, and the
 // save command once more for a modern note that keeps the most earlier
@@ -22,8 +23,9 @@
 // each in ASCII and with "-zh" in Chinese, without any; 24MiB and 32MiB only
 // when named), and
 // --open-limit-s=N, the longest wait for a note to reach the view (300 s
-// without it). A note that takes longer is reported as a bound and not
-// saved. The 1 KiB note is also opened with 1000 unrelated files in the
+// without it), and --save-command-only, which measures the save command
+// alone, for the sizes named that it is timed for. A note that takes longer
+// is reported as a bound and not saved. The 1 KiB note is also opened with 1000 unrelated files in the
 // temporary folder, which the start looks through once its window is up. With SCRIBECRYPT_PREVIOUS_EXE set, each round also opens and saves
 // the note with that program, and open and save get a ratio against it.
 #include <windows.h>
@@ -77,6 +79,7 @@ constexpr int kSaveCommandRounds = 5;
 struct Options {
     DWORD openLimitMs = 300 * 1000;
     std::vector<std::string> sizes;  // labels; empty for all
+    bool saveCommandOnly = false;
 };
 
 Options ParseOptions(int argc, char** argv) {
@@ -85,7 +88,9 @@ Options ParseOptions(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         const auto isSize = [&](const NoteSize& size) { return argument == size.label; };
-        if (argument.compare(0, limitFlag.size(), limitFlag) == 0)
+        if (argument == "--save-command-only")
+            options.saveCommandOnly = true;
+        else if (argument.compare(0, limitFlag.size(), limitFlag) == 0)
             options.openLimitMs = static_cast<DWORD>(std::stoul(argument.substr(limitFlag.size())) * 1000);
         else if (std::any_of(std::begin(kNoteSizes), std::end(kNoteSizes), isSize))
             options.sizes.push_back(argument);
@@ -429,11 +434,17 @@ int main(int argc, char** argv) {
                                    folder + "\\save_reference.exe"};
         // A first round, not counted, brings the programs into the caches.
         MeasureRound("warm-up", 1, programs, MakeNote(1024), true, options.openLimitMs);
-        for (const NoteSize& size : kNoteSizes)
-            if (options.sizes.empty() ? size.byDefault
-                                      : std::find(options.sizes.begin(), options.sizes.end(), size.label) !=
-                                            options.sizes.end())
+        for (const NoteSize& size : kNoteSizes) {
+            if (!(options.sizes.empty() ? size.byDefault
+                                        : std::find(options.sizes.begin(), options.sizes.end(), size.label) !=
+                                              options.sizes.end()))
+                continue;
+            if (!options.saveCommandOnly)
                 MeasureNoteSize(programs, size, options.openLimitMs);
+            else if (size.saveCommand)
+                MeasureSaveCommand(programs.saveReference, size, MakeNote(size.bytes, size.chinese),
+                                   options.openLimitMs);
+        }
         return 0;
     } catch (const std::exception& failure) {
         std::fprintf(stderr, "e2e_bench: failed at %s\n", failure.what());

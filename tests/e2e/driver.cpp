@@ -312,7 +312,9 @@ std::wstring WindowText(HWND window) {
 }
 
 std::wstring ControlText(HWND control) {
-    std::wstring text(4096, L'\0');
+    // The length may count characters where the text passes through the
+    // code page with two bytes for one; the buffer leaves room for that.
+    std::wstring text(static_cast<std::size_t>(SendMessageW(control, WM_GETTEXTLENGTH, 0, 0)) * 2 + 16, L'\0');
     text.resize(static_cast<std::size_t>(
         SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
     return text;

@@ -103,8 +103,8 @@ HWND WaitForWindow(DWORD processId, const wchar_t* className, const std::functio
 // is pressed; false on time-out.
 bool WaitForWindowToGo(HWND window, DWORD timeoutMs = 5000);
 std::wstring WindowText(HWND window);
-// The text of a control, which may belong to another process: GetWindowText
-// does not ask such a control for its text.
+// The whole text of a control, which may belong to another process:
+// GetWindowText does not ask such a control for its text.
 std::wstring ControlText(HWND control);
 // The text of a message box (its static control).
 std::wstring MessageBoxText(HWND box);

@@ -61,26 +61,14 @@ std::optional<std::size_t> Editor::ViewLength() const {
     return static_cast<std::size_t>(length);
 }
 
-std::wstring Editor::Text() const {
-    // GetWindowText does not ask a window of another process for its text.
-    // The length may count characters where the control's text has two
-    // bytes for one; the buffer leaves room for that.
-    const LRESULT length = SendMessageW(m_view, WM_GETTEXTLENGTH, 0, 0);
-    std::wstring text(static_cast<size_t>(length) * 2 + 16, L'\0');
-    text.resize(static_cast<size_t>(
-        SendMessageW(m_view, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
-    return text;
-}
+std::wstring Editor::Text() const { return ControlText(m_view); }
 
 bool Editor::Modified() const { return SendMessageW(m_view, EM_GETMODIFY, 0, 0) != 0; }
 
 std::wstring Editor::StatusText() const {
     // Status bar messages with a buffer do not reach another process; the
     // window text of the bar is its first part.
-    wchar_t text[512] = {};
-    SendMessageW(FindWindowExW(m_main, nullptr, L"msctls_statusbar32", nullptr), WM_GETTEXT, 512,
-                 reinterpret_cast<LPARAM>(text));
-    return text;
+    return ControlText(FindWindowExW(m_main, nullptr, L"msctls_statusbar32", nullptr));
 }
 
 std::wstring Editor::UnsavedText() const {
