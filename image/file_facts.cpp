@@ -55,6 +55,33 @@ std::optional<ReachedFile> Reach(const std::wstring& path, bool named) {
                        info.nNumberOfLinks};
 }
 
+// The size of an open file; -1 when it is not open or its size cannot be told.
+long long OpenFileSize(const Casement::CHandle& file) {
+    LARGE_INTEGER size = {};
+    return file.IsValid() && GetFileSizeEx(file.GetHandle(), &size) ? size.QuadPart : -1;
+}
+
+bool ReadExactly(const Casement::CHandle& file, std::uint8_t* into, DWORD bytes) {
+    DWORD read = 0;
+    return ReadFile(file.GetHandle(), into, bytes, &read, nullptr) && read == bytes;
+}
+
+// Reads size bytes of the open file in pieces of at most a MiB and hands
+// each, with its offset, to matches; true when every piece was read whole
+// and matched.
+template <typename Matches>
+bool EveryPieceMatches(const Casement::CHandle& file, unsigned long long size, Matches matches) {
+    constexpr unsigned long long kPieceBytes = 1 << 20;
+    std::vector<std::uint8_t> piece(static_cast<std::size_t>(std::min(kPieceBytes, size)));
+    for (unsigned long long at = 0; at < size;) {
+        const DWORD length = static_cast<DWORD>(std::min(kPieceBytes, size - at));
+        if (!ReadExactly(file, piece.data(), length) || !matches(piece.data(), at, length))
+            return false;
+        at += length;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::optional<ReachedFile> FileReachedBy(const std::wstring& path) { return Reach(path, true); }
@@ -89,41 +116,25 @@ bool HasRoomToWrite(const std::wstring& folder, unsigned long long bytes) {
 bool FilesAreIdentical(const std::wstring& first, const std::wstring& second) {
     const Casement::CHandle a = OpenForSharedReading(first);
     const Casement::CHandle b = OpenForSharedReading(second);
-    LARGE_INTEGER sizeA = {}, sizeB = {};
-    if (!a.IsValid() || !b.IsValid() || !GetFileSizeEx(a.GetHandle(), &sizeA) ||
-        !GetFileSizeEx(b.GetHandle(), &sizeB) || sizeA.QuadPart != sizeB.QuadPart)
+    const long long size = OpenFileSize(a);
+    if (size < 0 || OpenFileSize(b) != size)
         return false;
-    constexpr DWORD kChunk = 1 << 20;
-    std::vector<char> bufferA(kChunk), bufferB(kChunk);
-    for (LONGLONG left = sizeA.QuadPart; left > 0;) {
-        const DWORD wanted = left < kChunk ? static_cast<DWORD>(left) : kChunk;
-        DWORD readA = 0, readB = 0;
-        if (!ReadFile(a.GetHandle(), bufferA.data(), wanted, &readA, nullptr) ||
-            !ReadFile(b.GetHandle(), bufferB.data(), wanted, &readB, nullptr) || readA != wanted || readB != wanted ||
-            std::memcmp(bufferA.data(), bufferB.data(), wanted) != 0)
-            return false;
-        left -= wanted;
-    }
-    return true;
+    std::vector<std::uint8_t> other;
+    return EveryPieceMatches(a, static_cast<unsigned long long>(size),
+                             [&](const std::uint8_t* piece, unsigned long long, DWORD length) {
+                                 other.resize(length);
+                                 return ReadExactly(b, other.data(), length) &&
+                                        std::memcmp(piece, other.data(), length) == 0;
+                             });
 }
 
 bool FileHolds(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
     const Casement::CHandle file = OpenForSharedReading(path);
-    LARGE_INTEGER size = {};
-    if (!file.IsValid() || !GetFileSizeEx(file.GetHandle(), &size) ||
-        static_cast<unsigned long long>(size.QuadPart) != bytes.size())
-        return false;
-    constexpr std::size_t kChunk = 1 << 20;
-    std::vector<std::uint8_t> buffer(std::min(kChunk, bytes.size()));
-    for (std::size_t at = 0; at < bytes.size();) {
-        const DWORD wanted = static_cast<DWORD>(std::min(kChunk, bytes.size() - at));
-        DWORD read = 0;
-        if (!ReadFile(file.GetHandle(), buffer.data(), wanted, &read, nullptr) || read != wanted ||
-            std::memcmp(buffer.data(), bytes.data() + at, wanted) != 0)
-            return false;
-        at += wanted;
-    }
-    return true;
+    const long long size = OpenFileSize(file);
+    return size >= 0 && static_cast<unsigned long long>(size) == bytes.size() &&
+           EveryPieceMatches(file, bytes.size(), [&](const std::uint8_t* piece, unsigned long long at, DWORD length) {
+               return std::memcmp(piece, bytes.data() + at, length) == 0;
+           });
 }
 
 std::optional<FileIdentity> ReadFileIdentity(const std::wstring& path) {

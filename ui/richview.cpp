@@ -2,8 +2,7 @@
 
 void CRichView::AdjustCreateParams(CREATESTRUCTA& cs) {
     cs.lpszClass = RICHEDIT_CLASSA;
-    cs.style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
-               ES_AUTOVSCROLL | ES_AUTOHSCROLL;
+    cs.style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | kViewEditStyles;
     cs.dwExStyle = WS_EX_CLIENTEDGE | WS_EX_ACCEPTFILES;
 }
 

@@ -17,6 +17,9 @@ constexpr DWORD kViewCharacterLimit = 0x7FFFFFFF;
 constexpr DWORD kViewCharacterLimit = 20u << 20;
 #endif
 
+// How the view edits and scrolls: several lines, scrolled both ways.
+constexpr DWORD kViewEditStyles = WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL;
+
 class CRichView : public Casement::CRichEdit {
 public:
     ~CRichView() override = default;

@@ -74,13 +74,13 @@ bool EntriesReadBack(const std::wstring& path, const SealedNote& sealed) {
     return same;
 }
 
-// A rich edit control as the editor's view is one: the same class, styles
-// and text limit, holding text as the editor's fill leaves it.
+// A rich edit control as the editor's view is one: the same class, edit
+// styles and text limit, holding text as the editor's fill leaves it, in a
+// window of its own rather than in a frame.
 HWND ViewHolding(const std::string& text, TextEncoding encoding) {
     bench::Require(LoadLibraryW(L"riched20.dll") != nullptr, "loading the rich edit control");
-    HWND view = CreateWindowExA(WS_EX_CLIENTEDGE, RICHEDIT_CLASSA, "", WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL |
-                                ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL, 0, 0, 600, 400, nullptr, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
+    HWND view = CreateWindowExA(WS_EX_CLIENTEDGE, RICHEDIT_CLASSA, "", WS_OVERLAPPEDWINDOW | kViewEditStyles, 0, 0, 600,
+                                400, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     bench::Require(view != nullptr, "creating the view");
     SendMessageA(view, EM_EXLIMITTEXT, 0, kViewCharacterLimit);
     bench::Require(FillView(view, text, encoding), "filling the view");
